@@ -1,0 +1,238 @@
+// Device contexts on the headless screen, GDI objects, and the simple
+// fills: FillRect, PatBlt, pixels.
+#include "../internal.h"
+
+#include <algorithm>
+
+namespace layer {
+namespace {
+
+enum class ObjectKind { Brush, Pen, Font, Palette, Bitmap };
+
+struct Object {
+    ObjectKind kind;
+    COLORREF color = 0;
+    bool stock = false;
+    bool null = false;
+};
+
+struct DeviceContext {
+    HWND hwnd = nullptr;  // null: the whole screen
+    bool owned = false;   // a CS_OWNDC window's own DC, never released
+    HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, palette = nullptr;
+    COLORREF textColor = 0, bkColor = 0xFFFFFF;
+};
+
+struct Gdi {
+    std::map<uintptr_t, Object> objects;
+    std::map<uintptr_t, DeviceContext> dcs;
+    std::map<HWND, HDC> ownDcs;
+    uintptr_t nextObject = 0x50000, nextDc = 0x60000;
+};
+
+constexpr uintptr_t kStockBase = 0x40000;
+
+Gdi &gdi() {
+    static Gdi g;
+    return g;
+}
+
+void AddStock(int index, ObjectKind kind, COLORREF color, bool null = false) {
+    gdi().objects[kStockBase + index] = Object{kind, color, true, null};
+}
+
+void Init() {
+    gdi() = Gdi{};
+    AddStock(WHITE_BRUSH, ObjectKind::Brush, RGB(255, 255, 255));
+    AddStock(LTGRAY_BRUSH, ObjectKind::Brush, RGB(192, 192, 192));
+    AddStock(GRAY_BRUSH, ObjectKind::Brush, RGB(128, 128, 128));
+    AddStock(DKGRAY_BRUSH, ObjectKind::Brush, RGB(64, 64, 64));
+    AddStock(BLACK_BRUSH, ObjectKind::Brush, RGB(0, 0, 0));
+    AddStock(NULL_BRUSH, ObjectKind::Brush, 0, true);
+    AddStock(WHITE_PEN, ObjectKind::Pen, RGB(255, 255, 255));
+    AddStock(BLACK_PEN, ObjectKind::Pen, RGB(0, 0, 0));
+    AddStock(NULL_PEN, ObjectKind::Pen, 0, true);
+    AddStock(SYSTEM_FONT, ObjectKind::Font, 0);
+    AddStock(DEFAULT_PALETTE, ObjectKind::Palette, 0);
+}
+
+const bool registered = (Init(), OnReset(Init), true);
+
+DeviceContext *FindDc(HDC hdc) {
+    auto it = gdi().dcs.find(reinterpret_cast<uintptr_t>(hdc));
+    return it == gdi().dcs.end() ? nullptr : &it->second;
+}
+
+HDC NewDc(HWND hwnd, bool owned) {
+    uintptr_t h = gdi().nextDc;
+    gdi().nextDc += 4;
+    DeviceContext dc;
+    dc.hwnd = hwnd;
+    dc.owned = owned;
+    dc.brush = GetStockObject(WHITE_BRUSH);
+    dc.pen = GetStockObject(BLACK_PEN);
+    dc.font = GetStockObject(SYSTEM_FONT);
+    dc.palette = GetStockObject(DEFAULT_PALETTE);
+    gdi().dcs[h] = dc;
+    return reinterpret_cast<HDC>(h);
+}
+
+}  // namespace
+
+// Where a DC draws on the screen: its origin, and the rectangle it may touch.
+bool DcGeometry(HDC hdc, POINT &origin, RECT &clip) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return false;
+    Screen &s = screen();
+    clip = {0, 0, s.width, s.height};
+    origin = {0, 0};
+    if (!dc->hwnd) return true;
+    Window *w = FindWindowRecord(dc->hwnd);
+    if (!w) {
+        clip = {0, 0, 0, 0};
+        return true;
+    }
+    origin = {w->rect.left, w->rect.top};
+    // A window draws inside itself and inside every parent it has.
+    for (Window *p = w; p; p = (p->style & WS_CHILD) ? FindWindowRecord(p->parent) : nullptr) {
+        clip.left = std::max(clip.left, p->rect.left);
+        clip.top = std::max(clip.top, p->rect.top);
+        clip.right = std::min(clip.right, p->rect.right);
+        clip.bottom = std::min(clip.bottom, p->rect.bottom);
+        if (!(p->style & WS_CHILD)) break;
+    }
+    if (clip.right < clip.left) clip.right = clip.left;
+    if (clip.bottom < clip.top) clip.bottom = clip.top;
+    return true;
+}
+
+uint32_t ToPixel(COLORREF c) { return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
+
+// Fills a rectangle given in the DC's coordinates, clipped.
+void FillOnScreen(HDC hdc, RECT r, uint32_t pixel) {
+    POINT o;
+    RECT clip;
+    if (!DcGeometry(hdc, o, clip)) return;
+    Screen &s = screen();
+    int left = std::max<long>(clip.left, static_cast<long>(r.left) + o.x);
+    int right = std::min<long>(clip.right, static_cast<long>(r.right) + o.x);
+    int top = std::max<long>(clip.top, static_cast<long>(r.top) + o.y);
+    int bottom = std::min<long>(clip.bottom, static_cast<long>(r.bottom) + o.y);
+    for (int y = top; y < bottom; y++)
+        std::fill_n(s.pixels.begin() + static_cast<size_t>(y) * s.width + left, std::max(0, right - left), pixel);
+}
+
+}  // namespace layer
+
+using namespace layer;
+
+HGDIOBJ WINAPI GetStockObject(int index) {
+    auto it = gdi().objects.find(kStockBase + index);
+    return it == gdi().objects.end() ? nullptr : reinterpret_cast<HGDIOBJ>(kStockBase + index);
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ object) {
+    auto it = gdi().objects.find(reinterpret_cast<uintptr_t>(object));
+    if (it == gdi().objects.end()) return FALSE;
+    if (!it->second.stock) gdi().objects.erase(it);
+    return TRUE;
+}
+
+HDC WINAPI GetDC(HWND hwnd) {
+    if (hwnd && hwnd != DesktopHandle()) {
+        Window *w = FindWindowRecord(hwnd);
+        if (!w) return nullptr;
+        if (w->cls->wc.style & CS_OWNDC) {
+            auto it = gdi().ownDcs.find(hwnd);
+            if (it != gdi().ownDcs.end() && FindDc(it->second)) return it->second;
+            return gdi().ownDcs[hwnd] = NewDc(hwnd, true);
+        }
+        return NewDc(hwnd, false);
+    }
+    return NewDc(nullptr, false);
+}
+
+int WINAPI ReleaseDC(HWND, HDC hdc) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return 0;
+    if (!dc->owned) gdi().dcs.erase(reinterpret_cast<uintptr_t>(hdc));
+    return 1;
+}
+
+HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w || !ps) return nullptr;
+    HDC hdc = GetDC(hwnd);
+    *ps = PAINTSTRUCT{};
+    ps->hdc = hdc;
+    GetClientRect(hwnd, &ps->rcPaint);
+    w->needsPaint = false;
+    if (w->needsErase) {
+        w->needsErase = false;
+        ps->fErase = !SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
+    }
+    return hdc;
+}
+
+BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT *ps) {
+    if (ps) ReleaseDC(hwnd, ps->hdc);
+    return TRUE;
+}
+
+int WINAPI GetDeviceCaps(HDC hdc, int index) {
+    if (!FindDc(hdc)) return 0;
+    Screen &s = screen();
+    switch (index) {
+    case RASTERCAPS: return 0x7E99 | (s.depth <= 8 ? RC_PALETTE : 0);
+    case BITSPIXEL: return s.depth;
+    case HORZRES: return s.width;
+    case VERTRES: return s.height;
+    }
+    return 0;
+}
+
+int WINAPI FillRect(HDC hdc, const RECT *rect, HBRUSH brush) {
+    if (!rect || !FindDc(hdc)) return 0;
+    uintptr_t h = reinterpret_cast<uintptr_t>(brush);
+    // A brush may also be given as a system colour index + 1.
+    auto it = gdi().objects.find(h);
+    if (it == gdi().objects.end() || it->second.kind != ObjectKind::Brush) return 0;
+    if (!it->second.null) FillOnScreen(hdc, *rect, ToPixel(it->second.color));
+    return 1;
+}
+
+BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return FALSE;
+    RECT r{x, y, x + width, y + height};
+    // A negative size extends to the other side of the point.
+    if (width < 0) std::swap(r.left, r.right);
+    if (height < 0) std::swap(r.top, r.bottom);
+    switch (rop) {
+    case BLACKNESS: FillOnScreen(hdc, r, 0); return TRUE;
+    case WHITENESS: FillOnScreen(hdc, r, 0xFFFFFF); return TRUE;
+    case PATCOPY: {
+        const Object &b = gdi().objects[reinterpret_cast<uintptr_t>(dc->brush)];
+        if (!b.null) FillOnScreen(hdc, r, ToPixel(b.color));
+        return TRUE;
+    }
+    }
+    return FALSE;
+}
+
+COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
+    POINT o;
+    RECT clip;
+    if (!DcGeometry(hdc, o, clip)) return 0xFFFFFFFF;
+    long sx = static_cast<long>(x) + o.x, sy = static_cast<long>(y) + o.y;
+    if (sx < clip.left || sx >= clip.right || sy < clip.top || sy >= clip.bottom) return 0xFFFFFFFF;
+    uint32_t p = screen().pixels[static_cast<size_t>(sy) * screen().width + sx];
+    return RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
+}
+
+COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
+    RECT r{x, y, x + 1, y + 1};
+    if (!FindDc(hdc)) return 0xFFFFFFFF;
+    FillOnScreen(hdc, r, ToPixel(color));
+    return color;
+}

@@ -1,0 +1,446 @@
+// The Win32 subset the saver calls, for hosts without Windows. Types and
+// constants have the sizes and values of the 64-bit Windows headers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#define WINAPI
+#define CALLBACK
+#define APIENTRY
+#define CONST const
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef unsigned short WORD;
+typedef uint32_t DWORD;
+typedef unsigned int UINT;
+typedef int INT;
+typedef int32_t LONG;
+typedef uint32_t ULONG;
+typedef short SHORT;
+typedef unsigned short USHORT;
+typedef char CHAR;
+typedef wchar_t WCHAR;
+typedef void VOID;
+typedef void *PVOID, *LPVOID;
+typedef const void *LPCVOID;
+typedef char *LPSTR;
+typedef const char *LPCSTR;
+typedef BYTE *LPBYTE;
+typedef DWORD *LPDWORD;
+typedef LONG *PLONG;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef intptr_t INT_PTR;
+typedef uintptr_t UINT_PTR;
+typedef intptr_t LONG_PTR;
+typedef uintptr_t ULONG_PTR;
+typedef ULONG_PTR DWORD_PTR;
+typedef DWORD COLORREF;
+typedef WORD ATOM;
+
+#define DECLARE_HANDLE(name) \
+    struct name##__ { int unused; }; \
+    typedef struct name##__ *name
+typedef void *HANDLE;
+DECLARE_HANDLE(HWND);
+DECLARE_HANDLE(HINSTANCE);
+DECLARE_HANDLE(HKEY);
+DECLARE_HANDLE(HDC);
+DECLARE_HANDLE(HICON);
+DECLARE_HANDLE(HMENU);
+DECLARE_HANDLE(HBRUSH);
+DECLARE_HANDLE(HPEN);
+DECLARE_HANDLE(HFONT);
+DECLARE_HANDLE(HBITMAP);
+DECLARE_HANDLE(HPALETTE);
+DECLARE_HANDLE(HRSRC);
+DECLARE_HANDLE(HIMC);
+typedef HINSTANCE HMODULE;
+typedef HICON HCURSOR;
+typedef HANDLE HGDIOBJ;
+typedef HANDLE HGLOBAL;
+typedef HKEY *PHKEY;
+typedef LONG LSTATUS;
+typedef int HFILE;
+
+#define TRUE 1
+#define FALSE 0
+#define MAX_PATH 260
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+
+#define LOWORD(l) ((WORD)((DWORD_PTR)(l) & 0xffff))
+#define HIWORD(l) ((WORD)(((DWORD_PTR)(l) >> 16) & 0xffff))
+#define LOBYTE(w) ((BYTE)((DWORD_PTR)(w) & 0xff))
+#define MAKELONG(a, b) ((LONG)(((WORD)((DWORD_PTR)(a) & 0xffff)) | ((DWORD)((WORD)((DWORD_PTR)(b) & 0xffff))) << 16))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
+#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define GetRValue(c) (LOBYTE(c))
+#define GetGValue(c) (LOBYTE(((WORD)(c)) >> 8))
+#define GetBValue(c) (LOBYTE((c) >> 16))
+#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define MAKEINTRESOURCE MAKEINTRESOURCEA
+
+typedef struct tagRECT { LONG left, top, right, bottom; } RECT, *LPRECT, *PRECT;
+typedef const RECT *LPCRECT;
+typedef struct tagPOINT { LONG x, y; } POINT, *LPPOINT, *PPOINT;
+typedef struct tagSIZE { LONG cx, cy; } SIZE, *LPSIZE;
+
+// ---- kernel ---------------------------------------------------------------
+
+typedef struct _OSVERSIONINFOA {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    CHAR szCSDVersion[128];
+} OSVERSIONINFOA, *LPOSVERSIONINFOA;
+#define VER_PLATFORM_WIN32s 0
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#define VER_PLATFORM_WIN32_NT 2
+
+typedef INT_PTR (WINAPI *FARPROC)();
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
+DWORD WINAPI GetTickCount();
+VOID WINAPI Sleep(DWORD milliseconds);
+HMODULE WINAPI LoadLibraryA(LPCSTR name);
+BOOL WINAPI FreeLibrary(HMODULE module);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+DWORD WINAPI GetLastError();
+VOID WINAPI SetLastError(DWORD error);
+LPSTR WINAPI GetCommandLineA();
+
+#define EXCEPTION_EXECUTE_HANDLER 1
+#define EXCEPTION_CONTINUE_SEARCH 0
+typedef struct _EXCEPTION_POINTERS EXCEPTION_POINTERS, *PEXCEPTION_POINTERS;
+typedef LONG (WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *info);
+LPTOP_LEVEL_EXCEPTION_FILTER WINAPI SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter);
+
+// Resources
+#define RT_ICON MAKEINTRESOURCE(3)
+#define RT_BITMAP MAKEINTRESOURCE(2)
+#define RT_STRING MAKEINTRESOURCE(6)
+#define RT_GROUP_ICON MAKEINTRESOURCE(14)
+#define RT_DIALOG MAKEINTRESOURCE(5)
+#define RT_MENU MAKEINTRESOURCE(4)
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
+HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
+LPVOID WINAPI LockResource(HGLOBAL data);
+DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
+
+// Registry
+#define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)((LONG)0x80000000))
+#define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
+#define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)((LONG)0x80000002))
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_MORE_DATA 234L
+#define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_PROC_NOT_FOUND 127L
+#define REG_NONE 0
+#define REG_SZ 1
+#define REG_BINARY 3
+#define REG_DWORD 4
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_READ 0x20019
+#define KEY_WRITE 0x20006
+#define KEY_ALL_ACCESS 0xF003F
+#define REG_OPTION_NON_VOLATILE 0
+typedef DWORD REGSAM;
+LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM sam, PHKEY result);
+LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options,
+                               REGSAM sam, void *security, PHKEY result, LPDWORD disposition);
+LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                LPDWORD size);
+LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
+                              DWORD size);
+LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR name);
+LSTATUS WINAPI RegCloseKey(HKEY key);
+
+// ---- user -----------------------------------------------------------------
+
+typedef LRESULT (CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef VOID (CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+
+typedef struct tagWNDCLASSA {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+} WNDCLASSA, *LPWNDCLASSA;
+
+typedef struct tagMSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+} MSG, *LPMSG;
+
+typedef struct tagCREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+} CREATESTRUCTA, *LPCREATESTRUCTA;
+
+typedef struct tagPAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+} PAINTSTRUCT, *LPPAINTSTRUCT;
+
+// Window messages
+#define WM_NULL 0x0000
+#define WM_CREATE 0x0001
+#define WM_DESTROY 0x0002
+#define WM_MOVE 0x0003
+#define WM_SIZE 0x0005
+#define WM_ACTIVATE 0x0006
+#define WM_SETFOCUS 0x0007
+#define WM_KILLFOCUS 0x0008
+#define WM_ENABLE 0x000A
+#define WM_SETTEXT 0x000C
+#define WM_GETTEXT 0x000D
+#define WM_GETTEXTLENGTH 0x000E
+#define WM_PAINT 0x000F
+#define WM_CLOSE 0x0010
+#define WM_QUIT 0x0012
+#define WM_ERASEBKGND 0x0014
+#define WM_SHOWWINDOW 0x0018
+#define WM_ACTIVATEAPP 0x001C
+#define WM_SETCURSOR 0x0020
+#define WM_MOUSEACTIVATE 0x0021
+#define WM_WINDOWPOSCHANGING 0x0046
+#define WM_WINDOWPOSCHANGED 0x0047
+#define WM_HELP 0x0053
+#define WM_CONTEXTMENU 0x007B
+#define WM_NCCREATE 0x0081
+#define WM_NCDESTROY 0x0082
+#define WM_NCCALCSIZE 0x0083
+#define WM_NCHITTEST 0x0084
+#define WM_NCPAINT 0x0085
+#define WM_NCACTIVATE 0x0086
+#define WM_KEYFIRST 0x0100
+#define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
+#define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+#define WM_SYSCHAR 0x0106
+#define WM_KEYLAST 0x0109
+#define WM_INITDIALOG 0x0110
+#define WM_COMMAND 0x0111
+#define WM_SYSCOMMAND 0x0112
+#define WM_TIMER 0x0113
+#define WM_MOUSEFIRST 0x0200
+#define WM_MOUSEMOVE 0x0200
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
+#define WM_LBUTTONDBLCLK 0x0203
+#define WM_RBUTTONDOWN 0x0204
+#define WM_RBUTTONUP 0x0205
+#define WM_MBUTTONDOWN 0x0207
+#define WM_MBUTTONUP 0x0208
+#define WM_MOUSELAST 0x020E
+#define WM_USER 0x0400
+#define WM_APP 0x8000
+
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+#define HTCLIENT 1
+#define MA_ACTIVATE 1
+
+#define SC_SIZE 0xF000
+#define SC_MOVE 0xF010
+#define SC_CLOSE 0xF060
+#define SC_NEXTWINDOW 0xF040
+#define SC_PREVWINDOW 0xF050
+#define SC_SCREENSAVE 0xF140
+
+// Class and window styles
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+#define CS_DBLCLKS 0x0008
+#define CS_OWNDC 0x0020
+#define WS_OVERLAPPED 0x00000000L
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_DISABLED 0x08000000L
+#define WS_CLIPSIBLINGS 0x04000000L
+#define WS_CLIPCHILDREN 0x02000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
+#define WS_SYSMENU 0x00080000L
+#define WS_OVERLAPPEDWINDOW 0x00CF0000L
+#define WS_EX_TOPMOST 0x00000008L
+#define CW_USEDEFAULT ((int)0x80000000)
+
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
+#define GWLP_HWNDPARENT (-8)
+
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define SW_SHOW 5
+
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
+#define HWND_TOP ((HWND)0)
+
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+#define PM_NOYIELD 0x0002
+
+// System metrics
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+#define SM_CYVSCROLL 20
+#define SM_CYCAPTION 4
+
+// SystemParametersInfo
+#define SPI_SCREENSAVERRUNNING 97
+#define SPI_SETSCREENSAVERRUNNING 97
+
+// Cursors and icons
+#define IDC_ARROW MAKEINTRESOURCE(32512)
+#define IDC_WAIT MAKEINTRESOURCE(32514)
+#define IDI_APPLICATION MAKEINTRESOURCE(32512)
+
+// Virtual keys the tests press
+#define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA *wc);
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                            LPVOID param);
+BOOL WINAPI DestroyWindow(HWND hwnd);
+BOOL WINAPI IsWindow(HWND hwnd);
+BOOL WINAPI IsWindowVisible(HWND hwnd);
+BOOL WINAPI ShowWindow(HWND hwnd, int command);
+BOOL WINAPI UpdateWindow(HWND hwnd);
+HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title);
+HWND WINAPI GetForegroundWindow();
+BOOL WINAPI SetForegroundWindow(HWND hwnd);
+HWND WINAPI GetActiveWindow();
+HWND WINAPI GetFocus();
+HWND WINAPI GetParent(HWND hwnd);
+HWND WINAPI GetDesktopWindow();
+BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect);
+BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect);
+BOOL WINAPI SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags);
+BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+LONG WINAPI GetWindowLongA(HWND hwnd, int index);
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index);
+int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size);
+BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text);
+int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size);
+BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
+BOOL WINAPI ValidateRect(HWND hwnd, const RECT *rect);
+
+LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove);
+BOOL WINAPI TranslateMessage(const MSG *msg);
+LRESULT WINAPI DispatchMessageA(const MSG *msg);
+BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+VOID WINAPI PostQuitMessage(int exitCode);
+UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id);
+
+int WINAPI GetSystemMetrics(int index);
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
+
+int WINAPI ShowCursor(BOOL show);
+BOOL WINAPI GetCursorPos(LPPOINT point);
+BOOL WINAPI SetCursorPos(int x, int y);
+HCURSOR WINAPI SetCursor(HCURSOR cursor);
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
+
+// Dialogs
+typedef INT_PTR (CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
+#define IDOK 1
+#define IDCANCEL 2
+
+// ---- gdi ------------------------------------------------------------------
+
+#define WHITE_BRUSH 0
+#define LTGRAY_BRUSH 1
+#define GRAY_BRUSH 2
+#define DKGRAY_BRUSH 3
+#define BLACK_BRUSH 4
+#define NULL_BRUSH 5
+#define WHITE_PEN 6
+#define BLACK_PEN 7
+#define NULL_PEN 8
+#define SYSTEM_FONT 13
+#define DEFAULT_PALETTE 15
+
+#define BLACKNESS 0x00000042
+#define WHITENESS 0x00FF0062
+#define PATCOPY 0x00F00021
+#define SRCCOPY 0x00CC0020
+
+#define RASTERCAPS 38
+#define BITSPIXEL 12
+#define HORZRES 8
+#define VERTRES 10
+#define RC_PALETTE 0x0100
+
+HGDIOBJ WINAPI GetStockObject(int object);
+BOOL WINAPI DeleteObject(HGDIOBJ object);
+HDC WINAPI GetDC(HWND hwnd);
+int WINAPI ReleaseDC(HWND hwnd, HDC hdc);
+HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps);
+BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT *ps);
+int WINAPI GetDeviceCaps(HDC hdc, int index);
+int WINAPI FillRect(HDC hdc, const RECT *rect, HBRUSH brush);
+BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
+COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
+COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);
+
+// ---- entry ----------------------------------------------------------------
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);

@@ -1,0 +1,113 @@
+// State shared by the parts of the portable layer. Nothing outside
+// platform/ includes this header; tests go through platform/testing/layer.h.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace layer {
+
+// ---- configuration of the headless machine --------------------------------
+
+struct Screen {
+    int width = 640;
+    int height = 480;
+    int depth = 24;                // 8 makes the device report a palette
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB, row 0 at the top
+};
+Screen &screen();
+void ResizeScreen(int width, int height, int depth);
+
+// ---- clock ----------------------------------------------------------------
+
+uint64_t Now();  // milliseconds on the layer's clock
+bool ClockIsVirtual();
+void AdvanceClockTo(uint64_t when);  // virtual clock: jump; real clock: sleep
+
+// A deadline after which the run ends as if the user had pressed a key.
+struct TimeLimit {
+    bool set = false;
+    uint64_t at = 0;
+    bool fired = false;
+};
+TimeLimit &timeLimit();
+
+// ---- windows --------------------------------------------------------------
+
+struct WindowClass {
+    std::string name;
+    WNDCLASSA wc{};
+};
+
+struct Window {
+    HWND handle = nullptr;
+    const WindowClass *cls = nullptr;
+    std::string title;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    HWND parent = nullptr;  // for WS_CHILD windows
+    HWND owner = nullptr;   // for top-level windows
+    RECT rect{};            // window rectangle in screen coordinates
+    WNDPROC proc = nullptr;
+    bool visible = false;
+    bool needsPaint = false;
+    bool needsErase = false;
+    bool destroying = false;
+    LONG_PTR userData = 0;
+};
+
+Window *FindWindowRecord(HWND hwnd);
+std::vector<Window *> AllWindows();  // in z-order, bottom first
+HWND DesktopHandle();
+RECT ClientRectOnScreen(const Window &w);
+
+// ---- message queue --------------------------------------------------------
+
+void PostInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void PurgeMessagesFor(HWND hwnd);
+void KillTimersFor(HWND hwnd);
+HWND WindowAtPoint(POINT pt);
+
+// ---- modules ----------------------------------------------------------------
+
+struct Resource {
+    std::u16string typeName, name;  // empty when the id is numeric
+    WORD typeId = 0, nameId = 0;
+    WORD language = 0;
+    const BYTE *data = nullptr;
+    DWORD size = 0;
+};
+const std::vector<Resource> &Resources();
+const Resource *FindResourceRecord(LPCSTR name, LPCSTR type);
+HINSTANCE MainInstance();
+
+// Text in code page 932 from UTF-16, as the ANSI calls hand it out.
+std::string ToAnsi(const std::u16string &text);
+
+// ---- reset ------------------------------------------------------------------
+
+// Each part registers how it returns to a fresh machine; tests reset between cases.
+void OnReset(std::function<void()> reset);
+void ResetAll();
+
+}  // namespace layer
+
+namespace layer {
+HWND ForegroundWindow();
+void ActivateOtherApplication();
+int CursorShowCounter();
+void SetWin95(bool on);
+void SetVirtualClock(bool on);
+void SetCommandLine(const std::string &line);
+bool ScreenSaverRunningFlag();
+LPTOP_LEVEL_EXCEPTION_FILTER ExceptionFilter();
+void RegisterStandIn(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded);
+int LoadCount(const std::string &name);
+bool WriteScreenImage(const std::string &path);
+}  // namespace layer

@@ -1,0 +1,130 @@
+// The native program's entry: sets up the headless machine from the
+// environment (or a small config file), runs WinMain, and writes what the
+// screen shows when the run ends.
+#include "../internal.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <strings.h>
+
+namespace {
+
+struct RunConfig {
+    int width = 640, height = 480, depth = 24;
+    bool virtualClock = false;
+    long long timeLimit = -1;  // milliseconds from start
+    std::string screenshot;
+    bool win95 = false;
+};
+
+void Apply(RunConfig &c, const std::string &key, const std::string &value) {
+    if (key == "screen") {
+        int w = 0, h = 0, d = 24;
+        if (std::sscanf(value.c_str(), "%dx%dx%d", &w, &h, &d) >= 2 && w > 0 && h > 0 && w <= 8192 && h <= 8192) {
+            c.width = w;
+            c.height = h;
+            c.depth = d <= 8 ? 8 : d <= 16 ? 16 : d <= 24 ? 24 : 32;
+        } else {
+            std::fprintf(stderr, "qmsaver: screen must look like 800x600 or 800x600x8, not '%s'\n", value.c_str());
+        }
+    } else if (key == "clock") {
+        c.virtualClock = strcasecmp(value.c_str(), "virtual") == 0;
+    } else if (key == "time_limit") {
+        c.timeLimit = std::atoll(value.c_str());
+    } else if (key == "screenshot") {
+        c.screenshot = value;
+    } else if (key == "windows") {
+        c.win95 = value == "95" || value == "98" || value == "me" || value == "ME";
+    }
+}
+
+// Lines "key = value"; '#' starts a comment.
+void ReadConfigFile(RunConfig &c, const char *path) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "qmsaver: cannot read config file %s\n", path);
+        return;
+    }
+    std::string line;
+    auto trim = [](std::string s) {
+        size_t a = s.find_first_not_of(" \t\r"), b = s.find_last_not_of(" \t\r");
+        return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+    };
+    while (std::getline(in, line)) {
+        line = line.substr(0, line.find('#'));
+        size_t eq = line.find('=');
+        if (eq != std::string::npos) Apply(c, trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
+    }
+}
+
+RunConfig ReadConfig() {
+    RunConfig c;
+    if (const char *file = std::getenv("QMSAVER_CONFIG")) ReadConfigFile(c, file);
+    const std::pair<const char *, const char *> vars[] = {
+        {"QMSAVER_SCREEN", "screen"},         {"QMSAVER_CLOCK", "clock"},
+        {"QMSAVER_TIME_LIMIT", "time_limit"}, {"QMSAVER_SCREENSHOT", "screenshot"},
+        {"QMSAVER_WINDOWS", "windows"},
+    };
+    for (auto [var, key] : vars)
+        if (const char *v = std::getenv(var)) Apply(c, key, v);
+    return c;
+}
+
+// Quoted as Windows quotes a command line: the program name first.
+std::string CommandLineFrom(int argc, char **argv) {
+    std::string line = "\"" + std::string(argv[0]) + "\"";
+    for (int i = 1; i < argc; i++) {
+        line += ' ';
+        bool quote = std::strchr(argv[i], ' ') != nullptr;
+        if (quote) line += '"';
+        line += argv[i];
+        if (quote) line += '"';
+    }
+    return line;
+}
+
+// A crash reaches the program's unhandled-exception filter, as on Windows,
+// then goes on to whatever handled the signal before.
+struct sigaction previousActions[32];
+
+void OnFault(int signal) {
+    if (LPTOP_LEVEL_EXCEPTION_FILTER filter = layer::ExceptionFilter()) filter(nullptr);
+    sigaction(signal, &previousActions[signal], nullptr);
+}
+
+void OnTerminate() {
+    if (LPTOP_LEVEL_EXCEPTION_FILTER filter = layer::ExceptionFilter()) filter(nullptr);
+    std::abort();
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    RunConfig c = ReadConfig();
+    layer::ResetAll();
+    layer::ResizeScreen(c.width, c.height, c.depth);
+    SetCursorPos(c.width / 2, c.height / 2);
+    layer::SetVirtualClock(c.virtualClock);
+    layer::SetWin95(c.win95);
+    if (c.timeLimit >= 0) layer::timeLimit() = layer::TimeLimit{true, layer::Now() + c.timeLimit, false};
+    std::string line = CommandLineFrom(argc, argv);
+    layer::SetCommandLine(line);
+
+    struct sigaction action {};
+    action.sa_handler = OnFault;
+    for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL}) sigaction(s, &action, &previousActions[s]);
+    std::set_terminate(OnTerminate);
+
+    // WinMain gets the text behind the program name.
+    const char *args = line.c_str() + std::string(argv[0]).size() + 2;
+    while (*args == ' ') args++;
+    int result = WinMain(layer::MainInstance(), nullptr, const_cast<LPSTR>(args), SW_SHOWNORMAL);
+
+    if (!c.screenshot.empty() && !layer::WriteScreenImage(c.screenshot))
+        std::fprintf(stderr, "qmsaver: cannot write %s\n", c.screenshot.c_str());
+    return result;
+}

@@ -1,0 +1,130 @@
+// A small registry in memory: keys by path, without regard to case, holding
+// typed values.
+#include "../internal.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace layer {
+namespace {
+
+struct Value {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+struct Registry {
+    std::map<std::string, std::map<std::string, Value>> keys;  // lower-case path -> values
+    std::map<uintptr_t, std::string> open;                      // handle -> path
+    uintptr_t next = 0x1000;
+};
+
+Registry &reg() {
+    static Registry r;
+    return r;
+}
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+bool PathOf(HKEY key, std::string &path) {
+    path.clear();
+    if (key == HKEY_CLASSES_ROOT) path = "hkcr";
+    else if (key == HKEY_CURRENT_USER) path = "hkcu";
+    else if (key == HKEY_LOCAL_MACHINE) path = "hklm";
+    if (!path.empty()) return true;
+    auto it = reg().open.find(reinterpret_cast<uintptr_t>(key));
+    if (it == reg().open.end()) return false;
+    path = it->second;
+    return true;
+}
+
+std::string Join(const std::string &base, LPCSTR sub) {
+    std::string path = base;
+    if (sub && *sub) path += "\\" + Lower(sub);
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+HKEY OpenHandle(const std::string &path) {
+    uintptr_t h = reg().next;
+    reg().next += 4;
+    reg().open[h] = path;
+    return reinterpret_cast<HKEY>(h);
+}
+
+const bool registered = (OnReset([] { reg() = Registry{}; }), true);
+
+}  // namespace
+}  // namespace layer
+
+using namespace layer;
+
+LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) {
+    std::string base;
+    if (!result) return 87;
+    *result = nullptr;
+    if (!PathOf(key, base)) return ERROR_INVALID_HANDLE;
+    std::string path = Join(base, subKey);
+    if (!reg().keys.count(path)) return ERROR_FILE_NOT_FOUND;
+    *result = OpenHandle(path);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, void *, PHKEY result,
+                               LPDWORD disposition) {
+    std::string base;
+    if (!result) return 87;
+    if (!PathOf(key, base)) return ERROR_INVALID_HANDLE;
+    std::string path = Join(base, subKey);
+    bool existed = reg().keys.count(path) != 0;
+    // Every key on the way exists too.
+    for (size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1))
+        reg().keys[path.substr(0, pos)];
+    reg().keys[path];
+    if (disposition) *disposition = existed ? 2 : 1;  // REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY
+    *result = OpenHandle(path);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+    std::string path;
+    if (!PathOf(key, path)) return ERROR_INVALID_HANDLE;
+    auto &values = reg().keys[path];
+    auto it = values.find(Lower(name ? name : ""));
+    if (it == values.end()) return ERROR_FILE_NOT_FOUND;
+    const Value &v = it->second;
+    if (type) *type = v.type;
+    DWORD needed = static_cast<DWORD>(v.data.size());
+    if (!size) return data ? 87 : ERROR_SUCCESS;
+    if (data && *size < needed) {
+        *size = needed;
+        return ERROR_MORE_DATA;
+    }
+    if (data && needed) std::memcpy(data, v.data.data(), needed);
+    *size = needed;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE *data, DWORD size) {
+    std::string path;
+    if (!PathOf(key, path)) return ERROR_INVALID_HANDLE;
+    Value v;
+    v.type = type;
+    if (data) v.data.assign(data, data + size);
+    reg().keys[path][Lower(name ? name : "")] = v;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR name) {
+    std::string path;
+    if (!PathOf(key, path)) return ERROR_INVALID_HANDLE;
+    return reg().keys[path].erase(Lower(name ? name : "")) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+LSTATUS WINAPI RegCloseKey(HKEY key) {
+    return reg().open.erase(reinterpret_cast<uintptr_t>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}

@@ -1,0 +1,143 @@
+// Version, clock, last error, command line and the process-wide settings of
+// the portable layer.
+#include "../internal.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace layer {
+
+namespace {
+// The virtual clock starts well past zero, as a machine that has been up a while.
+constexpr uint64_t kBootTick = 100000;
+
+struct System {
+    bool win95 = false;
+    bool virtualClock = true;
+    uint64_t virtualNow = kBootTick;
+    std::chrono::steady_clock::time_point realStart = std::chrono::steady_clock::now();
+    DWORD lastError = 0;
+    std::string commandLine = "qmsaver";
+    LPTOP_LEVEL_EXCEPTION_FILTER filter = nullptr;
+    bool screenSaverRunning = false;
+    TimeLimit limit;
+    Screen screen;
+};
+
+System &sys() {
+    static System s;
+    return s;
+}
+
+std::vector<std::function<void()>> &resets() {
+    static std::vector<std::function<void()>> r;
+    return r;
+}
+}  // namespace
+
+Screen &screen() { return sys().screen; }
+
+void ResizeScreen(int width, int height, int depth) {
+    Screen &s = sys().screen;
+    s.width = width;
+    s.height = height;
+    s.depth = depth;
+    s.pixels.assign(static_cast<size_t>(width) * height, 0);
+}
+
+uint64_t Now() {
+    if (sys().virtualClock) return sys().virtualNow;
+    auto elapsed = std::chrono::steady_clock::now() - sys().realStart;
+    return kBootTick + std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+}
+
+bool ClockIsVirtual() { return sys().virtualClock; }
+
+void AdvanceClockTo(uint64_t when) {
+    if (sys().virtualClock) {
+        if (when > sys().virtualNow) sys().virtualNow = when;
+        return;
+    }
+    uint64_t now = Now();
+    if (when > now) std::this_thread::sleep_for(std::chrono::milliseconds(when - now));
+}
+
+TimeLimit &timeLimit() { return sys().limit; }
+
+void OnReset(std::function<void()> reset) { resets().push_back(std::move(reset)); }
+
+void ResetAll() {
+    System &s = sys();
+    s.win95 = false;
+    s.virtualClock = true;
+    s.virtualNow = kBootTick;
+    s.lastError = 0;
+    s.filter = nullptr;
+    s.screenSaverRunning = false;
+    s.limit = TimeLimit{};
+    ResizeScreen(640, 480, 24);
+    for (auto &r : resets()) r();
+}
+
+void SetWin95(bool on) { sys().win95 = on; }
+void SetVirtualClock(bool on) {
+    if (on == sys().virtualClock) return;
+    if (on) sys().virtualNow = Now();
+    sys().virtualClock = on;
+    if (!on) sys().realStart = std::chrono::steady_clock::now() - std::chrono::milliseconds(sys().virtualNow - kBootTick);
+}
+void SetCommandLine(const std::string &line) { sys().commandLine = line; }
+bool ScreenSaverRunningFlag() { return sys().screenSaverRunning; }
+LPTOP_LEVEL_EXCEPTION_FILTER ExceptionFilter() { return sys().filter; }
+
+}  // namespace layer
+
+using namespace layer;
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
+    if (!info || info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA)) {
+        SetLastError(122);  // ERROR_INSUFFICIENT_BUFFER
+        return FALSE;
+    }
+    if (sys().win95) {
+        info->dwMajorVersion = 4;
+        info->dwMinorVersion = 10;
+        info->dwBuildNumber = 0x040A08AE;
+        info->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
+        std::strcpy(info->szCSDVersion, " A ");
+    } else {
+        info->dwMajorVersion = 5;
+        info->dwMinorVersion = 1;
+        info->dwBuildNumber = 2600;
+        info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+        std::strcpy(info->szCSDVersion, "Service Pack 3");
+    }
+    return TRUE;
+}
+
+DWORD WINAPI GetTickCount() { return static_cast<DWORD>(Now()); }
+
+VOID WINAPI Sleep(DWORD milliseconds) {
+    if (milliseconds == 0) return;
+    AdvanceClockTo(Now() + milliseconds);
+}
+
+DWORD WINAPI GetLastError() { return sys().lastError; }
+VOID WINAPI SetLastError(DWORD error) { sys().lastError = error; }
+LPSTR WINAPI GetCommandLineA() { return sys().commandLine.data(); }
+
+LPTOP_LEVEL_EXCEPTION_FILTER WINAPI SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter) {
+    LPTOP_LEVEL_EXCEPTION_FILTER previous = sys().filter;
+    sys().filter = filter;
+    return previous;
+}
+
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID, UINT) {
+    if (action == SPI_SCREENSAVERRUNNING) {
+        sys().screenSaverRunning = uiParam != 0;
+        return TRUE;
+    }
+    SetLastError(87);  // ERROR_INVALID_PARAMETER
+    return FALSE;
+}

@@ -1,0 +1,51 @@
+// Hooks into the portable layer for tests and for the headless run: the
+// machine's screen, clock and version, stand-ins for system modules, and a
+// look at what the program did to the system. On Windows the tests link a
+// version of these in which Available() is false, and skip what needs them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace Layer {
+
+// True on the portable layer, false against the real Windows API.
+bool Available();
+
+// A fresh machine: no windows, empty queue, NT version, virtual clock at a
+// non-zero tick, 640 x 480 x 24 black screen, empty registry, no stand-ins.
+void Reset();
+
+// The headless machine's screen. Depth 8 makes the device report a palette.
+void SetScreen(int width, int height, int depth);
+uint32_t ScreenPixel(int x, int y);  // 0x00RRGGBB
+bool SaveScreen(const std::string &path);  // .bmp, otherwise PNG
+
+// The clock. On the virtual clock an idle message loop jumps to the next
+// due timer; Advance moves it by hand.
+void UseVirtualClock(bool on);
+void AdvanceClock(DWORD milliseconds);
+// The run ends as if a key were pressed once the clock reaches this tick.
+void SetTimeLimit(DWORD tick);
+
+// Which Windows the machine reports: the 95 family or NT.
+void SetWindows95Family(bool on);
+
+// A system DLL the program loads by name: its exported functions.
+// "preloaded" modules are found by GetModuleHandleA before any LoadLibraryA.
+void RegisterModule(const std::string &name, const std::map<std::string, FARPROC> &exports,
+                    bool preloaded = false);
+int ModuleLoadCount(const std::string &name);  // LoadLibraryA less FreeLibrary
+
+// What the program did to the system.
+bool ScreenSaverRunning();  // SPI_SCREENSAVERRUNNING as last set
+int CursorShowCount();      // ShowCursor's counter, 0 when shown
+
+// The exception filter the program installed, if any (for failure tests).
+LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter();
+
+}  // namespace Layer

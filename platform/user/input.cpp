@@ -1,0 +1,90 @@
+// The cursor, system metrics, and the icons and cursors handed out by name.
+#include "../internal.h"
+
+#include <algorithm>
+
+namespace layer {
+namespace {
+
+struct CursorState {
+    POINT pos{320, 240};
+    int showCount = 0;
+    HCURSOR current = nullptr;
+};
+
+CursorState &cursor() {
+    static CursorState c;
+    return c;
+}
+
+// Handles of the system cursors and icons: small tagged values.
+constexpr uintptr_t kSystemCursorBase = 0x20000;
+constexpr uintptr_t kIconBase = 0x30000;
+
+const bool registered = (OnReset([] {
+    cursor() = CursorState{};
+    cursor().pos = {screen().width / 2, screen().height / 2};
+}), true);
+
+}  // namespace
+
+int CursorShowCounter() { return cursor().showCount; }
+
+}  // namespace layer
+
+using namespace layer;
+
+int WINAPI ShowCursor(BOOL show) { return cursor().showCount += show ? 1 : -1; }
+
+BOOL WINAPI GetCursorPos(LPPOINT point) {
+    if (!point) return FALSE;
+    *point = cursor().pos;
+    return TRUE;
+}
+
+BOOL WINAPI SetCursorPos(int x, int y) {
+    POINT p{std::clamp(x, 0, screen().width - 1), std::clamp(y, 0, screen().height - 1)};
+    POINT old = cursor().pos;
+    cursor().pos = p;
+    // Windows tells the window under the cursor that the mouse moved.
+    if (p.x != old.x || p.y != old.y) {
+        if (HWND target = WindowAtPoint(p)) {
+            RECT r = FindWindowRecord(target)->rect;
+            PostInput(target, WM_MOUSEMOVE, 0, MAKELPARAM(p.x - r.left, p.y - r.top));
+        }
+    }
+    return TRUE;
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR c) {
+    HCURSOR previous = cursor().current;
+    cursor().current = c;
+    return previous;
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
+    if (instance == nullptr && IS_INTRESOURCE(name))
+        return reinterpret_cast<HCURSOR>(kSystemCursorBase + LOWORD(name));
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+}
+
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
+    if (instance == nullptr && IS_INTRESOURCE(name)) return reinterpret_cast<HICON>(kIconBase + LOWORD(name));
+    const Resource *r = (instance == MainInstance()) ? FindResourceRecord(name, RT_GROUP_ICON) : nullptr;
+    if (!r) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
+    }
+    return reinterpret_cast<HICON>(kIconBase + 0x1000 + (r - Resources().data()));
+}
+
+int WINAPI GetSystemMetrics(int index) {
+    switch (index) {
+    case SM_CXSCREEN: return screen().width;
+    case SM_CYSCREEN: return screen().height;
+    case SM_CYVSCROLL: return 16;
+    case SM_CYCAPTION: return 18;
+    }
+    return 0;
+}

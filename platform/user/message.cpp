@@ -1,0 +1,296 @@
+// The thread's message queue: posted and input messages, WM_QUIT, WM_PAINT
+// and WM_TIMER in the order Windows retrieves them, and the default window
+// procedure.
+#include "../internal.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace layer {
+namespace {
+
+struct Timer {
+    HWND hwnd;
+    UINT_PTR id;
+    UINT elapse;
+    uint64_t due;
+    TIMERPROC proc;
+};
+
+struct Queue {
+    std::deque<MSG> posted;
+    bool quit = false;
+    int quitCode = 0;
+    std::vector<Timer> timers;
+    UINT_PTR nextThreadTimer = 1;
+};
+
+Queue &queue() {
+    static Queue q;
+    return q;
+}
+
+const bool registered = (OnReset([] { queue() = Queue{}; }), true);
+
+bool InRange(UINT message, UINT first, UINT last) {
+    if (first == 0 && last == 0) return true;
+    return message >= first && message <= last;
+}
+
+bool WindowMatches(HWND msgWindow, HWND filter) {
+    if (!filter) return true;
+    if (filter == reinterpret_cast<HWND>(-1)) return msgWindow == nullptr;
+    for (HWND h = msgWindow; h; ) {
+        if (h == filter) return true;
+        Window *w = FindWindowRecord(h);
+        if (!w || !(w->style & WS_CHILD)) break;
+        h = w->parent;
+    }
+    return false;
+}
+
+MSG MakeMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG m{hwnd, message, wParam, lParam, static_cast<DWORD>(Now()), {}};
+    GetCursorPos(&m.pt);
+    return m;
+}
+
+// The next message as Windows would pick it, without waiting.
+bool Pick(MSG *out, HWND hwnd, UINT first, UINT last, bool remove) {
+    Queue &q = queue();
+    for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
+        if (!InRange(it->message, first, last) || !WindowMatches(it->hwnd, hwnd)) continue;
+        *out = *it;
+        if (remove) q.posted.erase(it);
+        return true;
+    }
+    if (q.quit) {
+        *out = MakeMsg(nullptr, WM_QUIT, static_cast<WPARAM>(q.quitCode), 0);
+        if (remove) q.quit = false;
+        return true;
+    }
+    if (InRange(WM_PAINT, first, last)) {
+        for (Window *w : AllWindows()) {
+            if (w->needsPaint && IsWindowVisible(w->handle) && WindowMatches(w->handle, hwnd)) {
+                *out = MakeMsg(w->handle, WM_PAINT, 0, 0);
+                return true;
+            }
+        }
+    }
+    if (InRange(WM_TIMER, first, last)) {
+        uint64_t now = Now();
+        Timer *due = nullptr;
+        for (Timer &t : q.timers)
+            if (t.due <= now && WindowMatches(t.hwnd, hwnd) && (!due || t.due < due->due)) due = &t;
+        if (due) {
+            *out = MakeMsg(due->hwnd, WM_TIMER, due->id, reinterpret_cast<LPARAM>(due->proc));
+            if (remove) due->due = now + due->elapse;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The run's time limit has come: the user "presses a key".
+bool FireTimeLimit() {
+    TimeLimit &limit = timeLimit();
+    if (!limit.set || limit.fired || Now() < limit.at) return false;
+    limit.fired = true;
+    HWND target = GetFocus() ? GetFocus() : GetForegroundWindow();
+    PostInput(target, WM_KEYDOWN, VK_SPACE, 1);
+    PostInput(target, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0000001u));
+    return true;
+}
+
+}  // namespace
+
+void PostInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    queue().posted.push_back(MakeMsg(hwnd, message, wParam, lParam));
+}
+
+void PurgeMessagesFor(HWND hwnd) {
+    auto &p = queue().posted;
+    p.erase(std::remove_if(p.begin(), p.end(), [&](const MSG &m) { return m.hwnd == hwnd; }), p.end());
+}
+
+void KillTimersFor(HWND hwnd) {
+    auto &t = queue().timers;
+    t.erase(std::remove_if(t.begin(), t.end(), [&](const Timer &x) { return x.hwnd == hwnd; }), t.end());
+}
+
+}  // namespace layer
+
+using namespace layer;
+
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
+    if (!msg) return FALSE;
+    FireTimeLimit();
+    return Pick(msg, hwnd, first, last, (remove & PM_REMOVE) != 0);
+}
+
+BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
+    if (!msg) return -1;
+    for (;;) {
+        FireTimeLimit();
+        if (Pick(msg, hwnd, first, last, true)) return msg->message != WM_QUIT;
+        // Idle: wait for the next timer or the end of the run.
+        uint64_t next = UINT64_MAX;
+        for (const auto &t : queue().timers) next = std::min(next, t.due);
+        TimeLimit &limit = timeLimit();
+        if (limit.set && !limit.fired) next = std::min(next, limit.at);
+        if (next == UINT64_MAX) {
+            if (ClockIsVirtual()) {
+                // Nothing will ever happen on a virtual clock: end as the time limit would.
+                limit.set = true;
+                limit.at = Now();
+                continue;
+            }
+            next = Now() + 50;
+        }
+        AdvanceClockTo(next);
+    }
+}
+
+BOOL WINAPI TranslateMessage(const MSG *msg) {
+    return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG *msg) {
+    if (!msg) return 0;
+    if (msg->message == WM_TIMER && msg->lParam) {
+        reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
+        return 0;
+    }
+    if (!msg->hwnd) return 0;
+    return SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (hwnd && !IsWindow(hwnd)) {
+        SetLastError(1400);
+        return FALSE;
+    }
+    // System messages whose parameters point into the sender's memory can only be sent.
+    switch (message) {
+    case WM_CREATE:
+    case WM_NCCREATE:
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_HELP:
+        SetLastError(1159);  // ERROR_MESSAGE_SYNC_ONLY
+        return FALSE;
+    }
+    queue().posted.push_back(MakeMsg(hwnd, message, wParam, lParam));
+    return TRUE;
+}
+
+LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w) {
+        SetLastError(1400);
+        return 0;
+    }
+    return w->proc(hwnd, message, wParam, lParam);
+}
+
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return proc ? proc(hwnd, message, wParam, lParam) : 0;
+}
+
+VOID WINAPI PostQuitMessage(int exitCode) {
+    queue().quit = true;
+    queue().quitCode = exitCode;
+}
+
+UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    if (hwnd && !IsWindow(hwnd)) {
+        SetLastError(1400);
+        return 0;
+    }
+    // USER_TIMER_MINIMUM and USER_TIMER_MAXIMUM
+    elapse = std::clamp<UINT>(elapse, 10, 0x7FFFFFFF);
+    Queue &q = queue();
+    if (!hwnd) id = q.nextThreadTimer++;
+    for (auto &t : q.timers) {
+        if (t.hwnd == hwnd && t.id == id) {
+            t = Timer{hwnd, id, elapse, Now() + elapse, proc};
+            return hwnd ? 1 : id;
+        }
+    }
+    q.timers.push_back({hwnd, id, elapse, Now() + elapse, proc});
+    return hwnd ? 1 : id;
+}
+
+BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
+    auto &t = queue().timers;
+    auto it = std::find_if(t.begin(), t.end(), [&](const auto &x) { return x.hwnd == hwnd && x.id == id; });
+    if (it == t.end()) {
+        SetLastError(1402);  // ERROR_INVALID_TIMER_HANDLE... as close as it gets
+        return FALSE;
+    }
+    t.erase(it);
+    // A WM_TIMER of this timer already in the queue goes too.
+    auto &p = queue().posted;
+    p.erase(std::remove_if(p.begin(), p.end(),
+                           [&](const MSG &m) { return m.message == WM_TIMER && m.hwnd == hwnd && m.wParam == id; }),
+            p.end());
+    return TRUE;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w) return 0;
+    switch (message) {
+    case WM_NCCREATE: {
+        auto *cs = reinterpret_cast<CREATESTRUCTA *>(lParam);
+        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->title = cs->lpszName;
+        return TRUE;
+    }
+    case WM_CLOSE:
+        DestroyWindow(hwnd);
+        return 0;
+    case WM_ERASEBKGND: {
+        HBRUSH brush = w->cls->wc.hbrBackground;
+        if (!brush) return 0;
+        RECT r;
+        GetClientRect(hwnd, &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
+        return 1;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_SETTEXT:
+        w->title = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
+        return TRUE;
+    case WM_GETTEXT: {
+        if (wParam == 0) return 0;
+        size_t n = std::min(w->title.size(), static_cast<size_t>(wParam - 1));
+        std::memcpy(reinterpret_cast<char *>(lParam), w->title.data(), n);
+        reinterpret_cast<char *>(lParam)[n] = 0;
+        return static_cast<LRESULT>(n);
+    }
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(w->title.size());
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+    case WM_HELP:
+    case WM_CONTEXTMENU:
+        // A child passes the request up to its parent.
+        if ((w->style & WS_CHILD) && w->parent) return SendMessageA(w->parent, message, wParam, lParam);
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_ACTIVATE;
+    case WM_NCHITTEST:
+        return HTCLIENT;
+    case WM_NCACTIVATE:
+        return TRUE;
+    }
+    return 0;
+}

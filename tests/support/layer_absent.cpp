@@ -1,0 +1,27 @@
+// Against the real Windows API the layer's hooks do not exist: tests that
+// need them ask Available() first and skip.
+#include "platform/testing/layer.h"
+
+#include <cstdlib>
+
+namespace Layer {
+
+bool Available() { return false; }
+void Reset() {}
+
+[[noreturn]] static void Missing() { std::abort(); }
+
+void SetScreen(int, int, int) { Missing(); }
+uint32_t ScreenPixel(int, int) { Missing(); }
+bool SaveScreen(const std::string &) { Missing(); }
+void UseVirtualClock(bool) { Missing(); }
+void AdvanceClock(DWORD) { Missing(); }
+void SetTimeLimit(DWORD) { Missing(); }
+void SetWindows95Family(bool) { Missing(); }
+void RegisterModule(const std::string &, const std::map<std::string, FARPROC> &, bool) { Missing(); }
+int ModuleLoadCount(const std::string &) { Missing(); }
+bool ScreenSaverRunning() { Missing(); }
+int CursorShowCount() { Missing(); }
+LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { Missing(); }
+
+}  // namespace Layer

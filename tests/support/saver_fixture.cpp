@@ -1,0 +1,70 @@
+#include "support/saver_fixture.h"
+
+namespace {
+
+std::function<void()> pendingAction;
+
+void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (auto fn = std::move(pendingAction)) fn();
+}
+
+}  // namespace
+
+PumpResult Pump() {
+    PumpResult result;
+    MSG msg;
+    for (int i = 0; i < 10000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); i++) {
+        if (msg.message == WM_QUIT) {
+            result.quit = true;
+            result.exitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return result;
+}
+
+void AfterLoopStarts(std::function<void()> fn) {
+    pendingAction = std::move(fn);
+    SetTimer(nullptr, 0, 50, RunPendingAction);
+}
+
+HWND MakePlainWindow(int width, int height) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TestPlainWindow";
+    RegisterClassA(&wc);  // fails harmlessly once registered
+    return CreateWindowExA(0, "TestPlainWindow", "Display Properties", WS_POPUP | WS_VISIBLE, 10, 10, width, height,
+                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void SaverTest::SetUp() {
+    Layer::Reset();
+    host = HostState{};
+    host.instance = GetModuleHandleA(nullptr);
+    DetectPlatform();
+    SetCursorPos(100, 100);
+    Pump();
+}
+
+void SaverTest::TearDown() {
+    if (host.saverWindow && IsWindow(host.saverWindow)) DestroyWindow(host.saverWindow);
+    Pump();
+    UnloadPasswordCheck();
+    // The cursor comes back for whatever runs next.
+    while (ShowCursor(TRUE) < 0) {}
+}
+
+void SaverTest::UseWindows95(bool withPassword) {
+    Layer::SetWindows95Family(true);
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    DWORD on = withPassword ? 1 : 0;
+    RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&on), sizeof on);
+    RegCloseKey(key);
+    DetectPlatform();
+}

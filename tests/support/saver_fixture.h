@@ -1,0 +1,36 @@
+// Common ground of the tests that run the saver window: a fresh machine
+// (on the portable layer), fresh host state, and a way to run the queue.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "host/host.h"
+#include "platform/testing/layer.h"
+
+#define SKIP_WITHOUT_LAYER(why) \
+    if (!Layer::Available()) GTEST_SKIP() << why
+
+// What running the queue dry brought.
+struct PumpResult {
+    bool quit = false;
+    int exitCode = 0;
+};
+
+// Dispatches every message waiting now (posted, paint, due timers) and
+// what they post in turn, until the queue is empty or WM_QUIT arrives.
+PumpResult Pump();
+
+// Runs fn from the message loop a little after the loop starts: a test can
+// then act on a window while the program's own loop is running.
+void AfterLoopStarts(std::function<void()> fn);
+
+// A visible top-level window of a plain class, such as the control panel's.
+HWND MakePlainWindow(int width, int height);
+
+class SaverTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Makes the machine report the 95 family (portable layer only).
+    void UseWindows95(bool withPassword);
+};

@@ -1,0 +1,7 @@
+// Runs every test of the program, against the real API or the portable layer.
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
