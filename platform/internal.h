@@ -71,8 +71,28 @@ RECT ClientRectOnScreen(const Window &w);
 
 void PostInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void PurgeMessagesFor(HWND hwnd);
+// Runs fn from the message loop once the clock reaches when (devices use it
+// to post their notifications). Returns an id for CancelScheduled.
+int ScheduleAt(uint64_t when, std::function<void()> fn);
+void CancelScheduled(int id);
 void KillTimersFor(HWND hwnd);
 HWND WindowAtPoint(POINT pt);
+
+// ---- gdi --------------------------------------------------------------------
+
+struct DeviceContext {
+    HWND hwnd = nullptr;  // null: the whole screen
+    bool owned = false;   // a CS_OWNDC window's own DC, never released
+    HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, palette = nullptr;
+    COLORREF textColor = 0, bkColor = 0xFFFFFF;
+    int bkMode = OPAQUE;
+};
+DeviceContext *FindDc(HDC hdc);
+// Where a DC draws on the screen: its origin, and the rectangle it may touch.
+bool DcGeometry(HDC hdc, POINT &origin, RECT &clip);
+// Fills a rectangle given in the DC's coordinates, clipped.
+void FillOnScreen(HDC hdc, RECT r, uint32_t pixel);
+uint32_t ToPixel(COLORREF c);
 
 // ---- modules ----------------------------------------------------------------
 

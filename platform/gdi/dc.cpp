@@ -16,13 +16,6 @@ struct Object {
     bool null = false;
 };
 
-struct DeviceContext {
-    HWND hwnd = nullptr;  // null: the whole screen
-    bool owned = false;   // a CS_OWNDC window's own DC, never released
-    HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, palette = nullptr;
-    COLORREF textColor = 0, bkColor = 0xFFFFFF;
-};
-
 struct Gdi {
     std::map<uintptr_t, Object> objects;
     std::map<uintptr_t, DeviceContext> dcs;
@@ -58,11 +51,6 @@ void Init() {
 
 const bool registered = (Init(), OnReset(Init), true);
 
-DeviceContext *FindDc(HDC hdc) {
-    auto it = gdi().dcs.find(reinterpret_cast<uintptr_t>(hdc));
-    return it == gdi().dcs.end() ? nullptr : &it->second;
-}
-
 HDC NewDc(HWND hwnd, bool owned) {
     uintptr_t h = gdi().nextDc;
     gdi().nextDc += 4;
@@ -78,6 +66,11 @@ HDC NewDc(HWND hwnd, bool owned) {
 }
 
 }  // namespace
+
+DeviceContext *FindDc(HDC hdc) {
+    auto it = gdi().dcs.find(reinterpret_cast<uintptr_t>(hdc));
+    return it == gdi().dcs.end() ? nullptr : &it->second;
+}
 
 // Where a DC draws on the screen: its origin, and the rectangle it may touch.
 bool DcGeometry(HDC hdc, POINT &origin, RECT &clip) {
@@ -235,4 +228,51 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
     if (!FindDc(hdc)) return 0xFFFFFFFF;
     FillOnScreen(hdc, r, ToPixel(color));
     return color;
+}
+
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
+    DeviceContext *dc = FindDc(hdc);
+    auto it = gdi().objects.find(reinterpret_cast<uintptr_t>(object));
+    if (!dc || it == gdi().objects.end()) return nullptr;
+    HGDIOBJ *slot = nullptr;
+    switch (it->second.kind) {
+    case ObjectKind::Brush: slot = &dc->brush; break;
+    case ObjectKind::Pen: slot = &dc->pen; break;
+    case ObjectKind::Font: slot = &dc->font; break;
+    default: return nullptr;  // palettes go through SelectPalette
+    }
+    HGDIOBJ previous = *slot;
+    *slot = object;
+    return previous;
+}
+
+HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
+    uintptr_t h = gdi().nextObject;
+    gdi().nextObject += 4;
+    gdi().objects[h] = Object{ObjectKind::Brush, color & 0xFFFFFF, false, false};
+    return reinterpret_cast<HBRUSH>(h);
+}
+
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return CLR_INVALID;
+    COLORREF previous = dc->bkColor;
+    dc->bkColor = color;
+    return previous;
+}
+
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return CLR_INVALID;
+    COLORREF previous = dc->textColor;
+    dc->textColor = color;
+    return previous;
+}
+
+int WINAPI SetBkMode(HDC hdc, int mode) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc || (mode != OPAQUE && mode != TRANSPARENT)) return 0;
+    int previous = dc->bkMode;
+    dc->bkMode = mode;
+    return previous;
 }

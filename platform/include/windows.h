@@ -123,6 +123,70 @@ typedef struct _EXCEPTION_POINTERS EXCEPTION_POINTERS, *PEXCEPTION_POINTERS;
 typedef LONG (WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *info);
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter);
 
+// Files, directories and drives
+#define OFS_MAXPATHNAME 128
+typedef struct _OFSTRUCT {
+    BYTE cBytes;
+    BYTE fFixedDisk;
+    WORD nErrCode;
+    WORD Reserved1;
+    WORD Reserved2;
+    CHAR szPathName[OFS_MAXPATHNAME];
+} OFSTRUCT, *LPOFSTRUCT;
+#define HFILE_ERROR ((HFILE)-1)
+#define OF_READ 0x00000000
+#define OF_WRITE 0x00000001
+#define OF_READWRITE 0x00000002
+#define OF_SHARE_DENY_WRITE 0x00000020
+#define OF_PARSE 0x00000100
+#define OF_DELETE 0x00000200
+#define OF_CREATE 0x00001000
+#define OF_EXIST 0x00004000
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+#define DRIVE_UNKNOWN 0
+#define DRIVE_NO_ROOT_DIR 1
+#define DRIVE_REMOVABLE 2
+#define DRIVE_FIXED 3
+#define DRIVE_REMOTE 4
+#define DRIVE_CDROM 5
+#define DRIVE_RAMDISK 6
+#define SEM_FAILCRITICALERRORS 0x0001
+#define SEM_NOOPENFILEERRORBOX 0x8000
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_ALREADY_EXISTS 183L
+#define ERROR_DISK_FULL 112L
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
+#define FILE_ATTRIBUTE_NORMAL 0x80
+typedef struct _SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
+
+HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT info, UINT style);
+UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT bytes);
+long WINAPI _hread(HFILE file, LPVOID buffer, long bytes);
+UINT WINAPI _lwrite(HFILE file, LPCSTR buffer, UINT bytes);
+long WINAPI _hwrite(HFILE file, LPCSTR buffer, long bytes);
+LONG WINAPI _llseek(HFILE file, LONG offset, int origin);
+HFILE WINAPI _lclose(HFILE file);
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR path);
+DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer);
+BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
+BOOL WINAPI DeleteFileA(LPCSTR path);
+BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to);
+DWORD WINAPI GetFileAttributesA(LPCSTR path);
+UINT WINAPI GetDriveTypeA(LPCSTR root);
+UINT WINAPI SetErrorMode(UINT mode);
+
+// Profile files
+UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR file);
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
+                                      LPCSTR file);
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
+
 // Resources
 #define RT_ICON MAKEINTRESOURCE(3)
 #define RT_BITMAP MAKEINTRESOURCE(2)
@@ -429,7 +493,18 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 #define VERTRES 10
 #define RC_PALETTE 0x0100
 
+#define TRANSPARENT 1
+#define OPAQUE 2
+#define CLR_INVALID 0xFFFFFFFF
+
 HGDIOBJ WINAPI GetStockObject(int object);
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object);
+HBRUSH WINAPI CreateSolidBrush(COLORREF color);
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
+int WINAPI SetBkMode(HDC hdc, int mode);
+BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length);
+BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size);
 BOOL WINAPI DeleteObject(HGDIOBJ object);
 HDC WINAPI GetDC(HWND hwnd);
 int WINAPI ReleaseDC(HWND hwnd, HDC hdc);

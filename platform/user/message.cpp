@@ -17,8 +17,16 @@ struct Timer {
     TIMERPROC proc;
 };
 
+struct Scheduled {
+    int id;
+    uint64_t when;
+    std::function<void()> fn;
+};
+
 struct Queue {
     std::deque<MSG> posted;
+    std::vector<Scheduled> scheduled;
+    int nextScheduled = 1;
     bool quit = false;
     int quitCode = 0;
     std::vector<Timer> timers;
@@ -55,9 +63,24 @@ MSG MakeMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return m;
 }
 
+// Device events whose time has come, in time order.
+void RunDueEvents() {
+    Queue &q = queue();
+    for (;;) {
+        auto due = q.scheduled.end();
+        for (auto it = q.scheduled.begin(); it != q.scheduled.end(); ++it)
+            if (it->when <= Now() && (due == q.scheduled.end() || it->when < due->when)) due = it;
+        if (due == q.scheduled.end()) return;
+        std::function<void()> fn = std::move(due->fn);
+        q.scheduled.erase(due);
+        fn();
+    }
+}
+
 // The next message as Windows would pick it, without waiting.
 bool Pick(MSG *out, HWND hwnd, UINT first, UINT last, bool remove) {
     Queue &q = queue();
+    RunDueEvents();
     for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
         if (!InRange(it->message, first, last) || !WindowMatches(it->hwnd, hwnd)) continue;
         *out = *it;
@@ -108,6 +131,17 @@ void PostInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     queue().posted.push_back(MakeMsg(hwnd, message, wParam, lParam));
 }
 
+int ScheduleAt(uint64_t when, std::function<void()> fn) {
+    Queue &q = queue();
+    q.scheduled.push_back({q.nextScheduled, when, std::move(fn)});
+    return q.nextScheduled++;
+}
+
+void CancelScheduled(int id) {
+    auto &s = queue().scheduled;
+    s.erase(std::remove_if(s.begin(), s.end(), [&](const Scheduled &e) { return e.id == id; }), s.end());
+}
+
 void PurgeMessagesFor(HWND hwnd) {
     auto &p = queue().posted;
     p.erase(std::remove_if(p.begin(), p.end(), [&](const MSG &m) { return m.hwnd == hwnd; }), p.end());
@@ -136,6 +170,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
         // Idle: wait for the next timer or the end of the run.
         uint64_t next = UINT64_MAX;
         for (const auto &t : queue().timers) next = std::min(next, t.due);
+        for (const auto &e : queue().scheduled) next = std::min(next, e.when);
         TimeLimit &limit = timeLimit();
         if (limit.set && !limit.fired) next = std::min(next, limit.at);
         if (next == UINT64_MAX) {
