@@ -75,6 +75,8 @@ void PurgeMessagesFor(HWND hwnd);
 // to post their notifications). Returns an id for CancelScheduled.
 int ScheduleAt(uint64_t when, std::function<void()> fn);
 void CancelScheduled(int id);
+// When the next timer or device event is due; UINT64_MAX when none waits.
+uint64_t NextEventTime();
 void KillTimersFor(HWND hwnd);
 HWND WindowAtPoint(POINT pt);
 
@@ -130,4 +132,42 @@ LPTOP_LEVEL_EXCEPTION_FILTER ExceptionFilter();
 void RegisterStandIn(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded);
 int LoadCount(const std::string &name);
 bool WriteScreenImage(const std::string &path);
+
+// Files: drive letters on host folders.
+void MapDrive(char letter, const std::string &folder, UINT type);
+void UnmapDrive(char letter);
+bool HostPath(const std::string &dosPath, std::string &host);
+void ResetFiles(const std::string &driveC);
+void FailWriteAfter(int writes);
+
+// Sound: what the wave device plays now, and how many devices are open.
+std::string PlayingWave();
+int OpenWaveDevices();
+}  // namespace layer
+
+// ---- bitmap fonts and text (gdi/font.cpp, gdi/text.cpp) ---------------------
+
+namespace layer {
+
+// One character's picture: a 1-bit bitmap, leftmost pixel in the top bit of
+// each row's first byte, placed from the pen's position on the baseline.
+struct Glyph {
+    int advance = 0;  // how far the pen moves
+    int left = 0;     // first ink column, from the pen
+    int ascent = 0;   // ink rows above the baseline
+    int width = 0, height = 0;
+    int stride = 0;                 // bytes per row
+    const uint8_t *rows = nullptr;  // null: a blank cell
+};
+bool GlyphInk(const Glyph &g, int x, int y);
+
+// The faces a font object draws with, loaded once per process.
+struct TextFont;
+const TextFont &FontFor(HGDIOBJ font);
+int FontAscent(const TextFont &font);
+int FontHeight(const TextFont &font);  // ascent + descent
+// Code page 932 text as its glyphs, one per character: a lead byte takes the
+// byte after it, a lone lead byte at the end stands alone.
+std::vector<Glyph> TextGlyphs(const TextFont &font, const char *text, int length);
+
 }  // namespace layer

@@ -175,6 +175,7 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR path);
 DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
+BOOL WINAPI RemoveDirectoryA(LPCSTR path);
 BOOL WINAPI DeleteFileA(LPCSTR path);
 BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to);
 DWORD WINAPI GetFileAttributesA(LPCSTR path);

@@ -3,7 +3,9 @@
 // screen shows when the run ends.
 #include "../internal.h"
 
+#include <cctype>
 #include <csignal>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +21,13 @@ struct RunConfig {
     long long timeLimit = -1;  // milliseconds from start
     std::string screenshot;
     bool win95 = false;
+    std::map<char, std::pair<std::string, UINT>> drives;  // letter -> folder, drive type
 };
+
+std::string DefaultDriveC() {
+    const char *home = std::getenv("HOME");
+    return std::string(home && *home ? home : ".") + "/.qmsaver/drive_c";
+}
 
 void Apply(RunConfig &c, const std::string &key, const std::string &value) {
     if (key == "screen") {
@@ -37,6 +45,16 @@ void Apply(RunConfig &c, const std::string &key, const std::string &value) {
         c.timeLimit = std::atoll(value.c_str());
     } else if (key == "screenshot") {
         c.screenshot = value;
+    } else if (key.size() == 7 && key.compare(0, 6, "drive_") == 0 && std::isalpha(static_cast<unsigned char>(key[6]))) {
+        // drive_e = /some/folder[,cdrom]
+        std::string folder = value;
+        UINT type = DRIVE_FIXED;
+        size_t comma = value.rfind(',');
+        if (comma != std::string::npos && strcasecmp(value.c_str() + comma + 1, "cdrom") == 0) {
+            folder = value.substr(0, comma);
+            type = DRIVE_CDROM;
+        }
+        c.drives[static_cast<char>(std::toupper(static_cast<unsigned char>(key[6])))] = {folder, type};
     } else if (key == "windows") {
         c.win95 = value == "95" || value == "98" || value == "me" || value == "ME";
     }
@@ -71,6 +89,11 @@ RunConfig ReadConfig() {
     };
     for (auto [var, key] : vars)
         if (const char *v = std::getenv(var)) Apply(c, key, v);
+    for (char letter = 'A'; letter <= 'Z'; letter++) {
+        std::string var = std::string("QMSAVER_DRIVE_") + letter;
+        if (const char *v = std::getenv(var.c_str())) Apply(c, std::string("drive_") + char(std::tolower(letter)), v);
+    }
+    if (!c.drives.count('C')) c.drives['C'] = {DefaultDriveC(), DRIVE_FIXED};
     return c;
 }
 
@@ -107,6 +130,11 @@ int main(int argc, char **argv) {
     RunConfig c = ReadConfig();
     layer::ResetAll();
     layer::ResizeScreen(c.width, c.height, c.depth);
+    std::error_code ignored;
+    std::filesystem::create_directories(c.drives['C'].first, ignored);
+    layer::ResetFiles(c.drives['C'].first);
+    for (auto &[letter, drive] : c.drives)
+        if (letter != 'C') layer::MapDrive(letter, drive.first, drive.second);
     SetCursorPos(c.width / 2, c.height / 2);
     layer::SetVirtualClock(c.virtualClock);
     layer::SetWin95(c.win95);

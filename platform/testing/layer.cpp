@@ -3,6 +3,8 @@
 
 #include "../internal.h"
 
+#include <algorithm>
+
 namespace Layer {
 
 bool Available() { return true; }
@@ -24,6 +26,13 @@ bool SaveScreen(const std::string &path) { return layer::WriteScreenImage(path);
 void UseVirtualClock(bool on) { layer::SetVirtualClock(on); }
 void AdvanceClock(DWORD milliseconds) { layer::AdvanceClockTo(layer::Now() + milliseconds); }
 
+DWORD NextEventIn() {
+    uint64_t next = layer::NextEventTime();
+    uint64_t now = layer::Now();
+    if (next == UINT64_MAX) return 0x7FFFFFFF;
+    return next <= now ? 0 : static_cast<DWORD>(std::min<uint64_t>(next - now, 0x7FFFFFFF));
+}
+
 void SetTimeLimit(DWORD tick) {
     layer::timeLimit() = layer::TimeLimit{true, tick, false};
 }
@@ -37,6 +46,19 @@ void RegisterModule(const std::string &name, const std::map<std::string, FARPROC
 int ModuleLoadCount(const std::string &name) { return layer::LoadCount(name); }
 bool ScreenSaverRunning() { return layer::ScreenSaverRunningFlag(); }
 int CursorShowCount() { return layer::CursorShowCounter(); }
+void MapDrive(char letter, const std::string &hostFolder, UINT driveType) {
+    layer::MapDrive(letter, hostFolder, driveType);
+}
+
+std::string HostPath(const std::string &dosPath) {
+    std::string host;
+    return layer::HostPath(dosPath, host) ? host : std::string();
+}
+
+void FailWritesAfter(int writes) { layer::FailWriteAfter(writes); }
+std::string PlayingWave() { return layer::PlayingWave(); }
+int OpenWaveDevices() { return layer::OpenWaveDevices(); }
+
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { return layer::ExceptionFilter(); }
 
 }  // namespace Layer

@@ -29,6 +29,9 @@ bool SaveScreen(const std::string &path);  // .bmp, otherwise PNG
 // due timer; Advance moves it by hand.
 void UseVirtualClock(bool on);
 void AdvanceClock(DWORD milliseconds);
+// Milliseconds until the next timer or device event is due (0 when one is
+// due now, a large number when nothing is waiting).
+DWORD NextEventIn();
 // The run ends as if a key were pressed once the clock reaches this tick.
 void SetTimeLimit(DWORD tick);
 
@@ -44,6 +47,18 @@ int ModuleLoadCount(const std::string &name);  // LoadLibraryA less FreeLibrary
 // What the program did to the system.
 bool ScreenSaverRunning();  // SPI_SCREENSAVERRUNNING as last set
 int CursorShowCount();      // ShowCursor's counter, 0 when shown
+
+// Files. C: is a fresh scratch folder after each Reset, with C:\WINDOWS and
+// C:\WINDOWS\SYSTEM. Other drives map to host folders of the test's choosing.
+void MapDrive(char letter, const std::string &hostFolder, UINT driveType);
+std::string HostPath(const std::string &dosPath);  // where a DOS path lives on the host
+// After this many more successful writes, every write fails as on a full disk.
+void FailWritesAfter(int writes);
+
+// Sound: the element the wave device is playing now ("" when silent), the
+// number of open wave devices, and the wave output volume.
+std::string PlayingWave();
+int OpenWaveDevices();
 
 // The exception filter the program installed, if any (for failure tests).
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter();

@@ -142,6 +142,13 @@ void CancelScheduled(int id) {
     s.erase(std::remove_if(s.begin(), s.end(), [&](const Scheduled &e) { return e.id == id; }), s.end());
 }
 
+uint64_t NextEventTime() {
+    uint64_t next = UINT64_MAX;
+    for (const auto &t : queue().timers) next = std::min(next, t.due);
+    for (const auto &e : queue().scheduled) next = std::min(next, e.when);
+    return next;
+}
+
 void PurgeMessagesFor(HWND hwnd) {
     auto &p = queue().posted;
     p.erase(std::remove_if(p.begin(), p.end(), [&](const MSG &m) { return m.hwnd == hwnd; }), p.end());
@@ -168,9 +175,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
         FireTimeLimit();
         if (Pick(msg, hwnd, first, last, true)) return msg->message != WM_QUIT;
         // Idle: wait for the next timer or the end of the run.
-        uint64_t next = UINT64_MAX;
-        for (const auto &t : queue().timers) next = std::min(next, t.due);
-        for (const auto &e : queue().scheduled) next = std::min(next, e.when);
+        uint64_t next = NextEventTime();
         TimeLimit &limit = timeLimit();
         if (limit.set && !limit.fired) next = std::min(next, limit.at);
         if (next == UINT64_MAX) {

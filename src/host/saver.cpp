@@ -213,6 +213,7 @@ HWND CreateSaverWindow(HWND parent, bool *alreadyRunning) {
         title = "Preview";
         host.isPreview = true;
         host.parentWindow = parent;
+        player.isPreview = true;
     } else {
         if (HWND running = FindWindowA(kSaverClass, kSaverTitle)) {
             SetForegroundWindow(running);

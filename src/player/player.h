@@ -1,9 +1,46 @@
-// The slideshow player: the application side of the saver window.
+// The slideshow player: the application side of the saver window. It opens
+// the show named by the settings, advances one picture per timer tick, keeps
+// the music going, and scrolls an error banner when the show cannot run.
 #pragma once
 
 #include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+
+struct PlayerState {
+    char systemDir[MAX_PATH] = "";  // with a trailing backslash; also the current directory
+    int16_t displayDepth = 24;      // 8 on a palette display
+    bool isPreview = false;         // set by the host when it creates a preview window
+    DWORD savedWaveVolume = 0;
+    HFILE showFile = HFILE_ERROR;
+    int32_t pictureCount = 0;
+    int16_t pictureIndex = 0;       // 1-based number of the picture last shown; 0 before the first
+    bool depthMismatch = false;
+    int16_t bannerX = 0;            // 0: the banner has not started
+    char musicPath[MAX_PATH] = "";  // empty: the show has no music
+    MCIDEVICEID musicDevice = static_cast<MCIDEVICEID>(-1);
+};
+
+extern PlayerState player;
+
+constexpr UINT_PTR kShowTimer = 1;
 
 // Sees each message of the saver window after the host. Returns true when
 // the message is finished here (with *result to return), false to pass it
 // on to the default saver procedure.
 bool PlayerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result);
+
+// The show's music file: the system directory's SOUND folder, the show's
+// name without its extension. False when there is no show name.
+bool MusicPathFor(const char *itemName, char *path, size_t size);
+
+// Reads the next picture record of the open show, rewinding after the last.
+// The picture is not drawn yet.
+void AdvanceToNextPicture();
+
+// Background music through the MCI waveaudio device; nothing in preview.
+void PlayMusic(HWND window, const char *path);
+void StopMusic();
+void CloseMusic();
+void RestartMusic(HWND window);

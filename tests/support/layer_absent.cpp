@@ -17,11 +17,17 @@ bool SaveScreen(const std::string &) { Missing(); }
 void UseVirtualClock(bool) { Missing(); }
 void AdvanceClock(DWORD) { Missing(); }
 void SetTimeLimit(DWORD) { Missing(); }
+DWORD NextEventIn() { Missing(); }
 void SetWindows95Family(bool) { Missing(); }
 void RegisterModule(const std::string &, const std::map<std::string, FARPROC> &, bool) { Missing(); }
 int ModuleLoadCount(const std::string &) { Missing(); }
 bool ScreenSaverRunning() { Missing(); }
 int CursorShowCount() { Missing(); }
+void MapDrive(char, const std::string &, UINT) { Missing(); }
+std::string HostPath(const std::string &) { Missing(); }
+void FailWritesAfter(int) { Missing(); }
+std::string PlayingWave() { Missing(); }
+int OpenWaveDevices() { Missing(); }
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { Missing(); }
 
 }  // namespace Layer

@@ -1,5 +1,10 @@
 #include "support/saver_fixture.h"
 
+#include "player/player.h"
+#include "player/settings.h"
+
+#include <algorithm>
+
 namespace {
 
 std::function<void()> pendingAction;
@@ -26,6 +31,18 @@ PumpResult Pump() {
     return result;
 }
 
+void RunFor(DWORD milliseconds) {
+    DWORD end = GetTickCount() + milliseconds;
+    for (;;) {
+        Pump();
+        DWORD now = GetTickCount();
+        if (static_cast<LONG>(end - now) <= 0) break;
+        if (Layer::Available()) Layer::AdvanceClock(std::min<DWORD>(end - now, Layer::NextEventIn()));
+        else Sleep(std::min<DWORD>(end - now, 5));
+    }
+    Pump();
+}
+
 void AfterLoopStarts(std::function<void()> fn) {
     pendingAction = std::move(fn);
     SetTimer(nullptr, 0, 50, RunPendingAction);
@@ -45,6 +62,8 @@ void SaverTest::SetUp() {
     Layer::Reset();
     host = HostState{};
     host.instance = GetModuleHandleA(nullptr);
+    player = PlayerState{};
+    settings = Settings{};
     DetectPlatform();
     SetCursorPos(100, 100);
     Pump();

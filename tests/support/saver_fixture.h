@@ -20,6 +20,10 @@ struct PumpResult {
 // what they post in turn, until the queue is empty or WM_QUIT arrives.
 PumpResult Pump();
 
+// Runs the queue for the given time: on the layer's virtual clock by
+// jumping from event to event, against Windows in real time.
+void RunFor(DWORD milliseconds);
+
 // Runs fn from the message loop a little after the loop starts: a test can
 // then act on a window while the program's own loop is running.
 void AfterLoopStarts(std::function<void()> fn);

@@ -1,0 +1,466 @@
+// DOS paths on host folders: a drive table maps each drive letter to a
+// folder, names are found without regard to case as on FAT and NTFS, and the
+// handle-based file calls work on POSIX descriptors.
+#include "../internal.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <cstdio>
+#include <cstring>
+
+namespace layer {
+namespace {
+
+struct Drive {
+    std::string folder;
+    UINT type = DRIVE_FIXED;
+};
+
+struct OpenHandle {
+    int fd = -1;
+    std::string dosPath;
+};
+
+struct FileSystem {
+    std::map<char, Drive> drives;   // upper-case letter -> drive
+    std::string current = "C:\\WINDOWS";
+    std::vector<OpenHandle> handles;  // HFILE = index + kFirstHandle
+    UINT errorMode = 0;
+    int writesUntilFailure = -1;      // test hook: the n-th write fails
+};
+
+constexpr int kFirstHandle = 3;
+
+FileSystem &fs() {
+    static FileSystem f;
+    return f;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Makes a DOS path absolute ("C:\A\B") against the current directory and
+// resolves "." and "..". Returns false for a path that names no drive.
+bool Absolute(const std::string &path, std::string &out) {
+    std::string p = path;
+    std::string base = fs().current;
+    char drive;
+    std::string rest;
+    if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
+        drive = static_cast<char>(std::toupper(static_cast<unsigned char>(p[0])));
+        rest = p.substr(2);
+        if (rest.empty() || !IsSeparator(rest[0])) {
+            // "E:name" is relative to that drive's current directory: its root here,
+            // unless it is the current drive.
+            std::string dir = (std::toupper(static_cast<unsigned char>(base[0])) == drive) ? base.substr(2) : "\\";
+            rest = dir + "\\" + rest;
+        }
+    } else if (!p.empty() && IsSeparator(p[0])) {
+        if (p.size() > 1 && IsSeparator(p[1])) return false;  // no network paths
+        drive = base[0];
+        rest = p;
+    } else {
+        drive = base[0];
+        rest = base.substr(2) + "\\" + p;
+    }
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= rest.size()) {
+        size_t j = i;
+        while (j < rest.size() && !IsSeparator(rest[j])) j++;
+        std::string part = rest.substr(i, j - i);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            // Trailing dots and spaces of a name are dropped, as Windows does.
+            while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+            if (!part.empty()) parts.push_back(part);
+        }
+        i = j + 1;
+    }
+    out = std::string(1, drive) + ":";
+    for (auto &part : parts) out += "\\" + part;
+    if (parts.empty()) out += "\\";
+    return true;
+}
+
+// The host path of an absolute DOS path; each existing component is found
+// without regard to case, missing ones are kept as written. spelled, when
+// given, gets the DOS path as the disk spells it.
+bool HostOf(const std::string &dos, std::string &host, std::string *spelled = nullptr) {
+    auto it = fs().drives.find(dos[0]);
+    if (it == fs().drives.end()) return false;
+    host = it->second.folder;
+    if (spelled) *spelled = dos.substr(0, 2);
+    size_t i = 3;
+    while (i < dos.size()) {
+        size_t j = dos.find('\\', i);
+        if (j == std::string::npos) j = dos.size();
+        std::string part = dos.substr(i, j - i);
+        std::string found = part;
+        if (DIR *d = opendir(host.c_str())) {
+            while (dirent *e = readdir(d)) {
+                if (strcasecmp(e->d_name, part.c_str()) == 0) {
+                    found = e->d_name;
+                    if (found == part) break;
+                }
+            }
+            closedir(d);
+        }
+        host += "/" + found;
+        if (spelled) *spelled += "\\" + found;
+        i = j + 1;
+    }
+    if (spelled && spelled->size() == 2) *spelled += "\\";
+    return true;
+}
+
+bool ResolveHost(const std::string &path, std::string &dos, std::string &host) {
+    return !path.empty() && Absolute(path, dos) && HostOf(dos, host);
+}
+
+bool IsFile(const std::string &host) {
+    struct stat st;
+    return stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsDirectory(const std::string &host) {
+    struct stat st;
+    return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A bare name is looked for as OpenFile looks: the current directory, then
+// the Windows and the system directory.
+bool Search(const std::string &name, std::string &dos, std::string &host) {
+    bool bare = name.find_first_of("\\/:") == std::string::npos;
+    if (!bare) return ResolveHost(name, dos, host) && IsFile(host);
+    for (const std::string &dir : {fs().current, std::string("C:\\WINDOWS"), std::string("C:\\WINDOWS\\SYSTEM")})
+        if (ResolveHost(dir + "\\" + name, dos, host) && IsFile(host)) return true;
+    return false;
+}
+
+OpenHandle *FromHandle(HFILE h) {
+    int index = h - kFirstHandle;
+    if (index < 0 || index >= static_cast<int>(fs().handles.size()) || fs().handles[index].fd < 0) return nullptr;
+    return &fs().handles[index];
+}
+
+HFILE NewHandle(int fd, const std::string &dos) {
+    auto &hs = fs().handles;
+    for (size_t i = 0; i < hs.size(); i++) {
+        if (hs[i].fd < 0) {
+            hs[i] = {fd, dos};
+            return static_cast<HFILE>(i) + kFirstHandle;
+        }
+    }
+    hs.push_back({fd, dos});
+    return static_cast<HFILE>(hs.size() - 1) + kFirstHandle;
+}
+
+void FillInfo(LPOFSTRUCT info, const std::string &dos, WORD error) {
+    if (!info) return;
+    info->cBytes = sizeof(OFSTRUCT);
+    info->fFixedDisk = 1;
+    info->nErrCode = error;
+    size_t n = std::min(dos.size(), sizeof info->szPathName - 1);
+    std::memcpy(info->szPathName, dos.data(), n);
+    info->szPathName[n] = 0;
+}
+
+HFILE Fail(LPOFSTRUCT info, const std::string &dos, DWORD error) {
+    FillInfo(info, dos, static_cast<WORD>(error));
+    SetLastError(error);
+    return HFILE_ERROR;
+}
+
+// A test can make the disk fill up: after n more writes every write fails.
+bool WriteAllowed() {
+    int &n = fs().writesUntilFailure;
+    if (n < 0) return true;
+    if (n == 0) return false;
+    n--;
+    return true;
+}
+
+void CloseAll() {
+    for (auto &h : fs().handles)
+        if (h.fd >= 0) close(h.fd);
+    fs().handles.clear();
+}
+
+// Each reset gets a scratch C: drive of its own, removed at the next reset
+// and when the process ends.
+std::string &scratch() {
+    // Never destroyed: the exit handler below still needs it.
+    static std::string *path = new std::string;
+    return *path;
+}
+
+void RemoveScratch() {
+    if (scratch().empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch(), ignored);
+    scratch().clear();
+}
+
+void ResetToScratch();
+
+const bool registered = (OnReset(ResetToScratch), std::atexit(RemoveScratch), true);
+
+}  // namespace
+
+void MapDrive(char letter, const std::string &folder, UINT type) {
+    fs().drives[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = Drive{folder, type};
+}
+
+void UnmapDrive(char letter) { fs().drives.erase(static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))); }
+
+bool HostPath(const std::string &dosPath, std::string &host) {
+    std::string dos;
+    return ResolveHost(dosPath, dos, host);
+}
+
+void FailWriteAfter(int writes) { fs().writesUntilFailure = writes; }
+
+// A fresh C: drive with the Windows and system directories.
+void ResetFiles(const std::string &driveC) {
+    CloseAll();
+    fs().drives.clear();
+    fs().current = "C:\\WINDOWS";
+    fs().writesUntilFailure = -1;
+    MapDrive('C', driveC, DRIVE_FIXED);
+    mkdir(driveC.c_str(), 0755);
+    std::string windows, system;
+    HostPath("C:\\WINDOWS", windows);
+    mkdir(windows.c_str(), 0755);
+    HostPath("C:\\WINDOWS\\SYSTEM", system);
+    mkdir(system.c_str(), 0755);
+}
+
+namespace {
+void ResetToScratch() {
+    RemoveScratch();
+    char folder[] = "/tmp/qmsaver-c-XXXXXX";
+    if (mkdtemp(folder)) scratch() = folder;
+    ResetFiles(scratch());
+}
+}  // namespace
+
+}  // namespace layer
+
+using namespace layer;
+
+HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT info, UINT style) {
+    std::string path = name ? name : "";
+    std::string dos, host;
+    if (style & OF_PARSE) {
+        if (!Absolute(path, dos)) return Fail(info, path, ERROR_PATH_NOT_FOUND);
+        FillInfo(info, dos, 0);
+        return 0;
+    }
+    if (style & OF_CREATE) {
+        if (!ResolveHost(path, dos, host)) return Fail(info, path, ERROR_PATH_NOT_FOUND);
+        if (IsDirectory(host)) return Fail(info, dos, ERROR_ACCESS_DENIED);
+        int fd = open(host.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) return Fail(info, dos, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+        FillInfo(info, dos, 0);
+        return NewHandle(fd, dos);
+    }
+    if (!Search(path, dos, host)) return Fail(info, dos.empty() ? path : dos, ERROR_FILE_NOT_FOUND);
+    if (style & OF_DELETE) {
+        if (unlink(host.c_str()) != 0) return Fail(info, dos, ERROR_ACCESS_DENIED);
+        FillInfo(info, dos, 0);
+        return 1;
+    }
+    int access = (style & 3) == OF_WRITE ? O_WRONLY : (style & 3) == OF_READWRITE ? O_RDWR : O_RDONLY;
+    int fd = open(host.c_str(), access | O_CLOEXEC);
+    if (fd < 0) return Fail(info, dos, ERROR_ACCESS_DENIED);
+    FillInfo(info, dos, 0);
+    if (style & OF_EXIST) {
+        close(fd);
+        return 1;
+    }
+    return NewHandle(fd, dos);
+}
+
+long WINAPI _hread(HFILE file, LPVOID buffer, long bytes) {
+    OpenHandle *h = FromHandle(file);
+    if (!h || bytes < 0 || (!buffer && bytes)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return HFILE_ERROR;
+    }
+    long total = 0;
+    while (total < bytes) {
+        ssize_t n = read(h->fd, static_cast<char *>(buffer) + total, static_cast<size_t>(bytes - total));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            SetLastError(ERROR_ACCESS_DENIED);
+            return HFILE_ERROR;
+        }
+        if (n == 0) break;
+        total += n;
+    }
+    return total;
+}
+
+UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT bytes) {
+    long n = _hread(file, buffer, static_cast<long>(bytes));
+    return n < 0 ? static_cast<UINT>(HFILE_ERROR) : static_cast<UINT>(n);
+}
+
+long WINAPI _hwrite(HFILE file, LPCSTR buffer, long bytes) {
+    OpenHandle *h = FromHandle(file);
+    if (!h || bytes < 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return HFILE_ERROR;
+    }
+    if (bytes == 0) {
+        // Writing nothing cuts the file at the current position.
+        off_t pos = lseek(h->fd, 0, SEEK_CUR);
+        if (pos < 0 || ftruncate(h->fd, pos) != 0) return HFILE_ERROR;
+        return 0;
+    }
+    if (!WriteAllowed()) {
+        SetLastError(ERROR_DISK_FULL);
+        return HFILE_ERROR;
+    }
+    long total = 0;
+    while (total < bytes) {
+        ssize_t n = write(h->fd, buffer + total, static_cast<size_t>(bytes - total));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            SetLastError(errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
+            return HFILE_ERROR;
+        }
+        total += n;
+    }
+    return total;
+}
+
+UINT WINAPI _lwrite(HFILE file, LPCSTR buffer, UINT bytes) {
+    long n = _hwrite(file, buffer, static_cast<long>(bytes));
+    return n < 0 ? static_cast<UINT>(HFILE_ERROR) : static_cast<UINT>(n);
+}
+
+LONG WINAPI _llseek(HFILE file, LONG offset, int origin) {
+    OpenHandle *h = FromHandle(file);
+    if (!h || origin < FILE_BEGIN || origin > FILE_END) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return HFILE_ERROR;
+    }
+    off_t base = origin == FILE_BEGIN ? 0 : lseek(h->fd, 0, origin == FILE_CURRENT ? SEEK_CUR : SEEK_END);
+    if (base < 0 || base + offset < 0 || base + offset > 0x7FFFFFFF) {
+        SetLastError(131);  // ERROR_NEGATIVE_SEEK
+        return HFILE_ERROR;
+    }
+    off_t pos = lseek(h->fd, base + offset, SEEK_SET);
+    return pos < 0 ? HFILE_ERROR : static_cast<LONG>(pos);
+}
+
+HFILE WINAPI _lclose(HFILE file) {
+    OpenHandle *h = FromHandle(file);
+    if (!h) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return HFILE_ERROR;
+    }
+    close(h->fd);
+    h->fd = -1;
+    return 0;
+}
+
+static UINT CopyPath(const std::string &path, LPSTR buffer, UINT size) {
+    // Too small a buffer: the size needed, terminator included, and nothing copied.
+    if (!buffer || size <= path.size()) return static_cast<UINT>(path.size() + 1);
+    std::memcpy(buffer, path.c_str(), path.size() + 1);
+    return static_cast<UINT>(path.size());
+}
+
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS\\SYSTEM", buffer, size); }
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS", buffer, size); }
+
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR path) {
+    std::string dos, host;
+    if (!path || !ResolveHost(path, dos, host) || !IsDirectory(host)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    // Kept as the disk spells it.
+    HostOf(dos, host, &fs().current);
+    return TRUE;
+}
+
+DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer) { return CopyPath(fs().current, buffer, size); }
+
+BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
+    std::string dos, host;
+    if (!path || !ResolveHost(path, dos, host)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    if (mkdir(host.c_str(), 0755) != 0) {
+        SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI RemoveDirectoryA(LPCSTR path) {
+    std::string dos, host;
+    if (!path || !ResolveHost(path, dos, host) || !IsDirectory(host) || rmdir(host.c_str()) != 0) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR path) {
+    std::string dos, host;
+    if (!path || !ResolveHost(path, dos, host) || !IsFile(host)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    return unlink(host.c_str()) == 0;
+}
+
+BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
+    std::string fromDos, fromHost, toDos, toHost;
+    if (!from || !to || !ResolveHost(from, fromDos, fromHost) || !ResolveHost(to, toDos, toHost) ||
+        access(fromHost.c_str(), F_OK) != 0) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (access(toHost.c_str(), F_OK) == 0) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return FALSE;
+    }
+    return rename(fromHost.c_str(), toHost.c_str()) == 0;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR path) {
+    std::string dos, host;
+    if (!path || !ResolveHost(path, dos, host)) return INVALID_FILE_ATTRIBUTES;
+    if (IsDirectory(host)) return FILE_ATTRIBUTE_DIRECTORY;
+    if (IsFile(host)) return FILE_ATTRIBUTE_NORMAL;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+}
+
+UINT WINAPI GetDriveTypeA(LPCSTR root) {
+    std::string r = root ? root : fs().current.substr(0, 3);
+    if (r.size() < 2 || r[1] != ':') return DRIVE_NO_ROOT_DIR;
+    auto it = fs().drives.find(static_cast<char>(std::toupper(static_cast<unsigned char>(r[0]))));
+    return it == fs().drives.end() ? DRIVE_NO_ROOT_DIR : it->second.type;
+}
+
+UINT WINAPI SetErrorMode(UINT mode) {
+    UINT previous = fs().errorMode;
+    fs().errorMode = mode;
+    return previous;
+}

@@ -1,0 +1,168 @@
+// Profile (.ini) files as Windows reads and writes them: a bare file name
+// lives in the Windows directory, sections and keys match without regard to
+// case, and writing keeps the rest of the file as it was.
+#include "../internal.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace layer {
+namespace {
+
+std::string Trim(const std::string &s) {
+    size_t a = s.find_first_not_of(" \t\r\n"), b = s.find_last_not_of(" \t\r\n");
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+bool ProfileHostPath(LPCSTR file, std::string &host) {
+    std::string name = file ? file : "win.ini";
+    if (name.find_first_of("\\/:") == std::string::npos) name = "C:\\WINDOWS\\" + name;
+    return HostPath(name, host);
+}
+
+std::vector<std::string> ReadLines(const std::string &host) {
+    std::vector<std::string> lines;
+    std::ifstream in(host, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool SectionName(const std::string &line, std::string &name) {
+    std::string t = Trim(line);
+    if (t.size() < 2 || t[0] != '[') return false;
+    size_t close = t.find(']');
+    name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    return true;
+}
+
+bool KeyValue(const std::string &line, std::string &key, std::string &value) {
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) return false;
+    key = Trim(line.substr(0, eq));
+    value = Trim(line.substr(eq + 1));
+    return true;
+}
+
+// The value of a key, or false when the file, section or key is missing.
+bool Lookup(LPCSTR file, LPCSTR section, LPCSTR key, std::string &value) {
+    std::string host;
+    if (!ProfileHostPath(file, host)) return false;
+    bool inSection = false;
+    for (const std::string &line : ReadLines(host)) {
+        std::string name, k, v;
+        if (SectionName(line, name)) {
+            inSection = strcasecmp(name.c_str(), section) == 0;
+        } else if (inSection && KeyValue(line, k, v) && strcasecmp(k.c_str(), key) == 0) {
+            // A value in matching quotes is handed out without them.
+            if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);
+            value = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+DWORD CopyOut(const std::string &text, LPSTR buffer, DWORD size) {
+    if (!buffer || size == 0) return 0;
+    size_t n = std::min<size_t>(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = 0;
+    return static_cast<DWORD>(n);
+}
+
+}  // namespace
+}  // namespace layer
+
+using namespace layer;
+
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
+                                      LPCSTR file) {
+    std::string value;
+    if (section && key && Lookup(file, section, key, value)) return CopyOut(value, buffer, size);
+    // The default loses its trailing blanks, as Windows hands it out.
+    std::string def = defaultValue ? defaultValue : "";
+    while (!def.empty() && def.back() == ' ') def.pop_back();
+    return CopyOut(def, buffer, size);
+}
+
+UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR file) {
+    std::string value;
+    if (!section || !key || !Lookup(file, section, key, value) || value.empty())
+        return static_cast<UINT>(defaultValue);
+    // As Windows reads a number: a sign, then digits in the base a prefix
+    // names (0x, 0o, 0b; decimal otherwise), up to the first other character.
+    const char *p = value.c_str();
+    bool negative = false;
+    if (*p == '-' || *p == '+') negative = *p++ == '-';
+    UINT base = 10;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) base = 16;
+    else if (p[0] == '0' && (p[1] == 'o' || p[1] == 'O')) base = 8;
+    else if (p[0] == '0' && (p[1] == 'b' || p[1] == 'B')) base = 2;
+    if (base != 10) p += 2;
+    UINT result = 0;
+    for (;; p++) {
+        UINT digit = *p >= '0' && *p <= '9'   ? static_cast<UINT>(*p - '0')
+                     : *p >= 'a' && *p <= 'f' ? static_cast<UINT>(*p - 'a' + 10)
+                     : *p >= 'A' && *p <= 'F' ? static_cast<UINT>(*p - 'A' + 10)
+                                              : 99;
+        if (digit >= base) break;
+        result = result * base + digit;
+    }
+    return negative ? 0u - result : result;
+}
+
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
+    std::string host;
+    if (!section || !ProfileHostPath(file, host)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    std::vector<std::string> lines = ReadLines(host);
+    std::vector<std::string> out;
+    bool inSection = false, sectionFound = false, written = false;
+    std::string entry = key && value ? std::string(key) + "=" + value : std::string();
+    size_t sectionEnd = 0;
+    for (const std::string &line : lines) {
+        std::string name, k, v;
+        if (SectionName(line, name)) {
+            inSection = strcasecmp(name.c_str(), section) == 0;
+            if (inSection) sectionFound = true;
+            if (inSection && !key) continue;  // the whole section goes
+        } else if (inSection) {
+            if (!key) continue;
+            if (KeyValue(line, k, v) && strcasecmp(k.c_str(), key) == 0) {
+                if (value && !written) out.push_back(entry);
+                written = true;
+                continue;
+            }
+        }
+        out.push_back(line);
+        if (inSection) sectionEnd = out.size();
+    }
+    if (key && value && !written) {
+        if (sectionFound) {
+            // New keys go after the last non-blank line of the section.
+            while (sectionEnd > 0 && Trim(out[sectionEnd - 1]).empty()) sectionEnd--;
+            out.insert(out.begin() + static_cast<long>(sectionEnd), entry);
+        } else {
+            out.push_back(std::string("[") + section + "]");
+            out.push_back(entry);
+        }
+    }
+    std::ofstream f(host, std::ios::binary | std::ios::trunc);
+    for (const std::string &line : out) f << line << "\r\n";
+    f.close();
+    if (!f) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return TRUE;
+}

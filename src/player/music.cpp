@@ -1,0 +1,42 @@
+// The show's music, played in a loop through the MCI waveaudio device.
+#include "player/player.h"
+
+#include "player/settings.h"
+
+void StopMusic() {
+    if (player.isPreview || player.musicDevice == static_cast<MCIDEVICEID>(-1)) return;
+    MCI_GENERIC_PARMS params{};
+    mciSendCommandA(player.musicDevice, MCI_STOP, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&params));
+}
+
+void CloseMusic() {
+    if (player.isPreview || player.musicDevice == static_cast<MCIDEVICEID>(-1)) return;
+    MCI_GENERIC_PARMS params{};
+    mciSendCommandA(player.musicDevice, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&params));
+    player.musicDevice = static_cast<MCIDEVICEID>(-1);
+}
+
+void PlayMusic(HWND window, const char *path) {
+    if (player.isPreview || !path || !*path) return;
+    if (player.musicDevice != static_cast<MCIDEVICEID>(-1)) {
+        StopMusic();
+        CloseMusic();
+    }
+    MCI_WAVE_OPEN_PARMSA open{};
+    open.lpstrDeviceType = "waveaudio";
+    open.lpstrElementName = path;
+    open.dwBufferSeconds = 9;
+    // A missing or broken file: the show runs silently.
+    if (mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAVE_OPEN_BUFFER,
+                        reinterpret_cast<DWORD_PTR>(&open)) != 0)
+        return;
+    player.musicDevice = open.wDeviceID;
+    MCI_PLAY_PARMS play{};
+    play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
+    mciSendCommandA(player.musicDevice, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play));
+}
+
+void RestartMusic(HWND window) {
+    char path[MAX_PATH];
+    if (MusicPathFor(settings.itemName, path, sizeof path)) PlayMusic(window, path);
+}

@@ -1,0 +1,37 @@
+// The saver's five settings in control.ini, and the resource strings that
+// name the file, its section and its keys.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct SettingStrings {
+    char section[40];      // "ScreenSaver.QM Custom Saver 2.1"
+    char profile[13];      // "control.ini", found in the Windows directory
+    char appName[22];
+    char keyVolume[16];
+    char keyInterval[16];
+    char keyUseLSize[16];
+    char keyUse8bit[16];
+    char keyItemName[16];
+    char helpFile[13];
+    char noMemory[255];
+};
+
+struct Settings {
+    uint16_t volume = 5;      // music volume step 0..7
+    uint16_t interval = 10;   // seconds between pictures
+    int32_t useLargeSize = 0; // the save takes the large picture size
+    int32_t use8bit = 0;      // pictures are taken in their 256-colour variants
+    // The show to play, a bare file name in the system directory. Room for
+    // any name the save-as dialog allows, not only 8.3 ones.
+    char itemName[MAX_PATH] = "";
+};
+
+extern SettingStrings settingStrings;
+extern Settings settings;
+
+void LoadSettingStrings(HINSTANCE instance);
+void ReadSettings();
+BOOL WriteSetting(const char *section, const char *key, unsigned value);

@@ -1,0 +1,167 @@
+// The slideshow cycle: start on WM_CREATE, one picture per timer tick, the
+// music kept going, everything released on WM_DESTROY. A show that cannot
+// run scrolls an error banner along the top of the screen instead.
+#include "player/player.h"
+
+#include "player/settings.h"
+#include "saverfile/format.h"
+
+#include <algorithm>
+#include <cstring>
+
+PlayerState player;
+
+namespace {
+
+const char kMissingShowText[] = "Sorry, Can' find screen saver file!";
+const char kDepthMismatchText[] = "Sorry, Display depth unmatch(Please chenge to fullcolor mode)!";
+
+void CloseShow() {
+    if (player.showFile != HFILE_ERROR) _lclose(player.showFile);
+    player.showFile = HFILE_ERROR;
+}
+
+void OpenShow() {
+    OFSTRUCT info{};
+    player.showFile = OpenFile(settings.itemName, &info, OF_READ);
+    if (player.showFile == HFILE_ERROR) return;
+    // A count the player cannot walk safely means a damaged file, shown as a missing one.
+    if (!ReadPictureCount(player.showFile, &player.pictureCount) || !IsPlayableCount(player.pictureCount))
+        CloseShow();
+}
+
+void Start(HWND hwnd, HINSTANCE instance) {
+    GetSystemDirectoryA(player.systemDir, sizeof player.systemDir);
+    SetCurrentDirectoryA(player.systemDir);
+    GetCurrentDirectoryA(sizeof player.systemDir, player.systemDir);
+    size_t length = std::strlen(player.systemDir);
+    if (length == 0 || (player.systemDir[length - 1] != '\\' && length + 1 < sizeof player.systemDir))
+        std::strcat(player.systemDir, "\\");
+
+    if (HDC screen = GetDC(nullptr)) {
+        player.displayDepth = (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) ? 8 : 24;
+        ReleaseDC(nullptr, screen);
+    }
+
+    LoadSettingStrings(instance);
+    ReadSettings();
+    SetTimer(hwnd, kShowTimer, 1000, nullptr);
+
+    if (!player.isPreview) {
+        waveOutGetVolume(nullptr, &player.savedWaveVolume);
+        // Volume 7 is full scale; anything above it too.
+        DWORD v = std::min<DWORD>(static_cast<DWORD>(settings.volume) * 9362, 0xFFFF);
+        waveOutSetVolume(nullptr, v << 16 | v);
+    }
+
+    if (player.pictureIndex != 0) return;
+    if (!MusicPathFor(settings.itemName, player.musicPath, sizeof player.musicPath)) player.musicPath[0] = 0;
+    OpenShow();
+}
+
+// One step of the banner: it moves 10 pixels to the left and starts again
+// at the right edge once it has left the screen (or stands exactly at 0,
+// which means "not started").
+void DrawBanner(HWND hwnd, HDC hdc) {
+    const char *text = player.depthMismatch ? kDepthMismatchText : kMissingShowText;
+    int length = static_cast<int>(std::strlen(text));
+    SIZE extent{};
+    GetTextExtentPoint32A(hdc, text, length, &extent);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    if (player.bannerX == 0) {
+        PatBlt(hdc, 0, 0, client.right, client.bottom, BLACKNESS);
+        player.bannerX = static_cast<int16_t>(client.right);
+    } else {
+        PatBlt(hdc, player.bannerX, 0, extent.cx, extent.cy, BLACKNESS);
+    }
+    player.bannerX = static_cast<int16_t>(player.bannerX - 10);
+    if (player.bannerX < -extent.cx) player.bannerX = static_cast<int16_t>(client.right - 10);
+    SetBkColor(hdc, RGB(0, 0, 0));
+    SetTextColor(hdc, RGB(255, 255, 255));
+    TextOutA(hdc, player.bannerX, 0, text, length);
+}
+
+void Tick(HWND hwnd) {
+    HDC hdc = GetDC(hwnd);
+    if (player.showFile == HFILE_ERROR || player.depthMismatch) {
+        if (hdc) {
+            DrawBanner(hwnd, hdc);
+            ReleaseDC(hwnd, hdc);
+        }
+        SetTimer(hwnd, kShowTimer, 100, nullptr);
+        return;
+    }
+    if (!player.isPreview && player.pictureIndex < 1 && player.musicPath[0]) PlayMusic(hwnd, player.musicPath);
+    if (hdc) {
+        AdvanceToNextPicture();
+        ReleaseDC(hwnd, hdc);
+    }
+    if (!player.depthMismatch) SetTimer(hwnd, kShowTimer, static_cast<UINT>(settings.interval) * 1000, nullptr);
+}
+
+void Stop() {
+    if (!player.isPreview) {
+        StopMusic();
+        CloseMusic();
+        waveOutSetVolume(nullptr, player.savedWaveVolume);
+    }
+    CloseShow();
+}
+
+}  // namespace
+
+bool MusicPathFor(const char *itemName, char *path, size_t size) {
+    if (!itemName || !*itemName) return false;
+    // Cut at the first dot of the show's name; a dot in a folder name stays.
+    size_t nameLength = std::strcspn(itemName, ".");
+    size_t dirLength = std::strlen(player.systemDir);
+    const char sound[] = "SOUND\\";
+    if (dirLength + sizeof sound - 1 + nameLength >= size) return false;
+    std::memcpy(path, player.systemDir, dirLength);
+    std::memcpy(path + dirLength, sound, sizeof sound - 1);
+    std::memcpy(path + dirLength + sizeof sound - 1, itemName, nameLength);
+    path[dirLength + sizeof sound - 1 + nameLength] = 0;
+    return true;
+}
+
+void AdvanceToNextPicture() {
+    player.pictureIndex = static_cast<int16_t>(player.pictureIndex + 1);
+    if (player.pictureIndex > static_cast<int16_t>(player.pictureCount)) {
+        player.pictureIndex = 1;
+        RewindToFirstRecord(player.showFile);
+    }
+    // An unreadable record shows nothing; the cycle goes on with the next.
+    RecordSizes sizes;
+    if (!ReadRecordSizes(player.showFile, &sizes)) return;
+    if (!SkipBlock(player.showFile, sizes.fullSize)) return;
+    SkipBlock(player.showFile, sizes.previewSize);
+}
+
+bool PlayerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result) {
+    switch (message) {
+    case WM_CREATE:
+        Start(hwnd, reinterpret_cast<CREATESTRUCTA *>(lParam)->hInstance);
+        break;
+    case WM_TIMER:
+        if (wParam == kShowTimer) {
+            KillTimer(hwnd, kShowTimer);
+            Tick(hwnd);
+        }
+        break;
+    case MM_MCINOTIFY:
+        if (wParam != MCI_NOTIFY_ABORTED && wParam != MCI_NOTIFY_SUPERSEDED) RestartMusic(hwnd);
+        break;
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(hwnd, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        *result = 0;
+        return true;
+    }
+    case WM_DESTROY:
+        Stop();
+        break;
+    }
+    return false;
+}

@@ -1,0 +1,59 @@
+#include "saverfile/format.h"
+
+namespace {
+
+uint32_t Get32(const BYTE *p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+
+void Put32(BYTE *p, uint32_t v) {
+    for (int i = 0; i < 4; i++) p[i] = static_cast<BYTE>(v >> (8 * i));
+}
+
+}  // namespace
+
+bool ReadPictureCount(HFILE file, int32_t *count) {
+    BYTE bytes[4];
+    if (_lread(file, bytes, 4) != 4) return false;
+    *count = static_cast<int32_t>(Get32(bytes));
+    return true;
+}
+
+bool WritePictureCount(HFILE file, int32_t count) {
+    BYTE bytes[4];
+    Put32(bytes, static_cast<uint32_t>(count));
+    return _lwrite(file, reinterpret_cast<LPCSTR>(bytes), 4) == 4;
+}
+
+bool IsPlayableCount(int32_t count) { return count >= 1 && count <= kMaxPictures; }
+
+bool ReadRecordSizes(HFILE file, RecordSizes *sizes) {
+    BYTE bytes[kRecordHeaderSize];
+    if (_lread(file, bytes, kRecordHeaderSize) != kRecordHeaderSize) return false;
+    sizes->fullSize = Get32(bytes);
+    sizes->previewSize = Get32(bytes + 4);
+    return true;
+}
+
+bool WriteRecordSizes(HFILE file, const RecordSizes &sizes) {
+    BYTE bytes[kRecordHeaderSize];
+    Put32(bytes, sizes.fullSize);
+    Put32(bytes + 4, sizes.previewSize);
+    return _lwrite(file, reinterpret_cast<LPCSTR>(bytes), kRecordHeaderSize) == kRecordHeaderSize;
+}
+
+bool SkipBlock(HFILE file, uint32_t size) {
+    LONG here = _llseek(file, 0, FILE_CURRENT);
+    LONG end = _llseek(file, 0, FILE_END);
+    if (here == HFILE_ERROR || end == HFILE_ERROR) return false;
+    if (size > static_cast<uint32_t>(end - here)) {
+        _llseek(file, here, FILE_BEGIN);
+        return false;
+    }
+    return _llseek(file, here + static_cast<LONG>(size), FILE_BEGIN) != HFILE_ERROR;
+}
+
+bool RewindToFirstRecord(HFILE file) { return _llseek(file, kFirstRecordOffset, FILE_BEGIN) == kFirstRecordOffset; }
+
+LONG NextRecordOffset(LONG offset, const RecordSizes &sizes) {
+    int64_t next = static_cast<int64_t>(offset) + kRecordHeaderSize + sizes.fullSize + sizes.previewSize;
+    return next > 0x7FFFFFFF ? -1 : static_cast<LONG>(next);
+}

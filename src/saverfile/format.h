@@ -1,0 +1,39 @@
+// The .QMS saver file: a little-endian picture count, then one record per
+// picture, back to back: the sizes of its full-screen and preview blocks,
+// then the two blocks, each a packed DIB followed by any slack of the memory
+// block it was saved from. No index: records are found by walking.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+constexpr LONG kFirstRecordOffset = 4;
+constexpr LONG kRecordHeaderSize = 8;
+// The player counts pictures in 16 bits.
+constexpr int32_t kMaxPictures = 32767;
+
+struct RecordSizes {
+    uint32_t fullSize = 0;
+    uint32_t previewSize = 0;
+};
+
+// The count at the start of the file (the file must stand there); false
+// when fewer than 4 bytes could be read.
+bool ReadPictureCount(HFILE file, int32_t *count);
+bool WritePictureCount(HFILE file, int32_t count);
+// A count the player can show: 1 to 32767 pictures.
+bool IsPlayableCount(int32_t count);
+
+// The size pair of the record at the current position; false when fewer
+// than 8 bytes could be read.
+bool ReadRecordSizes(HFILE file, RecordSizes *sizes);
+bool WriteRecordSizes(HFILE file, const RecordSizes &sizes);
+
+// Moves over a block of the given size; false (staying put) when the block
+// would reach past the end of the file.
+bool SkipBlock(HFILE file, uint32_t size);
+// Back to the first record.
+bool RewindToFirstRecord(HFILE file);
+// Where the record after the one at offset starts; -1 when out of range.
+LONG NextRecordOffset(LONG offset, const RecordSizes &sizes);

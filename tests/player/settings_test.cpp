@@ -1,0 +1,84 @@
+// The five settings in control.ini and the strings that name them.
+#include <cstring>
+
+#include "player/settings.h"
+#include "support/saver_fixture.h"
+
+namespace {
+
+const char kSection[] = "ScreenSaver.QM Custom Saver 2.1";
+
+class SettingsTest : public SaverTest {
+protected:
+    void SetUp() override {
+        SaverTest::SetUp();
+        LoadSettingStrings(host.instance);
+        WritePrivateProfileStringA(kSection, nullptr, nullptr, "control.ini");
+    }
+    void TearDown() override {
+        WritePrivateProfileStringA(kSection, nullptr, nullptr, "control.ini");
+        SaverTest::TearDown();
+    }
+};
+
+TEST_F(SettingsTest, StringsComeFromTheResources) {
+    EXPECT_STREQ(settingStrings.section, kSection);
+    EXPECT_STREQ(settingStrings.profile, "control.ini");
+    EXPECT_STREQ(settingStrings.appName, "QM Custom Saver 2.1");
+    EXPECT_STREQ(settingStrings.keyVolume, "Volume");
+    EXPECT_STREQ(settingStrings.keyInterval, "Interval");
+    EXPECT_STREQ(settingStrings.keyUseLSize, "UseLSize");
+    EXPECT_STREQ(settingStrings.keyUse8bit, "Use8bit");
+    EXPECT_STREQ(settingStrings.keyItemName, "ItemName");
+    EXPECT_STREQ(settingStrings.helpFile, "control.hlp");
+    // Handed out in code page 932, as the literal here is compiled.
+    EXPECT_STREQ(settingStrings.noMemory, "メモリが不足しています。");
+    EXPECT_EQ(std::strlen(settingStrings.noMemory), 24u);
+}
+
+TEST_F(SettingsTest, NoSectionGivesTheDefaults) {
+    std::strcpy(settings.itemName, "OLD.QMS");
+    ReadSettings();
+    EXPECT_EQ(settings.volume, 5);
+    EXPECT_EQ(settings.interval, 10);
+    EXPECT_EQ(settings.useLargeSize, 0);
+    EXPECT_EQ(settings.use8bit, 0);
+    EXPECT_STREQ(settings.itemName, "");
+}
+
+TEST_F(SettingsTest, WrittenValuesReadBack) {
+    EXPECT_TRUE(WriteSetting(kSection, "Interval", 25));
+    EXPECT_TRUE(WriteSetting(kSection, "Volume", 0));
+    EXPECT_TRUE(WriteSetting(kSection, "UseLSize", 1));
+    EXPECT_TRUE(WriteSetting(kSection, "Use8bit", 1));
+    WritePrivateProfileStringA(kSection, "ItemName", "HOLIDAY.QMS", "control.ini");
+    ReadSettings();
+    EXPECT_EQ(settings.interval, 25);
+    EXPECT_EQ(settings.volume, 0);
+    EXPECT_EQ(settings.useLargeSize, 1);
+    EXPECT_EQ(settings.use8bit, 1);
+    EXPECT_STREQ(settings.itemName, "HOLIDAY.QMS");
+    char text[16] = "";
+    GetPrivateProfileStringA(kSection, "Interval", "", text, sizeof text, "control.ini");
+    EXPECT_STREQ(text, "25") << "plain decimal";
+    WriteSetting(kSection, "Interval", 4000000000u);
+    GetPrivateProfileStringA(kSection, "Interval", "", text, sizeof text, "control.ini");
+    EXPECT_STREQ(text, "4000000000") << "written unsigned";
+}
+
+TEST_F(SettingsTest, NumbersAreCutToTheirFieldWidth) {
+    WritePrivateProfileStringA(kSection, "Volume", "65543", "control.ini");
+    WritePrivateProfileStringA(kSection, "Interval", "12 seconds", "control.ini");
+    ReadSettings();
+    EXPECT_EQ(settings.volume, 7);
+    EXPECT_EQ(settings.interval, 12);
+}
+
+TEST_F(SettingsTest, LongShowNamesAreKeptWhole) {
+    const char name[] = "SUMMER HOLIDAY IN THE MOUNTAINS.QMS";
+    WritePrivateProfileStringA(kSection, "ItemName", name, "control.ini");
+    ReadSettings();
+    EXPECT_STREQ(settings.itemName, name);
+}
+
+}  // namespace
