@@ -88,7 +88,17 @@ struct DeviceContext {
     HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, palette = nullptr;
     COLORREF textColor = 0, bkColor = 0xFFFFFF;
     int bkMode = OPAQUE;
+    int stretchMode = BLACKONWHITE;
 };
+// Palettes: the colour an 8-bit screen shows at a palette index, and the
+// logical palette most recently realised into a DC (null when none).
+COLORREF SystemPaletteColor(int index);
+HPALETTE LastRealizedPalette(HDC hdc);
+// Called after each StretchDIBits that drew: the headless run can write a frame.
+void OnPictureDrawn();
+// Palette objects live in the palette module; DeleteObject hands them over.
+bool IsPaletteObject(HGDIOBJ object);
+bool DeletePaletteObject(HGDIOBJ object);
 DeviceContext *FindDc(HDC hdc);
 // Where a DC draws on the screen: its origin, and the rectangle it may touch.
 bool DcGeometry(HDC hdc, POINT &origin, RECT &clip);
@@ -140,9 +150,28 @@ bool HostPath(const std::string &dosPath, std::string &host);
 void ResetFiles(const std::string &driveC);
 void FailWriteAfter(int writes);
 
+// Global memory: fault injection and a count of live blocks.
+void FailAllocationAfter(int allocations);
+int LiveGlobalBlocks();
+
+// Message boxes answered by a script.
+struct MessageBoxRecord {
+    HWND owner;
+    std::string text, caption;
+    UINT type;
+    int answer;
+};
+void AnswerMessageBoxes(const std::vector<int> &answers);
+const std::vector<MessageBoxRecord> &MessageBoxesShown();
+bool &EchoMessageBoxes();  // the headless run prints each box
+
+// The headless run's frames: written to folder after each drawn picture.
+void WriteFramesTo(const std::string &folder, int limit);
+
 // Sound: what the wave device plays now, and how many devices are open.
 std::string PlayingWave();
 int OpenWaveDevices();
+void FailWavePlays(bool fail);
 }  // namespace layer
 
 // ---- bitmap fonts and text (gdi/font.cpp, gdi/text.cpp) ---------------------

@@ -125,6 +125,7 @@ HGDIOBJ WINAPI GetStockObject(int index) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ object) {
+    if (IsPaletteObject(object)) return DeletePaletteObject(object);
     auto it = gdi().objects.find(reinterpret_cast<uintptr_t>(object));
     if (it == gdi().objects.end()) return FALSE;
     if (!it->second.stock) gdi().objects.erase(it);

@@ -121,4 +121,26 @@ bool WriteScreenImage(const std::string &path) {
     return std::fclose(f) == 0 && ok;
 }
 
+namespace {
+struct Frames {
+    std::string folder;
+    int limit = 0;
+    int written = 0;
+};
+Frames &frames() {
+    static Frames f;
+    return f;
+}
+}  // namespace
+
+void WriteFramesTo(const std::string &folder, int limit) { frames() = Frames{folder, limit, 0}; }
+
+void OnPictureDrawn() {
+    Frames &f = frames();
+    if (f.folder.empty() || f.written >= f.limit) return;
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%03d.png", ++f.written);
+    WriteScreenImage(f.folder + name);
+}
+
 }  // namespace layer

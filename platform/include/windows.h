@@ -188,6 +188,23 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
                                       LPCSTR file);
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
 
+// Global memory
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_ZEROINIT 0x0040
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+#define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_NOT_LOCKED 158L
+typedef size_t SIZE_T;
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
+LPVOID WINAPI GlobalLock(HGLOBAL memory);
+BOOL WINAPI GlobalUnlock(HGLOBAL memory);
+HGLOBAL WINAPI GlobalFree(HGLOBAL memory);
+SIZE_T WINAPI GlobalSize(HGLOBAL memory);
+HGLOBAL WINAPI GlobalHandle(LPCVOID pointer);
+HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags);
+
 // Resources
 #define RT_ICON MAKEINTRESOURCE(3)
 #define RT_BITMAP MAKEINTRESOURCE(2)
@@ -438,6 +455,31 @@ int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size);
 BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text);
 int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size);
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
+BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy);
+BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
+
+// Message boxes
+#define MB_OK 0x00000000L
+#define MB_OKCANCEL 0x00000001L
+#define MB_YESNOCANCEL 0x00000003L
+#define MB_YESNO 0x00000004L
+#define MB_ICONHAND 0x00000010L
+#define MB_ICONQUESTION 0x00000020L
+#define MB_ICONEXCLAMATION 0x00000030L
+#define MB_ICONINFORMATION 0x00000040L
+#define MB_ICONSTOP MB_ICONHAND
+#define MB_DEFBUTTON2 0x00000100L
+#define MB_DEFBUTTON3 0x00000200L
+#define MB_APPLMODAL 0x00000000L
+#define MB_SYSTEMMODAL 0x00001000L
+#define MB_TASKMODAL 0x00002000L
+#define IDABORT 3
+#define IDRETRY 4
+#define IDIGNORE 5
+#define IDYES 6
+#define IDNO 7
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+BOOL WINAPI MessageBeep(UINT type);
 BOOL WINAPI ValidateRect(HWND hwnd, const RECT *rect);
 
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -494,6 +536,82 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 #define VERTRES 10
 #define RC_PALETTE 0x0100
 
+// Device-independent bitmaps
+#pragma pack(push, 2)
+typedef struct tagBITMAPFILEHEADER {
+    WORD bfType;
+    DWORD bfSize;
+    WORD bfReserved1;
+    WORD bfReserved2;
+    DWORD bfOffBits;
+} BITMAPFILEHEADER, *LPBITMAPFILEHEADER;
+#pragma pack(pop)
+
+typedef struct tagBITMAPCOREHEADER {
+    DWORD bcSize;
+    WORD bcWidth;
+    WORD bcHeight;
+    WORD bcPlanes;
+    WORD bcBitCount;
+} BITMAPCOREHEADER;
+
+typedef struct tagBITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+} BITMAPINFOHEADER, *LPBITMAPINFOHEADER;
+
+typedef struct tagRGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+} RGBQUAD;
+
+typedef struct tagBITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+} BITMAPINFO, *LPBITMAPINFO;
+
+#define BI_RGB 0
+#define BI_RLE8 1
+#define BI_RLE4 2
+#define BI_BITFIELDS 3
+#define DIB_RGB_COLORS 0
+#define DIB_PAL_COLORS 1
+#define GDI_ERROR 0xFFFFFFFF
+
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+
+// Palettes
+typedef struct tagPALETTEENTRY {
+    BYTE peRed;
+    BYTE peGreen;
+    BYTE peBlue;
+    BYTE peFlags;
+} PALETTEENTRY, *LPPALETTEENTRY;
+
+typedef struct tagLOGPALETTE {
+    WORD palVersion;
+    WORD palNumEntries;
+    PALETTEENTRY palPalEntry[1];
+} LOGPALETTE, *LPLOGPALETTE;
+
+#define PC_RESERVED 0x01
+#define PC_EXPLICIT 0x02
+#define PC_NOCOLLAPSE 0x04
+
 #define TRANSPARENT 1
 #define OPAQUE 2
 #define CLR_INVALID 0xFFFFFFFF
@@ -506,6 +624,14 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
 int WINAPI SetBkMode(HDC hdc, int mode);
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length);
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size);
+int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                         int srcWidth, int srcHeight, const VOID *bits, const BITMAPINFO *info, UINT usage, DWORD rop);
+int WINAPI SetStretchBltMode(HDC hdc, int mode);
+int WINAPI GetStretchBltMode(HDC hdc);
+HPALETTE WINAPI CreatePalette(const LOGPALETTE *palette);
+HPALETTE WINAPI SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground);
+UINT WINAPI RealizePalette(HDC hdc);
+UINT WINAPI GetPaletteEntries(HPALETTE palette, UINT start, UINT count, LPPALETTEENTRY entries);
 BOOL WINAPI DeleteObject(HGDIOBJ object);
 HDC WINAPI GetDC(HWND hwnd);
 int WINAPI ReleaseDC(HWND hwnd, HDC hdc);

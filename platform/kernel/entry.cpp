@@ -20,6 +20,8 @@ struct RunConfig {
     bool virtualClock = false;
     long long timeLimit = -1;  // milliseconds from start
     std::string screenshot;
+    std::string frames;   // folder for a picture of the screen after each drawn picture
+    int frameLimit = 50;
     bool win95 = false;
     std::map<char, std::pair<std::string, UINT>> drives;  // letter -> folder, drive type
 };
@@ -45,6 +47,10 @@ void Apply(RunConfig &c, const std::string &key, const std::string &value) {
         c.timeLimit = std::atoll(value.c_str());
     } else if (key == "screenshot") {
         c.screenshot = value;
+    } else if (key == "frames") {
+        c.frames = value;
+    } else if (key == "frame_limit") {
+        c.frameLimit = std::atoi(value.c_str());
     } else if (key.size() == 7 && key.compare(0, 6, "drive_") == 0 && std::isalpha(static_cast<unsigned char>(key[6]))) {
         // drive_e = /some/folder[,cdrom]
         std::string folder = value;
@@ -85,7 +91,8 @@ RunConfig ReadConfig() {
     const std::pair<const char *, const char *> vars[] = {
         {"QMSAVER_SCREEN", "screen"},         {"QMSAVER_CLOCK", "clock"},
         {"QMSAVER_TIME_LIMIT", "time_limit"}, {"QMSAVER_SCREENSHOT", "screenshot"},
-        {"QMSAVER_WINDOWS", "windows"},
+        {"QMSAVER_WINDOWS", "windows"},      {"QMSAVER_FRAMES", "frames"},
+        {"QMSAVER_FRAME_LIMIT", "frame_limit"},
     };
     for (auto [var, key] : vars)
         if (const char *v = std::getenv(var)) Apply(c, key, v);
@@ -139,6 +146,12 @@ int main(int argc, char **argv) {
     layer::SetVirtualClock(c.virtualClock);
     layer::SetWin95(c.win95);
     if (c.timeLimit >= 0) layer::timeLimit() = layer::TimeLimit{true, layer::Now() + c.timeLimit, false};
+    if (!c.frames.empty()) {
+        std::error_code made;
+        std::filesystem::create_directories(c.frames, made);
+        layer::WriteFramesTo(c.frames, c.frameLimit);
+    }
+    layer::EchoMessageBoxes() = true;
     std::string line = CommandLineFrom(argc, argv);
     layer::SetCommandLine(line);
 

@@ -58,6 +58,19 @@ std::string HostPath(const std::string &dosPath) {
 void FailWritesAfter(int writes) { layer::FailWriteAfter(writes); }
 std::string PlayingWave() { return layer::PlayingWave(); }
 int OpenWaveDevices() { return layer::OpenWaveDevices(); }
+void FailWavePlays(bool fail) { layer::FailWavePlays(fail); }
+
+COLORREF SystemPaletteColor(int index) { return layer::SystemPaletteColor(index); }
+HPALETTE LastRealizedPalette(HDC hdc) { return layer::LastRealizedPalette(hdc); }
+void FailAllocationAfter(int allocations) { layer::FailAllocationAfter(allocations); }
+int LiveGlobalBlocks() { return layer::LiveGlobalBlocks(); }
+void AnswerMessageBoxes(const std::vector<int> &answers) { layer::AnswerMessageBoxes(answers); }
+
+std::vector<MessageBoxShown> MessageBoxesShown() {
+    std::vector<MessageBoxShown> list;
+    for (const auto &m : layer::MessageBoxesShown()) list.push_back({m.owner, m.text, m.caption, m.type, m.answer});
+    return list;
+}
 
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { return layer::ExceptionFilter(); }
 

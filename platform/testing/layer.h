@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace Layer {
 
@@ -59,6 +60,31 @@ void FailWritesAfter(int writes);
 // number of open wave devices, and the wave output volume.
 std::string PlayingWave();
 int OpenWaveDevices();
+// A sound device that opens files but fails every play, as one without a
+// working output does.
+void FailWavePlays(bool fail);
+
+// Palettes on an 8-bit screen: the colour the screen shows at a system
+// palette index, and the logical palette last realised into a DC.
+COLORREF SystemPaletteColor(int index);
+HPALETTE LastRealizedPalette(HDC hdc);
+
+// Global memory: the allocation after the next n ones fails (once); the
+// number of blocks not yet freed.
+void FailAllocationAfter(int allocations);
+int LiveGlobalBlocks();
+
+// Message boxes: answers for the next boxes (the default button when none
+// is left), and every box shown since the last Reset.
+struct MessageBoxShown {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+    int answer;
+};
+void AnswerMessageBoxes(const std::vector<int> &answers);
+std::vector<MessageBoxShown> MessageBoxesShown();
 
 // The exception filter the program installed, if any (for failure tests).
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter();

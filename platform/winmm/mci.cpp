@@ -27,6 +27,7 @@ struct Mci {
     std::map<MCIDEVICEID, WaveDevice> devices;
     MCIDEVICEID next = 1;
     DWORD volume = 0xFFFFFFFF;
+    bool playsFail = false;  // a sound device that opens files but cannot play them
 };
 
 Mci &mci() {
@@ -106,6 +107,14 @@ MCIERROR Open(DWORD_PTR flags, MCI_WAVE_OPEN_PARMSA *p) {
 
 MCIERROR Play(MCIDEVICEID id, WaveDevice &d, DWORD_PTR flags, MCI_PLAY_PARMS *p) {
     if (d.path.empty()) return MCIERR_UNRECOGNIZED_COMMAND;
+    if (mci().playsFail) {
+        // The command is taken; the device reports the failure at once.
+        if ((flags & MCI_NOTIFY) && p) {
+            d.notifyWindow = reinterpret_cast<HWND>(p->dwCallback);
+            Notify(d, id, MCI_NOTIFY_FAILURE);
+        }
+        return 0;
+    }
     uint64_t from = (flags & MCI_FROM) && p ? p->dwFrom : Position(d);
     uint64_t to = (flags & MCI_TO) && p ? std::min<uint64_t>(p->dwTo, d.durationMs) : d.durationMs;
     if (d.scheduled) CancelScheduled(d.scheduled);
@@ -138,6 +147,8 @@ std::string PlayingWave() {
 }
 
 int OpenWaveDevices() { return static_cast<int>(mci().devices.size()); }
+
+void FailWavePlays(bool fail) { mci().playsFail = fail; }
 
 }  // namespace layer
 

@@ -20,6 +20,10 @@ struct PlayerState {
     int16_t bannerX = 0;            // 0: the banner has not started
     char musicPath[MAX_PATH] = "";  // empty: the show has no music
     MCIDEVICEID musicDevice = static_cast<MCIDEVICEID>(-1);
+    // The palette of the last 8-bit picture, kept for the deeper ones after it.
+    HPALETTE currentPalette = nullptr;
+    // The picture placement's generator: never seeded, the same places every run.
+    uint32_t randomState = 1;
 };
 
 extern PlayerState player;
@@ -35,9 +39,13 @@ bool PlayerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRE
 // name without its extension. False when there is no show name.
 bool MusicPathFor(const char *itemName, char *path, size_t size);
 
-// Reads the next picture record of the open show, rewinding after the last.
-// The picture is not drawn yet.
-void AdvanceToNextPicture();
+// Reads the next picture record of the open show (rewinding after the
+// last) and draws its full-screen picture, or its preview in preview mode.
+void DrawNextPicture(HWND hwnd, HDC hdc);
+// Closes the show file for good (the banner follows).
+void CloseShow();
+// The next number, 0 to 32767, of the placement's generator.
+int NextRandom();
 
 // Background music through the MCI waveaudio device; nothing in preview.
 void PlayMusic(HWND window, const char *path);

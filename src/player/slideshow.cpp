@@ -16,10 +16,14 @@ namespace {
 const char kMissingShowText[] = "Sorry, Can' find screen saver file!";
 const char kDepthMismatchText[] = "Sorry, Display depth unmatch(Please chenge to fullcolor mode)!";
 
+}  // namespace
+
 void CloseShow() {
     if (player.showFile != HFILE_ERROR) _lclose(player.showFile);
     player.showFile = HFILE_ERROR;
 }
+
+namespace {
 
 void OpenShow() {
     OFSTRUCT info{};
@@ -94,7 +98,7 @@ void Tick(HWND hwnd) {
     }
     if (!player.isPreview && player.pictureIndex < 1 && player.musicPath[0]) PlayMusic(hwnd, player.musicPath);
     if (hdc) {
-        AdvanceToNextPicture();
+        DrawNextPicture(hwnd, hdc);
         ReleaseDC(hwnd, hdc);
     }
     if (!player.depthMismatch) SetTimer(hwnd, kShowTimer, static_cast<UINT>(settings.interval) * 1000, nullptr);
@@ -107,6 +111,8 @@ void Stop() {
         waveOutSetVolume(nullptr, player.savedWaveVolume);
     }
     CloseShow();
+    if (player.currentPalette) DeleteObject(player.currentPalette);
+    player.currentPalette = nullptr;
 }
 
 }  // namespace
@@ -125,19 +131,6 @@ bool MusicPathFor(const char *itemName, char *path, size_t size) {
     return true;
 }
 
-void AdvanceToNextPicture() {
-    player.pictureIndex = static_cast<int16_t>(player.pictureIndex + 1);
-    if (player.pictureIndex > static_cast<int16_t>(player.pictureCount)) {
-        player.pictureIndex = 1;
-        RewindToFirstRecord(player.showFile);
-    }
-    // An unreadable record shows nothing; the cycle goes on with the next.
-    RecordSizes sizes;
-    if (!ReadRecordSizes(player.showFile, &sizes)) return;
-    if (!SkipBlock(player.showFile, sizes.fullSize)) return;
-    SkipBlock(player.showFile, sizes.previewSize);
-}
-
 bool PlayerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result) {
     switch (message) {
     case WM_CREATE:
@@ -150,7 +143,12 @@ bool PlayerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRE
         }
         break;
     case MM_MCINOTIFY:
-        if (wParam != MCI_NOTIFY_ABORTED && wParam != MCI_NOTIFY_SUPERSEDED) RestartMusic(hwnd);
+        // The music starts over when it has played to its end. A play that
+        // failed is not retried: on a machine whose sound device cannot play,
+        // each retry fails at once and the notifications would flood the
+        // queue ahead of the user's input.
+        if (wParam == MCI_NOTIFY_SUCCESSFUL) RestartMusic(hwnd);
+        else if (wParam == MCI_NOTIFY_FAILURE) CloseMusic();
         break;
     case WM_ERASEBKGND: {
         RECT client;

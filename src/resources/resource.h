@@ -14,4 +14,5 @@
 #define IDS_KEY_USE8BIT 1015
 
 #define IDI_SAVER 100
+#define IDB_NOPREVIEW 100       // the placeholder for a picture without preview
 #define IDD_MANAGER 2003

@@ -30,24 +30,12 @@ bool Between(COLORREF c, COLORREF a, COLORREF b) {
            in(GetGValue(c), GetGValue(a), GetGValue(b)) && in(GetBValue(c), GetBValue(a), GetBValue(b));
 }
 
-class Text : public SaverTest {
+class Text : public DrawingTest {
 protected:
-    HWND window = nullptr;
-    HDC dc = nullptr;
-
     void SetUp() override {
-        SaverTest::SetUp();
-        window = MakePlainWindow(kWidth, kHeight);
-        ASSERT_NE(window, nullptr);
-        Pump();
-        dc = GetDC(window);
-        ASSERT_NE(dc, nullptr);
-        Paint(dc, kCanvas);
-    }
-    void TearDown() override {
-        if (dc) ReleaseDC(window, dc);
-        if (window) DestroyWindow(window);
-        SaverTest::TearDown();
+        DrawingTest::SetUp();
+        OpenWindow(kWidth, kHeight);
+        if (dc) Paint(dc, kCanvas);
     }
 
     static void Paint(HDC target, COLORREF color) {

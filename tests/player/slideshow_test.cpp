@@ -5,56 +5,17 @@
 #include "player/player.h"
 #include "player/settings.h"
 #include "support/fixtures.h"
-#include "support/saver_fixture.h"
+#include "support/show_fixture.h"
 
 namespace {
 
-const char kSection[] = "ScreenSaver.QM Custom Saver 2.1";
 #define SKIP_WITHOUT_CLOCK SKIP_WITHOUT_LAYER("counts ticks to the millisecond on the layer's virtual clock")
 
 ShowRecord Record(uint8_t fill, size_t fullSize = 64, size_t previewSize = 16) {
     return {Bytes(fullSize, fill), Bytes(previewSize, fill)};
 }
 
-class Slideshow : public SaverTest {
-protected:
-    void SetUp() override {
-        SaverTest::SetUp();
-        WritePrivateProfileStringA(kSection, nullptr, nullptr, "control.ini");
-    }
-    void TearDown() override {
-        SaverTest::TearDown();
-        WritePrivateProfileStringA(kSection, nullptr, nullptr, "control.ini");
-        for (const std::string &f : written) DeleteDosFile(f);
-    }
-
-    void SetSetting(const char *key, const char *value) {
-        WritePrivateProfileStringA(kSection, key, value, "control.ini");
-    }
-
-    void InstallShow(const char *name, const Bytes &show) {
-        std::string path = SystemDirectory() + "\\" + name;
-        ASSERT_TRUE(WriteDosFile(path, show));
-        written.push_back(path);
-        SetSetting("ItemName", name);
-    }
-
-    void InstallMusic(const char *baseName, unsigned milliseconds) {
-        std::string dir = SystemDirectory() + "\\SOUND";
-        CreateDirectoryA(dir.c_str(), nullptr);
-        std::string path = dir + "\\" + baseName;
-        ASSERT_TRUE(WriteDosFile(path, MakeWav(milliseconds)));
-        written.push_back(path);
-    }
-
-    HWND Start(HWND parent = nullptr) {
-        HWND hwnd = CreateSaverWindow(parent, nullptr);
-        Pump();
-        return hwnd;
-    }
-
-    std::vector<std::string> written;
-};
+using Slideshow = ShowTest;
 
 TEST_F(Slideshow, FirstTickAfterOneSecondThenEveryInterval) {
     SKIP_WITHOUT_CLOCK;
@@ -292,6 +253,8 @@ TEST_F(Music, AbortedOrSupersededPlaysAreNotRestarted) {
     EXPECT_EQ(Layer::PlayingWave(), "") << "an aborted play came back";
     SendMessageA(hwnd, MM_MCINOTIFY, MCI_NOTIFY_SUPERSEDED, 0);
     EXPECT_EQ(Layer::PlayingWave(), "");
+    SendMessageA(hwnd, MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 0);
+    EXPECT_EQ(Layer::PlayingWave(), "") << "a failed play is not retried";
     SendMessageA(hwnd, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
     EXPECT_NE(Layer::PlayingWave(), "");
 }
@@ -314,6 +277,23 @@ TEST_F(Music, AMissingOrBrokenMusicFileRunsSilently) {
     RunFor(1000);
     EXPECT_EQ(Layer::OpenWaveDevices(), 0) << "a file that is not WAV audio does not open";
     EXPECT_EQ(player.pictureIndex, 1);
+}
+
+TEST_F(Music, ADeviceThatCannotPlayLeavesTheSaverResponsive) {
+    InstallShow("TUNE.QMS", MakeShow({Record(1), Record(2)}));
+    InstallMusic("TUNE", 5000);
+    Layer::FailWavePlays(true);
+    HWND hwnd = Start();
+    RunFor(1000);
+    // The failure comes back as a notification; it must not start another
+    // play, whose failure would come back in turn, for ever.
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, hwnd, MM_MCINOTIFY, MM_MCINOTIFY, PM_NOREMOVE));
+    EXPECT_EQ(Layer::OpenWaveDevices(), 0) << "the failed device is closed";
+    RunFor(10000);
+    EXPECT_EQ(player.pictureIndex, 2) << "the show goes on silently";
+    PostMessageA(hwnd, WM_KEYDOWN, 'K', 0);
+    EXPECT_TRUE(Pump().quit) << "a key still ends the saver";
 }
 
 TEST_F(Music, VolumeIsSetForTheShowAndRestoredAfter) {

@@ -28,6 +28,13 @@ std::string HostPath(const std::string &) { Missing(); }
 void FailWritesAfter(int) { Missing(); }
 std::string PlayingWave() { Missing(); }
 int OpenWaveDevices() { Missing(); }
+void FailWavePlays(bool) { Missing(); }
+COLORREF SystemPaletteColor(int) { Missing(); }
+HPALETTE LastRealizedPalette(HDC) { Missing(); }
+void FailAllocationAfter(int) { Missing(); }
+int LiveGlobalBlocks() { Missing(); }
+void AnswerMessageBoxes(const std::vector<int> &) { Missing(); }
+std::vector<MessageBoxShown> MessageBoxesShown() { Missing(); }
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { Missing(); }
 
 }  // namespace Layer

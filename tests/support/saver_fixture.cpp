@@ -87,3 +87,17 @@ void SaverTest::UseWindows95(bool withPassword) {
     RegCloseKey(key);
     DetectPlatform();
 }
+
+void DrawingTest::OpenWindow(int width, int height) {
+    window = MakePlainWindow(width, height);
+    ASSERT_NE(window, nullptr);
+    Pump();
+    dc = GetDC(window);
+    ASSERT_NE(dc, nullptr);
+}
+
+void DrawingTest::TearDown() {
+    if (dc) ReleaseDC(window, dc);
+    if (window) DestroyWindow(window);
+    SaverTest::TearDown();
+}

@@ -38,3 +38,12 @@ protected:
     // Makes the machine report the 95 family (portable layer only).
     void UseWindows95(bool withPassword);
 };
+
+// A visible plain window and its DC, for tests that draw and read back.
+class DrawingTest : public SaverTest {
+protected:
+    void OpenWindow(int width, int height);
+    void TearDown() override;
+    HWND window = nullptr;
+    HDC dc = nullptr;
+};

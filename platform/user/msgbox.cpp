@@ -1,0 +1,80 @@
+// Message boxes on a machine without a user: a script gives the answers,
+// and every box is kept for the tests to read. The headless run also tells
+// the person at the terminal.
+#include "../internal.h"
+
+#include <iconv.h>
+
+#include <cstdio>
+
+namespace layer {
+namespace {
+
+struct Boxes {
+    std::deque<int> answers;
+    std::vector<MessageBoxRecord> shown;
+    int beeps = 0;
+};
+
+Boxes &boxes() {
+    static Boxes b;
+    return b;
+}
+
+const bool registered = (OnReset([] { boxes() = Boxes{}; }), true);
+
+int DefaultButton(UINT type) {
+    int buttons[3] = {IDOK, 0, 0};
+    switch (type & 0xF) {
+    case MB_OKCANCEL: buttons[1] = IDCANCEL; break;
+    case MB_YESNOCANCEL: buttons[0] = IDYES, buttons[1] = IDNO, buttons[2] = IDCANCEL; break;
+    case MB_YESNO: buttons[0] = IDYES, buttons[1] = IDNO; break;
+    }
+    int index = (type & MB_DEFBUTTON3) ? 2 : (type & MB_DEFBUTTON2) ? 1 : 0;
+    return buttons[index] ? buttons[index] : buttons[0];
+}
+
+std::string ToUtf8(const std::string &cp932) {
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return cp932;
+    std::string out(cp932.size() * 3 + 4, '\0');
+    char *src = const_cast<char *>(cp932.data()), *dst = out.data();
+    size_t srcLeft = cp932.size(), dstLeft = out.size();
+    iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    out.resize(out.size() - dstLeft);
+    return out;
+}
+
+}  // namespace
+
+bool &EchoMessageBoxes() {
+    static bool echo = false;
+    return echo;
+}
+
+void AnswerMessageBoxes(const std::vector<int> &answers) { boxes().answers.assign(answers.begin(), answers.end()); }
+const std::vector<MessageBoxRecord> &MessageBoxesShown() { return boxes().shown; }
+
+}  // namespace layer
+
+using namespace layer;
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    int answer = DefaultButton(type);
+    if (!boxes().answers.empty()) {
+        answer = boxes().answers.front();
+        boxes().answers.pop_front();
+    }
+    std::string t = text ? text : "", c = caption ? caption : "Error";
+    boxes().shown.push_back({owner, t, c, type, answer});
+    if (EchoMessageBoxes())
+        std::fprintf(stderr, "qmsaver: message box \"%s\": %s (answered %d)\n", ToUtf8(c).c_str(), ToUtf8(t).c_str(),
+                     answer);
+    return answer;
+}
+
+BOOL WINAPI MessageBeep(UINT) {
+    boxes().beeps++;
+    return TRUE;
+}
