@@ -163,7 +163,9 @@ struct MessageBoxRecord {
 };
 void AnswerMessageBoxes(const std::vector<int> &answers);
 const std::vector<MessageBoxRecord> &MessageBoxesShown();
-bool &EchoMessageBoxes();  // the headless run prints each box
+// The headless run tells the person at the terminal what a user would see
+// or hear: message boxes, music.
+bool &Narrating();
 
 // The headless run's frames: written to folder after each drawn picture.
 void WriteFramesTo(const std::string &folder, int limit);

@@ -151,7 +151,7 @@ int main(int argc, char **argv) {
         std::filesystem::create_directories(c.frames, made);
         layer::WriteFramesTo(c.frames, c.frameLimit);
     }
-    layer::EchoMessageBoxes() = true;
+    layer::Narrating() = true;
     std::string line = CommandLineFrom(argc, argv);
     layer::SetCommandLine(line);
 

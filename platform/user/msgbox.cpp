@@ -48,9 +48,9 @@ std::string ToUtf8(const std::string &cp932) {
 
 }  // namespace
 
-bool &EchoMessageBoxes() {
-    static bool echo = false;
-    return echo;
+bool &Narrating() {
+    static bool narrating = false;
+    return narrating;
 }
 
 void AnswerMessageBoxes(const std::vector<int> &answers) { boxes().answers.assign(answers.begin(), answers.end()); }
@@ -68,7 +68,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     }
     std::string t = text ? text : "", c = caption ? caption : "Error";
     boxes().shown.push_back({owner, t, c, type, answer});
-    if (EchoMessageBoxes())
+    if (Narrating())
         std::fprintf(stderr, "qmsaver: message box \"%s\": %s (answered %d)\n", ToUtf8(c).c_str(), ToUtf8(t).c_str(),
                      answer);
     return answer;

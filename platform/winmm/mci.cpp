@@ -7,6 +7,7 @@
 
 #include <strings.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -87,7 +88,16 @@ void Halt(WaveDevice &d, MCIDEVICEID id) {
     Notify(d, id, MCI_NOTIFY_ABORTED);
 }
 
+MCIERROR OpenDevice(DWORD_PTR flags, MCI_WAVE_OPEN_PARMSA *p);
+
 MCIERROR Open(DWORD_PTR flags, MCI_WAVE_OPEN_PARMSA *p) {
+    MCIERROR error = OpenDevice(flags, p);
+    if (error && Narrating() && p && p->lpstrElementName)
+        std::fprintf(stderr, "qmsaver: music %s cannot be opened (MCI error %u)\n", p->lpstrElementName, error);
+    return error;
+}
+
+MCIERROR OpenDevice(DWORD_PTR flags, MCI_WAVE_OPEN_PARMSA *p) {
     if (!p || !(flags & MCI_OPEN_TYPE) || !p->lpstrDeviceType || strcasecmp(p->lpstrDeviceType, "waveaudio") != 0)
         return MCIERR_INVALID_DEVICE_NAME;
     WaveDevice d;
@@ -121,6 +131,8 @@ MCIERROR Play(MCIDEVICEID id, WaveDevice &d, DWORD_PTR flags, MCI_PLAY_PARMS *p)
     d.scheduled = 0;
     // A new play with notification supersedes the old one's.
     if (d.notifyWindow) Notify(d, id, MCI_NOTIFY_SUPERSEDED);
+    if (Narrating())
+        std::fprintf(stderr, "qmsaver: music plays %s (%.1f s)\n", d.path.c_str(), d.durationMs / 1000.0);
     d.playing = true;
     d.playStartedAt = Now();
     d.playStartPosition = std::min(from, d.durationMs);
