@@ -7,6 +7,8 @@
 // SYSTEM_DIR gets NAME.QMS and SOUND/NAME; WINDOWS_DIR/control.ini names the
 // show. The first picture is a 320 x 240 red field framed in white, so a
 // check can find it on the screen.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -85,6 +87,28 @@ bool Save(const std::filesystem::path &path, const Bytes &bytes) {
     return static_cast<bool>(out);
 }
 
+// Puts the saver's section into control.ini; the file's other sections stay.
+bool NameShow(const std::filesystem::path &ini, const std::string &show, const std::string &interval) {
+    const std::string section = "[ScreenSaver.QM Custom Saver 2.1]";
+    std::string kept, line;
+    bool inSection = false;
+    std::ifstream in(ini, std::ios::binary);
+    while (std::getline(in, line)) {
+        std::string bare = line;
+        if (!bare.empty() && bare.back() == '\r') bare.pop_back();
+        if (!bare.empty() && bare[0] == '[') {
+            inSection = bare.size() == section.size() &&
+                        std::equal(bare.begin(), bare.end(), section.begin(),
+                                   [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+        }
+        if (!inSection) kept += bare + "\r\n";
+    }
+    in.close();
+    std::ofstream out(ini, std::ios::binary | std::ios::trunc);
+    out << kept << section << "\r\nItemName=" << show << "\r\nInterval=" << interval << "\r\nVolume=5\r\n";
+    return static_cast<bool>(out);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -104,10 +128,7 @@ int main(int argc, char **argv) {
         records.push_back({Render(p, p.width, p.height), Render(p, pw, ph)});
     }
     bool ok = Save(system / (name + ".QMS"), MakeShow(records)) && Save(system / "SOUND" / name, MakeWav(4000));
-    std::ofstream ini(windows / "control.ini", std::ios::binary | std::ios::trunc);
-    ini << "[ScreenSaver.QM Custom Saver 2.1]\r\nItemName=" << name << ".QMS\r\nInterval=" << interval
-        << "\r\nVolume=5\r\n";
-    ok = ok && static_cast<bool>(ini);
+    ok = ok && NameShow(windows / "control.ini", name + ".QMS", interval);
     if (!ok) std::fprintf(stderr, "sampleshow: cannot write the show\n");
     return ok ? 0 : 1;
 }
