@@ -254,26 +254,25 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
     return reinterpret_cast<HBRUSH>(h);
 }
 
-COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
+// Sets one of a DC's attributes and hands back what it was.
+template <typename T>
+static T Exchange(HDC hdc, T DeviceContext::*field, T value, T failed) {
     DeviceContext *dc = FindDc(hdc);
-    if (!dc) return CLR_INVALID;
-    COLORREF previous = dc->bkColor;
-    dc->bkColor = color;
+    if (!dc) return failed;
+    T previous = dc->*field;
+    dc->*field = value;
     return previous;
+}
+
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
+    return Exchange(hdc, &DeviceContext::bkColor, color, static_cast<COLORREF>(CLR_INVALID));
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
-    DeviceContext *dc = FindDc(hdc);
-    if (!dc) return CLR_INVALID;
-    COLORREF previous = dc->textColor;
-    dc->textColor = color;
-    return previous;
+    return Exchange(hdc, &DeviceContext::textColor, color, static_cast<COLORREF>(CLR_INVALID));
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode) {
-    DeviceContext *dc = FindDc(hdc);
-    if (!dc || (mode != OPAQUE && mode != TRANSPARENT)) return 0;
-    int previous = dc->bkMode;
-    dc->bkMode = mode;
-    return previous;
+    if (mode != OPAQUE && mode != TRANSPARENT) return 0;
+    return Exchange(hdc, &DeviceContext::bkMode, mode, 0);
 }

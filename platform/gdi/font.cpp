@@ -422,7 +422,7 @@ constexpr int kBlankHeight = 16;
 
 TextFont LoadSystemFont() {
     TextFont font;
-    // Sony's 8 x 16 (ISO 8859-1) and its JIS X 0201 katakana companion from
+    // The 8 x 16 face (ISO 8859-1) and its JIS X 0201 katakana companion from
     // xfonts-base; the 16-dot JIS X 0208 kanji face of the 1990 edition, which
     // code page 932 follows (凜 熙), from xfonts-intl-japanese, else the 1983
     // one of xfonts-base. All have an ascent of 14 and a descent of 2.

@@ -22,7 +22,6 @@ struct HostState {
     bool isPreview = false;
 
     HWND saverWindow = nullptr;
-    HWND parentWindow = nullptr;  // the control panel's window in preview
     POINT lastCursor{};
     int moveThreshold = 4;
     BOOL closeAllowed = FALSE;
