@@ -2,6 +2,7 @@
 // and the layer (files and global memory are the system's).
 #include <algorithm>
 #include <cstring>
+#include <random>
 
 #include "image/dib.h"
 #include "resources/resource.h"
@@ -259,6 +260,44 @@ TEST_F(Dib, BlocksAreReleasedByDibFree) {
     Layer::FailAllocationAfter(1);  // the header block, then the resize fails
     EXPECT_EQ(DibLoadFile(Write("QMSFAIL.BMP", MakeBmpFile(Indexed8(8, 8, 0))).c_str()), nullptr);
     EXPECT_EQ(Layer::LiveGlobalBlocks(), before) << "a failed load leaves nothing behind";
+}
+
+}  // namespace
+
+namespace {
+
+// Damaged copies of good files: whatever a loader makes of them, it returns
+// null or a block whose sizes agree with its header, and reads nothing it
+// should not (the sanitizers watch the layer's run).
+class DamagedDib : public Dib {};
+
+TEST_F(DamagedDib, RandomDamageGivesNullOrAConsistentBlock) {
+    std::mt19937 random(20261208);
+    const Bytes originals[] = {MakeBmpFile(Indexed8(7, 5, 0)), MakeBmpFile(Indexed8(3, 3, 17)),
+                               MakeBmpFile(MakePackedDib(5, 4, 24, [](int x, int y) { return uint32_t(x * y); })),
+                               MakeBmpFile(MakePackedDib(9, 2, 4, [](int x, int) { return uint32_t(x); }))};
+    int loaded = 0;
+    for (int round = 0; round < 300; round++) {
+        Bytes file = originals[round % 4];
+        int changes = 1 + static_cast<int>(random() % 4);
+        for (int c = 0; c < changes; c++) {
+            // Mostly the headers, where the sizes are.
+            size_t at = random() % 3 ? random() % std::min<size_t>(file.size(), 60) : random() % file.size();
+            file[at] = static_cast<uint8_t>(random());
+        }
+        if (random() % 5 == 0) file.resize(random() % file.size());
+        PackedDib dib = DibLoadFile(Write("QMSFUZZ.BMP", file).c_str());
+        if (!dib) continue;
+        loaded++;
+        SCOPED_TRACE(round);
+        EXPECT_EQ(dib->biSize, 40u);
+        EXPECT_GT(dib->biWidth, 0);
+        EXPECT_GT(dib->biHeight, 0);
+        EXPECT_EQ(BlockSize(dib), 40u + 4 * DibColorCount(dib) + dib->biSizeImage);
+        EXPECT_NE(DibPixelsInBlock(dib, BlockSize(dib)), nullptr) << "a loaded bitmap must be drawable from its block";
+        DibFree(dib);
+    }
+    EXPECT_GT(loaded, 30) << "the damage should leave many files loadable";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Each tick draws the next picture: where it goes on the screen and in the
 // preview, its palette, and what happens to blocks that cannot be drawn.
 #include <cstring>
+#include <random>
 
 #include "player/player.h"
 #include "support/show_fixture.h"
@@ -320,6 +321,40 @@ TEST_F(Draw, BlocksThatDoNotHoldTheirBitmapAreSkipped) {
         RunFor(10000);
         EXPECT_EQ(Layer::ScreenPixel(320, 240), kBlue) << d.what << ": the show goes on";
         DestroyWindow(hwnd);
+        Pump();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Damaged copies of a good show: the player draws what it can, skips the
+// rest, and neither crashes nor reads outside its blocks (the sanitizers
+// watch this run).
+TEST_F(Draw, RandomlyDamagedShowsKeepTheSaverRunning) {
+    SKIP_WITHOUT_CLOCK;
+    std::mt19937 random(8122026);
+    Bytes good = MakeShow({Pictures(Solid(64, 48, kRed), Solid(16, 12, kRed)),
+                           Pictures(MakePackedDib(40, 30, 8, [](int x, int y) { return uint32_t(x + y); }),
+                                    MakePackedDib(10, 8, 8, [](int x, int) { return uint32_t(x); })),
+                           Pictures(MakePackedDib(33, 17, 4, [](int x, int) { return uint32_t(x & 15); }),
+                                    Solid(8, 4, kBlue))});
+    for (int round = 0; round < 40; round++) {
+        Bytes show = good;
+        for (int c = 0; c < 1 + static_cast<int>(random() % 6); c++) {
+            size_t at = random() % show.size();
+            show[at] = static_cast<uint8_t>(random());
+        }
+        if (random() % 4 == 0) show.resize(4 + random() % (show.size() - 4));
+        player = PlayerState{};
+        InstallShow("DAMAGED.QMS", show);
+        HWND panel = round % 3 == 0 ? MakePlainWindow(152, 112) : nullptr;
+        HWND hwnd = Start(panel);
+        ASSERT_NE(hwnd, nullptr);
+        RunFor(1000 + 10000 * 5);
+        EXPECT_TRUE(IsWindow(hwnd)) << "round " << round;
+        DestroyWindow(panel ? panel : hwnd);
         Pump();
     }
 }
