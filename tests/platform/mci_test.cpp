@@ -1,0 +1,77 @@
+// The MCI waveaudio device opens what Windows opens: run against both.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "support/fixtures.h"
+#include "support/saver_fixture.h"
+
+namespace {
+
+class Mci : public SaverTest {
+protected:
+    void TearDown() override {
+        for (const std::string &f : written) DeleteDosFile(f);
+        SaverTest::TearDown();
+    }
+    std::string Write(const char *name, const Bytes &bytes) {
+        std::string path = SystemDirectory() + "\\" + name;
+        EXPECT_TRUE(WriteDosFile(path, bytes));
+        written.push_back(path);
+        return path;
+    }
+    MCIERROR Open(const std::string &path, MCIDEVICEID *id, const char *type = "waveaudio") {
+        MCI_WAVE_OPEN_PARMSA open{};
+        open.lpstrDeviceType = type;
+        open.lpstrElementName = path.c_str();
+        open.dwBufferSeconds = 9;
+        MCIERROR error = mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAVE_OPEN_BUFFER,
+                                         reinterpret_cast<DWORD_PTR>(&open));
+        *id = open.wDeviceID;
+        return error;
+    }
+    std::vector<std::string> written;
+};
+
+TEST_F(Mci, OnlyExistingWaveFilesOpen) {
+    MCIDEVICEID id = 0;
+    EXPECT_NE(Open(SystemDirectory() + "\\QMSNONE.WAV", &id), 0u) << "a missing file";
+    EXPECT_NE(Open(Write("QMSTEXT.WAV", Bytes(300, 'x')), &id), 0u) << "a file that is not WAV audio";
+    ASSERT_EQ(Open(Write("QMSTUNE.WAV", MakeWav(500)), &id), 0u);
+    EXPECT_NE(id, 0u);
+    MCI_GENERIC_PARMS generic{};
+    EXPECT_EQ(mciSendCommandA(id, MCI_STOP, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic)), 0u);
+    EXPECT_EQ(mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic)), 0u);
+    EXPECT_NE(mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic)), 0u)
+        << "a closed device is gone";
+}
+
+TEST_F(Mci, AFinishedPlayNotifiesSuccess) {
+    MCIDEVICEID id = 0;
+    ASSERT_EQ(Open(Write("QMSTUNE.WAV", MakeWav(300)), &id), 0u);
+    HWND window = MakePlainWindow(10, 10);
+    MCI_PLAY_PARMS play{};
+    play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
+    ASSERT_EQ(mciSendCommandA(id, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play)), 0u);
+    MSG msg{};
+    bool notified = false;
+    DWORD start = GetTickCount();
+    for (int i = 0; i < 300 && !notified; i++) {
+        notified = PeekMessageA(&msg, window, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE) != 0;
+        if (Layer::Available()) Layer::AdvanceClock(10);
+        else Sleep(10);
+    }
+    // Not every machine can play sound; without a device the play fails at once.
+    ASSERT_TRUE(notified);
+    if (msg.wParam == MCI_NOTIFY_FAILURE) {
+        EXPECT_FALSE(Layer::Available()) << "the layer's silent device always plays";
+    } else {
+        EXPECT_EQ(msg.wParam, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
+        EXPECT_GE(GetTickCount() - start, 290u) << "not before the tune's length";
+    }
+    EXPECT_EQ(static_cast<MCIDEVICEID>(msg.lParam), id);
+    MCI_GENERIC_PARMS generic{};
+    mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic));
+    DestroyWindow(window);
+}
+
+}  // namespace
