@@ -233,7 +233,14 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size) {
         return 0;
     }
     std::string ansi = ToAnsi(text);
-    size_t n = std::min(ansi.size(), static_cast<size_t>(size - 1));
+    // Whole characters only: a double-byte one that does not fit is left out.
+    size_t n = 0, room = static_cast<size_t>(size - 1);
+    while (n < ansi.size()) {
+        auto b = static_cast<unsigned char>(ansi[n]);
+        size_t length = ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? 2 : 1;
+        if (n + length > room || n + length > ansi.size()) break;
+        n += length;
+    }
     std::memcpy(buffer, ansi.data(), n);
     buffer[n] = 0;
     return static_cast<int>(n);

@@ -82,3 +82,19 @@ TEST_F(SettingsTest, LongShowNamesAreKeptWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsTest, ShortBuffersGetWholeCharactersOnly) {
+    char buffer[6];
+    std::memset(buffer, 'x', sizeof buffer);
+    int n = LoadStringA(host.instance, 1008, buffer, sizeof buffer);
+    // Five bytes fit, but the third character would be cut in half.
+    EXPECT_EQ(n, 4);
+    EXPECT_STREQ(buffer, "メモ");
+    char section[8];
+    EXPECT_EQ(LoadStringA(host.instance, 1007, section, sizeof section), 7);
+    EXPECT_STREQ(section, "ScreenS");
+}
+
+}  // namespace
