@@ -27,7 +27,32 @@ struct Dib {
     const uint8_t *bits = nullptr;
     DWORD rleSize = 0;
     uint32_t colours[256] = {};  // 0x00RRGGBB, black past the end of the table
+    // BI_BITFIELDS: where red, green and blue sit in a 16- or 32-bit pixel.
+    bool masked = false;
+    uint32_t mask[3] = {};
+    int maskShift[3] = {}, maskBits[3] = {};
 };
+
+// A colour mask as a shift and a number of bits.
+void DescribeMask(uint32_t mask, int &shift, int &width) {
+    shift = width = 0;
+    if (!mask) return;
+    while (!(mask >> shift & 1)) shift++;
+    while (shift + width < 32 && (mask >> (shift + width) & 1)) width++;
+}
+
+uint32_t FromMasks(const Dib &dib, uint32_t v) {
+    uint32_t rgb = 0;
+    for (int c = 0; c < 3; c++) {
+        uint32_t channel = 0;
+        if (dib.maskBits[c]) {
+            uint32_t raw = (v & dib.mask[c]) >> dib.maskShift[c], top = (uint32_t{1} << dib.maskBits[c]) - 1;
+            channel = dib.maskBits[c] >= 8 ? raw >> (dib.maskBits[c] - 8) : raw * 255 / top;
+        }
+        rgb = rgb << 8 | channel;
+    }
+    return rgb;
+}
 
 // The checks Windows makes of a header; anything else is not drawn.
 bool ReadDib(const BITMAPINFO *info, const void *bits, Dib &dib) {
@@ -47,7 +72,17 @@ bool ReadDib(const BITMAPINFO *info, const void *bits, Dib &dib) {
         if (dib.topDown || h.biSizeImage == 0 || h.biBitCount != (h.biCompression == BI_RLE4 ? 4 : 8)) return false;
         dib.rleSize = h.biSizeImage;
     } else {
-        if (h.biPlanes == 0 || h.biBitCount == 0 || h.biCompression != BI_RGB) return false;
+        // Colour masks stand right behind the plain header, inside the longer ones.
+        dib.masked = h.biCompression == BI_BITFIELDS;
+        if (dib.masked) {
+            if (h.biBitCount != 16 && h.biBitCount != 32) return false;
+            const uint8_t *masks = reinterpret_cast<const uint8_t *>(info) + sizeof h;
+            for (int c = 0; c < 3; c++) {
+                std::memcpy(&dib.mask[c], masks + 4 * c, 4);
+                DescribeMask(dib.mask[c], dib.maskShift[c], dib.maskBits[c]);
+            }
+        }
+        if (h.biPlanes == 0 || h.biBitCount == 0 || (h.biCompression != BI_RGB && !dib.masked)) return false;
         if (h.biBitCount != 1 && h.biBitCount != 4 && h.biBitCount != 8 && h.biBitCount != 16 && h.biBitCount != 24 &&
             h.biBitCount != 32)
             return false;
@@ -273,10 +308,24 @@ void ConvertRow(const Dib &dib, const uint8_t *row, const uint8_t *mask, const u
         else Sample(ax, merge, [&](int s) { return table[row[s]]; }, out);
         break;
     case 16:
-        Sample(ax, merge, [&](int s) { return device(Widen555(row[2 * s] | uint32_t{row[2 * s + 1]} << 8)); }, out);
+        if (dib.masked)
+            Sample(ax, merge, [&](int s) { return device(FromMasks(dib, row[2 * s] | uint32_t{row[2 * s + 1]} << 8)); }, out);
+        else
+            Sample(ax, merge, [&](int s) { return device(Widen555(row[2 * s] | uint32_t{row[2 * s + 1]} << 8)); }, out);
         break;
-    case 24:
-    case 32: {
+    case 32:
+        if (dib.masked) {
+            Sample(ax, merge,
+                   [&](int s) {
+                       uint32_t v;
+                       std::memcpy(&v, row + 4 * static_cast<size_t>(s), 4);
+                       return device(FromMasks(dib, v));
+                   },
+                   out);
+            break;
+        }
+        [[fallthrough]];
+    case 24: {
         const int n = dib.bitCount / 8;
         Sample(ax, merge,
                [&](int s) {
@@ -348,7 +397,7 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destH
 
     // Run-length data becomes a top-down bitmap of 8-bit indices.
     std::vector<uint8_t> expanded, mask;
-    if (dib.compression != BI_RGB) {
+    if (dib.compression == BI_RLE8 || dib.compression == BI_RLE4) {
         bool gapsKept = ownSizeFromOrigin;
         if (!DecodeRle(dib, expanded, gapsKept ? &mask : nullptr)) return 0;
         dib.bits = expanded.data();

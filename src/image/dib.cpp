@@ -10,6 +10,7 @@ namespace {
 
 constexpr uint32_t kInfoHeaderSize = sizeof(BITMAPINFOHEADER);  // 40
 constexpr uint32_t kCoreHeaderSize = 12;
+constexpr uint32_t kMaskBytes = 12;  // red, green and blue masks of BI_BITFIELDS
 constexpr uint16_t kBmpSignature = 0x4D42;  // "BM"
 // Room for the largest colour table, whatever the depth.
 constexpr uint32_t kCreateSlack = kInfoHeaderSize + 256 * 4;
@@ -26,13 +27,14 @@ bool IsSupportedDepth(uint32_t bits) {
 
 // A header the rest of the program can rely on: positive sizes (bottom-up
 // rows), a depth and compression it can draw, a colour table its depth
-// allows, and sizes that fit a file offset. Top-down and BI_BITFIELDS
-// bitmaps are refused: the title discs hold plain bottom-up pictures, and
-// a caller shows its placeholder instead.
+// allows, and sizes that fit a file offset. Top-down bitmaps are refused
+// (a caller shows its placeholder instead); colour masks are carried for
+// 16 and 32 bits, without a colour table beside them.
 bool IsUsableHeader(const BITMAPINFOHEADER &h) {
     if (h.biWidth <= 0 || h.biHeight <= 0 || !IsSupportedDepth(h.biBitCount)) return false;
     bool rle = (h.biCompression == BI_RLE8 && h.biBitCount == 8) || (h.biCompression == BI_RLE4 && h.biBitCount == 4);
-    if (h.biCompression != BI_RGB && !rle) return false;
+    bool masks = h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32) && h.biClrUsed == 0;
+    if (h.biCompression != BI_RGB && !rle && !masks) return false;
     if (h.biClrUsed > 256 || (h.biBitCount <= 8 && h.biClrUsed > (1u << h.biBitCount))) return false;
     uint64_t image = uint64_t{DibStride(static_cast<uint32_t>(h.biWidth), h.biBitCount)} * static_cast<uint32_t>(h.biHeight);
     return image + kCreateSlack <= 0x7FFFFFFF;
@@ -73,6 +75,10 @@ bool IsResourceCopy(const void *p) {
 
 uint32_t DibStride(uint32_t width, uint32_t bitCount) {
     return static_cast<uint32_t>((uint64_t{width} * bitCount + 31) / 32 * 4);
+}
+
+uint32_t DibTableBytes(const BITMAPINFOHEADER *dib) {
+    return dib->biCompression == BI_BITFIELDS ? kMaskBytes : 4 * DibColorCount(dib);
 }
 
 UINT DibColorCount(const BITMAPINFOHEADER *dib) {
@@ -126,23 +132,32 @@ PackedDib DibReadHeader(HFILE file) {
         h.biPlanes = c.bcPlanes;
         h.biBitCount = c.bcBitCount;
         _llseek(file, -static_cast<LONG>(kInfoHeaderSize - kCoreHeaderSize), FILE_CURRENT);
-    } else if (h.biSize > kInfoHeaderSize && h.biSize <= 256) {
-        // A later, longer header: its extra fields are colour-space details.
-        // The table follows the whole header; the block keeps the plain one.
-        _llseek(file, static_cast<LONG>(h.biSize - kInfoHeaderSize), FILE_CURRENT);
+    }
+    // A later, longer header begins with the colour masks, then colour-space
+    // details. The table follows the whole header; the block keeps the plain
+    // header with the masks behind it, as the short form has them.
+    BYTE longer[256 - kInfoHeaderSize];
+    bool masksRead = false;
+    if (!core && h.biSize > kInfoHeaderSize && h.biSize <= 256) {
+        UINT extra = h.biSize - kInfoHeaderSize;
+        if (_lread(file, longer, extra) != extra) return nullptr;
+        masksRead = extra >= kMaskBytes;
         h.biSize = kInfoHeaderSize;
-    } else if (h.biSize != kInfoHeaderSize) {
+    } else if (!core && h.biSize != kInfoHeaderSize) {
         return nullptr;
     }
     if (!IsUsableHeader(h)) return nullptr;
     UINT colors = DibColorCount(&h);
     CompleteHeader(h);
 
-    PackedDib dib = AllocateLocked(GMEM_MOVEABLE, kInfoHeaderSize + 4 * colors);
+    PackedDib dib = AllocateLocked(GMEM_MOVEABLE, kInfoHeaderSize + DibTableBytes(&h));
     if (!dib) return nullptr;
     *dib = h;
     BYTE *table = reinterpret_cast<BYTE *>(dib + 1);
-    if (colors > 0) {
+    if (h.biCompression == BI_BITFIELDS) {
+        if (masksRead) std::memcpy(table, longer, kMaskBytes);
+        else if (_lread(file, table, kMaskBytes) != kMaskBytes) std::memset(table, 0, kMaskBytes);
+    } else if (colors > 0) {
         if (core) {
             // Three-byte entries, widened in place from the last so that no
             // triple is overwritten before it is moved.
@@ -170,7 +185,7 @@ PackedDib DibLoadFile(const char *path) {
         _lclose(file);
         return nullptr;
     }
-    size_t table = 4 * DibColorCount(dib);
+    size_t table = DibTableBytes(dib);
     size_t total = dib->biSize + table + dib->biSizeImage;
     DWORD imageSize = dib->biSizeImage;
     HGLOBAL memory = GlobalHandle(dib);
@@ -206,7 +221,7 @@ PackedDib DibLoadResource(HINSTANCE module, LPCSTR id) {
     std::memcpy(&h, data, kInfoHeaderSize);
     if (h.biSize != kInfoHeaderSize || !IsUsableHeader(h)) return nullptr;
     CompleteHeader(h);
-    size_t needed = kInfoHeaderSize + 4 * size_t{DibColorCount(&h)} + h.biSizeImage;
+    size_t needed = kInfoHeaderSize + size_t{DibTableBytes(&h)} + h.biSizeImage;
     if (needed > size) return nullptr;
     auto copy = std::make_unique<uint8_t[]>(needed);
     std::memcpy(copy.get(), data, needed);
@@ -231,7 +246,7 @@ const BYTE *DibPixelsInBlock(const BITMAPINFOHEADER *block, size_t blockSize) {
         !IsSupportedDepth(h.biBitCount))
         return nullptr;
     // The drawing call reads the whole colour table the header implies.
-    uint64_t tableEnd = uint64_t{h.biSize} + 4 * uint64_t{DibColorCount(&h)};
+    uint64_t tableEnd = uint64_t{h.biSize} + (h.biCompression == BI_BITFIELDS ? kMaskBytes : 4 * uint64_t{DibColorCount(&h)});
     uint64_t pixelStart = h.biCompression == BI_BITFIELDS ? uint64_t{h.biSize} + 12 : uint64_t{h.biSize} + 4 * uint64_t{h.biClrUsed};
     uint64_t rows = uint64_t{DibStride(static_cast<uint32_t>(h.biWidth), h.biBitCount)} * static_cast<uint32_t>(h.biHeight);
     if (h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4) rows = h.biSizeImage;

@@ -15,6 +15,9 @@ typedef BITMAPINFOHEADER *PackedDib;
 uint32_t DibStride(uint32_t width, uint32_t bitCount);
 // Colour-table entries: biClrUsed, or 2^bits for 8 bits and less.
 UINT DibColorCount(const BITMAPINFOHEADER *dib);
+// Bytes between header and pixels: the colour table, or the three colour
+// masks of a BI_BITFIELDS bitmap.
+uint32_t DibTableBytes(const BITMAPINFOHEADER *dib);
 
 // A zero-filled bitmap with the default colour table; its block holds
 // room for a full 256-entry table whatever the depth.

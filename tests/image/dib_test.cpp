@@ -188,7 +188,7 @@ TEST_F(Dib, MalformedHeadersGiveNothing) {
         {"zero height", 8, 0, 4},
         {"top-down rows", 8, static_cast<uint32_t>(-2), 4},
         {"odd bit count", 14, 7, 2},
-        {"colour masks", 16, BI_BITFIELDS, 4},
+        {"colour masks for 8 bits", 16, BI_BITFIELDS, 4},
         {"unknown compression", 16, 9, 4},
         {"more colours than 8 bits allow", 32, 300, 4},
         {"a header of unknown size", 0, 16, 4},
@@ -217,6 +217,43 @@ TEST_F(Dib, LongerHeadersKeepThePlainHeaderAndFindTheirTable) {
     EXPECT_EQ(Bytes(reinterpret_cast<uint8_t *>(a) + 40, reinterpret_cast<uint8_t *>(a) + 60),
               Bytes(dib.begin() + 40, dib.end()));
     DibFree(a);
+}
+
+TEST_F(Dib, ColourMasksAreCarriedBehindThePlainHeader) {
+    // 16 bits, 5-6-5, masks behind a plain header.
+    Bytes short565;
+    PutInfoHeader(short565, 2, 1, 16, BI_BITFIELDS, 4, 0);
+    for (uint32_t m : {0xF800u, 0x07E0u, 0x001Fu}) Put32(short565, m);
+    Put16(short565, 0xF800);
+    Put16(short565, 0x001F);
+    PackedDib a = DibLoadFile(Write("QMS565.BMP", MakeBmpFile(short565)).c_str());
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(BlockSize(a), 40u + 12 + 4);
+    EXPECT_EQ(Bytes(reinterpret_cast<uint8_t *>(a) + 40, reinterpret_cast<uint8_t *>(a) + 56),
+              Bytes(short565.begin() + 40, short565.end()));
+    EXPECT_EQ(DibPixelsInBlock(a, BlockSize(a)), reinterpret_cast<uint8_t *>(a) + 52);
+    DibFree(a);
+
+    // 32 bits with the masks inside a 124-byte header.
+    Bytes v5;
+    PutInfoHeader(v5, 1, 1, 32, BI_BITFIELDS, 4, 0);
+    v5[0] = 124;
+    for (uint32_t m : {0x000000FFu, 0x0000FF00u, 0x00FF0000u, 0xFF000000u}) Put32(v5, m);
+    v5.resize(124, 0);
+    Put32(v5, 0x00112233);
+    Bytes file = MakeBmpFile(v5);
+    uint32_t offset = 14 + 124;  // no table behind the longer header
+    std::memcpy(file.data() + 10, &offset, 4);
+    PackedDib b = DibLoadFile(Write("QMSV5M.BMP", file).c_str());
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->biSize, 40u);
+    EXPECT_EQ(BlockSize(b), 40u + 12 + 4);
+    const uint8_t *masks = reinterpret_cast<uint8_t *>(b) + 40;
+    EXPECT_EQ(masks[0], 0xFF) << "red mask from the longer header";
+    EXPECT_EQ(masks[5], 0xFF);
+    EXPECT_EQ(masks[10], 0xFF);
+    EXPECT_EQ(masks[12], 0x33) << "then the pixel";
+    DibFree(b);
 }
 
 TEST_F(Dib, ResourcesAreCompletedWithoutWritingIntoThem) {
@@ -293,7 +330,7 @@ TEST_F(DamagedDib, RandomDamageGivesNullOrAConsistentBlock) {
         EXPECT_EQ(dib->biSize, 40u);
         EXPECT_GT(dib->biWidth, 0);
         EXPECT_GT(dib->biHeight, 0);
-        EXPECT_EQ(BlockSize(dib), 40u + 4 * DibColorCount(dib) + dib->biSizeImage);
+        EXPECT_EQ(BlockSize(dib), 40u + DibTableBytes(dib) + dib->biSizeImage);
         EXPECT_NE(DibPixelsInBlock(dib, BlockSize(dib)), nullptr) << "a loaded bitmap must be drawable from its block";
         DibFree(dib);
     }

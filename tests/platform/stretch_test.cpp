@@ -98,6 +98,29 @@ TEST_F(Stretch, EachDepthDrawsItsColoursWhereItIsPut) {
     }
 }
 
+TEST_F(Stretch, ColourMasksSayWhereEachChannelIs) {
+    // A 16-bit 5-6-5 picture and a 32-bit one with red and blue swapped.
+    auto masked = [](int bits, uint32_t red, uint32_t green, uint32_t blue, const std::vector<uint32_t> &pixels) {
+        Bytes out;
+        PutInfoHeader(out, static_cast<int>(pixels.size()), 1, bits, BI_BITFIELDS, 0, 0);
+        for (uint32_t m : {red, green, blue}) Put32(out, m);
+        for (uint32_t p : pixels) bits == 16 ? Put16(out, static_cast<uint16_t>(p)) : Put32(out, p);
+        while ((out.size() - 52) % 4) out.push_back(0);
+        return out;
+    };
+    Bytes rgb565 = masked(16, 0xF800, 0x07E0, 0x001F, {0xF800, 0x07E0, 0x001F, 0xFFFF});
+    ASSERT_EQ(Draw(rgb565, 10, 10, 4, 1, 0, 0, 4, 1, dc, rgb565.data() + 52), 1);
+    EXPECT_EQ(At(10, 10), RGB(255, 0, 0));
+    EXPECT_EQ(At(11, 10), RGB(0, 255, 0));
+    EXPECT_EQ(At(12, 10), RGB(0, 0, 255));
+    EXPECT_EQ(At(13, 10), RGB(255, 255, 255));
+    Bytes swapped = masked(32, 0x000000FF, 0x0000FF00, 0x00FF0000, {0x000000C0, 0x00A00000, 0x00123456});
+    ASSERT_EQ(Draw(swapped, 10, 12, 3, 1, 0, 0, 3, 1, dc, swapped.data() + 52), 1);
+    EXPECT_EQ(At(10, 12), RGB(0xC0, 0, 0));
+    EXPECT_EQ(At(11, 12), RGB(0, 0, 0xA0));
+    EXPECT_EQ(At(12, 12), RGB(0x56, 0x34, 0x12));
+}
+
 TEST_F(Stretch, ColourTableShortOfAnIndexGivesBlackAnd16BitGreysWiden) {
     // Eight entries there, four stated: the other four are not the table's.
     Bytes dib = MakePackedDib(4, 1, 8, [](int x, int) { return uint32_t(x * 3); }, 8,

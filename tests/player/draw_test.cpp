@@ -197,6 +197,20 @@ TEST_F(Preview, SmallerPicturesKeepTheirSizeAtTheGeneratorsPlace) {
     if (y > 0) EXPECT_EQ(At(hwnd, x, y - 1), 0u);
 }
 
+TEST_F(Draw, PicturesWithColourMasksAreDrawn) {
+    SKIP_WITHOUT_CLOCK;
+    Bytes masked;
+    PutInfoHeader(masked, 32, 32, 16, BI_BITFIELDS, 32 * 64, 0);
+    for (uint32_t m : {0xF800u, 0x07E0u, 0x001Fu}) Put32(masked, m);
+    for (int i = 0; i < 32 * 32; i++) Put16(masked, 0x07E0);
+    InstallShow("MASKS.QMS", MakeShow({Pictures(masked, Solid(8, 8, kRed))}));
+    Start();
+    RunFor(1000);
+    EXPECT_EQ(Layer::ScreenPixel(320, 240), kGreen);
+    EXPECT_EQ(Layer::ScreenPixel(304, 224), kGreen) << "the picture's corner";
+    EXPECT_EQ(Layer::ScreenPixel(303, 224), 0u);
+}
+
 TEST_F(Draw, PaletteScreenRefusesDeeperPicturesForGood) {
     SKIP_WITHOUT_LAYER("needs an 8-bit palette screen");
     Layer::SetScreen(640, 480, 8);

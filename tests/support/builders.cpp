@@ -74,10 +74,11 @@ Bytes MakeBmpFile(const Bytes &dib) {
     uint32_t bits = dib[14] | dib[15] << 8;
     uint32_t used = dib[32] | dib[33] << 8 | dib[34] << 16 | static_cast<uint32_t>(dib[35]) << 24;
     uint32_t colors = used ? used : (bits <= 8 ? 1u << bits : 0);
+    uint32_t masks = dib[16] == 3 ? 12 : 0;  // BI_BITFIELDS
     Bytes out{'B', 'M'};
     Put32(out, static_cast<uint32_t>(14 + dib.size()));
     Put32(out, 0);
-    Put32(out, 14 + headerSize + 4 * colors);
+    Put32(out, 14 + headerSize + masks + 4 * colors);
     out.insert(out.end(), dib.begin(), dib.end());
     return out;
 }
