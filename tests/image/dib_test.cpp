@@ -7,28 +7,18 @@
 #include "image/dib.h"
 #include "resources/resource.h"
 #include "support/fixtures.h"
-#include "support/saver_fixture.h"
+#include "support/show_fixture.h"
 
 namespace {
 
-class Dib : public SaverTest {
+class Dib : public SystemFileTest {
 protected:
-    void TearDown() override {
-        for (const std::string &f : written) DeleteDosFile(f);
-        SaverTest::TearDown();
-    }
-    std::string Write(const char *name, const Bytes &bytes) {
-        std::string path = SystemDirectory() + "\\" + name;
-        EXPECT_TRUE(WriteDosFile(path, bytes));
-        written.push_back(path);
-        return path;
-    }
+    std::string Write(const char *name, const Bytes &bytes) { return WriteSystemFile(name, bytes); }
     static SIZE_T BlockSize(PackedDib dib) { return GlobalSize(GlobalHandle(dib)); }
     static Bytes BlockBytes(PackedDib dib) {
         const uint8_t *p = reinterpret_cast<const uint8_t *>(dib);
         return Bytes(p, p + BlockSize(dib));
     }
-    std::vector<std::string> written;
 };
 
 // An 8-bit picture whose colour index is x + 3y, with a table of distinct colours.

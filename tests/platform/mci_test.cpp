@@ -3,22 +3,13 @@
 #include <mmsystem.h>
 
 #include "support/fixtures.h"
-#include "support/saver_fixture.h"
+#include "support/show_fixture.h"
 
 namespace {
 
-class Mci : public SaverTest {
+class Mci : public SystemFileTest {
 protected:
-    void TearDown() override {
-        for (const std::string &f : written) DeleteDosFile(f);
-        SaverTest::TearDown();
-    }
-    std::string Write(const char *name, const Bytes &bytes) {
-        std::string path = SystemDirectory() + "\\" + name;
-        EXPECT_TRUE(WriteDosFile(path, bytes));
-        written.push_back(path);
-        return path;
-    }
+    std::string Write(const char *name, const Bytes &bytes) { return WriteSystemFile(name, bytes); }
     MCIERROR Open(const std::string &path, MCIDEVICEID *id, const char *type = "waveaudio") {
         MCI_WAVE_OPEN_PARMSA open{};
         open.lpstrDeviceType = type;
@@ -29,7 +20,6 @@ protected:
         *id = open.wDeviceID;
         return error;
     }
-    std::vector<std::string> written;
 };
 
 TEST_F(Mci, OnlyExistingWaveFilesOpen) {

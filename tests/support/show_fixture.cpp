@@ -2,15 +2,26 @@
 
 const char kSettingsSection[] = "ScreenSaver.QM Custom Saver 2.1";
 
+void SystemFileTest::TearDown() {
+    SaverTest::TearDown();
+    for (const std::string &f : written) DeleteDosFile(f);
+}
+
+std::string SystemFileTest::WriteSystemFile(const std::string &name, const Bytes &bytes) {
+    std::string path = SystemDirectory() + "\\" + name;
+    EXPECT_TRUE(WriteDosFile(path, bytes)) << path;
+    written.push_back(path);
+    return path;
+}
+
 void ShowTest::SetUp() {
     SaverTest::SetUp();
     WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");
 }
 
 void ShowTest::TearDown() {
-    SaverTest::TearDown();
+    SystemFileTest::TearDown();
     WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");
-    for (const std::string &f : written) DeleteDosFile(f);
 }
 
 void ShowTest::SetSetting(const char *key, const char *value) {
@@ -18,18 +29,14 @@ void ShowTest::SetSetting(const char *key, const char *value) {
 }
 
 void ShowTest::InstallShow(const char *name, const Bytes &show) {
-    std::string path = SystemDirectory() + "\\" + name;
-    ASSERT_TRUE(WriteDosFile(path, show));
-    written.push_back(path);
+    WriteSystemFile(name, show);
     SetSetting("ItemName", name);
 }
 
 void ShowTest::InstallMusic(const char *baseName, unsigned milliseconds) {
     std::string dir = SystemDirectory() + "\\SOUND";
     CreateDirectoryA(dir.c_str(), nullptr);
-    std::string path = dir + "\\" + baseName;
-    ASSERT_TRUE(WriteDosFile(path, MakeWav(milliseconds)));
-    written.push_back(path);
+    WriteSystemFile(std::string("SOUND\\") + baseName, MakeWav(milliseconds));
 }
 
 HWND ShowTest::Start(HWND parent) {

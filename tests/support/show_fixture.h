@@ -10,7 +10,16 @@
 
 extern const char kSettingsSection[];
 
-class ShowTest : public SaverTest {
+// Tests that write files into the system directory, removed afterwards.
+class SystemFileTest : public SaverTest {
+protected:
+    void TearDown() override;
+    // Writes the file and returns its full path.
+    std::string WriteSystemFile(const std::string &name, const Bytes &bytes);
+    std::vector<std::string> written;
+};
+
+class ShowTest : public SystemFileTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -21,6 +30,4 @@ protected:
     void InstallMusic(const char *baseName, unsigned milliseconds);
     // Creates the saver window (full screen, or a preview in parent).
     HWND Start(HWND parent = nullptr);
-
-    std::vector<std::string> written;
 };
