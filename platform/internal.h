@@ -38,6 +38,10 @@ struct TimeLimit {
 };
 TimeLimit &timeLimit();
 
+// The headless run tells the person at the terminal what a user would see
+// or hear: message boxes, music.
+bool &Narrating();
+
 // ---- windows --------------------------------------------------------------
 
 struct WindowClass {
@@ -100,6 +104,15 @@ void OnPictureDrawn();
 bool IsPaletteObject(HGDIOBJ object);
 bool DeletePaletteObject(HGDIOBJ object);
 DeviceContext *FindDc(HDC hdc);
+// Sets one of a DC's attributes and hands back what it was (failed for a bad DC).
+template <typename T>
+T ExchangeDcAttribute(HDC hdc, T DeviceContext::*field, T value, T failed) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return failed;
+    T previous = dc->*field;
+    dc->*field = value;
+    return previous;
+}
 // Where a DC draws on the screen: its origin, and the rectangle it may touch.
 bool DcGeometry(HDC hdc, POINT &origin, RECT &clip);
 // Fills a rectangle given in the DC's coordinates, clipped.
@@ -163,9 +176,6 @@ struct MessageBoxRecord {
 };
 void AnswerMessageBoxes(const std::vector<int> &answers);
 const std::vector<MessageBoxRecord> &MessageBoxesShown();
-// The headless run tells the person at the terminal what a user would see
-// or hear: message boxes, music.
-bool &Narrating();
 
 // The headless run's frames: written to folder after each drawn picture.
 void WriteFramesTo(const std::string &folder, int limit);

@@ -254,25 +254,15 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
     return reinterpret_cast<HBRUSH>(h);
 }
 
-// Sets one of a DC's attributes and hands back what it was.
-template <typename T>
-static T Exchange(HDC hdc, T DeviceContext::*field, T value, T failed) {
-    DeviceContext *dc = FindDc(hdc);
-    if (!dc) return failed;
-    T previous = dc->*field;
-    dc->*field = value;
-    return previous;
-}
-
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
-    return Exchange(hdc, &DeviceContext::bkColor, color, static_cast<COLORREF>(CLR_INVALID));
+    return ExchangeDcAttribute(hdc, &DeviceContext::bkColor, color, static_cast<COLORREF>(CLR_INVALID));
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
-    return Exchange(hdc, &DeviceContext::textColor, color, static_cast<COLORREF>(CLR_INVALID));
+    return ExchangeDcAttribute(hdc, &DeviceContext::textColor, color, static_cast<COLORREF>(CLR_INVALID));
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode) {
     if (mode != OPAQUE && mode != TRANSPARENT) return 0;
-    return Exchange(hdc, &DeviceContext::bkMode, mode, 0);
+    return ExchangeDcAttribute(hdc, &DeviceContext::bkMode, mode, 0);
 }

@@ -344,11 +344,8 @@ void ConvertRow(const Dib &dib, const uint8_t *row, const uint8_t *mask, const u
 using namespace layer;
 
 int WINAPI SetStretchBltMode(HDC hdc, int mode) {
-    DeviceContext *dc = FindDc(hdc);
-    if (!dc || mode < BLACKONWHITE || mode > HALFTONE) return 0;
-    int previous = dc->stretchMode;
-    dc->stretchMode = mode;
-    return previous;
+    if (mode < BLACKONWHITE || mode > HALFTONE) return 0;
+    return ExchangeDcAttribute(hdc, &DeviceContext::stretchMode, mode, 0);
 }
 
 int WINAPI GetStretchBltMode(HDC hdc) {

@@ -189,6 +189,24 @@ bool WriteAllowed() {
     return true;
 }
 
+// Moves up to bytes through step (a read or a write at an offset), going
+// on after interruptions; a read stops early at the end of the file.
+template <typename Step>
+long Transfer(long bytes, Step step) {
+    long total = 0;
+    while (total < bytes) {
+        ssize_t n = step(total);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            SetLastError(errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
+            return HFILE_ERROR;
+        }
+        if (n == 0) break;
+        total += n;
+    }
+    return total;
+}
+
 void CloseAll() {
     for (auto &h : fs().handles)
         if (h.fd >= 0) close(h.fd);
@@ -296,18 +314,9 @@ long WINAPI _hread(HFILE file, LPVOID buffer, long bytes) {
         SetLastError(ERROR_INVALID_HANDLE);
         return HFILE_ERROR;
     }
-    long total = 0;
-    while (total < bytes) {
-        ssize_t n = read(h->fd, static_cast<char *>(buffer) + total, static_cast<size_t>(bytes - total));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            SetLastError(ERROR_ACCESS_DENIED);
-            return HFILE_ERROR;
-        }
-        if (n == 0) break;
-        total += n;
-    }
-    return total;
+    return Transfer(bytes, [&](long done) {
+        return read(h->fd, static_cast<char *>(buffer) + done, static_cast<size_t>(bytes - done));
+    });
 }
 
 UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT bytes) {
@@ -331,17 +340,9 @@ long WINAPI _hwrite(HFILE file, LPCSTR buffer, long bytes) {
         SetLastError(ERROR_DISK_FULL);
         return HFILE_ERROR;
     }
-    long total = 0;
-    while (total < bytes) {
-        ssize_t n = write(h->fd, buffer + total, static_cast<size_t>(bytes - total));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            SetLastError(errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
-            return HFILE_ERROR;
-        }
-        total += n;
-    }
-    return total;
+    return Transfer(bytes, [&](long done) {
+        return write(h->fd, buffer + done, static_cast<size_t>(bytes - done));
+    });
 }
 
 UINT WINAPI _lwrite(HFILE file, LPCSTR buffer, UINT bytes) {

@@ -65,6 +65,11 @@ void AdvanceClockTo(uint64_t when) {
 
 TimeLimit &timeLimit() { return sys().limit; }
 
+bool &Narrating() {
+    static bool narrating = false;
+    return narrating;
+}
+
 void OnReset(std::function<void()> reset) { resets().push_back(std::move(reset)); }
 
 void ResetAll() {

@@ -48,11 +48,6 @@ std::string ToUtf8(const std::string &cp932) {
 
 }  // namespace
 
-bool &Narrating() {
-    static bool narrating = false;
-    return narrating;
-}
-
 void AnswerMessageBoxes(const std::vector<int> &answers) { boxes().answers.assign(answers.begin(), answers.end()); }
 const std::vector<MessageBoxRecord> &MessageBoxesShown() { return boxes().shown; }
 
