@@ -135,6 +135,22 @@ HINSTANCE MainInstance();
 // Text in code page 932 from UTF-16, as the ANSI calls hand it out.
 std::string ToAnsi(const std::u16string &text);
 
+// ---- the machine a native program runs on -----------------------------------
+
+struct RunConfig {
+    int width = 640, height = 480, depth = 24;
+    bool virtualClock = false;
+    long long timeLimit = -1;  // milliseconds from start
+    std::string screenshot;
+    std::string frames;   // folder for a picture of the screen after each drawn picture
+    int frameLimit = 50;
+    bool win95 = false;
+    std::map<char, std::pair<std::string, UINT>> drives;  // letter -> folder, drive type
+};
+// From the config file named by QMSAVER_CONFIG, then the environment.
+RunConfig ReadRunConfig();
+void SetUpMachine(const RunConfig &config);
+
 // ---- reset ------------------------------------------------------------------
 
 // Each part registers how it returns to a fresh machine; tests reset between cases.
@@ -147,6 +163,7 @@ namespace layer {
 HWND ForegroundWindow();
 void ActivateOtherApplication();
 int CursorShowCounter();
+const std::vector<HCURSOR> &CursorHistory();
 void SetWin95(bool on);
 void SetVirtualClock(bool on);
 void SetCommandLine(const std::string &line);
@@ -166,6 +183,7 @@ void FailWriteAfter(int writes);
 // Global memory: fault injection and a count of live blocks.
 void FailAllocationAfter(int allocations);
 int LiveGlobalBlocks();
+SIZE_T LargestAllocationRequest();
 
 // Message boxes answered by a script.
 struct MessageBoxRecord {

@@ -182,6 +182,20 @@ DWORD WINAPI GetFileAttributesA(LPCSTR path);
 UINT WINAPI GetDriveTypeA(LPCSTR root);
 UINT WINAPI SetErrorMode(UINT mode);
 
+// Code pages: the ANSI code page is 932 (Japanese), as on the Windows the
+// program is made for; the console speaks UTF-8.
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define CP_UTF8 65001
+typedef WCHAR *LPWSTR;
+typedef const WCHAR *LPCWSTR;
+UINT WINAPI GetACP();
+UINT WINAPI GetConsoleOutputCP();
+BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE c);
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide, int wideSize);
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text, int size,
+                               LPCSTR defaultChar, BOOL *usedDefault);
+
 // Profile files
 UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR file);
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
@@ -501,6 +515,7 @@ int WINAPI ShowCursor(BOOL show);
 BOOL WINAPI GetCursorPos(LPPOINT point);
 BOOL WINAPI SetCursorPos(int x, int y);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
+HCURSOR WINAPI GetCursor();
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 

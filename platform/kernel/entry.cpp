@@ -1,108 +1,15 @@
-// The native program's entry: sets up the headless machine from the
-// environment (or a small config file), runs WinMain, and writes what the
-// screen shows when the run ends.
+// The native saver's entry: sets up the headless machine, runs WinMain,
+// and writes what the screen shows when the run ends.
 #include "../internal.h"
 
-#include <cctype>
 #include <csignal>
 #include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fstream>
-#include <strings.h>
 
 namespace {
-
-struct RunConfig {
-    int width = 640, height = 480, depth = 24;
-    bool virtualClock = false;
-    long long timeLimit = -1;  // milliseconds from start
-    std::string screenshot;
-    std::string frames;   // folder for a picture of the screen after each drawn picture
-    int frameLimit = 50;
-    bool win95 = false;
-    std::map<char, std::pair<std::string, UINT>> drives;  // letter -> folder, drive type
-};
-
-std::string DefaultDriveC() {
-    const char *home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.qmsaver/drive_c";
-}
-
-void Apply(RunConfig &c, const std::string &key, const std::string &value) {
-    if (key == "screen") {
-        int w = 0, h = 0, d = 24;
-        if (std::sscanf(value.c_str(), "%dx%dx%d", &w, &h, &d) >= 2 && w > 0 && h > 0 && w <= 8192 && h <= 8192) {
-            c.width = w;
-            c.height = h;
-            c.depth = d <= 8 ? 8 : d <= 16 ? 16 : d <= 24 ? 24 : 32;
-        } else {
-            std::fprintf(stderr, "qmsaver: screen must look like 800x600 or 800x600x8, not '%s'\n", value.c_str());
-        }
-    } else if (key == "clock") {
-        c.virtualClock = strcasecmp(value.c_str(), "virtual") == 0;
-    } else if (key == "time_limit") {
-        c.timeLimit = std::atoll(value.c_str());
-    } else if (key == "screenshot") {
-        c.screenshot = value;
-    } else if (key == "frames") {
-        c.frames = value;
-    } else if (key == "frame_limit") {
-        c.frameLimit = std::atoi(value.c_str());
-    } else if (key.size() == 7 && key.compare(0, 6, "drive_") == 0 && std::isalpha(static_cast<unsigned char>(key[6]))) {
-        // drive_e = /some/folder[,cdrom]
-        std::string folder = value;
-        UINT type = DRIVE_FIXED;
-        size_t comma = value.rfind(',');
-        if (comma != std::string::npos && strcasecmp(value.c_str() + comma + 1, "cdrom") == 0) {
-            folder = value.substr(0, comma);
-            type = DRIVE_CDROM;
-        }
-        c.drives[static_cast<char>(std::toupper(static_cast<unsigned char>(key[6])))] = {folder, type};
-    } else if (key == "windows") {
-        c.win95 = value == "95" || value == "98" || value == "me" || value == "ME";
-    }
-}
-
-// Lines "key = value"; '#' starts a comment.
-void ReadConfigFile(RunConfig &c, const char *path) {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "qmsaver: cannot read config file %s\n", path);
-        return;
-    }
-    std::string line;
-    auto trim = [](std::string s) {
-        size_t a = s.find_first_not_of(" \t\r"), b = s.find_last_not_of(" \t\r");
-        return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
-    };
-    while (std::getline(in, line)) {
-        line = line.substr(0, line.find('#'));
-        size_t eq = line.find('=');
-        if (eq != std::string::npos) Apply(c, trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
-    }
-}
-
-RunConfig ReadConfig() {
-    RunConfig c;
-    if (const char *file = std::getenv("QMSAVER_CONFIG")) ReadConfigFile(c, file);
-    const std::pair<const char *, const char *> vars[] = {
-        {"QMSAVER_SCREEN", "screen"},         {"QMSAVER_CLOCK", "clock"},
-        {"QMSAVER_TIME_LIMIT", "time_limit"}, {"QMSAVER_SCREENSHOT", "screenshot"},
-        {"QMSAVER_WINDOWS", "windows"},      {"QMSAVER_FRAMES", "frames"},
-        {"QMSAVER_FRAME_LIMIT", "frame_limit"},
-    };
-    for (auto [var, key] : vars)
-        if (const char *v = std::getenv(var)) Apply(c, key, v);
-    for (char letter = 'A'; letter <= 'Z'; letter++) {
-        std::string var = std::string("QMSAVER_DRIVE_") + letter;
-        if (const char *v = std::getenv(var.c_str())) Apply(c, std::string("drive_") + char(std::tolower(letter)), v);
-    }
-    if (!c.drives.count('C')) c.drives['C'] = {DefaultDriveC(), DRIVE_FIXED};
-    return c;
-}
 
 // Quoted as Windows quotes a command line: the program name first.
 std::string CommandLineFrom(int argc, char **argv) {
@@ -134,18 +41,8 @@ void OnTerminate() {
 }  // namespace
 
 int main(int argc, char **argv) {
-    RunConfig c = ReadConfig();
-    layer::ResetAll();
-    layer::ResizeScreen(c.width, c.height, c.depth);
-    std::error_code ignored;
-    std::filesystem::create_directories(c.drives['C'].first, ignored);
-    layer::ResetFiles(c.drives['C'].first);
-    for (auto &[letter, drive] : c.drives)
-        if (letter != 'C') layer::MapDrive(letter, drive.first, drive.second);
-    SetCursorPos(c.width / 2, c.height / 2);
-    layer::SetVirtualClock(c.virtualClock);
-    layer::SetWin95(c.win95);
-    if (c.timeLimit >= 0) layer::timeLimit() = layer::TimeLimit{true, layer::Now() + c.timeLimit, false};
+    layer::RunConfig c = layer::ReadRunConfig();
+    layer::SetUpMachine(c);
     if (!c.frames.empty()) {
         std::error_code made;
         std::filesystem::create_directories(c.frames, made);

@@ -3,6 +3,8 @@
 // handle-based file calls work on POSIX descriptors.
 #include "../internal.h"
 
+#include <io.h>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <cstdio>
@@ -375,6 +378,23 @@ HFILE WINAPI _lclose(HFILE file) {
     h->fd = -1;
     return 0;
 }
+
+// A descriptor of the C runtime takes an OpenFile handle over, as on
+// Windows: the handle is spent, and closing the descriptor closes the file.
+int _open_osfhandle(intptr_t osHandle, int) {
+    OpenHandle *h = (osHandle >= INT32_MIN && osHandle <= INT32_MAX) ? FromHandle(static_cast<HFILE>(osHandle)) : nullptr;
+    if (!h) {
+        errno = EBADF;
+        return -1;
+    }
+    int fd = h->fd;
+    h->fd = -1;
+    return fd;
+}
+
+int _close(int fd) { return close(fd); }
+
+FILE *_fdopen(int fd, const char *mode) { return fdopen(fd, mode); }
 
 static UINT CopyPath(const std::string &path, LPSTR buffer, UINT size) {
     // Too small a buffer: the size needed, terminator included, and nothing copied.

@@ -3,6 +3,7 @@
 // allocation of exactly the size asked for, so the sanitizers see overruns.
 #include "../internal.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -21,6 +22,7 @@ struct Heap {
     std::map<const void *, uintptr_t> byAddress;
     uintptr_t nextHandle = 0x7000010;
     int allocationsUntilFailure = -1;
+    SIZE_T largestRequest = 0;  // for the tests: no huge block is asked for on a file's say-so
 };
 
 // Larger requests fail as they would on the machines the saver runs on.
@@ -56,12 +58,14 @@ Block *Find(HGLOBAL handle, uintptr_t *key = nullptr) {
 
 void FailAllocationAfter(int allocations) { heap().allocationsUntilFailure = allocations; }
 int LiveGlobalBlocks() { return static_cast<int>(heap().blocks.size()); }
+SIZE_T LargestAllocationRequest() { return heap().largestRequest; }
 
 }  // namespace layer
 
 using namespace layer;
 
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
+    heap().largestRequest = std::max(heap().largestRequest, bytes);
     if (bytes > kLargestBlock || !AllocationAllowed()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -147,6 +151,7 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags) {
     }
     // A locked or fixed block may only move when the caller allows it.
     bool mayMove = (b->movable && b->locks == 0) || (flags & GMEM_MOVEABLE);
+    heap().largestRequest = std::max(heap().largestRequest, bytes);
     if (bytes > kLargestBlock || (bytes > b->size && !mayMove) || !AllocationAllowed()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;

@@ -3,6 +3,8 @@
 
 #include "../internal.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 
 namespace Layer {
@@ -46,6 +48,7 @@ void RegisterModule(const std::string &name, const std::map<std::string, FARPROC
 int ModuleLoadCount(const std::string &name) { return layer::LoadCount(name); }
 bool ScreenSaverRunning() { return layer::ScreenSaverRunningFlag(); }
 int CursorShowCount() { return layer::CursorShowCounter(); }
+std::vector<HCURSOR> CursorHistory() { return layer::CursorHistory(); }
 void MapDrive(char letter, const std::string &hostFolder, UINT driveType) {
     layer::MapDrive(letter, hostFolder, driveType);
 }
@@ -64,6 +67,16 @@ COLORREF SystemPaletteColor(int index) { return layer::SystemPaletteColor(index)
 HPALETTE LastRealizedPalette(HDC hdc) { return layer::LastRealizedPalette(hdc); }
 void FailAllocationAfter(int allocations) { layer::FailAllocationAfter(allocations); }
 int LiveGlobalBlocks() { return layer::LiveGlobalBlocks(); }
+SIZE_T LargestAllocationRequest() { return layer::LargestAllocationRequest(); }
+
+int OpenDescriptors() {
+    int count = 0;
+    if (DIR *d = opendir("/proc/self/fd")) {
+        while (readdir(d)) count++;
+        closedir(d);
+    }
+    return count;
+}
 void AnswerMessageBoxes(const std::vector<int> &answers) { layer::AnswerMessageBoxes(answers); }
 
 std::vector<MessageBoxShown> MessageBoxesShown() {

@@ -48,6 +48,7 @@ int ModuleLoadCount(const std::string &name);  // LoadLibraryA less FreeLibrary
 // What the program did to the system.
 bool ScreenSaverRunning();  // SPI_SCREENSAVERRUNNING as last set
 int CursorShowCount();      // ShowCursor's counter, 0 when shown
+std::vector<HCURSOR> CursorHistory();  // every cursor SetCursor set, in order
 
 // Files. C: is a fresh scratch folder after each Reset, with C:\WINDOWS and
 // C:\WINDOWS\SYSTEM. Other drives map to host folders of the test's choosing.
@@ -73,6 +74,10 @@ HPALETTE LastRealizedPalette(HDC hdc);
 // number of blocks not yet freed.
 void FailAllocationAfter(int allocations);
 int LiveGlobalBlocks();
+// The largest block asked for since the last Reset, granted or not.
+SIZE_T LargestAllocationRequest();
+// Open file descriptors of the process, to see that nothing was left open.
+int OpenDescriptors();
 
 // Message boxes: answers for the next boxes (the default button when none
 // is left), and every box shown since the last Reset.

@@ -10,6 +10,7 @@ struct CursorState {
     POINT pos{320, 240};
     int showCount = 0;
     HCURSOR current = nullptr;
+    std::vector<HCURSOR> history;  // every cursor set, for the tests
 };
 
 CursorState &cursor() {
@@ -29,6 +30,7 @@ const bool registered = (OnReset([] {
 }  // namespace
 
 int CursorShowCounter() { return cursor().showCount; }
+const std::vector<HCURSOR> &CursorHistory() { return cursor().history; }
 
 }  // namespace layer
 
@@ -59,8 +61,11 @@ BOOL WINAPI SetCursorPos(int x, int y) {
 HCURSOR WINAPI SetCursor(HCURSOR c) {
     HCURSOR previous = cursor().current;
     cursor().current = c;
+    cursor().history.push_back(c);
     return previous;
 }
+
+HCURSOR WINAPI GetCursor() { return cursor().current; }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
     if (instance == nullptr && IS_INTRESOURCE(name))

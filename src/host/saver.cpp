@@ -212,7 +212,6 @@ HWND CreateSaverWindow(HWND parent, bool *alreadyRunning) {
         style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
         title = "Preview";
         host.isPreview = true;
-        player.isPreview = true;
     } else {
         if (HWND running = FindWindowA(kSaverClass, kSaverTitle)) {
             SetForegroundWindow(running);

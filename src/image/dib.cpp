@@ -1,5 +1,6 @@
 #include "image/dib.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -172,7 +173,14 @@ PackedDib DibReadHeader(HFILE file) {
             std::memset(table, 0, 4 * colors);
         }
     }
-    if (pixelOffset != 0) _llseek(file, start + static_cast<LONG>(pixelOffset), FILE_BEGIN);
+    if (pixelOffset != 0) {
+        // An offset no file position can reach is a damaged header.
+        int64_t pixels = int64_t{start} + pixelOffset;
+        if (pixels > 0x7FFFFFFF || _llseek(file, static_cast<LONG>(pixels), FILE_BEGIN) == HFILE_ERROR) {
+            DibFree(dib);
+            return nullptr;
+        }
+    }
     return dib;
 }
 
@@ -182,6 +190,20 @@ PackedDib DibLoadFile(const char *path) {
     if (file == HFILE_ERROR) return nullptr;
     PackedDib dib = DibReadHeader(file);
     if (!dib) {
+        _lclose(file);
+        return nullptr;
+    }
+    // A stated size beyond what the rows need must be there in the file:
+    // a short file claiming gigabytes is damaged, not a picture.
+    LONG here = _llseek(file, 0, FILE_CURRENT);
+    LONG end = _llseek(file, 0, FILE_END);
+    _llseek(file, here, FILE_BEGIN);
+    bool compressed = dib->biCompression == BI_RLE8 || dib->biCompression == BI_RLE4;
+    uint64_t rows = compressed ? 0 : uint64_t{DibStride(static_cast<uint32_t>(dib->biWidth), dib->biBitCount)} *
+                                         static_cast<uint32_t>(dib->biHeight);
+    uint64_t held = here == HFILE_ERROR || end == HFILE_ERROR || end < here ? 0 : static_cast<uint64_t>(end - here);
+    if (dib->biSizeImage > std::max(rows, held)) {
+        DibFree(dib);
         _lclose(file);
         return nullptr;
     }
@@ -249,7 +271,11 @@ const BYTE *DibPixelsInBlock(const BITMAPINFOHEADER *block, size_t blockSize) {
     uint64_t tableEnd = uint64_t{h.biSize} + (h.biCompression == BI_BITFIELDS ? kMaskBytes : 4 * uint64_t{DibColorCount(&h)});
     uint64_t pixelStart = h.biCompression == BI_BITFIELDS ? uint64_t{h.biSize} + 12 : uint64_t{h.biSize} + 4 * uint64_t{h.biClrUsed};
     uint64_t rows = uint64_t{DibStride(static_cast<uint32_t>(h.biWidth), h.biBitCount)} * static_cast<uint32_t>(h.biHeight);
-    if (h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4) rows = h.biSizeImage;
+    if (h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4) {
+        // Run-length data without a stated length has no end to stop at.
+        if (h.biSizeImage == 0) return nullptr;
+        rows = h.biSizeImage;
+    }
     if (tableEnd > blockSize || pixelStart + rows > blockSize) return nullptr;
     return reinterpret_cast<const BYTE *>(block) + pixelStart;
 }

@@ -49,41 +49,40 @@ Placement PlaceInPreview(int w, int h, int W, int H) {
     return {x, y, W, H, false};
 }
 
-void FreeBlock(const void *block) {
-    HGLOBAL memory = GlobalHandle(block);
-    GlobalUnlock(memory);
-    GlobalFree(memory);
-}
-
 // The record's block for this mode, in a temporary zero-filled block; the
-// file is left at the next record. Null when it cannot be had.
-const BITMAPINFOHEADER *LoadBlock(HWND hwnd, const RecordSizes &sizes) {
+// file is left at the next record. Null when it cannot be had: for want of
+// memory the record is passed over (with a box on the full screen); a
+// record the file does not hold makes the rest of the file unreadable.
+PackedDib LoadBlock(HWND hwnd, const RecordSizes &sizes) {
+    if (!RecordFitsInFile(player.showFile, sizes)) {
+        player.restUnreadable = true;
+        return nullptr;
+    }
     uint32_t size = player.isPreview ? sizes.previewSize : sizes.fullSize;
     HGLOBAL memory = GlobalAlloc(GMEM_ZEROINIT, size);
-    if (!memory) {
+    auto *block = memory ? static_cast<PackedDib>(GlobalLock(memory)) : nullptr;
+    if (!block) {
+        if (memory) GlobalFree(memory);
         if (!player.isPreview) {
             char text[64];
             std::snprintf(text, sizeof text, "GlobalAllocPtrError num = %d", player.pictureIndex);
             MessageBoxA(hwnd, text, kCaption, MB_OK);
         }
-        // The whole record is passed over, so the next tick reads the next one.
-        if (SkipBlock(player.showFile, sizes.fullSize)) SkipBlock(player.showFile, sizes.previewSize);
+        // Both blocks lie within the file: the next tick reads the next record.
+        if (!SkipBlock(player.showFile, sizes.fullSize) || !SkipBlock(player.showFile, sizes.previewSize))
+            player.restUnreadable = true;
         return nullptr;
     }
-    void *block = GlobalLock(memory);
-    bool read = false;
-    if (player.isPreview) {
-        read = SkipBlock(player.showFile, sizes.fullSize) &&
-               _hread(player.showFile, block, static_cast<long>(size)) == static_cast<long>(size);
-    } else {
-        read = _hread(player.showFile, block, static_cast<long>(size)) == static_cast<long>(size);
-        if (read) SkipBlock(player.showFile, sizes.previewSize);
-    }
+    // The size fits in the file, and a file offset fits in a long.
+    long bytes = static_cast<long>(size);
+    bool read = player.isPreview ? SkipBlock(player.showFile, sizes.fullSize) && _hread(player.showFile, block, bytes) == bytes
+                                 : _hread(player.showFile, block, bytes) == bytes && SkipBlock(player.showFile, sizes.previewSize);
     if (!read) {
-        FreeBlock(block);
+        player.restUnreadable = true;
+        DibFree(block);
         return nullptr;
     }
-    return static_cast<const BITMAPINFOHEADER *>(block);
+    return block;
 }
 
 void ReplacePalette(const BITMAPINFOHEADER *picture) {
@@ -106,32 +105,38 @@ int NextRandom() {
     return static_cast<int>((player.randomState >> 16) & 0x7FFF);
 }
 
-void DrawNextPicture(HWND hwnd, HDC hdc) {
-    if (!hdc) return;
-    player.pictureIndex = static_cast<int16_t>(player.pictureIndex + 1);
-    if (player.pictureIndex > static_cast<int16_t>(player.pictureCount)) {
-        player.pictureIndex = 1;
-        RewindToFirstRecord(player.showFile);
+DrawResult DrawNextPicture(HWND hwnd, HDC hdc) {
+    if (!hdc) return DrawResult::Nothing;
+    // Counted wider than the index, so the largest count wraps as well.
+    int next = player.pictureIndex + 1;
+    if (next > static_cast<int16_t>(player.pictureCount)) {
+        next = 1;
+        player.restUnreadable = !RewindToFirstRecord(player.showFile);
     }
-    // An unreadable record shows nothing; the cycle goes on with the next.
+    player.pictureIndex = static_cast<int16_t>(next);
+    // Past a record that could not be read, the file is out of step: the
+    // ticks draw nothing until the show starts over.
+    if (player.restUnreadable) return DrawResult::Nothing;
     RecordSizes sizes;
-    if (!ReadRecordSizes(player.showFile, &sizes)) return;
-    const BITMAPINFOHEADER *picture = LoadBlock(hwnd, sizes);
-    if (!picture) return;
-    // A block whose bitmap does not fit in it is passed over like an unreadable one.
+    if (!ReadRecordSizes(player.showFile, &sizes)) {
+        player.restUnreadable = true;
+        return DrawResult::Nothing;
+    }
+    PackedDib picture = LoadBlock(hwnd, sizes);
+    if (!picture) return DrawResult::Nothing;
+    // A block whose bitmap does not fit in it is passed over: the file is still in step.
     const BYTE *pixels = DibPixelsInBlock(picture, player.isPreview ? sizes.previewSize : sizes.fullSize);
     if (!pixels) {
-        FreeBlock(picture);
-        return;
+        DibFree(picture);
+        return DrawResult::Nothing;
     }
 
     // A palette screen shows 8-bit pictures only; the show cannot go on.
     if (player.displayDepth == 8 && picture->biBitCount != 8) {
-        FreeBlock(picture);
+        DibFree(picture);
         player.depthMismatch = true;
         CloseShow();
-        SetTimer(hwnd, kShowTimer, 100, nullptr);
-        return;
+        return DrawResult::DepthMismatch;
     }
 
     if (picture->biBitCount == 8) ReplacePalette(picture);
@@ -153,5 +158,6 @@ void DrawNextPicture(HWND hwnd, HDC hdc) {
                   reinterpret_cast<const BITMAPINFO *>(picture), DIB_RGB_COLORS, SRCCOPY);
 
     if (previousPalette) SelectPalette(hdc, previousPalette, FALSE);
-    FreeBlock(picture);
+    DibFree(picture);
+    return DrawResult::Drawn;
 }

@@ -3,6 +3,8 @@
 
 #include "player/settings.h"
 
+#include <cstring>
+
 void StopMusic() {
     if (player.isPreview || player.musicDevice == static_cast<MCIDEVICEID>(-1)) return;
     MCI_GENERIC_PARMS params{};
@@ -39,4 +41,18 @@ void PlayMusic(HWND window, const char *path) {
 void RestartMusic(HWND window) {
     char path[MAX_PATH];
     if (MusicPathFor(settings.itemName, path, sizeof path)) PlayMusic(window, path);
+}
+
+bool MusicPathFor(const char *itemName, char *path, size_t size) {
+    if (!itemName || !*itemName) return false;
+    // Cut at the first dot of the show's name; a dot in a folder name stays.
+    size_t nameLength = std::strcspn(itemName, ".");
+    size_t dirLength = std::strlen(player.systemDir);
+    const char sound[] = "SOUND\\";
+    if (dirLength + sizeof sound - 1 + nameLength >= size) return false;
+    std::memcpy(path, player.systemDir, dirLength);
+    std::memcpy(path + dirLength, sound, sizeof sound - 1);
+    std::memcpy(path + dirLength + sizeof sound - 1, itemName, nameLength);
+    path[dirLength + sizeof sound - 1 + nameLength] = 0;
+    return true;
 }

@@ -16,6 +16,9 @@ struct PlayerState {
     HFILE showFile = HFILE_ERROR;
     int32_t pictureCount = 0;
     int16_t pictureIndex = 0;       // 1-based number of the picture last shown; 0 before the first
+    // A record could not be read or passed over in full (a file cut short):
+    // the rest of the file is not read until the show starts over.
+    bool restUnreadable = false;
     bool depthMismatch = false;
     int16_t bannerX = 0;            // 0: the banner has not started
     char musicPath[MAX_PATH] = "";  // empty: the show has no music
@@ -35,19 +38,22 @@ constexpr UINT_PTR kShowTimer = 1;
 // on to the default saver procedure.
 bool PlayerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result);
 
-// The show's music file: the system directory's SOUND folder, the show's
-// name without its extension. False when there is no show name.
-bool MusicPathFor(const char *itemName, char *path, size_t size);
+// What a tick's drawing came to; the tick decides the timers from it.
+enum class DrawResult { Drawn, Nothing, DepthMismatch };
 
 // Reads the next picture record of the open show (rewinding after the
 // last) and draws its full-screen picture, or its preview in preview mode.
-void DrawNextPicture(HWND hwnd, HDC hdc);
+// A palette screen meeting a deeper picture closes the show for good.
+DrawResult DrawNextPicture(HWND hwnd, HDC hdc);
 // Closes the show file for good (the banner follows).
 void CloseShow();
 // The next number, 0 to 32767, of the placement's generator.
 int NextRandom();
 
 // Background music through the MCI waveaudio device; nothing in preview.
+// The show's music file: the system directory's SOUND folder, the show's
+// name without its extension. False when there is no show name.
+bool MusicPathFor(const char *itemName, char *path, size_t size);
 void PlayMusic(HWND window, const char *path);
 void StopMusic();
 void CloseMusic();

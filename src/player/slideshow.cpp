@@ -34,7 +34,9 @@ void OpenShow() {
         CloseShow();
 }
 
-void Start(HWND hwnd, HINSTANCE instance) {
+void Start(HWND hwnd, const CREATESTRUCTA &create) {
+    // A window inside another is the control panel's preview.
+    player.isPreview = (create.style & WS_CHILD) != 0;
     GetSystemDirectoryA(player.systemDir, sizeof player.systemDir);
     SetCurrentDirectoryA(player.systemDir);
     GetCurrentDirectoryA(sizeof player.systemDir, player.systemDir);
@@ -47,7 +49,7 @@ void Start(HWND hwnd, HINSTANCE instance) {
         ReleaseDC(nullptr, screen);
     }
 
-    LoadSettingStrings(instance);
+    LoadSettingStrings(create.hInstance);
     ReadSettings();
     SetTimer(hwnd, kShowTimer, 1000, nullptr);
 
@@ -97,11 +99,14 @@ void Tick(HWND hwnd) {
         return;
     }
     if (!player.isPreview && player.pictureIndex < 1 && player.musicPath[0]) PlayMusic(hwnd, player.musicPath);
+    DrawResult drawn = DrawResult::Nothing;
     if (hdc) {
-        DrawNextPicture(hwnd, hdc);
+        drawn = DrawNextPicture(hwnd, hdc);
         ReleaseDC(hwnd, hdc);
     }
-    if (!player.depthMismatch) SetTimer(hwnd, kShowTimer, static_cast<UINT>(settings.interval) * 1000, nullptr);
+    // A depth mismatch ends the show: the banner comes at the next tick.
+    UINT next = drawn == DrawResult::DepthMismatch ? 100 : static_cast<UINT>(settings.interval) * 1000;
+    SetTimer(hwnd, kShowTimer, next, nullptr);
 }
 
 void Stop() {
@@ -117,24 +122,10 @@ void Stop() {
 
 }  // namespace
 
-bool MusicPathFor(const char *itemName, char *path, size_t size) {
-    if (!itemName || !*itemName) return false;
-    // Cut at the first dot of the show's name; a dot in a folder name stays.
-    size_t nameLength = std::strcspn(itemName, ".");
-    size_t dirLength = std::strlen(player.systemDir);
-    const char sound[] = "SOUND\\";
-    if (dirLength + sizeof sound - 1 + nameLength >= size) return false;
-    std::memcpy(path, player.systemDir, dirLength);
-    std::memcpy(path + dirLength, sound, sizeof sound - 1);
-    std::memcpy(path + dirLength + sizeof sound - 1, itemName, nameLength);
-    path[dirLength + sizeof sound - 1 + nameLength] = 0;
-    return true;
-}
-
 bool PlayerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result) {
     switch (message) {
     case WM_CREATE:
-        Start(hwnd, reinterpret_cast<CREATESTRUCTA *>(lParam)->hInstance);
+        Start(hwnd, *reinterpret_cast<CREATESTRUCTA *>(lParam));
         break;
     case WM_TIMER:
         if (wParam == kShowTimer) {

@@ -40,15 +40,28 @@ bool WriteRecordSizes(HFILE file, const RecordSizes &sizes) {
     return _lwrite(file, reinterpret_cast<LPCSTR>(bytes), kRecordHeaderSize) == kRecordHeaderSize;
 }
 
-bool SkipBlock(HFILE file, uint32_t size) {
+namespace {
+
+// The bytes between the current position and the end of the file; -1 when
+// the file cannot say. The position is kept.
+int64_t BytesLeft(HFILE file) {
     LONG here = _llseek(file, 0, FILE_CURRENT);
     LONG end = _llseek(file, 0, FILE_END);
-    if (here == HFILE_ERROR || end == HFILE_ERROR) return false;
-    if (size > static_cast<uint32_t>(end - here)) {
-        _llseek(file, here, FILE_BEGIN);
-        return false;
-    }
-    return _llseek(file, here + static_cast<LONG>(size), FILE_BEGIN) != HFILE_ERROR;
+    if (here == HFILE_ERROR || end == HFILE_ERROR || _llseek(file, here, FILE_BEGIN) == HFILE_ERROR) return -1;
+    return int64_t{end} - here;
+}
+
+}  // namespace
+
+bool SkipBlock(HFILE file, uint32_t size) {
+    int64_t left = BytesLeft(file);
+    if (left < 0 || size > left) return false;
+    return _llseek(file, static_cast<LONG>(size), FILE_CURRENT) != HFILE_ERROR;
+}
+
+bool RecordFitsInFile(HFILE file, const RecordSizes &sizes) {
+    int64_t left = BytesLeft(file);
+    return left >= 0 && int64_t{sizes.fullSize} + sizes.previewSize <= left;
 }
 
 bool RewindToFirstRecord(HFILE file) { return _llseek(file, kFirstRecordOffset, FILE_BEGIN) == kFirstRecordOffset; }

@@ -33,6 +33,9 @@ bool WriteRecordSizes(HFILE file, const RecordSizes &sizes);
 // Moves over a block of the given size; false (staying put) when the block
 // would reach past the end of the file.
 bool SkipBlock(HFILE file, uint32_t size);
+// Whether both blocks of a record whose size pair was just read lie within
+// the file, so that they can be allocated and read.
+bool RecordFitsInFile(HFILE file, const RecordSizes &sizes);
 // Back to the first record.
 bool RewindToFirstRecord(HFILE file);
 // Where the record after the one at offset starts; -1 when out of range.

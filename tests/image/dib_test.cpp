@@ -7,6 +7,7 @@
 #include "image/dib.h"
 #include "resources/resource.h"
 #include "support/fixtures.h"
+#include "support/rle.h"
 #include "support/show_fixture.h"
 
 namespace {
@@ -165,6 +166,38 @@ TEST_F(Dib, MissingAndShortFilesGiveNothing) {
     EXPECT_EQ(pixels[1], 4);
     EXPECT_EQ(pixels[5], 0) << "a byte the file lacks";
     DibFree(a);
+}
+
+// A file whose header states more than the file holds is damaged: it is
+// refused before the stated size is ever asked of the heap.
+TEST_F(Dib, SizesBeyondTheFileAreRefusedWithoutAllocatingThem) {
+    auto setHeader32 = [](Bytes &file, size_t offset, uint32_t v) { std::memcpy(file.data() + offset, &v, 4); };
+    Bytes small = MakeBmpFile(MakePackedDib(1, 1, 24, [](int, int) { return 0x102030u; }));
+    small.resize(60);
+    Bytes huge = small;
+    setHeader32(huge, 14 + 20, 0xFFFFFFF0u);  // biSizeImage: 4 GB
+    EXPECT_EQ(DibLoadFile(Write("QMSHUGE.BMP", huge).c_str()), nullptr);
+    Bytes rle = MakeBmpFile(MakeRleDib(8, 2, 8, RleWriter(8).Run(8, 1).EndOfLine().Run(8, 2).EndOfBitmap().data(), {0, 0xFF}));
+    setHeader32(rle, 14 + 20, 100000);  // run-length data the file lacks
+    EXPECT_EQ(DibLoadFile(Write("QMSRLE.BMP", rle).c_str()), nullptr);
+    Bytes distant = small;
+    setHeader32(distant, 10, 0xFFFFFFF0u);  // pixels beyond any file position
+    EXPECT_EQ(DibLoadFile(Write("QMSFAR.BMP", distant).c_str()), nullptr);
+    if (Layer::Available()) EXPECT_LT(Layer::LargestAllocationRequest(), SIZE_T{4096});
+
+    // The rows of the picture itself are still read from a short file.
+    PackedDib fine = DibLoadFile(Write("QMSFINE.BMP", small).c_str());
+    ASSERT_NE(fine, nullptr);
+    EXPECT_EQ(fine->biSizeImage, 4u);
+    DibFree(fine);
+}
+
+TEST_F(Dib, StoredRunLengthBlocksNeedTheirLength) {
+    Bytes rle = MakeRleDib(8, 2, 8, RleWriter(8).Run(8, 1).EndOfLine().Run(8, 2).EndOfBitmap().data(), {0, 0xFF});
+    auto *header = reinterpret_cast<BITMAPINFOHEADER *>(rle.data());
+    EXPECT_NE(DibPixelsInBlock(header, rle.size()), nullptr);
+    header->biSizeImage = 0;
+    EXPECT_EQ(DibPixelsInBlock(header, rle.size()), nullptr) << "nothing says where the runs end";
 }
 
 TEST_F(Dib, MalformedHeadersGiveNothing) {

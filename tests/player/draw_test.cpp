@@ -374,3 +374,56 @@ TEST_F(Draw, RandomlyDamagedShowsKeepTheSaverRunning) {
 }
 
 }  // namespace
+
+namespace {
+
+// A copy cut short anywhere inside a record: the player draws what the file
+// holds, never reads picture bytes as sizes, shows no box, and starts again
+// from the first record at the wrap.
+TEST_F(Draw, ShowCutAnywhereInsideARecordPlaysOnWithoutABox) {
+    SKIP_WITHOUT_CLOCK;
+    // White previews: their bytes, read as sizes, would ask for gigabytes.
+    std::vector<ShowRecord> records;
+    for (uint32_t colour : {kRed, kGreen, kBlue, kGreen, kBlue}) records.push_back(Pictures(Solid(8, 8, colour), Solid(4, 4, kWhite)));
+    Bytes whole = MakeShow(records);
+    size_t record = (whole.size() - 4) / 5;
+    for (size_t cut = 4 + record + 1; cut < 4 + 2 * record; cut++) {
+        player = PlayerState{};
+        InstallShow("CUT.QMS", Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)));
+        HWND hwnd = Start();
+        std::vector<int> indices;
+        std::vector<uint32_t> shown;
+        for (int tick = 0; tick < 7; tick++) {
+            RunFor(tick == 0 ? 1000 : 10000);
+            indices.push_back(player.pictureIndex);
+            shown.push_back(Layer::ScreenPixel(320, 240));
+        }
+        EXPECT_EQ(indices, (std::vector<int>{1, 2, 3, 4, 5, 1, 2})) << "cut at " << cut;
+        EXPECT_EQ(shown, (std::vector<uint32_t>(7, kRed))) << "cut at " << cut;
+        EXPECT_TRUE(Layer::MessageBoxesShown().empty()) << "cut at " << cut;
+        EXPECT_LT(Layer::LargestAllocationRequest(), SIZE_T{4096}) << "cut at " << cut;
+        DestroyWindow(hwnd);
+        Pump();
+    }
+}
+
+TEST_F(Draw, LargestCountWrapsToTheFirstPicture) {
+    SKIP_WITHOUT_CLOCK;
+    InstallShow("MANY.QMS", MakeShow({Pictures(Solid(8, 8, kRed), Solid(4, 4, kRed)),
+                                      Pictures(Solid(8, 8, kGreen), Solid(4, 4, kGreen))},
+                                     32767));
+    Start();
+    RunFor(1000);
+    ASSERT_EQ(player.pictureIndex, 1);
+    player.pictureIndex = 32766;
+    RunFor(10000);
+    EXPECT_EQ(player.pictureIndex, 32767);
+    RunFor(10000);
+    EXPECT_EQ(player.pictureIndex, 1) << "the index wraps instead of turning negative";
+    EXPECT_EQ(Layer::ScreenPixel(320, 240), kRed);
+    RunFor(10000);
+    EXPECT_EQ(player.pictureIndex, 2);
+    EXPECT_EQ(Layer::ScreenPixel(320, 240), kGreen);
+}
+
+}  // namespace

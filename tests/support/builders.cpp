@@ -118,3 +118,11 @@ Bytes MakeWav(unsigned milliseconds) {
     return out;
 }
 
+std::string CatalogueText(const std::string &title, const std::vector<std::string> &contents,
+                          const std::vector<std::string> &tracks, const std::string &soundDir) {
+    std::string text = title + "\r\nDAT\\\r\n" + soundDir + "\r\n" + std::to_string(contents.size()) + "\r\n";
+    for (const std::string &c : contents) text += c + "\r\n";
+    text += std::to_string(tracks.size()) + "\r\n";
+    for (const std::string &t : tracks) text += t + "\r\n";
+    return text;
+}

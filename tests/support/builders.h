@@ -39,3 +39,9 @@ Bytes MakeShow(const std::vector<ShowRecord> &records, int32_t count);
 
 // A PCM WAV file of the given length (8 kHz, 8 bits, mono).
 Bytes MakeWav(unsigned milliseconds);
+
+// The text of a title disc's catalogue: title, picture folder, sound
+// folder, the content count and names, the track count and names, in lines
+// ended by CR LF (code page 932, as the program's literals are).
+std::string CatalogueText(const std::string &title, const std::vector<std::string> &contents,
+                          const std::vector<std::string> &tracks, const std::string &soundDir = "DAT\\SOUND\\S\\");

@@ -23,6 +23,7 @@ void RegisterModule(const std::string &, const std::map<std::string, FARPROC> &,
 int ModuleLoadCount(const std::string &) { Missing(); }
 bool ScreenSaverRunning() { Missing(); }
 int CursorShowCount() { Missing(); }
+std::vector<HCURSOR> CursorHistory() { Missing(); }
 void MapDrive(char, const std::string &, UINT) { Missing(); }
 std::string HostPath(const std::string &) { Missing(); }
 void FailWritesAfter(int) { Missing(); }
@@ -33,6 +34,8 @@ COLORREF SystemPaletteColor(int) { Missing(); }
 HPALETTE LastRealizedPalette(HDC) { Missing(); }
 void FailAllocationAfter(int) { Missing(); }
 int LiveGlobalBlocks() { Missing(); }
+SIZE_T LargestAllocationRequest() { Missing(); }
+int OpenDescriptors() { Missing(); }
 void AnswerMessageBoxes(const std::vector<int> &) { Missing(); }
 std::vector<MessageBoxShown> MessageBoxesShown() { Missing(); }
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { Missing(); }

@@ -1,0 +1,111 @@
+// The headless machine a native program runs on, set up from the
+// environment or from a small config file: screen, clock, version, drives.
+#include "../internal.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <strings.h>
+
+namespace {
+
+std::string DefaultDriveC() {
+    const char *home = std::getenv("HOME");
+    return std::string(home && *home ? home : ".") + "/.qmsaver/drive_c";
+}
+
+void Apply(layer::RunConfig &c, const std::string &key, const std::string &value) {
+    if (key == "screen") {
+        int w = 0, h = 0, d = 24;
+        if (std::sscanf(value.c_str(), "%dx%dx%d", &w, &h, &d) >= 2 && w > 0 && h > 0 && w <= 8192 && h <= 8192) {
+            c.width = w;
+            c.height = h;
+            c.depth = d <= 8 ? 8 : d <= 16 ? 16 : d <= 24 ? 24 : 32;
+        } else {
+            std::fprintf(stderr, "qmsaver: screen must look like 800x600 or 800x600x8, not '%s'\n", value.c_str());
+        }
+    } else if (key == "clock") {
+        c.virtualClock = strcasecmp(value.c_str(), "virtual") == 0;
+    } else if (key == "time_limit") {
+        c.timeLimit = std::atoll(value.c_str());
+    } else if (key == "screenshot") {
+        c.screenshot = value;
+    } else if (key == "frames") {
+        c.frames = value;
+    } else if (key == "frame_limit") {
+        c.frameLimit = std::atoi(value.c_str());
+    } else if (key.size() == 7 && key.compare(0, 6, "drive_") == 0 && std::isalpha(static_cast<unsigned char>(key[6]))) {
+        // drive_e = /some/folder[,cdrom]
+        std::string folder = value;
+        UINT type = DRIVE_FIXED;
+        size_t comma = value.rfind(',');
+        if (comma != std::string::npos && strcasecmp(value.c_str() + comma + 1, "cdrom") == 0) {
+            folder = value.substr(0, comma);
+            type = DRIVE_CDROM;
+        }
+        c.drives[static_cast<char>(std::toupper(static_cast<unsigned char>(key[6])))] = {folder, type};
+    } else if (key == "windows") {
+        c.win95 = value == "95" || value == "98" || value == "me" || value == "ME";
+    }
+}
+
+// Lines "key = value"; '#' starts a comment.
+void ReadConfigFile(layer::RunConfig &c, const char *path) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "qmsaver: cannot read config file %s\n", path);
+        return;
+    }
+    std::string line;
+    auto trim = [](std::string s) {
+        size_t a = s.find_first_not_of(" \t\r"), b = s.find_last_not_of(" \t\r");
+        return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+    };
+    while (std::getline(in, line)) {
+        line = line.substr(0, line.find('#'));
+        size_t eq = line.find('=');
+        if (eq != std::string::npos) Apply(c, trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
+    }
+}
+
+}  // namespace
+
+namespace layer {
+
+RunConfig ReadRunConfig() {
+    RunConfig c;
+    if (const char *file = std::getenv("QMSAVER_CONFIG")) ReadConfigFile(c, file);
+    const std::pair<const char *, const char *> vars[] = {
+        {"QMSAVER_SCREEN", "screen"},         {"QMSAVER_CLOCK", "clock"},
+        {"QMSAVER_TIME_LIMIT", "time_limit"}, {"QMSAVER_SCREENSHOT", "screenshot"},
+        {"QMSAVER_WINDOWS", "windows"},      {"QMSAVER_FRAMES", "frames"},
+        {"QMSAVER_FRAME_LIMIT", "frame_limit"},
+    };
+    for (auto [var, key] : vars)
+        if (const char *v = std::getenv(var)) Apply(c, key, v);
+    for (char letter = 'A'; letter <= 'Z'; letter++) {
+        std::string var = std::string("QMSAVER_DRIVE_") + letter;
+        if (const char *v = std::getenv(var.c_str())) Apply(c, std::string("drive_") + char(std::tolower(letter)), v);
+    }
+    if (!c.drives.count('C')) c.drives['C'] = {DefaultDriveC(), DRIVE_FIXED};
+    return c;
+}
+
+void SetUpMachine(const RunConfig &c) {
+    ResetAll();
+    ResizeScreen(c.width, c.height, c.depth);
+    auto drives = c.drives;
+    std::error_code ignored;
+    std::filesystem::create_directories(drives['C'].first, ignored);
+    ResetFiles(drives['C'].first);
+    for (auto &[letter, drive] : drives)
+        if (letter != 'C') MapDrive(letter, drive.first, drive.second);
+    SetCursorPos(c.width / 2, c.height / 2);
+    SetVirtualClock(c.virtualClock);
+    SetWin95(c.win95);
+    if (c.timeLimit >= 0) timeLimit() = TimeLimit{true, Now() + c.timeLimit, false};
+}
+
+}  // namespace layer

@@ -1,0 +1,12 @@
+#include "support/boxes.h"
+
+#include "platform/testing/layer.h"
+
+std::vector<ShownBox> BoxesShownDuring(const std::function<void()> &fn) {
+    size_t before = Layer::MessageBoxesShown().size();
+    fn();
+    std::vector<ShownBox> boxes;
+    auto shown = Layer::MessageBoxesShown();
+    for (size_t i = before; i < shown.size(); i++) boxes.push_back({shown[i].caption, shown[i].text, shown[i].owner});
+    return boxes;
+}
