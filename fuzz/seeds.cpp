@@ -1,0 +1,68 @@
+// Writes the seed inputs of the fuzz targets, made by the tests' builders:
+//   fuzz_seeds FOLDER      gives FOLDER/bmp, FOLDER/jpeg, FOLDER/show, FOLDER/catalogue
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/builders.h"
+#include "support/jpeg.h"
+#include "support/rle.h"
+
+namespace {
+
+void Save(const std::filesystem::path &file, const Bytes &bytes) {
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+void Save(const std::filesystem::path &file, const std::string &text) { Save(file, Bytes(text.begin(), text.end())); }
+
+uint32_t Gradient(int x, int y) { return static_cast<uint32_t>((x * 40) & 255) << 16 | static_cast<uint32_t>((y * 30) & 255) << 8 | 0x40; }
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 2) return 2;
+    std::filesystem::path root = argv[1];
+    for (const char *target : {"bmp", "jpeg", "show", "catalogue"}) std::filesystem::create_directories(root / target);
+
+    // Pictures of every depth and form the loader carries.
+    auto index = [](int x, int y) { return static_cast<uint32_t>(x + 2 * y); };
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        Bytes dib = MakePackedDib(7, 5, bits, bits <= 8 ? std::function<uint32_t(int, int)>(index) : Gradient);
+        Save(root / "bmp" / ("depth" + std::to_string(bits) + ".bmp"), MakeBmpFile(dib));
+        if (bits == 8) Save(root / "bmp" / "packed8.dib", dib);
+    }
+    Save(root / "bmp" / "rle8.bmp", MakeBmpFile(MakeRleDib(9, 4, 8, RleEncode(9, 4, 8, index), {0, 0xFF0000, 0xFF00})));
+    Save(root / "bmp" / "rle4.bmp", MakeBmpFile(MakeRleDib(9, 4, 4, RleEncode(9, 4, 4, index), {0, 0xFF0000, 0xFF00})));
+    Bytes masks;
+    PutInfoHeader(masks, 2, 2, 16, 3, 8, 0);
+    for (uint32_t m : {0xF800u, 0x07E0u, 0x001Fu}) Put32(masks, m);
+    for (int i = 0; i < 4; i++) Put16(masks, static_cast<uint16_t>(0x1234 * i));
+    Save(root / "bmp" / "bitfields.bmp", MakeBmpFile(masks));
+
+    // JPEGs in the encodings the discs and people's photos use.
+    JpegOptions baseline, p444, progressive, grey, cmyk;
+    p444.sampling = JpegOptions::k444;
+    progressive.progressive = true;
+    grey.colour = JpegOptions::kGrey;
+    cmyk.colour = JpegOptions::kCmyk;
+    Save(root / "jpeg" / "baseline.jpg", MakeJpeg(24, 16, PhotoPixel, baseline));
+    Save(root / "jpeg" / "444.jpg", MakeJpeg(17, 9, PhotoPixel, p444));
+    Save(root / "jpeg" / "progressive.jpg", MakeJpeg(24, 16, PhotoPixel, progressive));
+    Save(root / "jpeg" / "grey.jpg", MakeJpeg(16, 16, PhotoPixel, grey));
+    Save(root / "jpeg" / "cmyk.jpg", MakeJpeg(16, 8, [](int x, int y) { return 0x10203040u * static_cast<uint32_t>(x + y); }, cmyk));
+
+    // Shows of several records, of the depths the saver stores.
+    Bytes full8 = MakePackedDib(12, 9, 8, index), preview8 = MakePackedDib(4, 3, 8, index);
+    Bytes full24 = MakePackedDib(12, 9, 24, Gradient), preview24 = MakePackedDib(4, 3, 24, Gradient);
+    Save(root / "show" / "two.qms", MakeShow({{full24, preview24}, {full8, preview8}}));
+    Save(root / "show" / "one.qms", MakeShow({{full24, preview24}}));
+    Save(root / "show" / "masks.qms", MakeShow({{masks, masks}, {full24, preview8}}));
+
+    // Catalogues: plain, with blank lines, and the two special titles.
+    Save(root / "catalogue" / "plain.sd", CatalogueText("湖の四季", {"春", "夏", "秋"}, {"朝", "夕"}));
+    Save(root / "catalogue" / "orva.sd", CatalogueText("「ORVA」", {}, {"a", "b"}));
+    Save(root / "catalogue" / "kestin.sd", CatalogueText("「KESTIN」", {"c"}, {"1"}));
+    Save(root / "catalogue" / "blank.sd", std::string("\r\n\r\nT\r\n\r\nDAT\\\r\n\n\nS\\\r\n 2\r\nA\r\n\r\nB\r\n1\r\nM\r\n"));
+    return 0;
+}

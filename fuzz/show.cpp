@@ -1,0 +1,50 @@
+// Shows as the player walks them: a dozen ticks on the full screen, then in
+// a preview; the player draws what it can and never leaves the file.
+#include "target.h"
+
+#include "host/host.h"
+#include "player/player.h"
+#include "player/settings.h"
+
+namespace {
+
+void Play(HWND parent, int ticks) {
+    player = PlayerState{};
+    host = HostState{};
+    host.instance = GetModuleHandleA(nullptr);
+    HWND hwnd = CreateSaverWindow(parent, nullptr);
+    if (!hwnd) return;
+    HDC hdc = GetDC(hwnd);
+    for (int i = 0; i < ticks && player.showFile != HFILE_ERROR; i++) {
+        DrawNextPicture(hwnd, hdc);
+        LONG here = _llseek(player.showFile, 0, FILE_CURRENT);
+        LONG end = _llseek(player.showFile, 0, FILE_END);
+        _llseek(player.showFile, here, FILE_BEGIN);
+        FUZZ_CHECK(here >= 4 && here <= end);
+    }
+    ReleaseDC(hwnd, hdc);
+    DestroyWindow(hwnd);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    FuzzMachine();
+    WritePrivateProfileStringA("ScreenSaver.QM Custom Saver 2.1", "ItemName", "FUZZ.QMS", "control.ini");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (!WriteInput("C:\\WINDOWS\\SYSTEM\\FUZZ.QMS", data, size)) return 0;
+    Play(nullptr, 12);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "FuzzPanel";
+    RegisterClassA(&wc);
+    HWND panel = CreateWindowExA(0, "FuzzPanel", "", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr, nullptr, nullptr);
+    Play(panel, 12);
+    DestroyWindow(panel);
+    return 0;
+}

@@ -1,0 +1,26 @@
+// What the fuzz targets share: a fresh headless machine, and the input
+// written to a file where the program will look for it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/testing/layer.h"
+
+// The machine for a run: its drives, screen and clock, nothing narrated.
+void FuzzMachine();
+// Writes the input to a DOS path; false when the write fails.
+bool WriteInput(const std::string &path, const uint8_t *data, size_t size);
+
+// A finding: what the program produced contradicts itself.
+#define FUZZ_CHECK(condition)                                                            \
+    do {                                                                                 \
+        if (!(condition)) {                                                              \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                \
+        }                                                                                \
+    } while (0)
