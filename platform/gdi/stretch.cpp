@@ -46,8 +46,9 @@ uint32_t FromMasks(const Dib &dib, uint32_t v) {
     for (int c = 0; c < 3; c++) {
         uint32_t channel = 0;
         if (dib.maskBits[c]) {
-            uint32_t raw = (v & dib.mask[c]) >> dib.maskShift[c], top = (uint32_t{1} << dib.maskBits[c]) - 1;
-            channel = dib.maskBits[c] >= 8 ? raw >> (dib.maskBits[c] - 8) : raw * 255 / top;
+            // Eight bits or more: the top eight; fewer are stretched to 0..255.
+            uint32_t raw = (v & dib.mask[c]) >> dib.maskShift[c];
+            channel = dib.maskBits[c] >= 8 ? raw >> (dib.maskBits[c] - 8) : raw * 255 / ((uint32_t{1} << dib.maskBits[c]) - 1);
         }
         rgb = rgb << 8 | channel;
     }

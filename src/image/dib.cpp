@@ -45,9 +45,10 @@ bool IsUsableHeader(const BITMAPINFOHEADER &h) {
 // palette depths, the number of colours.
 void CompleteHeader(BITMAPINFOHEADER &h) {
     uint32_t computed = DibStride(static_cast<uint32_t>(h.biWidth), h.biBitCount) * static_cast<uint32_t>(h.biHeight);
-    // Uncompressed rows are always read whole: a smaller stated size would
-    // leave the last rows outside the block.
-    if (h.biSizeImage == 0 || (h.biCompression == BI_RGB && h.biSizeImage < computed)) h.biSizeImage = computed;
+    // Uncompressed rows (with or without colour masks) are always read
+    // whole: a smaller stated size would leave the last rows outside the block.
+    bool compressed = h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4;
+    if (h.biSizeImage == 0 || (!compressed && h.biSizeImage < computed)) h.biSizeImage = computed;
     if (h.biClrUsed == 0 && h.biBitCount <= 8) h.biClrUsed = 1u << h.biBitCount;
 }
 
@@ -193,8 +194,11 @@ PackedDib DibLoadFile(const char *path) {
         _lclose(file);
         return nullptr;
     }
-    // A stated size beyond what the rows need must be there in the file:
-    // a short file claiming gigabytes is damaged, not a picture.
+    // The file must hold what its header promises before any of it is
+    // allocated: run-length data whole, uncompressed rows at least half (a
+    // copy cut short still shows its lower rows; less than that is a damaged
+    // header, not a picture), and no stated size beyond the rows that the
+    // file lacks.
     LONG here = _llseek(file, 0, FILE_CURRENT);
     LONG end = _llseek(file, 0, FILE_END);
     _llseek(file, here, FILE_BEGIN);
@@ -202,7 +206,7 @@ PackedDib DibLoadFile(const char *path) {
     uint64_t rows = compressed ? 0 : uint64_t{DibStride(static_cast<uint32_t>(dib->biWidth), dib->biBitCount)} *
                                          static_cast<uint32_t>(dib->biHeight);
     uint64_t held = here == HFILE_ERROR || end == HFILE_ERROR || end < here ? 0 : static_cast<uint64_t>(end - here);
-    if (dib->biSizeImage > std::max(rows, held)) {
+    if (dib->biSizeImage > std::max(rows, held) || held < rows / 2) {
         DibFree(dib);
         _lclose(file);
         return nullptr;

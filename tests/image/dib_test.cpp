@@ -180,16 +180,36 @@ TEST_F(Dib, SizesBeyondTheFileAreRefusedWithoutAllocatingThem) {
     Bytes rle = MakeBmpFile(MakeRleDib(8, 2, 8, RleWriter(8).Run(8, 1).EndOfLine().Run(8, 2).EndOfBitmap().data(), {0, 0xFF}));
     setHeader32(rle, 14 + 20, 100000);  // run-length data the file lacks
     EXPECT_EQ(DibLoadFile(Write("QMSRLE.BMP", rle).c_str()), nullptr);
+    Bytes tall = small;
+    setHeader32(tall, 14 + 8, 0x01010400u);  // sixteen million rows, two of them in the file
+    EXPECT_EQ(DibLoadFile(Write("QMSTALL.BMP", tall).c_str()), nullptr);
     Bytes distant = small;
     setHeader32(distant, 10, 0xFFFFFFF0u);  // pixels beyond any file position
     EXPECT_EQ(DibLoadFile(Write("QMSFAR.BMP", distant).c_str()), nullptr);
     if (Layer::Available()) EXPECT_LT(Layer::LargestAllocationRequest(), SIZE_T{4096});
 
-    // The rows of the picture itself are still read from a short file.
-    PackedDib fine = DibLoadFile(Write("QMSFINE.BMP", small).c_str());
+    // A picture whose file holds half its rows still loads.
+    Bytes half = MakeBmpFile(MakePackedDib(4, 8, 24, [](int, int) { return 0x102030u; }));
+    half.resize(half.size() - 4 * 12);
+    PackedDib fine = DibLoadFile(Write("QMSHALF.BMP", half).c_str());
     ASSERT_NE(fine, nullptr);
-    EXPECT_EQ(fine->biSizeImage, 4u);
+    EXPECT_EQ(fine->biSizeImage, 96u);
     DibFree(fine);
+    half.pop_back();
+    EXPECT_EQ(DibLoadFile(Write("QMSHALF.BMP", half).c_str()), nullptr) << "less than half of its rows";
+}
+
+TEST_F(Dib, MaskedRowsAreReadWholeWhateverTheHeaderStates) {
+    Bytes masked;
+    PutInfoHeader(masked, 3, 2, 16, BI_BITFIELDS, 2, 0);  // two bytes stated, twelve in the rows
+    for (uint32_t m : {0xF800u, 0x07E0u, 0x001Fu}) Put32(masked, m);
+    for (int i = 0; i < 6; i++) Put16(masked, static_cast<uint16_t>(0x1111 * i));
+    masked.resize(masked.size() + 4);  // the rows' padding
+    PackedDib dib = DibLoadFile(Write("QMSMASK.BMP", MakeBmpFile(masked)).c_str());
+    ASSERT_NE(dib, nullptr);
+    EXPECT_EQ(dib->biSizeImage, 16u);
+    EXPECT_NE(DibPixelsInBlock(dib, BlockSize(dib)), nullptr) << "a loaded bitmap is one the player can draw";
+    DibFree(dib);
 }
 
 TEST_F(Dib, StoredRunLengthBlocksNeedTheirLength) {

@@ -119,6 +119,11 @@ TEST_F(Stretch, ColourMasksSayWhereEachChannelIs) {
     EXPECT_EQ(At(10, 12), RGB(0xC0, 0, 0));
     EXPECT_EQ(At(11, 12), RGB(0, 0, 0xA0));
     EXPECT_EQ(At(12, 12), RGB(0x56, 0x34, 0x12));
+    // A mask as wide as the pixel: its top eight bits.
+    Bytes wide = masked(32, 0xFFFFFFFF, 0, 0x0000000F, {0xAB00000F, 0x12345678});
+    ASSERT_EQ(Draw(wide, 10, 14, 2, 1, 0, 0, 2, 1, dc, wide.data() + 52), 1);
+    EXPECT_EQ(At(10, 14), RGB(0xAB, 0, 0xFF));
+    EXPECT_EQ(At(11, 14), RGB(0x12, 0, 0x88));
 }
 
 TEST_F(Stretch, ColourTableShortOfAnIndexGivesBlackAnd16BitGreysWiden) {
