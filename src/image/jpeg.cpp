@@ -1,5 +1,5 @@
-// The JPEG decoder: the library reads the file through a C stream, one
-// sample row at a time, and each row goes straight to its final bottom-up,
+// The JPEG decoder: the library reads the file through a C stream and
+// decodes one row at a time straight into its final bottom-up,
 // blue-green-red place in the bitmap.
 #include "image/jpeg.h"
 
@@ -64,22 +64,14 @@ FILE *OpenReadStream(const char *path) {
     return stream;
 }
 
-// The library's rows come as red, green, blue (one grey byte, or four
-// CMYK bytes); the bitmap stores blue, green, red.
-void CopyRgbRow(BYTE *out, const JSAMPLE *in, JDIMENSION width) {
-    for (JDIMENSION i = 0; i < width; i++, out += 3, in += 3) {
-        out[0] = in[2];
-        out[1] = in[1];
-        out[2] = in[0];
-    }
-}
-
+// Rows the library delivers in another form than the bitmap's are
+// converted into place: grey repeated into blue, green and red, and ink
+// amounts turned into light.
 void CopyGreyRow(BYTE *out, const JSAMPLE *in, JDIMENSION width) {
     for (JDIMENSION i = 0; i < width; i++, out += 3) out[0] = out[1] = out[2] = in[i];
 }
 
-// Ink amounts to light: Adobe's files store the inks inverted (0 = full
-// ink), others plainly.
+// Adobe's files store the inks inverted (0 = full ink), others plainly.
 void CopyCmykRow(BYTE *out, const JSAMPLE *in, JDIMENSION width, bool inverted) {
     for (JDIMENSION i = 0; i < width; i++, out += 3, in += 4) {
         unsigned c = in[0], m = in[1], y = in[2], k = in[3];
@@ -90,11 +82,11 @@ void CopyCmykRow(BYTE *out, const JSAMPLE *in, JDIMENSION width, bool inverted) 
     }
 }
 
-// The bytes per pixel the row copy takes from the library's row for the
-// colour space it delivers; 0 for a space the program cannot show.
-int ComponentsToCopy(J_COLOR_SPACE space) {
+// The bytes per pixel of the library's rows in the colour space it
+// delivers; 0 for a space the program cannot show.
+int ComponentsOf(J_COLOR_SPACE space) {
     switch (space) {
-    case JCS_RGB: return 3;
+    case JCS_EXT_BGR: return 3;
     case JCS_GRAYSCALE: return 1;
     case JCS_CMYK: return 4;
     default: return 0;
@@ -132,22 +124,28 @@ PackedDib JpegLoadFile(const char *path) {
     jpeg_create_decompress(&cinfo);
     jpeg_stdio_src(&cinfo, stream);
     jpeg_read_header(&cinfo, TRUE);
-    const int components = ComponentsToCopy(cinfo.out_color_space);
+    // Colour pictures come from the library in the bitmap's own order,
+    // blue-green-red, each row decoded straight into its place: no pixel is
+    // copied or swapped after the library has written it.
+    if (cinfo.out_color_space == JCS_RGB) cinfo.out_color_space = JCS_EXT_BGR;
+    const int components = ComponentsOf(cinfo.out_color_space);
     if (components == 0 || !FitsInABitmap(cinfo)) {
         jpeg_destroy_decompress(&cinfo);
         fclose(stream);
         return nullptr;
     }
     jpeg_start_decompress(&cinfo);
-    // The row copy never reads past the library's row.
+    // A row is never read past its end.
     if (cinfo.output_components != components) {
         jpeg_destroy_decompress(&cinfo);
         fclose(stream);
         return nullptr;
     }
     const JDIMENSION width = cinfo.output_width, height = cinfo.output_height;
-    JSAMPARRAY row = cinfo.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                             width * static_cast<JDIMENSION>(components), 1);
+    // Grey and CMYK rows need converting: they go through a row of the library's.
+    JSAMPARRAY row = components == 3 ? nullptr
+                                     : cinfo.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                               width * static_cast<JDIMENSION>(components), 1);
     dib = DibCreate(24, static_cast<int>(width), static_cast<int>(height));
     if (!dib) {
         jpeg_destroy_decompress(&cinfo);
@@ -159,17 +157,15 @@ PackedDib JpegLoadFile(const char *path) {
     const bool inverted = cinfo.saw_Adobe_marker;
     bool complete = true;
     while (cinfo.output_scanline < height) {
-        if (jpeg_read_scanlines(&cinfo, row, 1) != 1) {
+        // Bottom-up: the top row of the picture is the last row of the bitmap.
+        BYTE *out = pixels + size_t{stride} * (height - 1 - cinfo.output_scanline);
+        JSAMPROW target = row ? row[0] : out;
+        if (jpeg_read_scanlines(&cinfo, &target, 1) != 1) {
             complete = false;  // a source that cannot go on: what was decoded stands
             break;
         }
-        // The scanline count has moved past this row: the top row lands last.
-        BYTE *out = pixels + size_t{stride} * (height - cinfo.output_scanline);
-        switch (components) {
-        case 3: CopyRgbRow(out, row[0], width); break;
-        case 1: CopyGreyRow(out, row[0], width); break;
-        case 4: CopyCmykRow(out, row[0], width, inverted); break;
-        }
+        if (components == 1) CopyGreyRow(out, row[0], width);
+        else if (components == 4) CopyCmykRow(out, row[0], width, inverted);
     }
     if (complete) jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
