@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-void FuzzMachine() {
+void FuzzMachine(int width, int height) {
     Layer::Reset();
     Layer::UseVirtualClock(true);
-    Layer::SetScreen(640, 480, 24);
+    Layer::SetScreen(width, height, 24);
 }
 
 bool WriteInput(const std::string &path, const uint8_t *data, size_t size) {

@@ -11,8 +11,9 @@
 
 #include "platform/testing/layer.h"
 
-// The machine for a run: its drives, screen and clock, nothing narrated.
-void FuzzMachine();
+// The machine for a run: its drives, a screen (small, so that blackening it
+// does not take the time of a run) and the virtual clock.
+void FuzzMachine(int width = 160, int height = 120);
 // Writes the input to a DOS path; false when the write fails.
 bool WriteInput(const std::string &path, const uint8_t *data, size_t size);
 

@@ -1,0 +1,115 @@
+// Where a user waits for a picture: a large photo decoded from a JPEG, and
+// a BMP loaded from a disc, each beside the plain way of doing the same
+// work (the library's own decode to memory; a raw read of the same bytes).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <jpeglib.h>
+
+#include "image/dib.h"
+#include "image/jpeg.h"
+#include "platform/testing/layer.h"
+#include "ratios.h"
+#include "support/builders.h"
+#include "support/jpeg.h"
+
+namespace {
+
+bool WriteFile(const std::string &path, const Bytes &bytes) {
+    OFSTRUCT info{};
+    HFILE f = OpenFile(path.c_str(), &info, OF_CREATE | OF_WRITE);
+    if (f == HFILE_ERROR) return false;
+    bool ok = _hwrite(f, reinterpret_cast<LPCSTR>(bytes.data()), static_cast<long>(bytes.size())) ==
+              static_cast<long>(bytes.size());
+    _lclose(f);
+    return ok;
+}
+
+// A photo the size of a camera's: 3000 x 2000, 4:2:0, quality 90.
+const char kPhoto[] = "C:\\PHOTO.JPG";
+const char kBitmap[] = "C:\\PICTURE.BMP";
+
+void Prepare() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    Layer::Reset();
+    WriteFile(kPhoto, MakeJpeg(3000, 2000, PhotoPixel));
+    WriteFile(kBitmap, MakeBmpFile(MakePackedDib(1024, 768, 24, PhotoPixel)));
+}
+
+void BM_JpegLoadFile(benchmark::State &state) {
+    Prepare();
+    for (auto _ : state) {
+        PackedDib dib = JpegLoadFile(kPhoto);
+        if (!dib) state.SkipWithError("no picture");
+        DibFree(dib);
+    }
+}
+
+// The library alone: the same file through stdio into rows in memory.
+void BM_JpegLibraryDecode(benchmark::State &state) {
+    Prepare();
+    std::string host = Layer::HostPath(kPhoto);
+    for (auto _ : state) {
+        FILE *f = std::fopen(host.c_str(), "rb");
+        jpeg_decompress_struct cinfo;
+        jpeg_error_mgr errors;
+        cinfo.err = jpeg_std_error(&errors);
+        jpeg_create_decompress(&cinfo);
+        jpeg_stdio_src(&cinfo, f);
+        jpeg_read_header(&cinfo, TRUE);
+        jpeg_start_decompress(&cinfo);
+        size_t stride = size_t{cinfo.output_width} * cinfo.output_components;
+        auto *image = static_cast<JSAMPLE *>(std::malloc(stride * cinfo.output_height));
+        while (cinfo.output_scanline < cinfo.output_height) {
+            JSAMPROW row = image + stride * cinfo.output_scanline;
+            jpeg_read_scanlines(&cinfo, &row, 1);
+        }
+        jpeg_finish_decompress(&cinfo);
+        jpeg_destroy_decompress(&cinfo);
+        std::fclose(f);
+        benchmark::DoNotOptimize(image);
+        std::free(image);
+    }
+}
+
+void BM_DibLoadFile(benchmark::State &state) {
+    Prepare();
+    for (auto _ : state) {
+        PackedDib dib = DibLoadFile(kBitmap);
+        if (!dib) state.SkipWithError("no picture");
+        DibFree(dib);
+    }
+}
+
+// The same bytes read whole into a block of their size.
+void BM_RawRead(benchmark::State &state) {
+    Prepare();
+    for (auto _ : state) {
+        OFSTRUCT info{};
+        HFILE f = OpenFile(kBitmap, &info, OF_READ);
+        LONG size = _llseek(f, 0, FILE_END);
+        _llseek(f, 0, FILE_BEGIN);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size));
+        void *p = GlobalLock(memory);
+        _hread(f, p, size);
+        _lclose(f);
+        benchmark::DoNotOptimize(p);
+        GlobalUnlock(memory);
+        GlobalFree(memory);
+    }
+}
+
+BENCHMARK(BM_JpegLoadFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegLibraryDecode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DibLoadFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawRead)->Unit(benchmark::kMillisecond);
+
+const bool registered = RegisterRatio({"BM_JpegLoadFile", "BM_JpegLibraryDecode", 1.05}) &&
+                        RegisterRatio({"BM_DibLoadFile", "BM_RawRead", 1.2});
+
+}  // namespace
