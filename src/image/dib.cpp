@@ -271,6 +271,10 @@ const BYTE *DibPixelsInBlock(const BITMAPINFOHEADER *block, size_t blockSize) {
     if (h.biSize < kInfoHeaderSize || h.biSize > blockSize || h.biWidth <= 0 || h.biHeight <= 0 ||
         !IsSupportedDepth(h.biBitCount))
         return nullptr;
+    // Only the forms that can be drawn: masks for 16 and 32 bits, run lengths of their own depth.
+    bool drawable = h.biCompression == BI_RGB || (h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32)) ||
+                    (h.biCompression == BI_RLE8 && h.biBitCount == 8) || (h.biCompression == BI_RLE4 && h.biBitCount == 4);
+    if (!drawable) return nullptr;
     // The drawing call reads the whole colour table the header implies.
     uint64_t tableEnd = uint64_t{h.biSize} + (h.biCompression == BI_BITFIELDS ? kMaskBytes : 4 * uint64_t{DibColorCount(&h)});
     uint64_t pixelStart = h.biCompression == BI_BITFIELDS ? uint64_t{h.biSize} + 12 : uint64_t{h.biSize} + 4 * uint64_t{h.biClrUsed};

@@ -320,6 +320,7 @@ TEST_F(Draw, BlocksThatDoNotHoldTheirBitmapAreSkipped) {
         {"header larger than the block", 0, 5000},
         {"zero width", 4, 0},
         {"colour table past the block", 32, 0x01000000},
+        {"run lengths of another depth", 16, BI_RLE4},
     };
     for (const Damage &d : damages) {
         player = PlayerState{};
@@ -342,6 +343,25 @@ TEST_F(Draw, BlocksThatDoNotHoldTheirBitmapAreSkipped) {
 }  // namespace
 
 namespace {
+
+// An 8-bit picture "with colour masks" has no colour table behind its
+// header: its palette must not be read from there (the sanitizers watch).
+TEST_F(Draw, EightBitPictureWithMasksIsPassedOver) {
+    SKIP_WITHOUT_CLOCK;
+    Bytes masked;
+    PutInfoHeader(masked, 2, 2, 8, BI_BITFIELDS, 8, 0);
+    for (uint32_t m : {0xE0u, 0x1Cu, 0x03u}) Put32(masked, m);
+    masked.resize(masked.size() + 8, 0x55);
+    InstallShow("MASKED.QMS", MakeShow({Pictures(Solid(64, 64, kRed), masked), Pictures(masked, masked),
+                                        Pictures(Solid(64, 64, kBlue), masked)}));
+    Start();
+    RunFor(1000);
+    RunFor(10000);
+    EXPECT_EQ(Layer::ScreenPixel(320, 240), kRed) << "nothing drawn";
+    EXPECT_EQ(player.currentPalette, nullptr) << "no palette from a table that is not there";
+    RunFor(10000);
+    EXPECT_EQ(Layer::ScreenPixel(320, 240), kBlue);
+}
 
 // Damaged copies of a good show: the player draws what it can, skips the
 // rest, and neither crashes nor reads outside its blocks (the sanitizers
