@@ -1,5 +1,6 @@
-// State shared by the parts of the portable layer. Nothing outside
-// platform/ includes this header; tests go through platform/testing/layer.h.
+// State shared by the parts of the portable layer, in namespace headless
+// (the test hooks are namespace Layer). Nothing outside platform/ includes
+// this header; tests go through platform/testing/layer.h.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace layer {
+namespace headless {
 
 // ---- configuration of the headless machine --------------------------------
 
@@ -23,6 +24,14 @@ struct Screen {
 };
 Screen &screen();
 void ResizeScreen(int width, int height, int depth);
+
+// The part of the screen windows are placed in: the whole screen unless set.
+struct WorkArea {
+    bool set = false;
+    bool missing = false;  // SPI_GETWORKAREA fails
+    RECT rect{};
+};
+WorkArea &workArea();
 
 // ---- clock ----------------------------------------------------------------
 
@@ -59,17 +68,62 @@ struct Window {
     HWND owner = nullptr;   // for top-level windows
     RECT rect{};            // window rectangle in screen coordinates
     WNDPROC proc = nullptr;
+    int id = 0;             // a child's control id
     bool visible = false;
     bool needsPaint = false;
     bool needsErase = false;
+    bool needsFrame = false;  // caption and borders to be drawn again
     bool destroying = false;
     LONG_PTR userData = 0;
+    std::vector<uint8_t> extra;  // the class's window extra bytes (a dialog's DWLP_ values)
 };
 
+// The classes Windows has before a program starts (controls, dialogs).
+void RegisterSystemClass(const WNDCLASSA &wc);
+void RegisterStaticClass();
+void RegisterButtonClass();
+void RegisterScrollBarClass();
+void RegisterListBoxClasses();
+void RegisterComboBoxClass();
+void RegisterDialogClass();
 Window *FindWindowRecord(HWND hwnd);
 std::vector<Window *> AllWindows();  // in z-order, bottom first
 HWND DesktopHandle();
+// The client area in screen coordinates: the window rectangle less its
+// caption, borders and scroll bars.
 RECT ClientRectOnScreen(const Window &w);
+// Marks a window and everything inside it for painting.
+void InvalidateTree(HWND hwnd);
+// Draws a window's caption, borders and scroll bars (WM_NCPAINT).
+void DrawNonClient(HWND hwnd);
+// A window's own scroll bar (SB_HORZ or SB_VERT) and its painting.
+struct ScrollState {
+    int minimum = 0, maximum = 100, position = 0;
+};
+ScrollState *WindowScrollBar(HWND hwnd, int bar);
+void DrawScrollBar(HDC hdc, RECT r, bool vertical, const ScrollState &s, bool enabled);
+// ---- what the standard controls share (user/control.cpp) --------------------
+
+// The font a control was given with WM_SETFONT (null: the system font).
+HFONT ControlFont(HWND control);
+void SetControlFont(HWND control, HFONT font);
+void ForgetControl(HWND control);
+// Asks the parent for the control's colours (WM_CTLCOLOR...), as Windows
+// does before a control paints; the brush to fill with.
+HBRUSH ControlColors(HWND control, HDC hdc, UINT message);
+// WM_COMMAND to the parent with the control's id and a notification code.
+void NotifyParent(HWND control, int code);
+// A DC on the control with its font selected.
+HDC ControlDc(HWND control);
+
+// The layer met a branch it does not implement: reported once on stderr,
+// counted for the tests.
+void ReportUnimplemented(const std::string &what);
+int UnimplementedReports();
+// Keys down now, as the queue's messages have said.
+void NoteKey(UINT message, WPARAM key);
+// The system colours, as Wine's default look has them.
+COLORREF SystemColor(int index);
 
 // ---- message queue --------------------------------------------------------
 
@@ -89,6 +143,7 @@ HWND WindowAtPoint(POINT pt);
 struct DeviceContext {
     HWND hwnd = nullptr;  // null: the whole screen
     bool owned = false;   // a CS_OWNDC window's own DC, never released
+    bool wholeWindow = false;  // GetWindowDC: the frame too, from the window's corner
     HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, palette = nullptr;
     COLORREF textColor = 0, bkColor = 0xFFFFFF;
     int bkMode = OPAQUE;
@@ -157,20 +212,20 @@ void SetUpMachine(const RunConfig &config);
 void OnReset(std::function<void()> reset);
 void ResetAll();
 
-}  // namespace layer
+}  // namespace headless
 
-namespace layer {
+namespace headless {
 HWND ForegroundWindow();
 void ActivateOtherApplication();
-int CursorShowCounter();
+int CursorShowCount();
 const std::vector<HCURSOR> &CursorHistory();
-void SetWin95(bool on);
-void SetVirtualClock(bool on);
+void SetWindows95Family(bool on);
+void UseVirtualClock(bool on);
 void SetCommandLine(const std::string &line);
-bool ScreenSaverRunningFlag();
-LPTOP_LEVEL_EXCEPTION_FILTER ExceptionFilter();
-void RegisterStandIn(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded);
-int LoadCount(const std::string &name);
+bool ScreenSaverRunning();
+LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter();
+void RegisterModule(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded);
+int ModuleLoadCount(const std::string &name);
 bool WriteScreenImage(const std::string &path);
 
 // Files: drive letters on host folders.
@@ -178,7 +233,7 @@ void MapDrive(char letter, const std::string &folder, UINT type);
 void UnmapDrive(char letter);
 bool HostPath(const std::string &dosPath, std::string &host);
 void ResetFiles(const std::string &driveC);
-void FailWriteAfter(int writes);
+void FailWritesAfter(int writes);
 
 // Global memory: fault injection and a count of live blocks.
 void FailAllocationAfter(int allocations);
@@ -193,6 +248,7 @@ struct MessageBoxRecord {
     int answer;
 };
 void AnswerMessageBoxes(const std::vector<int> &answers);
+int Beeps();
 const std::vector<MessageBoxRecord> &MessageBoxesShown();
 
 // The headless run's frames: written to folder after each drawn picture.
@@ -202,11 +258,11 @@ void WriteFramesTo(const std::string &folder, int limit);
 std::string PlayingWave();
 int OpenWaveDevices();
 void FailWavePlays(bool fail);
-}  // namespace layer
+}  // namespace headless
 
-// ---- bitmap fonts and text (gdi/font.cpp, gdi/text.cpp) ---------------------
+// ---- fonts and text (gdi/font.cpp, gdi/text.cpp, user/drawtext.cpp) ---------
 
-namespace layer {
+namespace headless {
 
 // One character's picture: a 1-bit bitmap, leftmost pixel in the top bit of
 // each row's first byte, placed from the pen's position on the baseline.
@@ -220,13 +276,24 @@ struct Glyph {
 };
 bool GlyphInk(const Glyph &g, int x, int y);
 
-// The faces a font object draws with, loaded once per process.
+// A font as the layer draws it: its faces at one size, loaded once per
+// process and kept, with the glyphs it has drawn, across resets.
 struct TextFont;
+// The font a font object draws with (the system font for the stock
+// SYSTEM_FONT, for a face the layer does not have, and for anything else).
 const TextFont &FontFor(HGDIOBJ font);
-int FontAscent(const TextFont &font);
-int FontHeight(const TextFont &font);  // ascent + descent
+// What GetTextMetricsA says of a font.
+const TEXTMETRICA &FontMetrics(const TextFont &font);
 // Code page 932 text as its glyphs, one per character: a lead byte takes the
-// byte after it, a lone lead byte at the end stands alone.
+// byte after it, a lone lead byte at the end stands for ・. The glyphs stay
+// valid for the life of the process.
 std::vector<Glyph> TextGlyphs(const TextFont &font, const char *text, int length);
+// The LOGFONT a font object was made from; null for the system font and for
+// anything that is not a font (gdi/dc.cpp keeps the objects).
+const LOGFONTA *FontObjectLogFont(HGDIOBJ object);
+// Text in the DC's font and colours with its top-left at (x, y), as TextOutA
+// draws it; with clip (DC coordinates) also kept inside that rectangle, as
+// ExtTextOut's ETO_CLIPPED does.
+bool DrawTextRun(HDC hdc, int x, int y, const char *text, int length, const RECT *clip);
 
-}  // namespace layer
+}  // namespace headless

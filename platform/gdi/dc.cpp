@@ -3,8 +3,9 @@
 #include "../internal.h"
 
 #include <algorithm>
+#include <cstring>
 
-namespace layer {
+namespace headless {
 namespace {
 
 enum class ObjectKind { Brush, Pen, Font, Palette, Bitmap };
@@ -20,6 +21,7 @@ struct Gdi {
     std::map<uintptr_t, Object> objects;
     std::map<uintptr_t, DeviceContext> dcs;
     std::map<HWND, HDC> ownDcs;
+    std::map<uintptr_t, LOGFONTA> logFonts;  // what each font but the system font was made from
     uintptr_t nextObject = 0x50000, nextDc = 0x60000;
 };
 
@@ -46,6 +48,14 @@ void Init() {
     AddStock(BLACK_PEN, ObjectKind::Pen, RGB(0, 0, 0));
     AddStock(NULL_PEN, ObjectKind::Pen, 0, true);
     AddStock(SYSTEM_FONT, ObjectKind::Font, 0);
+    // The dialogs' font of a Japanese Windows: MS UI Gothic at 9 points.
+    AddStock(DEFAULT_GUI_FONT, ObjectKind::Font, 0);
+    LOGFONTA gui{};
+    gui.lfHeight = -12;
+    gui.lfWeight = FW_NORMAL;
+    gui.lfCharSet = SHIFTJIS_CHARSET;
+    std::strcpy(gui.lfFaceName, "MS UI Gothic");
+    gdi().logFonts[kStockBase + DEFAULT_GUI_FONT] = gui;
     AddStock(DEFAULT_PALETTE, ObjectKind::Palette, 0);
 }
 
@@ -85,18 +95,25 @@ bool DcGeometry(HDC hdc, POINT &origin, RECT &clip) {
         clip = {0, 0, 0, 0};
         return true;
     }
-    origin = {w->rect.left, w->rect.top};
-    // A window draws inside itself and inside every parent it has.
+    RECT client = dc->wholeWindow ? w->rect : ClientRectOnScreen(*w);
+    origin = {client.left, client.top};
+    // A window draws inside its client area (or itself, for a window DC) and inside every parent's client area.
     for (Window *p = w; p; p = (p->style & WS_CHILD) ? FindWindowRecord(p->parent) : nullptr) {
-        clip.left = std::max(clip.left, p->rect.left);
-        clip.top = std::max(clip.top, p->rect.top);
-        clip.right = std::min(clip.right, p->rect.right);
-        clip.bottom = std::min(clip.bottom, p->rect.bottom);
+        RECT r = p == w ? client : ClientRectOnScreen(*p);
+        clip.left = std::max(clip.left, r.left);
+        clip.top = std::max(clip.top, r.top);
+        clip.right = std::min(clip.right, r.right);
+        clip.bottom = std::min(clip.bottom, r.bottom);
         if (!(p->style & WS_CHILD)) break;
     }
     if (clip.right < clip.left) clip.right = clip.left;
     if (clip.bottom < clip.top) clip.bottom = clip.top;
     return true;
+}
+
+const LOGFONTA *FontObjectLogFont(HGDIOBJ object) {
+    auto it = gdi().logFonts.find(reinterpret_cast<uintptr_t>(object));
+    return it == gdi().logFonts.end() ? nullptr : &it->second;
 }
 
 uint32_t ToPixel(COLORREF c) { return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
@@ -115,9 +132,9 @@ void FillOnScreen(HDC hdc, RECT r, uint32_t pixel) {
         std::fill_n(s.pixels.begin() + static_cast<size_t>(y) * s.width + left, std::max(0, right - left), pixel);
 }
 
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 HGDIOBJ WINAPI GetStockObject(int index) {
     auto it = gdi().objects.find(kStockBase + index);
@@ -128,7 +145,9 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
     if (IsPaletteObject(object)) return DeletePaletteObject(object);
     auto it = gdi().objects.find(reinterpret_cast<uintptr_t>(object));
     if (it == gdi().objects.end()) return FALSE;
-    if (!it->second.stock) gdi().objects.erase(it);
+    if (it->second.stock) return TRUE;
+    gdi().logFonts.erase(it->first);
+    gdi().objects.erase(it);
     return TRUE;
 }
 
@@ -146,6 +165,13 @@ HDC WINAPI GetDC(HWND hwnd) {
     return NewDc(nullptr, false);
 }
 
+HDC WINAPI GetWindowDC(HWND hwnd) {
+    if (!FindWindowRecord(hwnd)) return GetDC(nullptr);
+    HDC hdc = NewDc(hwnd, false);
+    FindDc(hdc)->wholeWindow = true;
+    return hdc;
+}
+
 int WINAPI ReleaseDC(HWND, HDC hdc) {
     DeviceContext *dc = FindDc(hdc);
     if (!dc) return 0;
@@ -161,6 +187,12 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     ps->hdc = hdc;
     GetClientRect(hwnd, &ps->rcPaint);
     w->needsPaint = false;
+    // The frame first, as Windows sends WM_NCPAINT before the client is painted.
+    if (w->needsFrame) {
+        w->needsFrame = false;
+        SendMessageA(hwnd, WM_NCPAINT, 1, 0);
+        if (!(w = FindWindowRecord(hwnd))) return hdc;
+    }
     if (w->needsErase) {
         w->needsErase = false;
         ps->fErase = !SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
@@ -189,10 +221,42 @@ int WINAPI FillRect(HDC hdc, const RECT *rect, HBRUSH brush) {
     if (!rect || !FindDc(hdc)) return 0;
     uintptr_t h = reinterpret_cast<uintptr_t>(brush);
     // A brush may also be given as a system colour index + 1.
+    if (h >= 1 && h <= COLOR_3DLIGHT + 1) {
+        FillOnScreen(hdc, *rect, ToPixel(SystemColor(static_cast<int>(h - 1))));
+        return 1;
+    }
     auto it = gdi().objects.find(h);
     if (it == gdi().objects.end() || it->second.kind != ObjectKind::Brush) return 0;
     if (!it->second.null) FillOnScreen(hdc, *rect, ToPixel(it->second.color));
     return 1;
+}
+
+// A one-pixel frame in the brush's colour, inside the rectangle.
+BOOL WINAPI FrameRect(HDC hdc, const RECT *rect, HBRUSH brush) {
+    if (!rect || rect->right <= rect->left || rect->bottom <= rect->top) return FALSE;
+    RECT top{rect->left, rect->top, rect->right, rect->top + 1}, bottom{rect->left, rect->bottom - 1, rect->right, rect->bottom};
+    RECT left{rect->left, rect->top, rect->left + 1, rect->bottom}, right{rect->right - 1, rect->top, rect->right, rect->bottom};
+    return FillRect(hdc, &top, brush) && FillRect(hdc, &bottom, brush) && FillRect(hdc, &left, brush) &&
+           FillRect(hdc, &right, brush);
+}
+
+// The pen draws the outline (one pixel, inside the rectangle), the brush fills the rest.
+BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return FALSE;
+    if (right < left) std::swap(left, right);
+    if (bottom < top) std::swap(top, bottom);
+    RECT inside{left + 1, top + 1, right - 1, bottom - 1};
+    if (inside.right > inside.left && inside.bottom > inside.top) FillRect(hdc, &inside, static_cast<HBRUSH>(dc->brush));
+    auto pen = gdi().objects.find(reinterpret_cast<uintptr_t>(dc->pen));
+    if (pen != gdi().objects.end() && pen->second.kind == ObjectKind::Pen && !pen->second.null) {
+        uint32_t ink = ToPixel(pen->second.color);
+        FillOnScreen(hdc, RECT{left, top, right, top + 1}, ink);
+        FillOnScreen(hdc, RECT{left, bottom - 1, right, bottom}, ink);
+        FillOnScreen(hdc, RECT{left, top, left + 1, bottom}, ink);
+        FillOnScreen(hdc, RECT{right - 1, top, right, bottom}, ink);
+    }
+    return TRUE;
 }
 
 BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
@@ -252,6 +316,27 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
     gdi().nextObject += 4;
     gdi().objects[h] = Object{ObjectKind::Brush, color & 0xFFFFFF, false, false};
     return reinterpret_cast<HBRUSH>(h);
+}
+
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA *font) {
+    if (!font) return nullptr;
+    uintptr_t h = gdi().nextObject;
+    gdi().nextObject += 4;
+    gdi().objects[h] = Object{ObjectKind::Font, 0, false, false};
+    gdi().logFonts[h] = *font;
+    return reinterpret_cast<HFONT>(h);
+}
+
+HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                         DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                         DWORD quality, DWORD pitchAndFamily, LPCSTR faceName) {
+    LOGFONTA lf{height, width, escapement, orientation, weight,
+                static_cast<BYTE>(italic), static_cast<BYTE>(underline), static_cast<BYTE>(strikeOut),
+                static_cast<BYTE>(charSet), static_cast<BYTE>(outPrecision), static_cast<BYTE>(clipPrecision),
+                static_cast<BYTE>(quality), static_cast<BYTE>(pitchAndFamily), {}};
+    // A longer name is cut to the LOGFONT's field, its last byte the terminator.
+    if (faceName) std::strncpy(lf.lfFaceName, faceName, LF_FACESIZE - 1);
+    return CreateFontIndirectA(&lf);
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {

@@ -1,329 +1,51 @@
-// Bitmap fonts for text on the headless screen. The glyphs are X11 PCF fonts
-// from Debian's font packages, read once per process and kept across resets:
+// Fonts for text on the headless screen, through FreeType.
+//
+// The system font is made of X11 bitmap fonts from Debian's font packages:
 // half-width characters from 16-pixel ISO 8859-1 and JIS X 0201 faces,
 // full-width ones from a 16-pixel JIS X 0208 face, as the 16-pixel system
-// font of a Japanese Windows has them.
+// font of a Japanese Windows has them. A font object naming one of the
+// Japanese Gothic faces draws with IPAGothic at the object's size, as the
+// Wine the Windows build is tested on is set up to; any other face name gets
+// the system font. Fonts are loaded once per process and kept across resets,
+// with the glyphs they have drawn.
 #include "../internal.h"
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_BDF_H
+#include FT_TRUETYPE_TABLES_H
+
 #include <iconv.h>
-#include <zlib.h>
+#include <strings.h>
 
 #include <algorithm>
-#include <cctype>
+#include <climits>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <unordered_map>
 
-namespace layer {
+namespace headless {
 namespace {
 
-constexpr const char *kFontFolder = "/usr/share/fonts/X11/misc/";
+constexpr const char *kBitmapFolder = "/usr/share/fonts/X11/misc/";
+constexpr const char *kGothicFile = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 
-// ---- the PCF format ----------------------------------------------------------
+// The screen's resolution: 96 dots per inch, as Windows' "small fonts".
+constexpr int kDpi = 96;
 
-constexpr uint32_t kPcfProperties = 1u << 0;
-constexpr uint32_t kPcfAccelerators = 1u << 1;
-constexpr uint32_t kPcfMetrics = 1u << 2;
-constexpr uint32_t kPcfBitmaps = 1u << 3;
-constexpr uint32_t kPcfBdfEncodings = 1u << 5;
-constexpr uint32_t kPcfBdfAccelerators = 1u << 8;
-
-constexpr uint32_t kFormatMask = 0xFFFFFF00;
-constexpr uint32_t kDefaultFormat = 0x000;
-constexpr uint32_t kInkBounds = 0x200;
-constexpr uint32_t kCompressedMetrics = 0x100;  // in a metrics table
-constexpr uint32_t kAccelWithInkBounds = 0x100;  // in an accelerator table
-constexpr uint32_t kGlyphPadMask = 3;
-constexpr uint32_t kByteMsbFirst = 1u << 2;
-constexpr uint32_t kBitMsbFirst = 1u << 3;
-constexpr uint32_t kScanUnitShift = 4;
-
-constexpr uint16_t kNoGlyph = 0xFFFF;
-constexpr uint32_t kNoCode = 0xFFFFFFFF;
-
-struct Metrics {
-    int lsb = 0, rsb = 0, advance = 0, ascent = 0, descent = 0;
-};
-
-// One PCF font as the layer draws it: glyph metrics, bitmaps with the
-// leftmost pixel in the top bit, and the encoding that finds a glyph by code.
-struct Face {
-    bool loaded = false;
-    std::string charset;  // CHARSET_REGISTRY-CHARSET_ENCODING, upper case
-    int ascent = 0, descent = 0, maxAdvance = 0;
-    std::vector<Metrics> metrics;
-    std::vector<uint32_t> offsets;
-    std::vector<uint8_t> bits;
-    int rowPad = 1;
-    int minByte2 = 0, maxByte2 = -1, minByte1 = 0, maxByte1 = -1;
-    uint32_t defaultChar = kNoCode;
-    std::vector<uint16_t> glyphIndex;
-};
-
-// Reads a table's integers in its own byte order; any read past the end of
-// the file marks the whole read as failed rather than reading garbage.
-struct Reader {
-    const std::vector<uint8_t> &data;
-    size_t pos = 0;
-    bool msb = false;
-    bool ok = true;
-
-    bool Have(size_t n) {
-        if (!ok || pos > data.size() || data.size() - pos < n) ok = false;
-        return ok;
-    }
-    uint32_t U8() { return Have(1) ? data[pos++] : 0; }
-    uint32_t U16() {
-        if (!Have(2)) return 0;
-        uint32_t a = data[pos], b = data[pos + 1];
-        pos += 2;
-        return msb ? (a << 8 | b) : (b << 8 | a);
-    }
-    uint32_t U32() {
-        if (!Have(4)) return 0;
-        uint32_t v = 0;
-        for (int i = 0; i < 4; i++) {
-            uint32_t byte = data[pos + (msb ? i : 3 - i)];
-            v = v << 8 | byte;
-        }
-        pos += 4;
-        return v;
-    }
-    int I16() { return static_cast<int16_t>(U16()); }
-    int32_t I32() { return static_cast<int32_t>(U32()); }
-};
-
-struct TocEntry {
-    uint32_t type, format, size, offset;
-};
-
-bool ReadGzipFile(const std::string &path, std::vector<uint8_t> &out) {
-    gzFile f = gzopen(path.c_str(), "rb");
-    if (!f) return false;
-    out.clear();
-    uint8_t chunk[1 << 16];
-    int n;
-    // No font in the packages comes near this; a bigger file is not one.
-    constexpr size_t kLimit = 64u << 20;
-    while ((n = gzread(f, chunk, sizeof chunk)) > 0 && out.size() < kLimit) out.insert(out.end(), chunk, chunk + n);
-    bool ok = n == 0;
-    gzclose(f);
-    return ok;
+FT_Library Library() {
+    static FT_Library library = [] {
+        FT_Library l = nullptr;
+        return FT_Init_FreeType(&l) == 0 ? l : nullptr;
+    }();
+    return library;
 }
 
-// Positions the reader at a table and takes its byte order from its format word
-// (the format word itself is always least significant byte first).
-bool OpenTable(Reader &r, const std::vector<TocEntry> &toc, uint32_t type, uint32_t &format) {
-    for (const TocEntry &t : toc) {
-        if (t.type != type) continue;
-        if (t.offset > r.data.size() || r.data.size() - t.offset < t.size) return false;
-        r.pos = t.offset;
-        r.msb = false;
-        r.ok = true;
-        format = r.U32();
-        r.msb = (format & kByteMsbFirst) != 0;
-        return r.ok;
-    }
-    return false;
-}
-
-Metrics ReadMetrics(Reader &r, bool compressed) {
-    Metrics m;
-    if (compressed) {
-        m.lsb = static_cast<int>(r.U8()) - 0x80;
-        m.rsb = static_cast<int>(r.U8()) - 0x80;
-        m.advance = static_cast<int>(r.U8()) - 0x80;
-        m.ascent = static_cast<int>(r.U8()) - 0x80;
-        m.descent = static_cast<int>(r.U8()) - 0x80;
-    } else {
-        m.lsb = r.I16();
-        m.rsb = r.I16();
-        m.advance = r.I16();
-        m.ascent = r.I16();
-        m.descent = r.I16();
-        r.U16();  // attributes
-    }
-    return m;
-}
-
-std::string Upper(std::string s) {
-    for (char &c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-void ReadProperties(Reader &r, const std::vector<TocEntry> &toc, Face &face) {
-    uint32_t format;
-    if (!OpenTable(r, toc, kPcfProperties, format) || (format & kFormatMask) != kDefaultFormat) return;
-    int32_t count = r.I32();
-    if (count < 0 || !r.Have(static_cast<size_t>(count) * 9)) return;
-    struct Prop {
-        uint32_t name;
-        bool isString;
-        uint32_t value;
-    };
-    std::vector<Prop> props;
-    for (int32_t i = 0; i < count; i++) {
-        Prop p;
-        p.name = r.U32();
-        p.isString = r.U8() != 0;
-        p.value = r.U32();
-        props.push_back(p);
-    }
-    if (count & 3) r.pos += 4 - (count & 3);
-    uint32_t stringSize = r.U32();
-    if (!r.Have(stringSize)) return;
-    const char *strings = reinterpret_cast<const char *>(r.data.data() + r.pos);
-    auto text = [&](uint32_t offset) {
-        if (offset >= stringSize) return std::string();
-        return std::string(strings + offset, ::strnlen(strings + offset, stringSize - offset));
-    };
-    std::string registry, encoding;
-    for (const Prop &p : props) {
-        std::string name = text(p.name);
-        if (!p.isString) continue;
-        if (name == "CHARSET_REGISTRY") registry = text(p.value);
-        if (name == "CHARSET_ENCODING") encoding = text(p.value);
-    }
-    face.charset = Upper(registry + "-" + encoding);
-}
-
-// Accelerators give the font's own ascent and descent, which place the
-// baseline; the BDF accelerators are the more exact of the two when present.
-bool ReadAccelerators(Reader &r, const std::vector<TocEntry> &toc, Face &face) {
-    uint32_t format;
-    if (!OpenTable(r, toc, kPcfBdfAccelerators, format) && !OpenTable(r, toc, kPcfAccelerators, format)) return false;
-    uint32_t kind = format & kFormatMask;
-    if (kind != kDefaultFormat && kind != kAccelWithInkBounds) return false;
-    r.pos += 8;  // noOverlap, constantMetrics, terminalFont, constantWidth, inkInside, inkMetrics, drawDirection, pad
-    face.ascent = r.I32();
-    face.descent = r.I32();
-    r.I32();  // maxOverlap
-    ReadMetrics(r, false);  // minbounds
-    face.maxAdvance = ReadMetrics(r, false).advance;
-    return r.ok;
-}
-
-bool ReadGlyphMetrics(Reader &r, const std::vector<TocEntry> &toc, Face &face) {
-    uint32_t format;
-    if (!OpenTable(r, toc, kPcfMetrics, format)) return false;
-    uint32_t kind = format & kFormatMask;
-    if (kind != kDefaultFormat && kind != kCompressedMetrics && kind != kInkBounds) return false;
-    bool compressed = kind == kCompressedMetrics;
-    int64_t count = compressed ? r.I16() : r.I32();
-    if (count < 0 || !r.Have(static_cast<size_t>(count) * (compressed ? 5 : 12))) return false;
-    face.metrics.resize(static_cast<size_t>(count));
-    for (Metrics &m : face.metrics) m = ReadMetrics(r, compressed);
-    return r.ok;
-}
-
-// Turns the bitmap data into one layout, leftmost pixel in the top bit:
-// a font stores pixels in the bit order and the byte order of the scan unit
-// it was written for.
-void NormaliseBits(std::vector<uint8_t> &bits, uint32_t format) {
-    bool bitMsb = (format & kBitMsbFirst) != 0, byteMsb = (format & kByteMsbFirst) != 0;
-    if (!bitMsb)
-        for (uint8_t &b : bits) {
-            uint8_t v = 0;
-            for (int i = 0; i < 8; i++) v |= ((b >> i) & 1) << (7 - i);
-            b = v;
-        }
-    size_t unit = size_t{1} << ((format >> kScanUnitShift) & 3);
-    if (bitMsb != byteMsb && unit > 1)
-        for (size_t at = 0; at + unit <= bits.size(); at += unit) std::reverse(bits.begin() + at, bits.begin() + at + unit);
-}
-
-bool ReadBitmaps(Reader &r, const std::vector<TocEntry> &toc, Face &face) {
-    uint32_t format;
-    if (!OpenTable(r, toc, kPcfBitmaps, format) || (format & kFormatMask) != kDefaultFormat) return false;
-    int32_t count = r.I32();
-    if (count < 0 || static_cast<size_t>(count) != face.metrics.size()) return false;
-    if (!r.Have(static_cast<size_t>(count) * 4)) return false;
-    face.offsets.resize(static_cast<size_t>(count));
-    for (uint32_t &o : face.offsets) o = r.U32();
-    uint32_t sizes[4];
-    for (uint32_t &s : sizes) s = r.U32();
-    uint32_t size = sizes[format & kGlyphPadMask];
-    if (!r.Have(size)) return false;
-    face.bits.assign(r.data.begin() + static_cast<ptrdiff_t>(r.pos),
-                     r.data.begin() + static_cast<ptrdiff_t>(r.pos + size));
-    face.rowPad = 1 << (format & kGlyphPadMask);
-    NormaliseBits(face.bits, format);
-    return true;
-}
-
-bool ReadEncodings(Reader &r, const std::vector<TocEntry> &toc, Face &face) {
-    uint32_t format;
-    if (!OpenTable(r, toc, kPcfBdfEncodings, format) || (format & kFormatMask) != kDefaultFormat) return false;
-    face.minByte2 = r.I16();
-    face.maxByte2 = r.I16();
-    face.minByte1 = r.I16();
-    face.maxByte1 = r.I16();
-    face.defaultChar = r.U16();
-    if (face.minByte2 < 0 || face.maxByte2 > 0xFF || face.minByte1 < 0 || face.maxByte1 > 0xFF ||
-        face.maxByte2 < face.minByte2 || face.maxByte1 < face.minByte1)
-        return false;
-    size_t count = static_cast<size_t>(face.maxByte2 - face.minByte2 + 1) * (face.maxByte1 - face.minByte1 + 1);
-    if (!r.Have(count * 2)) return false;
-    face.glyphIndex.resize(count);
-    for (uint16_t &g : face.glyphIndex) g = static_cast<uint16_t>(r.U16());
-    return r.ok;
-}
-
-Face LoadFace(const std::string &path) {
-    Face face;
-    std::vector<uint8_t> data;
-    if (!ReadGzipFile(path, data)) return face;
-    Reader r{data};
-    if (r.U32() != 0x70636601) return face;  // "\1fcp"
-    int32_t tables = r.I32();
-    if (tables <= 0 || tables > 64) return face;
-    std::vector<TocEntry> toc;
-    for (int32_t i = 0; i < tables; i++) toc.push_back({r.U32(), r.U32(), r.U32(), r.U32()});
-    if (!r.ok) return face;
-    ReadProperties(r, toc, face);
-    if (!ReadGlyphMetrics(r, toc, face) || !ReadBitmaps(r, toc, face) || !ReadEncodings(r, toc, face)) return Face{};
-    if (!ReadAccelerators(r, toc, face)) {
-        face.ascent = face.descent = face.maxAdvance = 0;
-        for (const Metrics &m : face.metrics) {
-            face.ascent = std::max(face.ascent, m.ascent);
-            face.descent = std::max(face.descent, m.descent);
-            face.maxAdvance = std::max(face.maxAdvance, m.advance);
-        }
-    }
-    // A face no screen could show is a damaged file, not a font to draw with.
-    constexpr int kLargest = 4096;
-    if (face.ascent < -kLargest || face.ascent > kLargest || face.descent < -kLargest || face.descent > kLargest ||
-        face.ascent + face.descent <= 0)
-        return Face{};
-    face.loaded = true;
+FT_Face OpenFace(const std::string &path) {
+    FT_Face face = nullptr;
+    if (!Library() || FT_New_Face(Library(), path.c_str(), 0, &face) != 0) return nullptr;
     return face;
-}
-
-// The glyph a code in the face's own encoding has, or kNoGlyph.
-uint16_t GlyphForCode(const Face &face, uint32_t code) {
-    if (!face.loaded || code == kNoCode) return kNoGlyph;
-    int byte1 = static_cast<int>(code >> 8), byte2 = static_cast<int>(code & 0xFF);
-    if (byte1 < face.minByte1 || byte1 > face.maxByte1 || byte2 < face.minByte2 || byte2 > face.maxByte2)
-        return kNoGlyph;
-    size_t at = static_cast<size_t>(byte1 - face.minByte1) * (face.maxByte2 - face.minByte2 + 1) + (byte2 - face.minByte2);
-    uint16_t g = face.glyphIndex[at];
-    return g < face.metrics.size() ? g : kNoGlyph;
-}
-
-Glyph MakeGlyph(const Face &face, uint16_t index) {
-    const Metrics &m = face.metrics[index];
-    Glyph g;
-    g.advance = m.advance;
-    g.left = m.lsb;
-    g.ascent = m.ascent;
-    g.width = std::max(0, m.rsb - m.lsb);
-    g.height = std::max(0, m.ascent + m.descent);
-    g.stride = (g.width + 7) / 8;
-    g.stride = (g.stride + face.rowPad - 1) / face.rowPad * face.rowPad;
-    size_t offset = face.offsets[index];
-    size_t need = static_cast<size_t>(g.stride) * g.height;
-    // A glyph whose bitmap lies outside the data keeps its width but draws nothing.
-    if (g.width > 0 && g.height > 0 && offset <= face.bits.size() && face.bits.size() - offset >= need)
-        g.rows = face.bits.data() + offset;
-    return g;
 }
 
 // ---- code page 932 into the faces' encodings ----------------------------------
@@ -350,39 +72,37 @@ struct Converter {
     }
 };
 
-char32_t FromUtf32(const std::string &s) {
-    if (s.size() != 4) return 0;
-    char32_t c = 0;
-    for (int i = 3; i >= 0; i--) c = c << 8 | static_cast<unsigned char>(s[static_cast<size_t>(i)]);
-    return c;
-}
+constexpr char32_t kNoChar = 0xFFFFFFFF;
 
-std::string ToUtf32(char32_t c) {
-    std::string s(4, '\0');
-    for (size_t i = 0; i < 4; i++) s[i] = static_cast<char>(c >> (8 * i) & 0xFF);
-    return s;
-}
-
-Converter &FromCp932() {
+// One code page 932 character (one byte, or a lead and a trail byte) as Unicode.
+char32_t FromCp932(const char *text, size_t length) {
     static Converter c("UTF-32LE", "CP932");
-    return c;
+    std::string s = c.Convert(text, length);
+    if (s.size() != 4) return kNoChar;
+    char32_t u = 0;
+    for (int i = 3; i >= 0; i--) u = u << 8 | static_cast<unsigned char>(s[static_cast<size_t>(i)]);
+    return u;
 }
 
 // Microsoft's variant of EUC-JP maps the characters code page 932 gives
 // different code points (～ ∥ － ￠ …) to their JIS X 0208 cells.
-Converter &ToEucJp() {
+std::string ToEucJp(char32_t c) {
     static Converter ms("EUC-JP-MS", "UTF-32LE");
     static Converter plain("EUC-JP", "UTF-32LE");
-    return ms.Usable() ? ms : plain;
+    char utf32[4];
+    for (size_t i = 0; i < 4; i++) utf32[i] = static_cast<char>(c >> (8 * i) & 0xFF);
+    return (ms.Usable() ? ms : plain).Convert(utf32, 4);
 }
 
-// A Unicode character's code in a face's encoding, or kNoCode.
-uint32_t CodeInFace(const Face &face, char32_t c) {
-    const std::string &cs = face.charset;
-    if (cs == "ISO10646-1") return c;
-    if (cs == "ISO8859-1") return c < 0x100 ? c : kNoCode;
-    if (cs == "ISO646.1991-IRV") return c < 0x80 ? c : kNoCode;
-    if (cs == "JISX0201.1976-0") {
+constexpr uint32_t kNoCode = 0xFFFFFFFF;
+
+// A Unicode character's code in a bitmap face's own encoding (FreeType hands
+// out the X11 fonts' codes as they stand), or kNoCode.
+uint32_t CodeInFace(const std::string &charset, char32_t c) {
+    if (charset == "ISO10646-1") return c;
+    if (charset == "ISO8859-1") return c < 0x100 ? c : kNoCode;
+    if (charset == "ISO646.1991-IRV") return c < 0x80 ? c : kNoCode;
+    if (charset == "JISX0201.1976-0") {
         // The Roman half has the yen sign and the overline where ASCII has \ and ~.
         if (c == 0xA5) return 0x5C;
         if (c == 0x203E) return 0x7E;
@@ -390,8 +110,8 @@ uint32_t CodeInFace(const Face &face, char32_t c) {
         if (c >= 0xFF61 && c <= 0xFF9F) return c - 0xFF61 + 0xA1;
         return kNoCode;
     }
-    if (cs.rfind("JISX0208", 0) == 0 || cs.rfind("JISC6226", 0) == 0) {
-        std::string euc = ToEucJp().Convert(ToUtf32(c).data(), 4);
+    if (charset.rfind("JISX0208", 0) == 0 || charset.rfind("JISC6226", 0) == 0) {
+        std::string euc = ToEucJp(c);
         if (euc.size() != 2) return kNoCode;
         auto b1 = static_cast<unsigned char>(euc[0]), b2 = static_cast<unsigned char>(euc[1]);
         if (b1 < 0xA1 || b2 < 0xA1) return kNoCode;
@@ -400,25 +120,124 @@ uint32_t CodeInFace(const Face &face, char32_t c) {
     return kNoCode;
 }
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+std::string Upper(std::string s) {
+    for (char &c : s) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return s;
+}
+
+// A glyph kept with its own copy of the bitmap FreeType rendered.
+struct CachedGlyph {
+    Glyph glyph;
+    std::vector<uint8_t> bits;
+};
 
 }  // namespace
 
-// The system font: faces tried in order for a half-width and for a
-// full-width character, and the cell a character no face has takes.
+// A font as the layer draws it: its faces at one size, what GetTextMetricsA
+// says of it, and the glyphs drawn so far, by character.
 struct TextFont {
+    struct Face {
+        FT_Face face = nullptr;
+        std::string charset;  // a bitmap face's CHARSET_REGISTRY-CHARSET_ENCODING
+    };
     std::vector<Face> faces;
-    std::vector<size_t> halfWidth, fullWidth;  // indices into faces
-    int ascent = 0, descent = 0;
-    int halfAdvance = 0, fullAdvance = 0;
+    // Bitmap fonts: the faces tried in order for a half-width and for a
+    // full-width character. An outline font has one face for both.
+    std::vector<size_t> halfWidth, fullWidth;
+    bool outline = false;
+    int blankHalf = 0, blankFull = 0;  // the cells of characters no face has
+    // A fixed-pitch outline font's full-width glyphs (those as wide as two
+    // average characters) take exactly two half-width cells, so columns of
+    // mixed text line up at every size.
+    int fullCell = 0, fullAdvance = 0;
+    TEXTMETRICA metrics{};
+    mutable std::unordered_map<uint32_t, CachedGlyph> glyphs;
 };
 
 namespace {
+
+// Copies the glyph FreeType just rendered as 1-bit rows, leftmost pixel in
+// the top bit; a grey bitmap (a face that ignores the request for mono) is
+// cut at half intensity.
+void TakeBitmap(const FT_GlyphSlot slot, CachedGlyph &out) {
+    const FT_Bitmap &b = slot->bitmap;
+    Glyph &g = out.glyph;
+    g.left = slot->bitmap_left;
+    g.ascent = slot->bitmap_top;
+    g.width = static_cast<int>(b.width);
+    g.height = static_cast<int>(b.rows);
+    g.stride = (g.width + 7) / 8;
+    if (g.width <= 0 || g.height <= 0 || !b.buffer) {
+        g.width = g.height = 0;
+        return;
+    }
+    out.bits.assign(static_cast<size_t>(g.stride) * g.height, 0);
+    for (int y = 0; y < g.height; y++) {
+        const unsigned char *row = b.buffer + static_cast<ptrdiff_t>(y) * b.pitch;
+        uint8_t *dst = out.bits.data() + static_cast<size_t>(y) * g.stride;
+        if (b.pixel_mode == FT_PIXEL_MODE_MONO) {
+            std::memcpy(dst, row, static_cast<size_t>(g.stride));
+        } else if (b.pixel_mode == FT_PIXEL_MODE_GRAY) {
+            for (int x = 0; x < g.width; x++)
+                if (row[x] >= 128) dst[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+        }
+    }
+}
+
+// Loads and renders a glyph of a face; false when FreeType cannot.
+bool Render(FT_Face face, FT_UInt index, CachedGlyph &out) {
+    if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return false;
+    out.glyph.advance = static_cast<int>((face->glyph->advance.x + 63) >> 6);
+    TakeBitmap(face->glyph, out);
+    return true;
+}
+
+// A character's glyph from the first face of its class that has it; else that
+// first face's default character; else a blank cell as wide as the class.
+void BitmapGlyph(const TextFont &font, bool full, char32_t c, CachedGlyph &out) {
+    const std::vector<size_t> &order = full ? font.fullWidth : font.halfWidth;
+    if (c != kNoChar)
+        for (size_t i : order) {
+            const TextFont::Face &f = font.faces[i];
+            uint32_t code = CodeInFace(f.charset, c);
+            FT_UInt index = code == kNoCode ? 0 : FT_Get_Char_Index(f.face, code);
+            if (index != 0 && Render(f.face, index, out)) return;
+        }
+    // FreeType puts a bitmap font's default character at glyph 0.
+    if (!order.empty() && Render(font.faces[order.front()].face, 0, out)) return;
+    out = CachedGlyph{};
+    out.glyph.advance = full ? font.blankFull : font.blankHalf;
+}
+
+void OutlineGlyph(const TextFont &font, char32_t c, CachedGlyph &out) {
+    FT_Face face = font.faces.front().face;
+    FT_UInt index = c == kNoChar ? 0 : FT_Get_Char_Index(face, c);
+    if (!Render(face, index, out)) {
+        out = CachedGlyph{};
+        out.glyph.advance = font.metrics.tmAveCharWidth;
+        return;
+    }
+    if (font.fullCell && out.glyph.advance == font.fullCell) out.glyph.advance = font.fullAdvance;
+}
+
+// ---- the system font -----------------------------------------------------------
 
 // Without any font file the text still has a fixed 8 x 16 cell per byte,
 // blank, so a machine lacking the packages draws and measures the same way.
 constexpr int kBlankHalfWidth = 8;
 constexpr int kBlankHeight = 16;
+
+// What every font here reports alike: a regular weight at the screen's
+// resolution, and the single-byte range the Japanese faces report under Wine.
+void FillCommonMetrics(TEXTMETRICA &tm) {
+    tm.tmWeight = FW_NORMAL;
+    tm.tmDigitizedAspectX = tm.tmDigitizedAspectY = kDpi;
+    tm.tmFirstChar = 0x1E;
+    tm.tmLastChar = 0xFF;
+    tm.tmDefaultChar = 0x1F;
+    tm.tmBreakChar = 0x20;
+    tm.tmCharSet = SHIFTJIS_CHARSET;
+}
 
 TextFont LoadSystemFont() {
     TextFont font;
@@ -426,51 +245,151 @@ TextFont LoadSystemFont() {
     // xfonts-base; the 16-dot JIS X 0208 kanji face of the 1990 edition, which
     // code page 932 follows (凜 熙), from xfonts-intl-japanese, else the 1983
     // one of xfonts-base. All have an ascent of 14 and a descent of 2.
-    auto load = [](const char *file) { return LoadFace(std::string(kFontFolder) + file); };
-    font.faces.push_back(load("8x16.pcf.gz"));
-    font.faces.push_back(load("8x16rk.pcf.gz"));
-    font.faces.push_back(load("j90-16.pcf.gz"));
-    if (!font.faces.back().loaded) font.faces.back() = load("jiskan16.pcf.gz");
-    const Face &latin = font.faces[0], &kana = font.faces[1], &kanji = font.faces[2];
-    if (latin.loaded) font.halfWidth.push_back(0);
-    if (kana.loaded) font.halfWidth.push_back(1);
-    if (kanji.loaded) font.fullWidth.push_back(2);
-    for (const Face &f : font.faces) {
-        if (!f.loaded) continue;
-        font.ascent = std::max(font.ascent, f.ascent);
-        font.descent = std::max(font.descent, f.descent);
+    auto load = [&](std::vector<size_t> &order, std::initializer_list<const char *> files) {
+        for (const char *file : files) {
+            FT_Face face = OpenFace(std::string(kBitmapFolder) + file);
+            const char *encoding = nullptr, *registry = nullptr;
+            if (face && face->num_fixed_sizes > 0 && FT_Select_Size(face, 0) == 0 &&
+                FT_Get_BDF_Charset_ID(face, &encoding, &registry) == 0 && encoding && registry) {
+                // The X11 fonts' own encodings come as FreeType's one charmap.
+                if (!face->charmap && face->num_charmaps > 0) FT_Set_Charmap(face, face->charmaps[0]);
+                order.push_back(font.faces.size());
+                font.faces.push_back({face, Upper(std::string(registry) + "-" + encoding)});
+                return;
+            }
+            if (face) FT_Done_Face(face);
+        }
+    };
+    load(font.halfWidth, {"8x16.pcf.gz"});
+    load(font.halfWidth, {"8x16rk.pcf.gz"});
+    load(font.fullWidth, {"j90-16.pcf.gz", "jiskan16.pcf.gz"});
+
+    int ascent = 0, descent = 0;
+    for (const TextFont::Face &f : font.faces) {
+        ascent = std::max(ascent, static_cast<int>(f.face->size->metrics.ascender >> 6));
+        descent = std::max(descent, static_cast<int>(-f.face->size->metrics.descender >> 6));
     }
-    if (font.ascent + font.descent <= 0) {
-        font.ascent = kBlankHeight;
-        font.descent = 0;
+    if (ascent + descent <= 0) {
+        ascent = kBlankHeight;
+        descent = 0;
     }
-    font.halfAdvance = latin.loaded ? latin.maxAdvance : kana.loaded ? kana.maxAdvance : kBlankHalfWidth;
-    font.fullAdvance = kanji.loaded ? kanji.maxAdvance : 2 * font.halfAdvance;
+    auto maxAdvance = [&](const std::vector<size_t> &order) {
+        return order.empty() ? 0 : static_cast<int>(font.faces[order.front()].face->size->metrics.max_advance >> 6);
+    };
+    font.blankHalf = font.halfWidth.empty() ? kBlankHalfWidth : maxAdvance(font.halfWidth);
+    font.blankFull = font.fullWidth.empty() ? 2 * font.blankHalf : maxAdvance(font.fullWidth);
+
+    TEXTMETRICA &tm = font.metrics;
+    FillCommonMetrics(tm);
+    tm.tmAscent = ascent;
+    tm.tmDescent = descent;
+    tm.tmHeight = ascent + descent;
+    tm.tmAveCharWidth = font.blankHalf;
+    tm.tmMaxCharWidth = font.blankFull;
+    tm.tmPitchAndFamily = FF_MODERN;  // fixed pitch, a raster font
     return font;
 }
 
-// A character's glyph from the first face that has it; else the first face's
-// default character; else a blank cell as wide as the character's class.
-Glyph GlyphFor(const TextFont &font, bool full, const std::string &cp932) {
-    const std::vector<size_t> &faces = full ? font.fullWidth : font.halfWidth;
-    std::string utf32 = FromCp932().Convert(cp932.data(), cp932.size());
-    if (utf32.size() == 4) {
-        char32_t c = FromUtf32(utf32);
-        for (size_t i : faces) {
-            const Face &f = font.faces[i];
-            uint16_t g = GlyphForCode(f, CodeInFace(f, c));
-            if (g != kNoGlyph) return MakeGlyph(f, g);
-        }
-    }
-    if (!faces.empty()) {
-        const Face &f = font.faces[faces.front()];
-        uint16_t g = GlyphForCode(f, f.defaultChar);
-        if (g != kNoGlyph) return MakeGlyph(f, g);
-    }
-    Glyph blank;
-    blank.advance = full ? font.fullAdvance : font.halfAdvance;
-    return blank;
+const TextFont &SystemFont() {
+    static const TextFont font = LoadSystemFont();
+    return font;
 }
+
+// ---- outline fonts ---------------------------------------------------------------
+
+// Scales font units to whole pixels, halves up, as the text metrics round.
+LONG Scaled(FT_Long units, FT_Fixed scale) { return static_cast<LONG>((FT_MulFix(units, scale) + 32) >> 6); }
+
+// The em height in pixels for a LOGFONT height: a negative height is the
+// character (em) height, a positive one the cell height, which the face's
+// Windows ascent and descent span; zero asks for a 16-pixel cell.
+int EmPixels(FT_Face face, LONG height) {
+    constexpr LONG kLargest = 16384;
+    if (height < 0) return static_cast<int>(std::min(-static_cast<int64_t>(height), int64_t{kLargest}));
+    if (height == 0) height = 16;
+    height = std::min(height, kLargest);
+    auto *os2 = static_cast<const TT_OS2 *>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    auto *hhea = static_cast<const TT_HoriHeader *>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
+    int cell = os2 && os2->usWinAscent + os2->usWinDescent ? os2->usWinAscent + os2->usWinDescent
+               : hhea                                       ? hhea->Ascender - hhea->Descender
+                                                            : face->units_per_EM;
+    return std::max(1, MulDiv(face->units_per_EM, static_cast<int>(height), std::max(cell, 1)));
+}
+
+std::unique_ptr<TextFont> LoadOutlineFont(const char *path, LONG height) {
+    FT_Face face = OpenFace(path);
+    auto *os2 = face ? static_cast<const TT_OS2 *>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)) : nullptr;
+    auto *hhea = face ? static_cast<const TT_HoriHeader *>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA)) : nullptr;
+    if (!face || !FT_IS_SCALABLE(face) || !os2 || !hhea || face->units_per_EM == 0 ||
+        FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(EmPixels(face, height))) != 0) {
+        if (face) FT_Done_Face(face);
+        return nullptr;
+    }
+    auto font = std::make_unique<TextFont>();
+    font->outline = true;
+    font->faces.push_back({face, {}});
+    font->halfWidth = font->fullWidth = {0};
+
+    FT_Fixed x = face->size->metrics.x_scale, y = face->size->metrics.y_scale;
+    FT_Long ascent = os2->usWinAscent, descent = os2->usWinDescent;
+    if (ascent + descent == 0) ascent = hhea->Ascender, descent = -hhea->Descender;
+    TEXTMETRICA &tm = font->metrics;
+    FillCommonMetrics(tm);
+    tm.tmAscent = Scaled(ascent, y);
+    tm.tmDescent = Scaled(descent, y);
+    tm.tmHeight = tm.tmAscent + tm.tmDescent;
+    tm.tmInternalLeading = Scaled(ascent + descent - face->units_per_EM, y);
+    // The face's line gap, less what its Windows ascent and descent already
+    // span beyond its typographic ones.
+    tm.tmExternalLeading =
+        std::max<LONG>(0, Scaled(hhea->Line_Gap - ((ascent + descent) - (hhea->Ascender - hhea->Descender)), y));
+    tm.tmAveCharWidth = std::max<LONG>(1, Scaled(os2->xAvgCharWidth, x));
+    tm.tmMaxCharWidth = Scaled(face->bbox.xMax - face->bbox.xMin, x);
+    if (os2->usWeightClass) tm.tmWeight = os2->usWeightClass;
+    bool fixed = FT_IS_FIXED_WIDTH(face) || os2->panose[3] == 9;  // panose proportion: monospaced
+    // TMPF_FIXED_PITCH set means a variable pitch, as Windows has it.
+    tm.tmPitchAndFamily = (fixed ? FF_MODERN : FF_SWISS) | TMPF_TRUETYPE | TMPF_VECTOR | (fixed ? 0 : TMPF_FIXED_PITCH);
+    if (fixed) {
+        FT_Fixed em = MulDiv(static_cast<int>(face->size->metrics.x_ppem), 1 << 16, face->units_per_EM);
+        font->fullCell = static_cast<int>(FT_MulFix(2 * os2->xAvgCharWidth, em));
+        font->fullAdvance = 2 * static_cast<int>(FT_MulFix(os2->xAvgCharWidth, em));
+    }
+    return font;
+}
+
+// Face names that draw with IPAGothic: the Japanese Gothic faces, by their
+// Japanese names (in code page 932: ＭＳ ゴシック, ＭＳ Ｐゴシック) and their
+// English ones.
+bool NamesGothic(const char *name) {
+    static const char *const kJapanese[] = {
+        "\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E",
+        "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E",
+    };
+    for (const char *n : kJapanese)
+        if (std::strcmp(name, n) == 0) return true;
+    return strcasecmp(name, "MS Gothic") == 0 || strcasecmp(name, "MS UI Gothic") == 0;
+}
+
+const TextFont *GothicFont(LONG height) {
+    static std::map<int, std::unique_ptr<TextFont>> sizes;
+    static FT_Face probe = OpenFace(kGothicFile);
+    if (!probe) return nullptr;
+    int em = EmPixels(probe, height);
+    auto it = sizes.find(em);
+    if (it == sizes.end()) it = sizes.emplace(em, LoadOutlineFont(kGothicFile, -em)).first;
+    return it->second.get();
+}
+
+// What the layer draws with the regular face alone; each is said once.
+void ReportStyles(const LOGFONTA &lf) {
+    if (lf.lfWeight > 550) ReportUnimplemented("a bold font");
+    if (lf.lfItalic) ReportUnimplemented("an italic font");
+    if (lf.lfUnderline || lf.lfStrikeOut) ReportUnimplemented("an underlined or struck-out font");
+    if (lf.lfWidth) ReportUnimplemented("a font of a given width");
+    if (lf.lfEscapement || lf.lfOrientation) ReportUnimplemented("a font at an angle");
+}
+
+bool IsLeadByte(unsigned char b) { return IsDBCSLeadByteEx(932, b) != FALSE; }
 
 }  // namespace
 
@@ -479,26 +398,45 @@ bool GlyphInk(const Glyph &g, int x, int y) {
     return (g.rows[static_cast<size_t>(y) * g.stride + x / 8] >> (7 - x % 8)) & 1;
 }
 
-// Every font object draws with the system font until fonts can be created.
-const TextFont &FontFor(HGDIOBJ) {
-    static const TextFont font = LoadSystemFont();
-    return font;
+const TextFont &FontFor(HGDIOBJ object) {
+    const LOGFONTA *lf = FontObjectLogFont(object);
+    if (!lf) return SystemFont();
+    char name[LF_FACESIZE + 1] = {};
+    std::memcpy(name, lf->lfFaceName, LF_FACESIZE);
+    const TextFont *font = NamesGothic(name) ? GothicFont(lf->lfHeight) : nullptr;
+    if (!font) return SystemFont();
+    ReportStyles(*lf);
+    return *font;
 }
 
-int FontAscent(const TextFont &font) { return font.ascent; }
-int FontHeight(const TextFont &font) { return font.ascent + font.descent; }
+const TEXTMETRICA &FontMetrics(const TextFont &font) { return font.metrics; }
 
 std::vector<Glyph> TextGlyphs(const TextFont &font, const char *text, int length) {
     std::vector<Glyph> glyphs;
     if (!text || length <= 0) return glyphs;
+    glyphs.reserve(static_cast<size_t>(length));
     for (int i = 0; i < length;) {
         auto b = static_cast<unsigned char>(text[i]);
-        bool pair = IsLeadByte(b) && i + 1 < length;
+        bool lead = IsLeadByte(b), pair = lead && i + 1 < length;
         int n = pair ? 2 : 1;
-        glyphs.push_back(GlyphFor(font, pair, std::string(text + i, static_cast<size_t>(n))));
+        uint32_t key = pair ? (b << 8 | static_cast<unsigned char>(text[i + 1])) : b;
+        auto it = font.glyphs.find(key);
+        if (it == font.glyphs.end()) {
+            it = font.glyphs.emplace(key, CachedGlyph{}).first;
+            CachedGlyph &cached = it->second;
+            // A lone lead byte at the end is code page 932's default
+            // character, the full-width ・, as Windows converts it.
+            char32_t c = lead && !pair ? U'\u30FB' : FromCp932(text + i, static_cast<size_t>(n));
+            if (font.outline)
+                OutlineGlyph(font, c, cached);
+            else
+                BitmapGlyph(font, lead, c, cached);
+            cached.glyph.rows = cached.bits.empty() ? nullptr : cached.bits.data();
+        }
+        glyphs.push_back(it->second.glyph);
         i += n;
     }
     return glyphs;
 }
 
-}  // namespace layer
+}  // namespace headless

@@ -7,7 +7,7 @@
 #include <array>
 #include <iterator>
 
-namespace layer {
+namespace headless {
 namespace {
 
 // Far from the handles of the other GDI objects and of the DCs.
@@ -173,9 +173,9 @@ bool DeletePaletteObject(HGDIOBJ object) {
     return true;
 }
 
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 // The version and the count are taken as they come; an empty palette is
 // still a palette.

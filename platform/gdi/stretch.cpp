@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace layer {
+namespace headless {
 namespace {
 
 // In a converted row: leave the screen's pixel as it is (the gaps of
@@ -340,9 +340,9 @@ void ConvertRow(const Dib &dib, const uint8_t *row, const uint8_t *mask, const u
 }
 
 }  // namespace
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 int WINAPI SetStretchBltMode(HDC hdc, int mode) {
     if (mode < BLACKONWHITE || mode > HALFTONE) return 0;

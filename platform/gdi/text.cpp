@@ -1,12 +1,13 @@
-// Text output in the DC's font: TextOutA and GetTextExtentPoint32A. The
-// reference point is the top-left of the text cell (TA_TOP | TA_LEFT), and
-// text is code page 932, so a lead byte and its trail byte make one character.
+// Text output in the DC's font: TextOutA, GetTextExtentPoint32A and
+// GetTextMetricsA. The reference point is the top-left of the text cell
+// (TA_TOP | TA_LEFT), and text is code page 932, so a lead byte and its trail
+// byte make one character.
 #include "../internal.h"
 
 #include <algorithm>
 #include <climits>
 
-namespace layer {
+namespace headless {
 namespace {
 
 bool BadText(const DeviceContext *dc, LPCSTR text, int length) { return !dc || length < 0 || (!text && length > 0); }
@@ -32,10 +33,46 @@ void DrawGlyph(const Glyph &g, int64_t penX, int64_t baseline, const RECT &clip,
                 s.pixels[static_cast<size_t>(y) * s.width + static_cast<size_t>(x)] = pixel;
 }
 
-}  // namespace
-}  // namespace layer
+RECT Intersect(const RECT &a, const RECT &b) {
+    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
+    return r;
+}
 
-using namespace layer;
+}  // namespace
+
+bool DrawTextRun(HDC hdc, int x, int y, const char *text, int length, const RECT *clipRect) {
+    DeviceContext *dc = FindDc(hdc);
+    if (BadText(dc, text, length)) return false;
+    if (length == 0) return true;
+    const TextFont &font = FontFor(dc->font);
+    const TEXTMETRICA &tm = FontMetrics(font);
+    std::vector<Glyph> glyphs = TextGlyphs(font, text, length);
+    if (dc->bkMode == OPAQUE) {
+        RECT cell{x, y, Clamp(int64_t{x} + TotalAdvance(glyphs)), Clamp(int64_t{y} + tm.tmHeight)};
+        FillOnScreen(hdc, clipRect ? Intersect(cell, *clipRect) : cell, ToPixel(dc->bkColor));
+    }
+    POINT origin;
+    RECT clip;
+    if (!DcGeometry(hdc, origin, clip)) return false;
+    if (clipRect) {
+        RECT onScreen{Clamp(int64_t{clipRect->left} + origin.x), Clamp(int64_t{clipRect->top} + origin.y),
+                      Clamp(int64_t{clipRect->right} + origin.x), Clamp(int64_t{clipRect->bottom} + origin.y)};
+        clip = Intersect(clip, onScreen);
+    }
+    uint32_t ink = ToPixel(dc->textColor);
+    int64_t pen = int64_t{origin.x} + x, baseline = int64_t{origin.y} + y + tm.tmAscent;
+    for (const Glyph &g : glyphs) {
+        DrawGlyph(g, pen, baseline, clip, ink);
+        pen += g.advance;
+    }
+    return true;
+}
+
+}  // namespace headless
+
+using namespace headless;
 
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size) {
     DeviceContext *dc = FindDc(hdc);
@@ -46,28 +83,17 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size)
         return TRUE;
     }
     const TextFont &font = FontFor(dc->font);
-    *size = SIZE{Clamp(TotalAdvance(TextGlyphs(font, text, length))), FontHeight(font)};
+    *size = SIZE{Clamp(TotalAdvance(TextGlyphs(font, text, length))), FontMetrics(font).tmHeight};
     return TRUE;
 }
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length) {
+    return DrawTextRun(hdc, x, y, text, length, nullptr);
+}
+
+BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics) {
     DeviceContext *dc = FindDc(hdc);
-    if (BadText(dc, text, length)) return FALSE;
-    if (length == 0) return TRUE;
-    const TextFont &font = FontFor(dc->font);
-    std::vector<Glyph> glyphs = TextGlyphs(font, text, length);
-    if (dc->bkMode == OPAQUE) {
-        RECT cell{x, y, Clamp(int64_t{x} + TotalAdvance(glyphs)), Clamp(int64_t{y} + FontHeight(font))};
-        FillOnScreen(hdc, cell, ToPixel(dc->bkColor));
-    }
-    POINT origin;
-    RECT clip;
-    if (!DcGeometry(hdc, origin, clip)) return FALSE;
-    uint32_t ink = ToPixel(dc->textColor);
-    int64_t pen = int64_t{origin.x} + x, baseline = int64_t{origin.y} + y + FontAscent(font);
-    for (const Glyph &g : glyphs) {
-        DrawGlyph(g, pen, baseline, clip, ink);
-        pen += g.advance;
-    }
+    if (!dc || !metrics) return FALSE;
+    *metrics = FontMetrics(FontFor(dc->font));
     return TRUE;
 }

@@ -29,6 +29,7 @@ typedef char *LPSTR;
 typedef const char *LPCSTR;
 typedef BYTE *LPBYTE;
 typedef DWORD *LPDWORD;
+typedef int *LPINT;
 typedef LONG *PLONG;
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
@@ -155,6 +156,21 @@ typedef struct _OFSTRUCT {
 #define SEM_FAILCRITICALERRORS 0x0001
 #define SEM_NOOPENFILEERRORBOX 0x8000
 #define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_NEGATIVE_SEEK 131L
+#define ERROR_MESSAGE_SYNC_ONLY 1159L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_INVALID_MENU_HANDLE 1401L
+#define ERROR_TLW_WITH_WSCHILD 1406L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_CLASS_DOES_NOT_EXIST 1411L
+#define ERROR_CLASS_HAS_WINDOWS 1412L
+#define ERROR_INVALID_INDEX 1413L
+#define ERROR_CONTROL_ID_NOT_FOUND 1421L
+#define ERROR_INVALID_TIMER_ID 1447L
+#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_DISK_FULL 112L
@@ -364,6 +380,7 @@ typedef struct tagPAINTSTRUCT {
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_LBUTTONDBLCLK 0x0203
+#define WM_NCLBUTTONDOWN 0x00A1
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
 #define WM_MBUTTONDOWN 0x0207
@@ -399,8 +416,23 @@ typedef struct tagPAINTSTRUCT {
 #define WS_CAPTION 0x00C00000L
 #define WS_BORDER 0x00800000L
 #define WS_SYSMENU 0x00080000L
+#define WS_DLGFRAME 0x00400000L
+#define WS_VSCROLL 0x00200000L
+#define WS_HSCROLL 0x00100000L
+#define WS_THICKFRAME 0x00040000L
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
+#define WS_MINIMIZEBOX 0x00020000L
+#define WS_MAXIMIZEBOX 0x00010000L
 #define WS_OVERLAPPEDWINDOW 0x00CF0000L
+#define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
+#define WS_EX_DLGMODALFRAME 0x00000001L
+#define WS_EX_NOPARENTNOTIFY 0x00000004L
 #define WS_EX_TOPMOST 0x00000008L
+#define WS_EX_WINDOWEDGE 0x00000100L
+#define WS_EX_CLIENTEDGE 0x00000200L
+#define WS_EX_CONTROLPARENT 0x00010000L
+#define WS_EX_STATICEDGE 0x00020000L
 #define CW_USEDEFAULT ((int)0x80000000)
 
 #define GWL_STYLE (-16)
@@ -409,7 +441,9 @@ typedef struct tagPAINTSTRUCT {
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
+#define SW_SHOWNOACTIVATE 4
 #define SW_SHOW 5
+#define SW_SHOWNA 8
 
 #define SWP_NOSIZE 0x0001
 #define SWP_NOMOVE 0x0002
@@ -424,10 +458,29 @@ typedef struct tagPAINTSTRUCT {
 // System metrics
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
-#define SM_CYVSCROLL 20
+#define SM_CXVSCROLL 2
+#define SM_CYHSCROLL 3
 #define SM_CYCAPTION 4
+#define SM_CXBORDER 5
+#define SM_CYBORDER 6
+#define SM_CXDLGFRAME 7
+#define SM_CYDLGFRAME 8
+#define SM_CYVTHUMB 9
+#define SM_CXHTHUMB 10
+#define SM_CYMENU 15
+#define SM_CYVSCROLL 20
+#define SM_CXHSCROLL 21
+#define SM_CXFRAME 32
+#define SM_CYFRAME 33
+#define SM_CXFIXEDFRAME SM_CXDLGFRAME
+#define SM_CYFIXEDFRAME SM_CYDLGFRAME
+#define SM_CXSIZEFRAME SM_CXFRAME
+#define SM_CYSIZEFRAME SM_CYFRAME
+#define SM_CXEDGE 45
+#define SM_CYEDGE 46
 
 // SystemParametersInfo
+#define SPI_GETWORKAREA 48
 #define SPI_SCREENSAVERRUNNING 97
 #define SPI_SETSCREENSAVERRUNNING 97
 
@@ -471,6 +524,7 @@ int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size);
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
 BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy);
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
+BOOL WINAPI FrameRect(HDC hdc, const RECT *rect, HBRUSH brush);
 
 // Message boxes
 #define MB_OK 0x00000000L
@@ -519,12 +573,329 @@ HCURSOR WINAPI GetCursor();
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 
+// Windows within windows: identity, relations, input state
+#define GWLP_WNDPROC (-4)
+#define GWLP_ID (-12)
+#define GWLP_USERDATA (-21)
+#define GW_HWNDNEXT 2
+#define GW_HWNDPREV 3
+#define GW_OWNER 4
+#define GW_CHILD 5
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
+LONG WINAPI SetWindowLongA(HWND hwnd, int index, LONG value);
+HWND WINAPI GetWindow(HWND hwnd, UINT relation);
+BOOL WINAPI IsChild(HWND parent, HWND hwnd);
+BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable);
+BOOL WINAPI IsWindowEnabled(HWND hwnd);
+HWND WINAPI SetFocus(HWND hwnd);
+HWND WINAPI SetCapture(HWND hwnd);
+BOOL WINAPI ReleaseCapture();
+BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point);
+BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point);
+int WINAPI MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count);
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
+BOOL WINAPI InflateRect(LPRECT rect, int dx, int dy);
+BOOL WINAPI PtInRect(const RECT *rect, POINT point);
+int WINAPI MulDiv(int number, int numerator, int denominator);
+
+// More messages: focus, keys for dialogs, owner-drawn items, scrolling
+#define WM_GETMINMAXINFO 0x0024
+#define WM_DRAWITEM 0x002B
+#define WM_MEASUREITEM 0x002C
+#define WM_DELETEITEM 0x002D
+#define WM_SETFONT 0x0030
+#define WM_GETFONT 0x0031
+#define WM_NEXTDLGCTL 0x0028
+#define WM_GETDLGCODE 0x0087
+#define WM_HSCROLL 0x0114
+#define WM_VSCROLL 0x0115
+#define WM_CTLCOLORSTATIC 0x0138
+#define WM_CTLCOLORLISTBOX 0x0134
+#define WM_CTLCOLORBTN 0x0135
+#define WM_CTLCOLORDLG 0x0136
+#define WM_CTLCOLORSCROLLBAR 0x0137
+#define WM_ENTERIDLE 0x0121
+#define WM_CAPTURECHANGED 0x0215
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_F4 0x73
+#define MK_LBUTTON 0x0001
+BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+SHORT WINAPI GetKeyState(int key);
+
 // Dialogs
 typedef INT_PTR (CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
+HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
+LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg);
+BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect);
+HWND WINAPI GetDlgItem(HWND dialog, int id);
+int WINAPI GetDlgCtrlID(HWND hwnd);
+BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
+UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size);
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
 #define IDOK 1
 #define IDCANCEL 2
+#define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC 8
+#define DWLP_USER 16
+#define DM_GETDEFID (WM_USER + 0)
+#define DM_SETDEFID (WM_USER + 1)
+#define DC_HASDEFID 0x534B
+#define DS_ABSALIGN 0x01L
+#define DS_SYSMODAL 0x02L
+#define DS_3DLOOK 0x04L
+#define DS_FIXEDSYS 0x08L
+#define DS_NOFAILCREATE 0x10L
+#define DS_LOCALEDIT 0x20L
+#define DS_SETFONT 0x40L
+#define DS_MODALFRAME 0x80L
+#define DS_NOIDLEMSG 0x100L
+#define DS_SETFOREGROUND 0x200L
+#define DS_CONTROL 0x0400L
+#define DS_CENTER 0x0800L
+#define DS_SHELLFONT (DS_SETFONT | DS_FIXEDSYS)
+#define DLGC_WANTARROWS 0x0001
+#define DLGC_WANTTAB 0x0002
+#define DLGC_WANTALLKEYS 0x0004
+#define DLGC_WANTMESSAGE 0x0004
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_RADIOBUTTON 0x0040
+#define DLGC_WANTCHARS 0x0080
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000
+
+// Controls: static, button, scroll bar, list box, combo box
+#define SS_LEFT 0x00000000L
+#define SS_CENTER 0x00000001L
+#define SS_RIGHT 0x00000002L
+#define SS_BLACKRECT 0x00000004L
+#define SS_BLACKFRAME 0x00000007L
+#define SS_LEFTNOWORDWRAP 0x0000000CL
+#define SS_SIMPLE 0x0000000BL
+#define SS_TYPEMASK 0x0000001FL
+#define SS_NOPREFIX 0x00000080L
+#define BS_PUSHBUTTON 0x00000000L
+#define BS_DEFPUSHBUTTON 0x00000001L
+#define BS_CHECKBOX 0x00000002L
+#define BS_AUTOCHECKBOX 0x00000003L
+#define BS_GROUPBOX 0x00000007L
+#define BS_TYPEMASK 0x0000000FL
+#define BN_CLICKED 0
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BM_GETSTATE 0x00F2
+#define BM_SETSTATE 0x00F3
+#define BM_SETSTYLE 0x00F4
+#define BM_CLICK 0x00F5
+#define BST_UNCHECKED 0x0000
+#define BST_CHECKED 0x0001
+#define BST_PUSHED 0x0004
+#define BST_FOCUS 0x0008
+#define SBS_HORZ 0x0000L
+#define SBS_VERT 0x0001L
+#define SB_HORZ 0
+#define SB_VERT 1
+#define SB_CTL 2
+#define SB_LINEUP 0
+#define SB_LINELEFT 0
+#define SB_LINEDOWN 1
+#define SB_LINERIGHT 1
+#define SB_PAGEUP 2
+#define SB_PAGELEFT 2
+#define SB_PAGEDOWN 3
+#define SB_PAGERIGHT 3
+#define SB_THUMBPOSITION 4
+#define SB_THUMBTRACK 5
+#define SB_TOP 6
+#define SB_LEFT 6
+#define SB_BOTTOM 7
+#define SB_RIGHT 7
+#define SB_ENDSCROLL 8
+#define SBM_SETPOS 0x00E0
+#define SBM_GETPOS 0x00E1
+#define SBM_SETRANGE 0x00E2
+#define SBM_SETRANGEREDRAW 0x00E6
+#define SBM_GETRANGE 0x00E3
+int WINAPI SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);
+int WINAPI GetScrollPos(HWND hwnd, int bar);
+BOOL WINAPI SetScrollRange(HWND hwnd, int bar, int minimum, int maximum, BOOL redraw);
+BOOL WINAPI GetScrollRange(HWND hwnd, int bar, LPINT minimum, LPINT maximum);
+#define LBS_NOTIFY 0x0001L
+#define LBS_SORT 0x0002L
+#define LBS_NOREDRAW 0x0004L
+#define LBS_MULTIPLESEL 0x0008L
+#define LBS_OWNERDRAWFIXED 0x0010L
+#define LBS_OWNERDRAWVARIABLE 0x0020L
+#define LBS_HASSTRINGS 0x0040L
+#define LBS_USETABSTOPS 0x0080L
+#define LBS_NOINTEGRALHEIGHT 0x0100L
+#define LBS_WANTKEYBOARDINPUT 0x0400L
+#define LBS_DISABLENOSCROLL 0x1000L
+#define LBS_STANDARD (LBS_NOTIFY | LBS_SORT | WS_VSCROLL | WS_BORDER)
+#define LB_ADDSTRING 0x0180
+#define LB_INSERTSTRING 0x0181
+#define LB_DELETESTRING 0x0182
+#define LB_RESETCONTENT 0x0184
+#define LB_SETSEL 0x0185
+#define LB_SETCURSEL 0x0186
+#define LB_GETSEL 0x0187
+#define LB_GETCURSEL 0x0188
+#define LB_GETTEXT 0x0189
+#define LB_GETTEXTLEN 0x018A
+#define LB_GETCOUNT 0x018B
+#define LB_SELECTSTRING 0x018C
+#define LB_GETTOPINDEX 0x018E
+#define LB_FINDSTRING 0x018F
+#define LB_SETTOPINDEX 0x0197
+#define LB_GETITEMRECT 0x0198
+#define LB_GETITEMDATA 0x0199
+#define LB_SETITEMDATA 0x019A
+#define LB_SETITEMHEIGHT 0x01A0
+#define LB_GETITEMHEIGHT 0x01A1
+#define LB_FINDSTRINGEXACT 0x01A2
+#define LB_ERR (-1)
+#define LB_ERRSPACE (-2)
+#define LBN_ERRSPACE (-2)
+#define LBN_SELCHANGE 1
+#define LBN_DBLCLK 2
+#define LBN_SELCANCEL 3
+#define LBN_SETFOCUS 4
+#define LBN_KILLFOCUS 5
+#define CBS_SIMPLE 0x0001L
+#define CBS_DROPDOWN 0x0002L
+#define CBS_DROPDOWNLIST 0x0003L
+#define CBS_OWNERDRAWFIXED 0x0010L
+#define CBS_AUTOHSCROLL 0x0040L
+#define CBS_SORT 0x0100L
+#define CBS_HASSTRINGS 0x0200L
+#define CBS_NOINTEGRALHEIGHT 0x0400L
+#define CB_GETCURSEL 0x0147
+#define CB_GETLBTEXT 0x0148
+#define CB_GETLBTEXTLEN 0x0149
+#define CB_ADDSTRING 0x0143
+#define CB_DELETESTRING 0x0144
+#define CB_GETCOUNT 0x0146
+#define CB_RESETCONTENT 0x014B
+#define CB_SETCURSEL 0x014E
+#define CB_SHOWDROPDOWN 0x014F
+#define CB_GETITEMDATA 0x0150
+#define CB_SETITEMDATA 0x0151
+#define CB_GETDROPPEDSTATE 0x0157
+#define CB_OKAY 0
+#define CB_ERR (-1)
+#define CBN_SELCHANGE 1
+#define CBN_DBLCLK 2
+#define CBN_SETFOCUS 3
+#define CBN_KILLFOCUS 4
+#define CBN_DROPDOWN 7
+#define CBN_CLOSEUP 8
+#define CBN_SELENDOK 9
+#define CBN_SELENDCANCEL 10
+#define ODT_MENU 1
+#define ODT_LISTBOX 2
+#define ODT_COMBOBOX 3
+#define ODT_BUTTON 4
+#define ODA_DRAWENTIRE 0x0001
+#define ODA_SELECT 0x0002
+#define ODA_FOCUS 0x0004
+#define ODS_SELECTED 0x0001
+#define ODS_GRAYED 0x0002
+#define ODS_DISABLED 0x0004
+#define ODS_CHECKED 0x0008
+#define ODS_FOCUS 0x0010
+
+typedef struct tagMEASUREITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemWidth;
+    UINT itemHeight;
+    ULONG_PTR itemData;
+} MEASUREITEMSTRUCT, *LPMEASUREITEMSTRUCT;
+typedef struct tagDRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+} DRAWITEMSTRUCT, *LPDRAWITEMSTRUCT;
+typedef struct tagDELETEITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    HWND hwndItem;
+    ULONG_PTR itemData;
+} DELETEITEMSTRUCT, *LPDELETEITEMSTRUCT;
+typedef struct tagMINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+} MINMAXINFO, *LPMINMAXINFO;
+
+// System colours
+#define COLOR_SCROLLBAR 0
+#define COLOR_BACKGROUND 1
+#define COLOR_ACTIVECAPTION 2
+#define COLOR_INACTIVECAPTION 3
+#define COLOR_MENU 4
+#define COLOR_WINDOW 5
+#define COLOR_WINDOWFRAME 6
+#define COLOR_MENUTEXT 7
+#define COLOR_WINDOWTEXT 8
+#define COLOR_CAPTIONTEXT 9
+#define COLOR_ACTIVEBORDER 10
+#define COLOR_INACTIVEBORDER 11
+#define COLOR_APPWORKSPACE 12
+#define COLOR_HIGHLIGHT 13
+#define COLOR_HIGHLIGHTTEXT 14
+#define COLOR_BTNFACE 15
+#define COLOR_3DFACE COLOR_BTNFACE
+#define COLOR_BTNSHADOW 16
+#define COLOR_3DSHADOW COLOR_BTNSHADOW
+#define COLOR_GRAYTEXT 17
+#define COLOR_BTNTEXT 18
+#define COLOR_INACTIVECAPTIONTEXT 19
+#define COLOR_BTNHIGHLIGHT 20
+#define COLOR_3DHILIGHT COLOR_BTNHIGHLIGHT
+#define COLOR_3DDKSHADOW 21
+#define COLOR_3DLIGHT 22
+DWORD WINAPI GetSysColor(int index);
+HBRUSH WINAPI GetSysColorBrush(int index);
+
+// Text in a rectangle
+#define DT_TOP 0x00000000
+#define DT_LEFT 0x00000000
+#define DT_CENTER 0x00000001
+#define DT_RIGHT 0x00000002
+#define DT_VCENTER 0x00000004
+#define DT_BOTTOM 0x00000008
+#define DT_WORDBREAK 0x00000010
+#define DT_SINGLELINE 0x00000020
+#define DT_EXPANDTABS 0x00000040
+#define DT_NOCLIP 0x00000100
+#define DT_CALCRECT 0x00000400
+#define DT_NOPREFIX 0x00000800
+int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, LPRECT rect, UINT format);
 
 // ---- gdi ------------------------------------------------------------------
 
@@ -539,6 +910,7 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 #define NULL_PEN 8
 #define SYSTEM_FONT 13
 #define DEFAULT_PALETTE 15
+#define DEFAULT_GUI_FONT 17
 
 #define BLACKNESS 0x00000042
 #define WHITENESS 0x00FF0062
@@ -639,6 +1011,75 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
 int WINAPI SetBkMode(HDC hdc, int mode);
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length);
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size);
+
+// Fonts
+#define LF_FACESIZE 32
+typedef struct tagLOGFONTA {
+    LONG lfHeight;
+    LONG lfWidth;
+    LONG lfEscapement;
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    CHAR lfFaceName[LF_FACESIZE];
+} LOGFONTA, *LPLOGFONTA;
+
+typedef struct tagTEXTMETRICA {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    BYTE tmFirstChar;
+    BYTE tmLastChar;
+    BYTE tmDefaultChar;
+    BYTE tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+} TEXTMETRICA, *LPTEXTMETRICA;
+
+#define FW_DONTCARE 0
+#define FW_NORMAL 400
+#define FW_MEDIUM 500
+#define FW_BOLD 700
+#define ANSI_CHARSET 0
+#define DEFAULT_CHARSET 1
+#define SHIFTJIS_CHARSET 128
+#define OUT_DEFAULT_PRECIS 0
+#define CLIP_DEFAULT_PRECIS 0
+#define DEFAULT_QUALITY 0
+#define DEFAULT_PITCH 0
+#define FIXED_PITCH 1
+#define VARIABLE_PITCH 2
+#define FF_DONTCARE 0x00
+#define FF_ROMAN 0x10
+#define FF_SWISS 0x20
+#define FF_MODERN 0x30
+#define TMPF_FIXED_PITCH 0x01
+#define TMPF_VECTOR 0x02
+#define TMPF_TRUETYPE 0x04
+
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA *font);
+HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                         DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                         DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
+BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics);
 int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                          int srcWidth, int srcHeight, const VOID *bits, const BITMAPINFO *info, UINT usage, DWORD rop);
 int WINAPI SetStretchBltMode(HDC hdc, int mode);
@@ -649,12 +1090,14 @@ UINT WINAPI RealizePalette(HDC hdc);
 UINT WINAPI GetPaletteEntries(HPALETTE palette, UINT start, UINT count, LPPALETTEENTRY entries);
 BOOL WINAPI DeleteObject(HGDIOBJ object);
 HDC WINAPI GetDC(HWND hwnd);
+HDC WINAPI GetWindowDC(HWND hwnd);
 int WINAPI ReleaseDC(HWND hwnd, HDC hdc);
 HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps);
 BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT *ps);
 int WINAPI GetDeviceCaps(HDC hdc, int index);
 int WINAPI FillRect(HDC hdc, const RECT *rect, HBRUSH brush);
 BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
+BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom);
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);
 

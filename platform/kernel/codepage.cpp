@@ -66,7 +66,7 @@ BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE c) {
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR wide, int wideSize) {
     const char *charset = CharsetOf(codePage);
     if (!charset || !text || wideSize < 0) {
-        SetLastError(87);  // ERROR_INVALID_PARAMETER
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     size_t bytes = length < 0 ? std::strlen(text) + 1 : static_cast<size_t>(length);
@@ -74,7 +74,7 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LP
     int needed = static_cast<int>(converted.size() / sizeof(WCHAR));
     if (wideSize == 0) return needed;
     if (needed > wideSize) {
-        SetLastError(122);  // ERROR_INSUFFICIENT_BUFFER
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
     std::memcpy(wide, converted.data(), converted.size());
@@ -85,7 +85,7 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int length, L
                                BOOL *usedDefault) {
     const char *charset = CharsetOf(codePage);
     if (!charset || !wide || size < 0) {
-        SetLastError(87);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     size_t units = 0;
@@ -102,7 +102,7 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int length, L
     int needed = static_cast<int>(converted.size());
     if (size == 0) return needed;
     if (needed > size) {
-        SetLastError(122);
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
     std::memcpy(text, converted.data(), converted.size());

@@ -12,9 +12,9 @@
 int ConsoleMain(int argc, char **argv);
 
 int main(int argc, char **argv) {
-    layer::RunConfig c = layer::ReadRunConfig();
+    headless::RunConfig c = headless::ReadRunConfig();
     if (!c.drives.count('Z')) c.drives['Z'] = {"/", DRIVE_FIXED};
-    layer::SetUpMachine(c);
+    headless::SetUpMachine(c);
     char cwd[4096];
     if (c.drives['Z'].first == "/" && getcwd(cwd, sizeof cwd)) {
         std::string dos = std::string("Z:") + cwd;

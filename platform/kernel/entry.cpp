@@ -29,28 +29,28 @@ std::string CommandLineFrom(int argc, char **argv) {
 struct sigaction previousActions[32];
 
 void OnFault(int signal) {
-    if (LPTOP_LEVEL_EXCEPTION_FILTER filter = layer::ExceptionFilter()) filter(nullptr);
+    if (LPTOP_LEVEL_EXCEPTION_FILTER filter = headless::InstalledExceptionFilter()) filter(nullptr);
     sigaction(signal, &previousActions[signal], nullptr);
 }
 
 void OnTerminate() {
-    if (LPTOP_LEVEL_EXCEPTION_FILTER filter = layer::ExceptionFilter()) filter(nullptr);
+    if (LPTOP_LEVEL_EXCEPTION_FILTER filter = headless::InstalledExceptionFilter()) filter(nullptr);
     std::abort();
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    layer::RunConfig c = layer::ReadRunConfig();
-    layer::SetUpMachine(c);
+    headless::RunConfig c = headless::ReadRunConfig();
+    headless::SetUpMachine(c);
     if (!c.frames.empty()) {
         std::error_code made;
         std::filesystem::create_directories(c.frames, made);
-        layer::WriteFramesTo(c.frames, c.frameLimit);
+        headless::WriteFramesTo(c.frames, c.frameLimit);
     }
-    layer::Narrating() = true;
+    headless::Narrating() = true;
     std::string line = CommandLineFrom(argc, argv);
-    layer::SetCommandLine(line);
+    headless::SetCommandLine(line);
 
     struct sigaction action {};
     action.sa_handler = OnFault;
@@ -60,9 +60,9 @@ int main(int argc, char **argv) {
     // WinMain gets the text behind the program name.
     const char *args = line.c_str() + std::string(argv[0]).size() + 2;
     while (*args == ' ') args++;
-    int result = WinMain(layer::MainInstance(), nullptr, const_cast<LPSTR>(args), SW_SHOWNORMAL);
+    int result = WinMain(headless::MainInstance(), nullptr, const_cast<LPSTR>(args), SW_SHOWNORMAL);
 
-    if (!c.screenshot.empty() && !layer::WriteScreenImage(c.screenshot))
+    if (!c.screenshot.empty() && !headless::WriteScreenImage(c.screenshot))
         std::fprintf(stderr, "qmsaver: cannot write %s\n", c.screenshot.c_str());
     return result;
 }

@@ -19,7 +19,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace layer {
+namespace headless {
 namespace {
 
 struct Drive {
@@ -248,7 +248,7 @@ bool HostPath(const std::string &dosPath, std::string &host) {
     return ResolveHost(dosPath, dos, host);
 }
 
-void FailWriteAfter(int writes) { fs().writesUntilFailure = writes; }
+void FailWritesAfter(int writes) { fs().writesUntilFailure = writes; }
 
 // A fresh C: drive with the Windows and system directories.
 void ResetFiles(const std::string &driveC) {
@@ -274,9 +274,9 @@ void ResetToScratch() {
 }
 }  // namespace
 
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT info, UINT style) {
     std::string path = name ? name : "";
@@ -361,7 +361,7 @@ LONG WINAPI _llseek(HFILE file, LONG offset, int origin) {
     }
     off_t base = origin == FILE_BEGIN ? 0 : lseek(h->fd, 0, origin == FILE_CURRENT ? SEEK_CUR : SEEK_END);
     if (base < 0 || base + offset < 0 || base + offset > 0x7FFFFFFF) {
-        SetLastError(131);  // ERROR_NEGATIVE_SEEK
+        SetLastError(ERROR_NEGATIVE_SEEK);
         return HFILE_ERROR;
     }
     off_t pos = lseek(h->fd, base + offset, SEEK_SET);

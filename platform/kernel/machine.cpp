@@ -16,7 +16,7 @@ std::string DefaultDriveC() {
     return std::string(home && *home ? home : ".") + "/.qmsaver/drive_c";
 }
 
-void Apply(layer::RunConfig &c, const std::string &key, const std::string &value) {
+void Apply(headless::RunConfig &c, const std::string &key, const std::string &value) {
     if (key == "screen") {
         int w = 0, h = 0, d = 24;
         if (std::sscanf(value.c_str(), "%dx%dx%d", &w, &h, &d) >= 2 && w > 0 && h > 0 && w <= 8192 && h <= 8192) {
@@ -52,7 +52,7 @@ void Apply(layer::RunConfig &c, const std::string &key, const std::string &value
 }
 
 // Lines "key = value"; '#' starts a comment.
-void ReadConfigFile(layer::RunConfig &c, const char *path) {
+void ReadConfigFile(headless::RunConfig &c, const char *path) {
     std::ifstream in(path);
     if (!in) {
         std::fprintf(stderr, "qmsaver: cannot read config file %s\n", path);
@@ -72,7 +72,7 @@ void ReadConfigFile(layer::RunConfig &c, const char *path) {
 
 }  // namespace
 
-namespace layer {
+namespace headless {
 
 RunConfig ReadRunConfig() {
     RunConfig c;
@@ -103,9 +103,9 @@ void SetUpMachine(const RunConfig &c) {
     for (auto &[letter, drive] : drives)
         if (letter != 'C') MapDrive(letter, drive.first, drive.second);
     SetCursorPos(c.width / 2, c.height / 2);
-    SetVirtualClock(c.virtualClock);
-    SetWin95(c.win95);
+    UseVirtualClock(c.virtualClock);
+    SetWindows95Family(c.win95);
     if (c.timeLimit >= 0) timeLimit() = TimeLimit{true, Now() + c.timeLimit, false};
 }
 
-}  // namespace layer
+}  // namespace headless

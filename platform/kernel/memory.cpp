@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace layer {
+namespace headless {
 namespace {
 
 struct Block {
@@ -60,9 +60,9 @@ void FailAllocationAfter(int allocations) { heap().allocationsUntilFailure = all
 int LiveGlobalBlocks() { return static_cast<int>(heap().blocks.size()); }
 SIZE_T LargestAllocationRequest() { return heap().largestRequest; }
 
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
     heap().largestRequest = std::max(heap().largestRequest, bytes);
@@ -107,7 +107,7 @@ BOOL WINAPI GlobalUnlock(HGLOBAL memory) {
         SetLastError(ERROR_NOT_LOCKED);
         return FALSE;
     }
-    SetLastError(0);
+    SetLastError(ERROR_SUCCESS);
     return --b->locks > 0;
 }
 

@@ -11,7 +11,7 @@
 extern "C" const unsigned char qmsaver_res_data[];
 extern "C" const size_t qmsaver_res_size;
 
-namespace layer {
+namespace headless {
 
 namespace {
 
@@ -141,7 +141,7 @@ std::string ToAnsi(const std::u16string &text) {
     return out;
 }
 
-void RegisterStandIn(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded) {
+void RegisterModule(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded) {
     Module *m = FindModule(name);
     if (!m) {
         modules().push_back({});
@@ -150,16 +150,16 @@ void RegisterStandIn(const std::string &name, const std::map<std::string, FARPRO
     *m = Module{name, exports, preloaded, 0};
 }
 
-int LoadCount(const std::string &name) {
+int ModuleLoadCount(const std::string &name) {
     Module *m = FindModule(name);
     return m ? m->loads : 0;
 }
 
 static const bool registered = (OnReset([] { modules().clear(); }), true);
 
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 HMODULE WINAPI LoadLibraryA(LPCSTR name) {
     Module *m = name ? FindModule(name) : nullptr;

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace layer {
+namespace headless {
 namespace {
 
 std::string Trim(const std::string &s) {
@@ -79,9 +79,9 @@ DWORD CopyOut(const std::string &text, LPSTR buffer, DWORD size) {
 }
 
 }  // namespace
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
                                       LPCSTR file) {

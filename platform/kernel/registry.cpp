@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstring>
 
-namespace layer {
+namespace headless {
 namespace {
 
 struct Value {
@@ -59,9 +59,9 @@ HKEY OpenHandle(const std::string &path) {
 const bool registered = (OnReset([] { reg() = Registry{}; }), true);
 
 }  // namespace
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) {
     std::string base;
@@ -99,7 +99,7 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LP
     const Value &v = it->second;
     if (type) *type = v.type;
     DWORD needed = static_cast<DWORD>(v.data.size());
-    if (!size) return data ? 87 : ERROR_SUCCESS;
+    if (!size) return data ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
     if (data && *size < needed) {
         *size = needed;
         return ERROR_MORE_DATA;

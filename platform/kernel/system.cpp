@@ -2,11 +2,13 @@
 // the portable layer.
 #include "../internal.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
-namespace layer {
+namespace headless {
 
 namespace {
 // The virtual clock starts well past zero, as a machine that has been up a while.
@@ -23,6 +25,9 @@ struct System {
     bool screenSaverRunning = false;
     TimeLimit limit;
     Screen screen;
+    WorkArea workArea;
+    std::vector<std::string> unimplemented;  // reported once each, kept across resets
+    int unimplementedReports = 0;            // since the last reset
 };
 
 System &sys() {
@@ -37,6 +42,17 @@ std::vector<std::function<void()>> &resets() {
 }  // namespace
 
 Screen &screen() { return sys().screen; }
+WorkArea &workArea() { return sys().workArea; }
+
+void ReportUnimplemented(const std::string &what) {
+    System &s = sys();
+    s.unimplementedReports++;
+    if (std::find(s.unimplemented.begin(), s.unimplemented.end(), what) != s.unimplemented.end()) return;
+    s.unimplemented.push_back(what);
+    std::fprintf(stderr, "portable layer: fixme: %s\n", what.c_str());
+}
+
+int UnimplementedReports() { return sys().unimplementedReports; }
 
 void ResizeScreen(int width, int height, int depth) {
     Screen &s = sys().screen;
@@ -81,28 +97,30 @@ void ResetAll() {
     s.filter = nullptr;
     s.screenSaverRunning = false;
     s.limit = TimeLimit{};
+    s.workArea = WorkArea{};
+    s.unimplementedReports = 0;
     ResizeScreen(640, 480, 24);
     for (auto &r : resets()) r();
 }
 
-void SetWin95(bool on) { sys().win95 = on; }
-void SetVirtualClock(bool on) {
+void SetWindows95Family(bool on) { sys().win95 = on; }
+void UseVirtualClock(bool on) {
     if (on == sys().virtualClock) return;
     if (on) sys().virtualNow = Now();
     sys().virtualClock = on;
     if (!on) sys().realStart = std::chrono::steady_clock::now() - std::chrono::milliseconds(sys().virtualNow - kBootTick);
 }
 void SetCommandLine(const std::string &line) { sys().commandLine = line; }
-bool ScreenSaverRunningFlag() { return sys().screenSaverRunning; }
-LPTOP_LEVEL_EXCEPTION_FILTER ExceptionFilter() { return sys().filter; }
+bool ScreenSaverRunning() { return sys().screenSaverRunning; }
+LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { return sys().filter; }
 
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
     if (!info || info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA)) {
-        SetLastError(122);  // ERROR_INSUFFICIENT_BUFFER
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
     if (sys().win95) {
@@ -138,11 +156,30 @@ LPTOP_LEVEL_EXCEPTION_FILTER WINAPI SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCE
     return previous;
 }
 
-BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID, UINT) {
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT) {
     if (action == SPI_SCREENSAVERRUNNING) {
         sys().screenSaverRunning = uiParam != 0;
         return TRUE;
     }
-    SetLastError(87);  // ERROR_INVALID_PARAMETER
+    if (action == SPI_GETWORKAREA && pvParam) {
+        // The whole screen unless a test gave the desktop a task bar, or took the area away.
+        const WorkArea &area = workArea();
+        if (area.missing) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        *static_cast<RECT *>(pvParam) = area.set ? area.rect : RECT{0, 0, screen().width, screen().height};
+        return TRUE;
+    }
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
+}
+
+// Rounded to the nearest, halves away from zero, as Windows rounds.
+int WINAPI MulDiv(int number, int numerator, int denominator) {
+    if (denominator == 0) return -1;
+    int64_t p = int64_t{number} * numerator, d = denominator;
+    if (d < 0) p = -p, d = -d;
+    int64_t q = (p >= 0 ? p + d / 2 : p - d / 2) / d;
+    return q > INT32_MAX || q < INT32_MIN ? -1 : static_cast<int>(q);
 }

@@ -10,64 +10,64 @@
 namespace Layer {
 
 bool Available() { return true; }
-void Reset() { layer::ResetAll(); }
+void Reset() { headless::ResetAll(); }
 
 void SetScreen(int width, int height, int depth) {
-    layer::ResizeScreen(width, height, depth);
+    headless::ResizeScreen(width, height, depth);
     SetCursorPos(width / 2, height / 2);
 }
 
 uint32_t ScreenPixel(int x, int y) {
-    const layer::Screen &s = layer::screen();
+    const headless::Screen &s = headless::screen();
     if (x < 0 || y < 0 || x >= s.width || y >= s.height) return 0xFFFFFFFF;
     return s.pixels[static_cast<size_t>(y) * s.width + x];
 }
 
-bool SaveScreen(const std::string &path) { return layer::WriteScreenImage(path); }
+bool SaveScreen(const std::string &path) { return headless::WriteScreenImage(path); }
 
-void UseVirtualClock(bool on) { layer::SetVirtualClock(on); }
-void AdvanceClock(DWORD milliseconds) { layer::AdvanceClockTo(layer::Now() + milliseconds); }
+void UseVirtualClock(bool on) { headless::UseVirtualClock(on); }
+void AdvanceClock(DWORD milliseconds) { headless::AdvanceClockTo(headless::Now() + milliseconds); }
 
 DWORD NextEventIn() {
-    uint64_t next = layer::NextEventTime();
-    uint64_t now = layer::Now();
+    uint64_t next = headless::NextEventTime();
+    uint64_t now = headless::Now();
     if (next == UINT64_MAX) return 0x7FFFFFFF;
     return next <= now ? 0 : static_cast<DWORD>(std::min<uint64_t>(next - now, 0x7FFFFFFF));
 }
 
 void SetTimeLimit(DWORD tick) {
-    layer::timeLimit() = layer::TimeLimit{true, tick, false};
+    headless::timeLimit() = headless::TimeLimit{true, tick, false};
 }
 
-void SetWindows95Family(bool on) { layer::SetWin95(on); }
+void SetWindows95Family(bool on) { headless::SetWindows95Family(on); }
 
 void RegisterModule(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded) {
-    layer::RegisterStandIn(name, exports, preloaded);
+    headless::RegisterModule(name, exports, preloaded);
 }
 
-int ModuleLoadCount(const std::string &name) { return layer::LoadCount(name); }
-bool ScreenSaverRunning() { return layer::ScreenSaverRunningFlag(); }
-int CursorShowCount() { return layer::CursorShowCounter(); }
-std::vector<HCURSOR> CursorHistory() { return layer::CursorHistory(); }
+int ModuleLoadCount(const std::string &name) { return headless::ModuleLoadCount(name); }
+bool ScreenSaverRunning() { return headless::ScreenSaverRunning(); }
+int CursorShowCount() { return headless::CursorShowCount(); }
+std::vector<HCURSOR> CursorHistory() { return headless::CursorHistory(); }
 void MapDrive(char letter, const std::string &hostFolder, UINT driveType) {
-    layer::MapDrive(letter, hostFolder, driveType);
+    headless::MapDrive(letter, hostFolder, driveType);
 }
 
 std::string HostPath(const std::string &dosPath) {
     std::string host;
-    return layer::HostPath(dosPath, host) ? host : std::string();
+    return headless::HostPath(dosPath, host) ? host : std::string();
 }
 
-void FailWritesAfter(int writes) { layer::FailWriteAfter(writes); }
-std::string PlayingWave() { return layer::PlayingWave(); }
-int OpenWaveDevices() { return layer::OpenWaveDevices(); }
-void FailWavePlays(bool fail) { layer::FailWavePlays(fail); }
+void FailWritesAfter(int writes) { headless::FailWritesAfter(writes); }
+std::string PlayingWave() { return headless::PlayingWave(); }
+int OpenWaveDevices() { return headless::OpenWaveDevices(); }
+void FailWavePlays(bool fail) { headless::FailWavePlays(fail); }
 
-COLORREF SystemPaletteColor(int index) { return layer::SystemPaletteColor(index); }
-HPALETTE LastRealizedPalette(HDC hdc) { return layer::LastRealizedPalette(hdc); }
-void FailAllocationAfter(int allocations) { layer::FailAllocationAfter(allocations); }
-int LiveGlobalBlocks() { return layer::LiveGlobalBlocks(); }
-SIZE_T LargestAllocationRequest() { return layer::LargestAllocationRequest(); }
+COLORREF SystemPaletteColor(int index) { return headless::SystemPaletteColor(index); }
+HPALETTE LastRealizedPalette(HDC hdc) { return headless::LastRealizedPalette(hdc); }
+void FailAllocationAfter(int allocations) { headless::FailAllocationAfter(allocations); }
+int LiveGlobalBlocks() { return headless::LiveGlobalBlocks(); }
+SIZE_T LargestAllocationRequest() { return headless::LargestAllocationRequest(); }
 
 int OpenDescriptors() {
     int count = 0;
@@ -77,14 +77,19 @@ int OpenDescriptors() {
     }
     return count;
 }
-void AnswerMessageBoxes(const std::vector<int> &answers) { layer::AnswerMessageBoxes(answers); }
+void AnswerMessageBoxes(const std::vector<int> &answers) { headless::AnswerMessageBoxes(answers); }
 
 std::vector<MessageBoxShown> MessageBoxesShown() {
     std::vector<MessageBoxShown> list;
-    for (const auto &m : layer::MessageBoxesShown()) list.push_back({m.owner, m.text, m.caption, m.type, m.answer});
+    for (const auto &m : headless::MessageBoxesShown()) list.push_back({m.owner, m.text, m.caption, m.type, m.answer});
     return list;
 }
 
-LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { return layer::ExceptionFilter(); }
+LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { return headless::InstalledExceptionFilter(); }
+
+void SetWorkArea(RECT area) { headless::workArea() = headless::WorkArea{true, false, area}; }
+void TakeWorkAreaAway() { headless::workArea() = headless::WorkArea{false, true, {}}; }
+int Beeps() { return headless::Beeps(); }
+int UnimplementedReports() { return headless::UnimplementedReports(); }
 
 }  // namespace Layer

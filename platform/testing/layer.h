@@ -91,6 +91,19 @@ struct MessageBoxShown {
 void AnswerMessageBoxes(const std::vector<int> &answers);
 std::vector<MessageBoxShown> MessageBoxesShown();
 
+// The desktop's work area (SPI_GETWORKAREA): the whole screen after Reset;
+// a task bar leaves less; without one the call fails, as on a system that
+// cannot say.
+void SetWorkArea(RECT area);
+void TakeWorkAreaAway();
+
+// MessageBeep calls since the last Reset.
+int Beeps();
+
+// Branches of the layer a program reached that the layer does not implement
+// (each also reported once on stderr); the tests expect none.
+int UnimplementedReports();
+
 // The exception filter the program installed, if any (for failure tests).
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter();
 

@@ -1,9 +1,10 @@
-// The cursor, system metrics, and the icons and cursors handed out by name.
+// The cursor, system metrics and colours, the icons and cursors handed out
+// by name, and rectangle arithmetic.
 #include "../internal.h"
 
 #include <algorithm>
 
-namespace layer {
+namespace headless {
 namespace {
 
 struct CursorState {
@@ -11,6 +12,8 @@ struct CursorState {
     int showCount = 0;
     HCURSOR current = nullptr;
     std::vector<HCURSOR> history;  // every cursor set, for the tests
+    HBRUSH colorBrushes[COLOR_3DLIGHT + 1] = {};  // made when first asked for
+    bool keysDown[256] = {};
 };
 
 CursorState &cursor() {
@@ -29,12 +32,22 @@ const bool registered = (OnReset([] {
 
 }  // namespace
 
-int CursorShowCounter() { return cursor().showCount; }
+int CursorShowCount() { return cursor().showCount; }
 const std::vector<HCURSOR> &CursorHistory() { return cursor().history; }
 
-}  // namespace layer
+void NoteKey(UINT message, WPARAM key) {
+    if (key > 255) return;
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) cursor().keysDown[key] = true;
+    else if (message == WM_KEYUP || message == WM_SYSKEYUP) cursor().keysDown[key] = false;
+}
 
-using namespace layer;
+}  // namespace headless
+
+using namespace headless;
+
+SHORT WINAPI GetKeyState(int key) {
+    return key >= 0 && key < 256 && cursor().keysDown[key] ? static_cast<SHORT>(0x8000) : 0;
+}
 
 int WINAPI ShowCursor(BOOL show) { return cursor().showCount += show ? 1 : -1; }
 
@@ -51,7 +64,7 @@ BOOL WINAPI SetCursorPos(int x, int y) {
     // Windows tells the window under the cursor that the mouse moved.
     if (p.x != old.x || p.y != old.y) {
         if (HWND target = WindowAtPoint(p)) {
-            RECT r = FindWindowRecord(target)->rect;
+            RECT r = ClientRectOnScreen(*FindWindowRecord(target));
             PostInput(target, WM_MOUSEMOVE, 0, MAKELPARAM(p.x - r.left, p.y - r.top));
         }
     }
@@ -84,14 +97,51 @@ HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
     return reinterpret_cast<HICON>(kIconBase + 0x1000 + (r - Resources().data()));
 }
 
+// Sizes as Wine's default look has them.
 int WINAPI GetSystemMetrics(int index) {
     switch (index) {
     case SM_CXSCREEN: return screen().width;
     case SM_CYSCREEN: return screen().height;
-    case SM_CYVSCROLL: return 16;
-    case SM_CYCAPTION: return 18;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+    case SM_CYVSCROLL:
+    case SM_CXHSCROLL:
+    case SM_CYVTHUMB:
+    case SM_CXHTHUMB: return 17;
+    case SM_CYCAPTION: return 19;
+    case SM_CYMENU: return 19;
+    case SM_CXBORDER:
+    case SM_CYBORDER: return 1;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME: return 3;
+    case SM_CXFRAME:
+    case SM_CYFRAME: return 4;
+    case SM_CXEDGE:
+    case SM_CYEDGE: return 2;
     }
     return 0;
+}
+
+DWORD WINAPI GetSysColor(int index) { return SystemColor(index); }
+
+HBRUSH WINAPI GetSysColorBrush(int index) {
+    if (index < 0 || index > COLOR_3DLIGHT) return nullptr;
+    HBRUSH &brush = cursor().colorBrushes[index];
+    if (!brush) brush = CreateSolidBrush(SystemColor(index));
+    return brush;
+}
+
+BOOL WINAPI InflateRect(LPRECT rect, int dx, int dy) {
+    if (!rect) return FALSE;
+    rect->left -= dx;
+    rect->right += dx;
+    rect->top -= dy;
+    rect->bottom += dy;
+    return TRUE;
+}
+
+BOOL WINAPI PtInRect(const RECT *rect, POINT p) {
+    return rect && p.x >= rect->left && p.x < rect->right && p.y >= rect->top && p.y < rect->bottom;
 }
 
 BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy) {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace layer {
+namespace headless {
 namespace {
 
 struct Timer {
@@ -159,21 +159,26 @@ void KillTimersFor(HWND hwnd) {
     t.erase(std::remove_if(t.begin(), t.end(), [&](const Timer &x) { return x.hwnd == hwnd; }), t.end());
 }
 
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
     if (!msg) return FALSE;
     FireTimeLimit();
-    return Pick(msg, hwnd, first, last, (remove & PM_REMOVE) != 0);
+    if (!Pick(msg, hwnd, first, last, (remove & PM_REMOVE) != 0)) return FALSE;
+    if (remove & PM_REMOVE) NoteKey(msg->message, msg->wParam);
+    return TRUE;
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
     if (!msg) return -1;
     for (;;) {
         FireTimeLimit();
-        if (Pick(msg, hwnd, first, last, true)) return msg->message != WM_QUIT;
+        if (Pick(msg, hwnd, first, last, true)) {
+            NoteKey(msg->message, msg->wParam);
+            return msg->message != WM_QUIT;
+        }
         // Idle: wait for the next timer or the end of the run.
         uint64_t next = NextEventTime();
         TimeLimit &limit = timeLimit();
@@ -207,7 +212,7 @@ LRESULT WINAPI DispatchMessageA(const MSG *msg) {
 
 BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (hwnd && !IsWindow(hwnd)) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     // System messages whose parameters point into the sender's memory can only be sent.
@@ -219,7 +224,7 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_WINDOWPOSCHANGING:
     case WM_WINDOWPOSCHANGED:
     case WM_HELP:
-        SetLastError(1159);  // ERROR_MESSAGE_SYNC_ONLY
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
         return FALSE;
     }
     queue().posted.push_back(MakeMsg(hwnd, message, wParam, lParam));
@@ -229,7 +234,7 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     return w->proc(hwnd, message, wParam, lParam);
@@ -246,7 +251,7 @@ VOID WINAPI PostQuitMessage(int exitCode) {
 
 UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     if (hwnd && !IsWindow(hwnd)) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     // USER_TIMER_MINIMUM and USER_TIMER_MAXIMUM
@@ -267,7 +272,7 @@ BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
     auto &t = queue().timers;
     auto it = std::find_if(t.begin(), t.end(), [&](const auto &x) { return x.hwnd == hwnd && x.id == id; });
     if (it == t.end()) {
-        SetLastError(1402);  // ERROR_INVALID_TIMER_HANDLE... as close as it gets
+        SetLastError(ERROR_INVALID_TIMER_ID);
         return FALSE;
     }
     t.erase(it);
@@ -307,6 +312,7 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_SETTEXT:
         w->title = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
+        if ((w->style & WS_CAPTION) == WS_CAPTION && IsWindowVisible(hwnd)) DrawNonClient(hwnd);
         return TRUE;
     case WM_GETTEXT: {
         if (wParam == 0) return 0;
@@ -329,8 +335,28 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         return MA_ACTIVATE;
     case WM_NCHITTEST:
         return HTCLIENT;
+    case WM_NCPAINT:
+        if (IsWindowVisible(hwnd)) DrawNonClient(hwnd);
+        return 0;
     case WM_NCACTIVATE:
+        // The caption shows whether the window is the active one.
+        if ((w->style & WS_CAPTION) == WS_CAPTION && IsWindowVisible(hwnd)) DrawNonClient(hwnd);
         return TRUE;
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORSCROLLBAR: {
+        // Controls draw on the dialog's face colour; lists on the window colour.
+        HDC hdc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(hdc, SystemColor(COLOR_WINDOWTEXT));
+        int back = message == WM_CTLCOLORLISTBOX ? COLOR_WINDOW
+                   : message == WM_CTLCOLORSCROLLBAR ? COLOR_SCROLLBAR : COLOR_BTNFACE;
+        SetBkColor(hdc, SystemColor(back));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(back));
+    }
+    case WM_GETFONT:
+        return 0;
     }
     return 0;
 }

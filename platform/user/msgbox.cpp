@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-namespace layer {
+namespace headless {
 namespace {
 
 struct Boxes {
@@ -50,10 +50,11 @@ std::string ToUtf8(const std::string &cp932) {
 
 void AnswerMessageBoxes(const std::vector<int> &answers) { boxes().answers.assign(answers.begin(), answers.end()); }
 const std::vector<MessageBoxRecord> &MessageBoxesShown() { return boxes().shown; }
+int Beeps() { return boxes().beeps; }
 
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     int answer = DefaultButton(type);

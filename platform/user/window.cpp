@@ -9,7 +9,7 @@
 #include <list>
 #include <memory>
 
-namespace layer {
+namespace headless {
 namespace {
 
 constexpr uintptr_t kDesktop = 0x10010;
@@ -17,10 +17,12 @@ constexpr uintptr_t kFirstWindow = 0x10020;
 
 struct WindowTable {
     std::list<WindowClass> classes;
+    std::list<WindowClass> systemClasses;  // the controls and the dialog: registered once, kept across resets
     std::vector<std::unique_ptr<Window>> windows;  // z-order, bottom first
     uintptr_t next = kFirstWindow;
     HWND foreground = nullptr;
     HWND focus = nullptr;
+    HWND capture = nullptr;
     bool appActive = false;
 };
 
@@ -29,16 +31,59 @@ WindowTable &table() {
     return t;
 }
 
+// The system's own classes, there from the start.
+const bool systemClasses = [] {
+    RegisterStaticClass();
+    RegisterButtonClass();
+    RegisterScrollBarClass();
+    RegisterListBoxClasses();
+    RegisterComboBoxClass();
+    RegisterDialogClass();
+    return true;
+}();
+
 WindowClass *FindClass(LPCSTR name) {
-    if (!name) return nullptr;
-    for (WindowClass &c : table().classes) {
-        if (IS_INTRESOURCE(name)) continue;
-        if (strcasecmp(c.name.c_str(), name) == 0) return &c;
-    }
+    if (!name || IS_INTRESOURCE(name)) return nullptr;
+    for (auto *list : {&table().classes, &table().systemClasses})
+        for (WindowClass &c : *list)
+            if (strcasecmp(c.name.c_str(), name) == 0) return &c;
     return nullptr;
 }
 
 bool IsChild(const Window &w) { return (w.style & WS_CHILD) != 0; }
+
+// Whether w lies inside ancestor (a child, a child's child ...).
+bool IsInside(const Window &w, HWND ancestor) {
+    for (const Window *p = &w; p && IsChild(*p); p = FindWindowRecord(p->parent))
+        if (p->parent == ancestor) return true;
+    return false;
+}
+
+// The width of a window's border on each side, by its style, as Windows
+// measures it for AdjustWindowRectEx.
+int FrameWidth(DWORD style, DWORD exStyle) {
+    int width = 0;
+    if (style & WS_THICKFRAME) width = GetSystemMetrics(SM_CXFRAME);
+    else if ((exStyle & WS_EX_DLGMODALFRAME) || (style & WS_DLGFRAME)) width = GetSystemMetrics(SM_CXDLGFRAME);
+    else if (style & WS_BORDER) width = GetSystemMetrics(SM_CXBORDER);
+    if (exStyle & WS_EX_CLIENTEDGE) width += GetSystemMetrics(SM_CXEDGE);
+    if (exStyle & WS_EX_STATICEDGE) width += GetSystemMetrics(SM_CXBORDER);
+    return width;
+}
+
+RECT Insets(DWORD style, DWORD exStyle) {
+    int frame = FrameWidth(style, exStyle);
+    RECT in{frame, frame, frame, frame};
+    if ((style & WS_CAPTION) == WS_CAPTION) in.top += GetSystemMetrics(SM_CYCAPTION);
+    return in;
+}
+
+// Moves a window's children (and theirs) with it.
+void MoveDescendants(HWND hwnd, int dx, int dy) {
+    if (!dx && !dy) return;
+    for (Window *c : AllWindows())
+        if (IsInside(*c, hwnd)) OffsetRect(&c->rect, dx, dy);
+}
 
 HWND TopLevelOf(HWND hwnd) {
     Window *w = FindWindowRecord(hwnd);
@@ -71,13 +116,32 @@ void Activate(HWND hwnd) {
     }
 }
 
+// A window comes to the top with everything inside it, in the same order.
 void BringToTop(HWND hwnd) {
     auto &ws = table().windows;
-    auto it = std::find_if(ws.begin(), ws.end(), [&](auto &w) { return w->handle == hwnd; });
-    if (it == ws.end()) return;
-    std::unique_ptr<Window> w = std::move(*it);
-    ws.erase(it);
-    ws.push_back(std::move(w));
+    auto moves = [&](const std::unique_ptr<Window> &w) { return w->handle == hwnd || IsInside(*w, hwnd); };
+    auto keep = std::stable_partition(ws.begin(), ws.end(), [&](auto &w) { return !moves(w); });
+    (void)keep;
+}
+
+// What a window that goes out of sight leaves: the desktop (black) where a
+// top-level window was, and everything it covered painted again.
+void ExposeBehind(const Window &gone) {
+    if (IsChild(gone)) {
+        if (gone.parent) InvalidateTree(gone.parent);
+        return;
+    }
+    HDC screenDc = GetDC(nullptr);
+    RECT r = gone.rect;
+    PatBlt(screenDc, r.left, r.top, r.right - r.left, r.bottom - r.top, BLACKNESS);
+    ReleaseDC(nullptr, screenDc);
+    for (Window *w : AllWindows()) {
+        RECT overlap;
+        if (w->handle != gone.handle && !IsChild(*w) && w->visible &&
+            (overlap.left = std::max(r.left, w->rect.left)) < (overlap.right = std::min(r.right, w->rect.right)) &&
+            (overlap.top = std::max(r.top, w->rect.top)) < (overlap.bottom = std::min(r.bottom, w->rect.bottom)))
+            InvalidateTree(w->handle);
+    }
 }
 
 void SetVisible(Window &w, bool visible) {
@@ -87,21 +151,21 @@ void SetVisible(Window &w, bool visible) {
     Window *again = FindWindowRecord(h);
     if (!again) return;
     again->visible = visible;
-    if (visible) {
-        again->needsPaint = true;
-        again->needsErase = true;
-    }
+    if (visible) InvalidateTree(h);
+    else ExposeBehind(*again);
 }
 
 const bool registered = (OnReset([] {
     // Windows left over by a test go without running their procedures again.
     table().windows.clear();
     table().classes.clear();
-    table().foreground = table().focus = nullptr;
+    table().foreground = table().focus = table().capture = nullptr;
     table().appActive = false;
 }), true);
 
 }  // namespace
+
+void RegisterSystemClass(const WNDCLASSA &wc) { table().systemClasses.push_back({wc.lpszClassName, wc}); }
 
 Window *FindWindowRecord(HWND hwnd) {
     for (auto &w : table().windows)
@@ -118,7 +182,52 @@ std::vector<Window *> AllWindows() {
 
 HWND DesktopHandle() { return reinterpret_cast<HWND>(kDesktop); }
 
-RECT ClientRectOnScreen(const Window &w) { return w.rect; }
+RECT ClientRectOnScreen(const Window &w) {
+    RECT in = Insets(w.style, w.exStyle), r = w.rect;
+    r.left += in.left, r.top += in.top, r.right -= in.right, r.bottom -= in.bottom;
+    if (w.style & WS_VSCROLL) r.right -= GetSystemMetrics(SM_CXVSCROLL);
+    if (w.style & WS_HSCROLL) r.bottom -= GetSystemMetrics(SM_CYHSCROLL);
+    r.right = std::max(r.right, r.left);
+    r.bottom = std::max(r.bottom, r.top);
+    return r;
+}
+
+void InvalidateTree(HWND hwnd) {
+    for (Window *w : AllWindows()) {
+        if (w->handle != hwnd && !IsInside(*w, hwnd)) continue;
+        w->needsPaint = w->needsErase = true;
+        w->needsFrame = true;
+    }
+}
+
+COLORREF SystemColor(int index) {
+    switch (index) {
+    case COLOR_SCROLLBAR: return RGB(0xC8, 0xC8, 0xC8);
+    case COLOR_BACKGROUND: return RGB(0, 0, 0);
+    case COLOR_ACTIVECAPTION: return RGB(0x32, 0x96, 0xFA);
+    case COLOR_INACTIVECAPTION: return RGB(0x80, 0x80, 0x80);
+    case COLOR_MENU: return RGB(0xF5, 0xF5, 0xF5);
+    case COLOR_WINDOW: return RGB(0xFF, 0xFF, 0xFF);
+    case COLOR_WINDOWFRAME: return RGB(0x9E, 0x9E, 0x9E);
+    case COLOR_MENUTEXT:
+    case COLOR_WINDOWTEXT:
+    case COLOR_CAPTIONTEXT:
+    case COLOR_BTNTEXT: return RGB(0, 0, 0);
+    case COLOR_ACTIVEBORDER: return RGB(0xFF, 0xFF, 0xFF);
+    case COLOR_INACTIVEBORDER: return RGB(0xFF, 0xFF, 0xFF);
+    case COLOR_APPWORKSPACE: return RGB(0x80, 0x80, 0x80);
+    case COLOR_HIGHLIGHT: return RGB(0x30, 0x96, 0xFA);
+    case COLOR_HIGHLIGHTTEXT: return RGB(0xFF, 0xFF, 0xFF);
+    case COLOR_BTNFACE: return RGB(0xF5, 0xF5, 0xF5);
+    case COLOR_BTNSHADOW:
+    case COLOR_GRAYTEXT: return RGB(0xA6, 0xA6, 0xA6);
+    case COLOR_INACTIVECAPTIONTEXT: return RGB(0xC8, 0xC8, 0xC8);
+    case COLOR_BTNHIGHLIGHT: return RGB(0xFF, 0xFF, 0xFF);
+    case COLOR_3DDKSHADOW: return RGB(0x6A, 0x6A, 0x6A);
+    case COLOR_3DLIGHT: return RGB(0xE3, 0xE3, 0xE3);
+    }
+    return 0;
+}
 
 HWND WindowAtPoint(POINT pt) {
     auto list = AllWindows();
@@ -163,19 +272,20 @@ void ActivateOtherApplication() {
         if (!IsChild(*w)) SendMessageA(w->handle, WM_ACTIVATEAPP, FALSE, 0);
 }
 
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
     if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !wc->lpfnWndProc) {
-        SetLastError(87);
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (FindClass(wc->lpszClassName)) {
-        SetLastError(1410);  // ERROR_CLASS_ALREADY_EXISTS
-        return 0;
-    }
+    for (WindowClass &c : table().classes)
+        if (strcasecmp(c.name.c_str(), wc->lpszClassName) == 0) {
+            SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+            return 0;
+        }
     table().classes.push_back({wc->lpszClassName, *wc});
     return static_cast<ATOM>(0xC000 + table().classes.size());
 }
@@ -186,14 +296,14 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
         if (!IS_INTRESOURCE(className) && strcasecmp(it->name.c_str(), className) == 0) {
             for (Window *w : AllWindows())
                 if (w->cls == &*it) {
-                    SetLastError(1412);  // ERROR_CLASS_HAS_WINDOWS
+                    SetLastError(ERROR_CLASS_HAS_WINDOWS);
                     return FALSE;
                 }
             cs.erase(it);
             return TRUE;
         }
     }
-    SetLastError(1411);  // ERROR_CLASS_DOES_NOT_EXIST
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
     return FALSE;
 }
 
@@ -201,16 +311,16 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
                             int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
     WindowClass *cls = FindClass(className);
     if (!cls) {
-        SetLastError(1407);  // ERROR_CANNOT_FIND_WND_CLASS
+        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
     }
     Window *parentRecord = parent ? FindWindowRecord(parent) : nullptr;
     if (parent && !parentRecord && parent != DesktopHandle()) {
-        SetLastError(1400);  // ERROR_INVALID_WINDOW_HANDLE
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     if ((style & WS_CHILD) && !parent) {
-        SetLastError(1406);  // ERROR_TLW_WITH_WSCHILD
+        SetLastError(ERROR_TLW_WITH_WSCHILD);
         return nullptr;
     }
     if (x == CW_USEDEFAULT) x = y = 0;
@@ -226,12 +336,14 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
     w.proc = cls->wc.lpfnWndProc;
     if (style & WS_CHILD) {
         w.parent = parent;
-        RECT origin = parentRecord ? parentRecord->rect : RECT{};
+        w.id = static_cast<int>(reinterpret_cast<intptr_t>(menu));
+        RECT origin = parentRecord ? ClientRectOnScreen(*parentRecord) : RECT{};
         w.rect = {origin.left + x, origin.top + y, origin.left + x + width, origin.top + y + height};
     } else {
         w.owner = parentRecord ? TopLevelOf(parent) : nullptr;
         w.rect = {x, y, x + width, y + height};
     }
+    w.extra.assign(static_cast<size_t>(std::max(0, cls->wc.cbWndExtra)), 0);
     HWND hwnd = w.handle;
     table().windows.push_back(std::move(record));
 
@@ -239,7 +351,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
                      exStyle};
     if (!SendMessageA(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
         DestroyWindow(hwnd);
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     if (SendMessageA(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
@@ -247,7 +359,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
         return nullptr;
     }
     if (!IsWindow(hwnd)) return nullptr;
-    SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(width, height));
+    RECT client;
+    GetClientRect(hwnd, &client);
+    SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
     SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
     if ((style & WS_VISIBLE) && IsWindow(hwnd)) {
         Window *again = FindWindowRecord(hwnd);
@@ -261,7 +375,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
 BOOL WINAPI DestroyWindow(HWND hwnd) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     // Owned windows go first, then this window, its children after it.
@@ -272,6 +386,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     if (w->visible) {
         w->visible = false;
         w->style &= ~WS_VISIBLE;
+        ExposeBehind(*w);
     }
     WindowTable &t = table();
     if (t.foreground == hwnd) {
@@ -279,7 +394,10 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
         SendMessageA(hwnd, WM_NCACTIVATE, FALSE, 0);
         SendMessageA(hwnd, WM_ACTIVATE, WA_INACTIVE, 0);
     }
-    if (t.focus == hwnd) t.focus = nullptr;
+    if (t.focus == hwnd || (t.focus && FindWindowRecord(t.focus) && IsInside(*FindWindowRecord(t.focus), hwnd))) {
+        t.focus = nullptr;
+        // The parent of a control that had the focus is left without it.
+    }
     KillTimersFor(hwnd);
     SendMessageA(hwnd, WM_DESTROY, 0, 0);
     for (Window *c : AllWindows())
@@ -313,6 +431,7 @@ BOOL WINAPI ShowWindow(HWND hwnd, int command) {
     if (show) w->style |= WS_VISIBLE;
     else w->style &= ~WS_VISIBLE;
     SetVisible(*w, show);
+    if (show && (command == SW_SHOWNA || command == SW_SHOWNOACTIVATE) && IsWindow(hwnd) && !IsChild(*w)) BringToTop(hwnd);
     if (show && (command == SW_SHOW || command == SW_SHOWNORMAL) && IsWindow(hwnd) && !IsChild(*w)) {
         BringToTop(hwnd);
         Activate(hwnd);
@@ -320,10 +439,17 @@ BOOL WINAPI ShowWindow(HWND hwnd, int command) {
     return was;
 }
 
+// Paints what waits to be painted in the window and everything inside it,
+// parents before children, as Windows does (RDW_UPDATENOW | RDW_ALLCHILDREN).
 BOOL WINAPI UpdateWindow(HWND hwnd) {
-    Window *w = FindWindowRecord(hwnd);
-    if (!w) return FALSE;
-    if (w->needsPaint && w->visible) SendMessageA(hwnd, WM_PAINT, 0, 0);
+    if (!FindWindowRecord(hwnd)) return FALSE;
+    std::vector<HWND> tree;
+    for (Window *w : AllWindows())
+        if (w->handle == hwnd || IsInside(*w, hwnd)) tree.push_back(w->handle);
+    for (HWND h : tree) {
+        Window *w = FindWindowRecord(h);
+        if (w && w->needsPaint && IsWindowVisible(h)) SendMessageA(h, WM_PAINT, 0, 0);
+    }
     return TRUE;
 }
 
@@ -354,7 +480,7 @@ BOOL WINAPI SetForegroundWindow(HWND hwnd) {
 HWND WINAPI GetParent(HWND hwnd) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     return IsChild(*w) ? w->parent : w->owner;
@@ -370,7 +496,7 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
     }
     Window *w = FindWindowRecord(hwnd);
     if (!w) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     *rect = w->rect;
@@ -380,6 +506,7 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
     RECT r;
     if (!rect || !GetWindowRect(hwnd, &r)) return FALSE;
+    if (Window *w = FindWindowRecord(hwnd)) r = ClientRectOnScreen(*w);
     *rect = {0, 0, r.right - r.left, r.bottom - r.top};
     return TRUE;
 }
@@ -388,7 +515,9 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT fla
     Window *w = FindWindowRecord(hwnd);
     if (!w) return FALSE;
     RECT origin{};
-    if (IsChild(*w)) GetWindowRect(w->parent, &origin);
+    if (IsChild(*w)) {
+        if (Window *p = FindWindowRecord(w->parent)) origin = ClientRectOnScreen(*p);
+    }
     RECT r = w->rect;
     if (!(flags & SWP_NOMOVE)) {
         r.right += origin.left + x - r.left;
@@ -400,10 +529,13 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT fla
         r.right = r.left + cx;
         r.bottom = r.top + cy;
     }
+    MoveDescendants(hwnd, r.left - w->rect.left, r.top - w->rect.top);
     w->rect = r;
     if (!(flags & SWP_NOZORDER)) BringToTop(hwnd);
-    SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(r.right - r.left, r.bottom - r.top));
-    if (Window *again = FindWindowRecord(hwnd)) again->needsPaint = again->needsErase = true;
+    RECT client;
+    GetClientRect(hwnd, &client);
+    if (!(flags & SWP_NOSIZE)) SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+    if (IsWindow(hwnd)) InvalidateTree(hwnd);
     return TRUE;
 }
 
@@ -416,16 +548,181 @@ LONG WINAPI GetWindowLongA(HWND hwnd, int index) { return static_cast<LONG>(GetW
 LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) {
-        SetLastError(1400);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     switch (index) {
     case GWL_STYLE: return static_cast<LONG>(w->style);
     case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
     case GWLP_HWNDPARENT: return reinterpret_cast<LONG_PTR>(IsChild(*w) ? w->parent : w->owner);
+    case GWLP_ID: return w->id;
+    case GWLP_USERDATA: return w->userData;
+    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
     }
-    SetLastError(1413);  // ERROR_INVALID_INDEX
+    if (index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
+        LONG_PTR value;
+        std::memcpy(&value, w->extra.data() + index, sizeof value);
+        return value;
+    }
+    SetLastError(ERROR_INVALID_INDEX);
     return 0;
+}
+
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    LONG_PTR old = GetWindowLongPtrA(hwnd, index);
+    switch (index) {
+    case GWL_STYLE: w->style = static_cast<DWORD>(value); return old;
+    case GWL_EXSTYLE: w->exStyle = static_cast<DWORD>(value); return old;
+    case GWLP_ID: w->id = static_cast<int>(value); return old;
+    case GWLP_USERDATA: w->userData = value; return old;
+    case GWLP_WNDPROC: w->proc = reinterpret_cast<WNDPROC>(value); return old;
+    }
+    if (index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
+        std::memcpy(w->extra.data() + index, &value, sizeof value);
+        return old;
+    }
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+}
+
+LONG WINAPI SetWindowLongA(HWND hwnd, int index, LONG value) {
+    return static_cast<LONG>(SetWindowLongPtrA(hwnd, index, value));
+}
+
+HWND WINAPI GetWindow(HWND hwnd, UINT relation) {
+    if (hwnd == DesktopHandle()) {
+        // The desktop's children are the top-level windows, the topmost first.
+        if (relation != GW_CHILD) return nullptr;
+        auto list = AllWindows();
+        for (auto it = list.rbegin(); it != list.rend(); ++it)
+            if (!IsChild(**it)) return (*it)->handle;
+        return nullptr;
+    }
+    Window *w = FindWindowRecord(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    if (relation == GW_OWNER) return IsChild(*w) ? nullptr : w->owner;
+    // Siblings in z-order, top first, as Windows lists them.
+    std::vector<Window *> list = AllWindows();
+    std::reverse(list.begin(), list.end());
+    auto sibling = [&](const Window *x) {
+        return IsChild(*w) ? (IsChild(*x) && x->parent == w->parent) : !IsChild(*x);
+    };
+    if (relation == GW_CHILD) {
+        for (Window *x : list)
+            if (IsChild(*x) && x->parent == hwnd) return x->handle;
+        return nullptr;
+    }
+    auto at = std::find(list.begin(), list.end(), w);
+    if (relation == GW_HWNDNEXT) {
+        for (auto it = at + 1; it != list.end(); ++it)
+            if (sibling(*it)) return (*it)->handle;
+    } else if (relation == GW_HWNDPREV) {
+        for (auto it = std::make_reverse_iterator(at); it != list.rend(); ++it)
+            if (sibling(*it)) return (*it)->handle;
+    }
+    return nullptr;
+}
+
+BOOL WINAPI IsChild(HWND parent, HWND hwnd) {
+    Window *w = FindWindowRecord(hwnd);
+    return w && IsInside(*w, parent);
+}
+
+BOOL WINAPI IsWindowEnabled(HWND hwnd) {
+    Window *w = FindWindowRecord(hwnd);
+    return w && !(w->style & WS_DISABLED);
+}
+
+BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w) return FALSE;
+    BOOL wasDisabled = (w->style & WS_DISABLED) != 0;
+    if (enable == !wasDisabled) return wasDisabled;
+    if (enable) w->style &= ~WS_DISABLED;
+    else w->style |= WS_DISABLED;
+    // A window that loses its input loses the focus too.
+    if (!enable && GetFocus() && (GetFocus() == hwnd || IsChild(hwnd, GetFocus()))) SetFocus(nullptr);
+    SendMessageA(hwnd, WM_ENABLE, enable, 0);
+    if (IsWindow(hwnd)) InvalidateTree(hwnd);
+    return wasDisabled;
+}
+
+HWND WINAPI SetFocus(HWND hwnd) {
+    WindowTable &t = table();
+    HWND old = t.focus;
+    if (hwnd) {
+        Window *w = FindWindowRecord(hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return nullptr;
+        }
+        if (w->style & WS_DISABLED) return nullptr;
+        HWND top = TopLevelOf(hwnd);
+        if (t.foreground != top) {
+            BringToTop(top);
+            Activate(top);
+            old = t.focus;
+        }
+    }
+    if (old == hwnd) return old;
+    t.focus = hwnd;
+    if (old && IsWindow(old)) SendMessageA(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (hwnd && IsWindow(hwnd) && t.focus == hwnd) SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+    return old;
+}
+
+HWND WINAPI SetCapture(HWND hwnd) {
+    HWND old = table().capture;
+    table().capture = hwnd;
+    return old;
+}
+
+BOOL WINAPI ReleaseCapture() {
+    table().capture = nullptr;
+    return TRUE;
+}
+
+BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!point || (!w && hwnd != DesktopHandle())) return FALSE;
+    RECT c = w ? ClientRectOnScreen(*w) : RECT{};
+    point->x += c.left;
+    point->y += c.top;
+    return TRUE;
+}
+
+BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!point || (!w && hwnd != DesktopHandle())) return FALSE;
+    RECT c = w ? ClientRectOnScreen(*w) : RECT{};
+    point->x -= c.left;
+    point->y -= c.top;
+    return TRUE;
+}
+
+int WINAPI MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
+    POINT o{0, 0};
+    if (from) ClientToScreen(from, &o);
+    POINT t{0, 0};
+    if (to) ClientToScreen(to, &t);
+    int dx = o.x - t.x, dy = o.y - t.y;
+    for (UINT i = 0; points && i < count; i++) points[i].x += dx, points[i].y += dy;
+    return MAKELONG(dx, dy);
+}
+
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD exStyle) {
+    if (!rect) return FALSE;
+    RECT in = Insets(style, exStyle);
+    rect->left -= in.left, rect->top -= in.top, rect->right += in.right, rect->bottom += in.bottom;
+    return TRUE;
 }
 
 int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <fstream>
 
-namespace layer {
+namespace headless {
 namespace {
 
 struct WaveDevice {
@@ -162,9 +162,9 @@ int OpenWaveDevices() { return static_cast<int>(mci().devices.size()); }
 
 void FailWavePlays(bool fail) { mci().playsFail = fail; }
 
-}  // namespace layer
+}  // namespace headless
 
-using namespace layer;
+using namespace headless;
 
 MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
     if (message == MCI_OPEN) return Open(flags, reinterpret_cast<MCI_WAVE_OPEN_PARMSA *>(params));

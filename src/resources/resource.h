@@ -16,3 +16,14 @@
 #define IDI_SAVER 100
 #define IDB_NOPREVIEW 100       // the placeholder for a picture without preview
 #define IDD_MANAGER 2003
+#define IDD_SETTINGS 2004        // interval and volume
+#define IDD_MUSIC 108            // the show's music from the disc's tracks
+#define IDD_SAVING 107           // progress while a show or its music is written
+#define IDD_READING 2005         // shown while a content's previews are read from the disc
+
+// Controls of the dialogs above
+#define IDC_VOLUME 1009          // settings: volume scroll bar
+#define IDC_TRACKS 1010          // music choice: the tracks
+#define IDC_INTERVAL 1011        // settings: interval scroll bar
+#define IDC_INTERVAL_TEXT 1013   // settings: "N 秒"
+#define IDC_PROGRESS_TEXT 1013   // progress windows: what is being done

@@ -1,10 +1,15 @@
 // TextOutA and GetTextExtentPoint32A in the DC's font: measuring, the text
 // cell, background modes, code page 932 characters and clipping. Nothing here
 // knows the font's size; every expectation comes from the calls themselves.
+// Then font objects (the dialogs' ＭＳ ゴシック, drawn with IPAGothic on both
+// sides, so its metrics are pinned) and DrawTextA, whose expectations again
+// come from the font's own measurements.
 #include "support/saver_fixture.h"
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -150,8 +155,8 @@ TEST_F(Text, DoubleByteCharactersAreOneFullWidthCharacterEach) {
 
     SIZE loneLead{-1, -1};
     ASSERT_TRUE(GetTextExtentPoint32A(dc, "日本", 3, &loneLead));
-    EXPECT_GT(loneLead.cx, nichi.cx) << "a lead byte without its trail byte is still a character";
-    EXPECT_LT(loneLead.cx, both.cx);
+    EXPECT_EQ(loneLead.cx, nichi.cx + Extent("・").cx)
+        << "a lead byte without its trail byte shows as code page 932's default character";
 
     SIZE halfKana = Extent("ｱ"), fullKana = Extent("ア");
     EXPECT_GT(halfKana.cx, 0);
@@ -223,6 +228,344 @@ TEST_F(Text, BadArgumentsFailAndDrawNothing) {
         EXPECT_FALSE(measured);
     }
     EXPECT_EQ(Count(RECT{0, 0, 80, 40}, kCanvas), 80 * 40);
+}
+
+// ---- font objects ----------------------------------------------------------------
+
+// A font as the dialogs make one: by face name and LOGFONT height.
+HFONT MakeFont(LONG height, const char *face) {
+    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+class Fonts : public Text {
+protected:
+    void TearDown() override {
+        if (dc) SelectObject(dc, GetStockObject(SYSTEM_FONT));
+        for (HFONT f : made) EXPECT_TRUE(DeleteObject(f));
+        Text::TearDown();
+    }
+
+    // Makes a font and selects it into the window's DC.
+    HFONT Use(LONG height, const char *face = "MS Gothic") {
+        HFONT f = MakeFont(height, face);
+        EXPECT_NE(f, nullptr) << face;
+        made.push_back(f);
+        SelectObject(dc, f);
+        return f;
+    }
+
+    TEXTMETRICA Metrics() {
+        TEXTMETRICA tm{};
+        EXPECT_TRUE(GetTextMetricsA(dc, &tm));
+        return tm;
+    }
+
+    // The smallest rectangle holding every pixel that is not the canvas.
+    RECT Drawn() {
+        RECT r{kWidth, kHeight, 0, 0};
+        for (int y = 0; y < kHeight; y++)
+            for (int x = 0; x < kWidth; x++)
+                if (GetPixel(dc, x, y) != kCanvas) {
+                    r.left = std::min<LONG>(r.left, x), r.top = std::min<LONG>(r.top, y);
+                    r.right = std::max<LONG>(r.right, x + 1), r.bottom = std::max<LONG>(r.bottom, y + 1);
+                }
+        return r;
+    }
+
+    std::vector<HFONT> made;
+};
+
+std::string Show(const RECT &r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+
+TEST_F(Fonts, NinePointGothicHasTheSameMetricsUnderEveryOfItsNames) {
+    if (!AnsiCodePageIsJapanese()) GTEST_SKIP() << "the face names are in code page 932";
+    for (const char *face : {"ＭＳ ゴシック", "MS Gothic", "ＭＳ Ｐゴシック", "MS UI Gothic"}) {
+        Use(-12, face);  // 9 points at 96 dots per inch
+        TEXTMETRICA tm = Metrics();
+        EXPECT_EQ(tm.tmHeight, 13) << face;
+        EXPECT_EQ(tm.tmAscent, 11) << face;
+        EXPECT_EQ(tm.tmDescent, 2) << face;
+        EXPECT_EQ(tm.tmInternalLeading, 1) << face;
+        EXPECT_EQ(tm.tmExternalLeading, 0) << face;
+        EXPECT_EQ(tm.tmAveCharWidth, 6) << face;
+        EXPECT_EQ(tm.tmMaxCharWidth, 17) << face;
+        EXPECT_EQ(tm.tmWeight, FW_NORMAL) << face;
+        EXPECT_EQ(tm.tmCharSet, SHIFTJIS_CHARSET) << face;
+        EXPECT_EQ(tm.tmPitchAndFamily & (TMPF_FIXED_PITCH | TMPF_TRUETYPE), TMPF_TRUETYPE)
+            << "fixed pitch, outline: " << face;
+    }
+    // The same from a LOGFONT, and the stock dialog font.
+    LOGFONTA lf{};
+    lf.lfHeight = -12;
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    std::strcpy(lf.lfFaceName, "ＭＳ ゴシック");
+    HFONT indirect = CreateFontIndirectA(&lf);
+    ASSERT_NE(indirect, nullptr);
+    made.push_back(indirect);
+    SelectObject(dc, indirect);
+    EXPECT_EQ(Metrics().tmHeight, 13);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICA gui = Metrics();
+    EXPECT_EQ(gui.tmHeight, 13);
+    EXPECT_EQ(gui.tmAscent, 11);
+    EXPECT_EQ(gui.tmAveCharWidth, 6);
+}
+
+TEST_F(Fonts, NegativeHeightIsTheCharacterHeightAndPositiveTheCell) {
+    for (LONG em : {9, 12, 16, 24}) {
+        Use(-em);
+        TEXTMETRICA tm = Metrics();
+        EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, em);
+        EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
+        EXPECT_EQ(Extent("A").cy, tm.tmHeight);
+    }
+    for (LONG cell : {12, 16}) {
+        Use(cell);
+        EXPECT_EQ(Metrics().tmHeight, cell);
+    }
+    Use(16);
+    LONG sixteen = Metrics().tmHeight;
+    Use(0);
+    EXPECT_EQ(Metrics().tmHeight, sixteen) << "no height asks for the default";
+}
+
+TEST_F(Fonts, FullWidthCharactersAreTwoHalfWidthCellsAtEverySize) {
+    if (!AnsiCodePageIsJapanese()) GTEST_SKIP() << "the ANSI code page is not 932 (run Wine with a Japanese locale)";
+    for (LONG em : {9, 12, 13, 16}) {
+        Use(-em);
+        LONG half = Extent("A").cx;
+        EXPECT_EQ(half, Metrics().tmAveCharWidth) << em;
+        EXPECT_EQ(Extent("W").cx, half) << "fixed pitch, " << em;
+        EXPECT_EQ(Extent("i").cx, half) << em;
+        EXPECT_EQ(Extent("ｱ").cx, half) << "half-width katakana, " << em;
+        EXPECT_EQ(Extent("日").cx, 2 * half) << em;
+        EXPECT_EQ(Extent("ア").cx, 2 * half) << em;
+        EXPECT_EQ(Extent("日本語abc").cx, 9 * half) << em;
+    }
+}
+
+TEST_F(Fonts, TextIsDrawnAndMeasuredInTheSelectedFont) {
+    SIZE system = Extent("Ab");
+    HFONT small = MakeFont(-12, "MS Gothic"), large = MakeFont(-24, "MS Gothic");
+    made = {small, large};
+    EXPECT_EQ(SelectObject(dc, small), GetStockObject(SYSTEM_FONT));
+    SIZE twelve = Extent("Ab");
+    EXPECT_EQ(twelve.cy, Metrics().tmHeight);
+    EXPECT_EQ(SelectObject(dc, large), small);
+    SIZE twentyFour = Extent("Ab");
+    EXPECT_EQ(twentyFour.cx, 2 * twelve.cx);
+    EXPECT_GT(twentyFour.cy, twelve.cy);
+
+    // The opaque cell and the ink follow the font.
+    SetBkColor(dc, kBack);
+    SetTextColor(dc, kInk);
+    ASSERT_TRUE(Draw(20, 20, "Ab"));
+    EXPECT_EQ(Show(Drawn()), Show(RECT{20, 20, 20 + twentyFour.cx, 20 + twentyFour.cy}));
+    int largeInk = Count(RECT{0, 0, kWidth, kHeight}, kInk);
+    Paint(dc, kCanvas);
+    SelectObject(dc, small);
+    ASSERT_TRUE(Draw(20, 20, "Ab"));
+    EXPECT_EQ(Show(Drawn()), Show(RECT{20, 20, 20 + twelve.cx, 20 + twelve.cy}));
+    EXPECT_GT(largeInk, 2 * Count(RECT{0, 0, kWidth, kHeight}, kInk)) << "twice the size, about four times the ink";
+
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    EXPECT_EQ(Extent("Ab").cx, system.cx) << "back to the system font";
+}
+
+TEST_F(Fonts, BadArgumentsFail) {
+    TEXTMETRICA tm{};
+    EXPECT_FALSE(GetTextMetricsA(nullptr, &tm));
+    EXPECT_EQ(CreateFontIndirectA(nullptr), nullptr);
+}
+
+TEST_F(Fonts, SystemFontKeepsItsSixteenPixelCellAndUnknownFacesUseIt) {
+    SKIP_WITHOUT_LAYER("Wine's system font is its own");
+    for (const char *face : {"", "No Such Face"}) {
+        Use(-30, face);
+        TEXTMETRICA tm = Metrics();
+        EXPECT_EQ(tm.tmHeight, 16) << face;
+        EXPECT_EQ(tm.tmAscent, 14) << face;
+        EXPECT_EQ(tm.tmDescent, 2) << face;
+        EXPECT_EQ(tm.tmAveCharWidth, 8) << face;
+        EXPECT_EQ(tm.tmMaxCharWidth, 16) << face;
+        EXPECT_EQ(Extent("A").cx, 8) << face;
+        EXPECT_EQ(Extent("ｱ").cx, 8) << face;
+        EXPECT_EQ(Extent("日").cx, 16) << face;
+    }
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    EXPECT_EQ(Metrics().tmHeight, 16);
+}
+
+// ---- DrawTextA --------------------------------------------------------------------
+
+class DrawTexts : public Fonts {
+protected:
+    void SetUp() override {
+        Fonts::SetUp();
+        if (!dc) return;
+        Use(-12);
+        tm = Metrics();
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, kInk);
+    }
+
+    int Lines(const char *text, int width, UINT format, RECT *out = nullptr) {
+        RECT r{10, 10, 10 + width, 150};
+        int height = DrawTextA(dc, text, -1, &r, format | DT_CALCRECT);
+        if (out) *out = r;
+        EXPECT_EQ(height, r.bottom - r.top) << text;
+        return height / tm.tmHeight;
+    }
+    LONG Width(const char *text, int width, UINT format) {
+        RECT r{};
+        Lines(text, width, format, &r);
+        return r.right - r.left;
+    }
+
+    // The columns inked on one row.
+    std::vector<int> InkOnRow(int y) {
+        std::vector<int> xs;
+        for (int x = 0; x < kWidth; x++)
+            if (GetPixel(dc, x, y) == kInk) xs.push_back(x);
+        return xs;
+    }
+    static std::vector<int> Run(int from, int to) {
+        std::vector<int> xs;
+        for (int x = from; x < to; x++) xs.push_back(x);
+        return xs;
+    }
+
+    TEXTMETRICA tm{};
+};
+
+TEST_F(DrawTexts, CalcRectMeasuresWithoutDrawing) {
+    RECT r{10, 20, 200, 100};
+    EXPECT_EQ(DrawTextA(dc, "File", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_CENTER), tm.tmHeight);
+    EXPECT_EQ(Show(r), Show(RECT{10, 20, 10 + Extent("File").cx, 20 + tm.tmHeight})) << "not centred";
+
+    r = RECT{10, 20, 200, 100};
+    EXPECT_EQ(DrawTextA(dc, "ab\r\ncdef\nx", -1, &r, DT_CALCRECT), 3 * tm.tmHeight);
+    EXPECT_EQ(Show(r), Show(RECT{10, 20, 10 + Extent("cdef").cx, 20 + 3 * tm.tmHeight})) << "the widest line";
+    EXPECT_EQ(Count(RECT{0, 0, kWidth, kHeight}, kCanvas), kWidth * kHeight);
+
+    // Nothing to measure: no width, a line's height only for a single line.
+    r = RECT{10, 20, 200, 100};
+    EXPECT_EQ(DrawTextA(dc, "", -1, &r, DT_CALCRECT), tm.tmHeight);
+    EXPECT_EQ(Show(r), Show(RECT{10, 20, 10, 20}));
+    r = RECT{10, 20, 200, 100};
+    EXPECT_EQ(DrawTextA(dc, "", -1, &r, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
+    EXPECT_EQ(Show(r), Show(RECT{10, 20, 10, 20 + tm.tmHeight}));
+    r = RECT{10, 20, 200, 100};
+    EXPECT_EQ(DrawTextA(dc, "File", 0, &r, DT_CALCRECT), 0);
+    EXPECT_EQ(Show(r), Show(RECT{10, 20, 200, 100}));
+}
+
+TEST_F(DrawTexts, SingleLinesAreAlignedInTheRectangle) {
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, kBack);
+    const LONG cx = Extent("Abc").cx, cy = tm.tmHeight;
+    RECT box{20, 10, 171, 60};
+    int height = DrawTextA(dc, "Abc", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    LONG top = 10 + 50 / 2 - cy / 2, left = (20 + 171 - cx) / 2;
+    EXPECT_EQ(Show(Drawn()), Show(RECT{left, top, left + cx, top + cy}));
+    EXPECT_EQ(height, top + cy - 10) << "from the rectangle's top to the text's bottom";
+
+    Paint(dc, kCanvas);
+    height = DrawTextA(dc, "Abc", -1, &box, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+    EXPECT_EQ(Show(Drawn()), Show(RECT{171 - cx, 60 - cy, 171, 60}));
+    EXPECT_EQ(height, 50);
+
+    Paint(dc, kCanvas);
+    height = DrawTextA(dc, "Abc", -1, &box, DT_VCENTER | DT_BOTTOM);
+    EXPECT_EQ(Show(Drawn()), Show(RECT{20, 10, 20 + cx, 10 + cy})) << "vertical placement needs DT_SINGLELINE";
+    EXPECT_EQ(height, cy);
+}
+
+TEST_F(DrawTexts, TextStaysInsideTheRectangleUnlessNoClip) {
+    RECT box{20, 10, 60, 60};
+    const char *text = "abcdefghijklmnop";
+    ASSERT_GT(Extent(text).cx, 40);
+    DrawTextA(dc, text, -1, &box, DT_SINGLELINE);
+    RECT drawn = Drawn();
+    EXPECT_GT(Count(box, kInk), 0);
+    EXPECT_TRUE(drawn.left >= 20 && drawn.right <= 60 && drawn.top >= 10 && drawn.bottom <= 60) << Show(drawn);
+    Paint(dc, kCanvas);
+    DrawTextA(dc, text, -1, &box, DT_SINGLELINE | DT_NOCLIP);
+    EXPECT_GT(Count(RECT{60, 10, kWidth, 60}, kInk), 0);
+}
+
+TEST_F(DrawTexts, AmpersandUnderlinesTheNextCharacter) {
+    EXPECT_EQ(Width("&File", 200, DT_SINGLELINE), Extent("File").cx);
+    EXPECT_EQ(Width("&File", 200, DT_SINGLELINE | DT_NOPREFIX), Extent("&File").cx);
+    EXPECT_EQ(Width("a&&b", 200, DT_SINGLELINE), Extent("a&b").cx);
+
+    // A one-pixel line below the baseline, one pixel short of the character.
+    const int under = 10 + tm.tmAscent + 1;
+    RECT r{10, 10, 200, 60};
+    DrawTextA(dc, "&File", -1, &r, DT_SINGLELINE);
+    EXPECT_EQ(InkOnRow(under), Run(10, 10 + Extent("F").cx - 1));
+    Paint(dc, kCanvas);
+    DrawTextA(dc, "Fi&le", -1, &r, DT_SINGLELINE);
+    EXPECT_EQ(InkOnRow(under), Run(10 + Extent("Fi").cx, 10 + Extent("Fil").cx - 1));
+    for (const char *plain : {"File", "a&&b"}) {
+        Paint(dc, kCanvas);
+        DrawTextA(dc, plain, -1, &r, DT_SINGLELINE);
+        EXPECT_TRUE(InkOnRow(under).empty()) << plain;
+    }
+    if (AnsiCodePageIsJapanese()) {
+        Paint(dc, kCanvas);
+        DrawTextA(dc, "&日本", -1, &r, DT_SINGLELINE);
+        EXPECT_EQ(InkOnRow(under), Run(10, 10 + Extent("日").cx - 1)) << "under the whole double-byte character";
+    }
+}
+
+TEST_F(DrawTexts, WordBreakEndsLinesAtSpacesAndKeepsLongWordsWhole) {
+    const int room = Extent("aaa bbb c").cx - 1;
+    RECT r{};
+    EXPECT_EQ(Lines("aaa bbb ccc", room, DT_WORDBREAK, &r), 2);
+    EXPECT_EQ(r.right - r.left, Extent("aaa bbb ").cx) << "a left-aligned line keeps the space at its break";
+    EXPECT_EQ(Width("aaa bbb ccc", room, DT_WORDBREAK | DT_CENTER), Extent("aaa bbb").cx);
+    EXPECT_EQ(Lines("aaa bbb ccc", room, DT_WORDBREAK | DT_SINGLELINE), 1);
+    EXPECT_EQ(Lines("abcdefghij", Extent("abc").cx, DT_WORDBREAK, &r), 1);
+    EXPECT_EQ(r.right - r.left, Extent("abcdefghij").cx) << "a word wider than the line is not broken";
+    EXPECT_EQ(Lines("ab\r\n\r\ncd", 200, DT_WORDBREAK), 3);
+}
+
+TEST_F(DrawTexts, DoubleByteTextBreaksBetweenCharactersButNoLineStartsWithAClosingMark) {
+    if (!AnsiCodePageIsJapanese()) GTEST_SKIP() << "the ANSI code page is not 932 (run Wine with a Japanese locale)";
+    const int full = Extent("日").cx;
+    RECT r{};
+    EXPECT_EQ(Lines("日本語の文章です", 4 * full + 1, DT_WORDBREAK, &r), 2);
+    EXPECT_EQ(r.right - r.left, 4 * full);
+    EXPECT_EQ(Lines("abc日本", Extent("abc日").cx, DT_WORDBREAK), 2) << "between a word and a kanji";
+    // あい / う。え / おかき / く: 。 pulls う onto its line.
+    EXPECT_EQ(Lines("あいう。えおかきく", 3 * full + full / 2, DT_WORDBREAK), 4);
+    EXPECT_EQ(Width("ああ「い", 3 * full, DT_WORDBREAK), 2 * full) << "ああ / 「い: 「 keeps to what follows";
+
+    // Drawn: the second line starts at the left with the fifth character.
+    Paint(dc, kCanvas);
+    RECT box{10, 10, 10 + 4 * full + 1, 150};
+    EXPECT_EQ(DrawTextA(dc, "日本語の日本語の", -1, &box, DT_WORDBREAK), 2 * tm.tmHeight);
+    for (int y = 0; y < tm.tmHeight; y++)
+        for (int x = 0; x < 4 * full; x++)
+            ASSERT_EQ(GetPixel(dc, 10 + x, 10 + y), GetPixel(dc, 10 + x, 10 + tm.tmHeight + y)) << x << "," << y;
+    EXPECT_GT(Count(RECT{10, 10, 10 + 4 * full, 10 + tm.tmHeight}, kInk), 0);
+}
+
+TEST_F(DrawTexts, TabsExpandToEightAverageCharactersAndBadArgumentsFail) {
+    EXPECT_EQ(Width("a\tb", 200, DT_SINGLELINE | DT_EXPANDTABS), 8 * tm.tmAveCharWidth + Extent("b").cx);
+    EXPECT_EQ(Width("abcdefghi\tb", 200, DT_SINGLELINE | DT_EXPANDTABS), 16 * tm.tmAveCharWidth + Extent("b").cx);
+    EXPECT_EQ(Width("a\tb", 200, DT_SINGLELINE), Extent("a\tb").cx) << "unexpanded, a tab is a character";
+
+    RECT r{10, 10, 100, 100};
+    EXPECT_EQ(DrawTextA(nullptr, "a", 1, &r, 0), 0);
+    EXPECT_EQ(DrawTextA(dc, nullptr, 3, &r, 0), 0);
+    EXPECT_EQ(DrawTextA(dc, "abc", 0, &r, 0), 0);
+    EXPECT_EQ(Count(RECT{0, 0, kWidth, kHeight}, kCanvas), kWidth * kHeight);
 }
 
 }  // namespace

@@ -39,5 +39,9 @@ int OpenDescriptors() { Missing(); }
 void AnswerMessageBoxes(const std::vector<int> &) { Missing(); }
 std::vector<MessageBoxShown> MessageBoxesShown() { Missing(); }
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { Missing(); }
+void SetWorkArea(RECT) { Missing(); }
+void TakeWorkAreaAway() { Missing(); }
+int Beeps() { Missing(); }
+int UnimplementedReports() { Missing(); }
 
 }  // namespace Layer

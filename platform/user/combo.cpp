@@ -1,0 +1,280 @@
+// The ComboBox control as a drop-down list (CBS_DROPDOWNLIST): a field that
+// shows the selected string and a button that drops a list below it. The
+// arrow keys change the selection while the list is closed; a click on an
+// item of the dropped list chooses it. The parent hears CBN_SELCHANGE when
+// the user changes the selection, not when the program does.
+#include "../internal.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace headless {
+namespace {
+
+struct ComboState {
+    std::vector<std::string> items;
+    int selected = -1;
+    int droppedHeight = 100;  // the height the template gave: field and list together
+    HWND dropped = nullptr;   // the list while it is down
+    bool focused = false;
+};
+
+std::map<HWND, ComboState> &combos() {
+    static std::map<HWND, ComboState> c;
+    return c;
+}
+
+int FieldHeight(HWND combo) {
+    HDC hdc = ControlDc(combo);
+    TEXTMETRICA tm{};
+    int height = GetTextMetricsA(hdc, &tm) ? tm.tmHeight : 16;
+    ReleaseDC(combo, hdc);
+    // The text and the field's sunken edge around it.
+    return height + 8;
+}
+
+// The window is as tall as its field in its font; the list drops below it.
+void FitToField(HWND combo) {
+    RECT r;
+    GetWindowRect(combo, &r);
+    POINT at{r.left, r.top};
+    ScreenToClient(GetParent(combo), &at);
+    SetWindowPos(combo, nullptr, at.x, at.y, r.right - r.left, FieldHeight(combo), SWP_NOZORDER);
+}
+
+void Draw(HWND combo, HDC hdc) {
+    ComboState &s = combos()[combo];
+    RECT r;
+    GetClientRect(combo, &r);
+    if (HFONT font = ControlFont(combo)) SelectObject(hdc, font);
+    FillRect(hdc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    RECT field{r.left, r.top, r.right, std::min<LONG>(r.bottom, FieldHeight(combo))};
+    FillRect(hdc, &field, GetSysColorBrush(IsWindowEnabled(combo) ? COLOR_WINDOW : COLOR_BTNFACE));
+    FrameRect(hdc, &field, GetSysColorBrush(COLOR_BTNSHADOW));
+    int arrow = GetSystemMetrics(SM_CXVSCROLL);
+    RECT button{field.right - arrow - 1, field.top + 1, field.right - 1, field.bottom - 1};
+    FillRect(hdc, &button, GetSysColorBrush(COLOR_BTNFACE));
+    FrameRect(hdc, &button, GetSysColorBrush(COLOR_BTNSHADOW));
+    int cx = (button.left + button.right) / 2, cy = (button.top + button.bottom) / 2;
+    for (int i = 0; i < 4; i++) {
+        RECT row{cx - 3 + i, cy - 2 + i, cx + 4 - i, cy - 1 + i};
+        FillRect(hdc, &row, GetSysColorBrush(COLOR_BTNTEXT));
+    }
+    RECT text{field.left + 3, field.top + 2, button.left - 1, field.bottom - 2};
+    bool highlight = s.focused && !s.dropped;
+    if (highlight) FillRect(hdc, &text, GetSysColorBrush(COLOR_HIGHLIGHT));
+    if (s.selected >= 0) {
+        SetBkMode(hdc, TRANSPARENT);
+        SetTextColor(hdc, SystemColor(highlight ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        const std::string &item = s.items[static_cast<size_t>(s.selected)];
+        DrawTextA(hdc, item.c_str(), static_cast<int>(item.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+}
+
+void PaintNow(HWND combo) {
+    if (!IsWindowVisible(combo)) return;
+    HDC hdc = GetDC(combo);
+    Draw(combo, hdc);
+    ReleaseDC(combo, hdc);
+}
+
+void ChangeSelection(HWND combo, int index, bool byUser) {
+    ComboState &s = combos()[combo];
+    if (index == s.selected) return;
+    s.selected = index;
+    PaintNow(combo);
+    if (byUser) NotifyParent(combo, CBN_SELCHANGE);
+}
+
+void CloseUp(HWND combo, bool chosen) {
+    ComboState &s = combos()[combo];
+    HWND list = s.dropped;
+    if (!list) return;
+    int index = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+    s.dropped = nullptr;
+    DestroyWindow(list);
+    if (chosen && index >= 0) ChangeSelection(combo, index, true);
+    NotifyParent(combo, chosen ? CBN_SELENDOK : CBN_SELENDCANCEL);
+    NotifyParent(combo, CBN_CLOSEUP);
+    InvalidateTree(GetParent(combo));
+}
+
+LRESULT CALLBACK DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+
+void DropDown(HWND combo) {
+    ComboState &s = combos()[combo];
+    if (s.dropped) return;
+    NotifyParent(combo, CBN_DROPDOWN);
+    RECT r;
+    GetWindowRect(combo, &r);
+    int field = FieldHeight(combo);
+    int height = std::max(s.droppedHeight - field, 20);
+    // A list of its own, below the field, over everything else.
+    HWND list = CreateWindowExA(WS_EX_TOPMOST, "ComboLBox", "", WS_POPUP | WS_BORDER | WS_VSCROLL, r.left,
+                                r.top + field, r.right - r.left, height, combo, nullptr, nullptr, nullptr);
+    if (!list) return;
+    combos()[combo].dropped = list;
+    if (HFONT font = ControlFont(combo)) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    for (const std::string &item : combos()[combo].items) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(combos()[combo].selected), 0);
+    SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(GetWindowLongPtrA(list, GWLP_WNDPROC)));
+    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DroppedListProc));
+    ShowWindow(list, SW_SHOWNA);
+    UpdateWindow(list);
+}
+
+// The dropped list: a click on an item chooses it, Enter chooses, Esc closes.
+LRESULT CALLBACK DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto base = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    HWND combo = nullptr;
+    for (auto &[hwnd, state] : combos())
+        if (state.dropped == list) combo = hwnd;
+    if (!combo) return CallWindowProcA(base, list, message, wParam, lParam);
+    switch (message) {
+    case WM_LBUTTONUP:
+        CloseUp(combo, true);
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
+            CloseUp(combo, wParam == VK_RETURN);
+            return 0;
+        }
+        break;
+    }
+    return CallWindowProcA(base, list, message, wParam, lParam);
+}
+
+void OnKey(HWND combo, WPARAM key) {
+    ComboState &s = combos()[combo];
+    if (s.dropped) {
+        SendMessageA(s.dropped, WM_KEYDOWN, key, 0);
+        return;
+    }
+    int count = static_cast<int>(s.items.size());
+    if (key == VK_F4) {
+        DropDown(combo);
+        return;
+    }
+    if (count == 0) return;
+    int to = s.selected;
+    switch (key) {
+    case VK_UP:
+    case VK_LEFT: to = std::max(0, s.selected - 1); break;
+    case VK_DOWN:
+    case VK_RIGHT: to = std::min(count - 1, s.selected + 1); break;
+    case VK_HOME: to = 0; break;
+    case VK_END: to = count - 1; break;
+    default: return;
+    }
+    ChangeSelection(combo, to, true);
+}
+
+LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: {
+        auto *cs = reinterpret_cast<CREATESTRUCTA *>(lParam);
+        if ((cs->style & 3) != CBS_DROPDOWNLIST) ReportUnimplemented("a combo box other than a drop-down list");
+        ComboState s;
+        s.droppedHeight = cs->cy;
+        combos()[combo] = s;
+        // Scroll bars are the dropped list's, not the field's.
+        SetWindowLongA(combo, GWL_STYLE, cs->style & ~(WS_VSCROLL | WS_HSCROLL));
+        FitToField(combo);
+        return 0;
+    }
+    case WM_SETFONT:
+        SetControlFont(combo, reinterpret_cast<HFONT>(wParam));
+        FitToField(combo);
+        if (lParam) PaintNow(combo);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(ControlFont(combo));
+    case WM_DESTROY:
+        if (HWND list = combos()[combo].dropped) {
+            combos()[combo].dropped = nullptr;
+            DestroyWindow(list);
+        }
+        break;
+    case WM_NCDESTROY:
+        combos().erase(combo);
+        ForgetControl(combo);
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(combo, &ps);
+        Draw(combo, hdc);
+        EndPaint(combo, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN:
+        SetFocus(combo);
+        if (combos()[combo].dropped) CloseUp(combo, false);
+        else DropDown(combo);
+        return 0;
+    case WM_KEYDOWN:
+        OnKey(combo, wParam);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        combos()[combo].focused = message == WM_SETFOCUS;
+        if (message == WM_KILLFOCUS) CloseUp(combo, false);
+        PaintNow(combo);
+        NotifyParent(combo, message == WM_SETFOCUS ? CBN_SETFOCUS : CBN_KILLFOCUS);
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (combos()[combo].dropped ? DLGC_WANTMESSAGE : 0);
+    case CB_ADDSTRING: {
+        ComboState &s = combos()[combo];
+        s.items.push_back(lParam ? reinterpret_cast<LPCSTR>(lParam) : "");
+        return static_cast<LRESULT>(s.items.size() - 1);
+    }
+    case CB_RESETCONTENT: {
+        ComboState &s = combos()[combo];
+        s.items.clear();
+        s.selected = -1;
+        PaintNow(combo);
+        return CB_OKAY;
+    }
+    case CB_GETCOUNT:
+        return static_cast<LRESULT>(combos()[combo].items.size());
+    case CB_GETCURSEL:
+        return combos()[combo].selected;
+    case CB_SETCURSEL: {
+        ComboState &s = combos()[combo];
+        int index = static_cast<int>(wParam);
+        if (index < -1 || index >= static_cast<int>(s.items.size())) return CB_ERR;
+        ChangeSelection(combo, index, false);
+        return index < 0 ? CB_ERR : index;
+    }
+    case CB_GETLBTEXT: {
+        const ComboState &s = combos()[combo];
+        int index = static_cast<int>(wParam);
+        if (index < 0 || index >= static_cast<int>(s.items.size()) || !lParam) return CB_ERR;
+        const std::string &item = s.items[static_cast<size_t>(index)];
+        std::memcpy(reinterpret_cast<char *>(lParam), item.c_str(), item.size() + 1);
+        return static_cast<LRESULT>(item.size());
+    }
+    case CB_GETLBTEXTLEN: {
+        const ComboState &s = combos()[combo];
+        int index = static_cast<int>(wParam);
+        if (index < 0 || index >= static_cast<int>(s.items.size())) return CB_ERR;
+        return static_cast<LRESULT>(s.items[static_cast<size_t>(index)].size());
+    }
+    }
+    return DefWindowProcA(combo, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RegisterComboBoxClass() {
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = ComboProc;
+    wc.lpszClassName = "ComboBox";
+    RegisterSystemClass(wc);
+    OnReset([] { combos().clear(); });
+}
+
+}  // namespace headless

@@ -1,0 +1,47 @@
+// What the standard controls share: their font, their colours as the parent
+// chooses them, and notifications to the parent.
+#include "../internal.h"
+
+namespace headless {
+namespace {
+
+std::map<HWND, HFONT> &fonts() {
+    static std::map<HWND, HFONT> f;
+    return f;
+}
+
+const bool registered = (OnReset([] { fonts().clear(); }), true);
+
+}  // namespace
+
+HFONT ControlFont(HWND control) {
+    auto it = fonts().find(control);
+    return it == fonts().end() ? nullptr : it->second;
+}
+
+void SetControlFont(HWND control, HFONT font) { fonts()[control] = font; }
+
+void ForgetControl(HWND control) { fonts().erase(control); }
+
+HBRUSH ControlColors(HWND control, HDC hdc, UINT message) {
+    HWND parent = GetParent(control);
+    LRESULT brush = parent ? SendMessageA(parent, message, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(control))
+                           : DefWindowProcA(control, message, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(control));
+    return brush ? reinterpret_cast<HBRUSH>(brush)
+                 : reinterpret_cast<HBRUSH>(DefWindowProcA(control, message, reinterpret_cast<WPARAM>(hdc),
+                                                           reinterpret_cast<LPARAM>(control)));
+}
+
+void NotifyParent(HWND control, int code) {
+    HWND parent = GetParent(control);
+    if (parent)
+        SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+}
+
+HDC ControlDc(HWND control) {
+    HDC hdc = GetDC(control);
+    if (HFONT font = ControlFont(control)) SelectObject(hdc, font);
+    return hdc;
+}
+
+}  // namespace headless

@@ -1,0 +1,238 @@
+// Scroll bars: the ScrollBar control (a dialog's slider, SB_CTL) and the
+// scroll bars a window has of its own (WS_VSCROLL, WS_HSCROLL), with the
+// calls that set their range and position. The control tells its parent
+// with WM_HSCROLL or WM_VSCROLL what the mouse did.
+#include "../internal.h"
+
+#include <algorithm>
+
+namespace headless {
+namespace {
+
+struct Bars {
+    ScrollState horizontal, vertical;
+};
+
+// The control's state, and the state of windows' own bars, by window.
+struct ScrollBars {
+    std::map<HWND, ScrollState> controls;
+    std::map<HWND, Bars> windows;
+    // A thumb being dragged: the control and the mouse's offset into the thumb.
+    HWND dragging = nullptr;
+    int grip = 0;
+};
+
+ScrollBars &bars() {
+    static ScrollBars b;
+    return b;
+}
+
+bool IsVertical(HWND control) { return (GetWindowLongA(control, GWL_STYLE) & SBS_VERT) != 0; }
+
+// Where the arrows, the track and the thumb of a control are, along its length.
+struct Layout {
+    int length, arrow, thumb, thumbAt;
+};
+
+Layout Measure(HWND control, const ScrollState &s) {
+    RECT r;
+    GetClientRect(control, &r);
+    bool vertical = IsVertical(control);
+    int length = vertical ? r.bottom : r.right, thickness = vertical ? r.right : r.bottom;
+    Layout l{length, std::min(thickness, length / 2), 0, 0};
+    int track = length - 2 * l.arrow, range = s.maximum - s.minimum;
+    l.thumb = std::max(l.arrow / 2, std::min(l.arrow, track));
+    l.thumbAt = l.arrow + (range > 0 ? static_cast<int>(int64_t{track - l.thumb} * (s.position - s.minimum) / range) : 0);
+    return l;
+}
+
+void Notify(HWND control, int code, int position) {
+    HWND parent = GetParent(control);
+    if (!parent) return;
+    UINT message = IsVertical(control) ? WM_VSCROLL : WM_HSCROLL;
+    SendMessageA(parent, message, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(control));
+}
+
+int Along(HWND control, LPARAM lParam) {
+    return IsVertical(control) ? static_cast<SHORT>(HIWORD(lParam)) : static_cast<SHORT>(LOWORD(lParam));
+}
+
+// The position a thumb dragged to this point stands for.
+int PositionAt(HWND control, const ScrollState &s, int along) {
+    Layout l = Measure(control, s);
+    int track = l.length - 2 * l.arrow - l.thumb;
+    if (track <= 0) return s.minimum;
+    int offset = std::clamp(along - bars().grip - l.arrow, 0, track);
+    return s.minimum + static_cast<int>((int64_t{offset} * (s.maximum - s.minimum) + track / 2) / track);
+}
+
+void OnButtonDown(HWND control, LPARAM lParam) {
+    ScrollState &s = bars().controls[control];
+    Layout l = Measure(control, s);
+    int at = Along(control, lParam);
+    SetCapture(control);
+    if (at < l.arrow) Notify(control, SB_LINEUP, 0);
+    else if (at >= l.length - l.arrow) Notify(control, SB_LINEDOWN, 0);
+    else if (at < l.thumbAt) Notify(control, SB_PAGEUP, 0);
+    else if (at >= l.thumbAt + l.thumb) Notify(control, SB_PAGEDOWN, 0);
+    else {
+        bars().dragging = control;
+        bars().grip = at - l.thumbAt;
+    }
+}
+
+void OnMouseMove(HWND control, LPARAM lParam) {
+    if (bars().dragging != control) return;
+    Notify(control, SB_THUMBTRACK, PositionAt(control, bars().controls[control], Along(control, lParam)));
+}
+
+void OnButtonUp(HWND control, LPARAM lParam) {
+    if (bars().dragging == control) {
+        Notify(control, SB_THUMBPOSITION, PositionAt(control, bars().controls[control], Along(control, lParam)));
+        bars().dragging = nullptr;
+    }
+    ReleaseCapture();
+    Notify(control, SB_ENDSCROLL, 0);
+}
+
+void Paint(HWND control) {
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(control, &ps);
+    RECT r;
+    GetClientRect(control, &r);
+    ScrollState &s = bars().controls[control];
+    DrawScrollBar(hdc, r, IsVertical(control), s, IsWindowEnabled(control) && s.maximum > s.minimum);
+    EndPaint(control, &ps);
+}
+
+int SetPosition(ScrollState &s, int position) {
+    int old = s.position;
+    s.position = std::clamp(position, std::min(s.minimum, s.maximum), std::max(s.minimum, s.maximum));
+    return old;
+}
+
+LRESULT CALLBACK ScrollBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        bars().controls[control] = ScrollState{};
+        return 0;
+    case WM_NCDESTROY:
+        bars().controls.erase(control);
+        if (bars().dragging == control) bars().dragging = nullptr;
+        break;
+    case WM_PAINT:
+        Paint(control);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN:
+        OnButtonDown(control, lParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(control, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        OnButtonUp(control, lParam);
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case SBM_SETPOS: {
+        int old = SetPosition(bars().controls[control], static_cast<int>(wParam));
+        if (lParam) InvalidateRect(control, nullptr, TRUE);
+        return old;
+    }
+    case SBM_GETPOS:
+        return bars().controls[control].position;
+    case SBM_SETRANGE: {
+        ScrollState &s = bars().controls[control];
+        s.minimum = static_cast<int>(wParam);
+        s.maximum = static_cast<int>(lParam);
+        SetPosition(s, s.position);
+        return TRUE;
+    }
+    case SBM_GETRANGE: {
+        const ScrollState &s = bars().controls[control];
+        if (wParam) *reinterpret_cast<int *>(wParam) = s.minimum;
+        if (lParam) *reinterpret_cast<int *>(lParam) = s.maximum;
+        return TRUE;
+    }
+    }
+    return DefWindowProcA(control, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RegisterScrollBarClass() {
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = ScrollBarProc;
+    wc.lpszClassName = "ScrollBar";
+    RegisterSystemClass(wc);
+    OnReset([] { bars() = ScrollBars{}; });
+}
+
+namespace {
+
+
+bool IsScrollBarControl(HWND hwnd) { return bars().controls.count(hwnd) != 0; }
+
+// The state a SetScroll call works on: the control's for SB_CTL, else the window's own bar.
+ScrollState *StateFor(HWND hwnd, int bar) {
+    if (bar == SB_CTL) return IsScrollBarControl(hwnd) ? &bars().controls[hwnd] : nullptr;
+    return WindowScrollBar(hwnd, bar);
+}
+
+}  // namespace
+
+ScrollState *WindowScrollBar(HWND hwnd, int bar) {
+    if (!FindWindowRecord(hwnd) || (bar != SB_HORZ && bar != SB_VERT)) return nullptr;
+    Bars &b = bars().windows[hwnd];
+    return bar == SB_VERT ? &b.vertical : &b.horizontal;
+}
+
+}  // namespace headless
+
+using namespace headless;
+
+int WINAPI SetScrollPos(HWND hwnd, int bar, int position, BOOL redraw) {
+    ScrollState *s = StateFor(hwnd, bar);
+    if (!s) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    int old = SetPosition(*s, position);
+    if (redraw) {
+        if (bar == SB_CTL) InvalidateRect(hwnd, nullptr, TRUE);
+        else if (Window *w = FindWindowRecord(hwnd)) w->needsFrame = w->needsPaint = true;
+    }
+    return old;
+}
+
+int WINAPI GetScrollPos(HWND hwnd, int bar) {
+    ScrollState *s = StateFor(hwnd, bar);
+    return s ? s->position : 0;
+}
+
+BOOL WINAPI SetScrollRange(HWND hwnd, int bar, int minimum, int maximum, BOOL redraw) {
+    ScrollState *s = StateFor(hwnd, bar);
+    if (!s) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    s->minimum = minimum;
+    s->maximum = maximum;
+    SetPosition(*s, s->position);
+    if (redraw) {
+        if (bar == SB_CTL) InvalidateRect(hwnd, nullptr, TRUE);
+        else if (Window *w = FindWindowRecord(hwnd)) w->needsFrame = w->needsPaint = true;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI GetScrollRange(HWND hwnd, int bar, LPINT minimum, LPINT maximum) {
+    ScrollState *s = StateFor(hwnd, bar);
+    if (!s || !minimum || !maximum) return FALSE;
+    *minimum = s->minimum;
+    *maximum = s->maximum;
+    return TRUE;
+}
