@@ -14,31 +14,23 @@
 #include "platform/testing/layer.h"
 #include "ratios.h"
 #include "support/builders.h"
+#include "support/fixtures.h"
 #include "support/jpeg.h"
 
 namespace {
-
-bool WriteFile(const std::string &path, const Bytes &bytes) {
-    OFSTRUCT info{};
-    HFILE f = OpenFile(path.c_str(), &info, OF_CREATE | OF_WRITE);
-    if (f == HFILE_ERROR) return false;
-    bool ok = _hwrite(f, reinterpret_cast<LPCSTR>(bytes.data()), static_cast<long>(bytes.size())) ==
-              static_cast<long>(bytes.size());
-    _lclose(f);
-    return ok;
-}
 
 // A photo the size of a camera's: 3000 x 2000, 4:2:0, quality 90.
 const char kPhoto[] = "C:\\PHOTO.JPG";
 const char kBitmap[] = "C:\\PICTURE.BMP";
 
+// The files, made once and written again before each run: another
+// benchmark's run may have reset the machine in between.
 void Prepare() {
-    static bool done = false;
-    if (done) return;
-    done = true;
+    static const Bytes photo = MakeJpeg(3000, 2000, PhotoPixel);
+    static const Bytes bitmap = MakeBmpFile(MakePackedDib(1024, 768, 24, PhotoPixel));
     Layer::Reset();
-    WriteFile(kPhoto, MakeJpeg(3000, 2000, PhotoPixel));
-    WriteFile(kBitmap, MakeBmpFile(MakePackedDib(1024, 768, 24, PhotoPixel)));
+    WriteDosFile(kPhoto, photo);
+    WriteDosFile(kBitmap, bitmap);
 }
 
 void BM_JpegLoadFile(benchmark::State &state) {

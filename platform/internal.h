@@ -79,7 +79,7 @@ struct Window {
 };
 
 // The classes Windows has before a program starts (controls, dialogs).
-void RegisterSystemClass(const WNDCLASSA &wc);
+void RegisterSystemClass(const char *name, WNDPROC proc, UINT style, int windowExtra = 0);
 void RegisterStaticClass();
 void RegisterButtonClass();
 void RegisterScrollBarClass();
@@ -115,6 +115,11 @@ HBRUSH ControlColors(HWND control, HDC hdc, UINT message);
 void NotifyParent(HWND control, int code);
 // A DC on the control with its font selected.
 HDC ControlDc(HWND control);
+// A control's painting: in answer to WM_PAINT, and at once when its state
+// changes while it is visible (as Windows' controls redraw themselves).
+typedef void (*ControlPainter)(HWND control, HDC hdc);
+void PaintControl(HWND control, ControlPainter draw);
+void RepaintControl(HWND control, ControlPainter draw);
 
 // The layer met a branch it does not implement: reported once on stderr,
 // counted for the tests.

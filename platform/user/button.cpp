@@ -91,12 +91,7 @@ void Draw(HWND button, HDC hdc) {
     }
 }
 
-void PaintNow(HWND button) {
-    if (!IsWindowVisible(button)) return;
-    HDC hdc = GetDC(button);
-    Draw(button, hdc);
-    ReleaseDC(button, hdc);
-}
+void PaintNow(HWND button) { RepaintControl(button, Draw); }
 
 void Click(HWND button) {
     if (Type(button) == BS_AUTOCHECKBOX) {
@@ -129,13 +124,9 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
         buttons().erase(button);
         ForgetControl(button);
         break;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(button, &ps);
-        Draw(button, hdc);
-        EndPaint(button, &ps);
+    case WM_PAINT:
+        PaintControl(button, Draw);
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     case WM_LBUTTONDOWN:
@@ -205,11 +196,7 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 void RegisterButtonClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = ButtonProc;
-    wc.lpszClassName = "Button";
-    RegisterSystemClass(wc);
+    RegisterSystemClass("Button", ButtonProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
     OnReset([] { buttons().clear(); });
 }
 

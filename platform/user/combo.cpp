@@ -71,12 +71,7 @@ void Draw(HWND combo, HDC hdc) {
     }
 }
 
-void PaintNow(HWND combo) {
-    if (!IsWindowVisible(combo)) return;
-    HDC hdc = GetDC(combo);
-    Draw(combo, hdc);
-    ReleaseDC(combo, hdc);
-}
+void PaintNow(HWND combo) { RepaintControl(combo, Draw); }
 
 void ChangeSelection(HWND combo, int index, bool byUser) {
     ComboState &s = combos()[combo];
@@ -199,13 +194,9 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
         combos().erase(combo);
         ForgetControl(combo);
         break;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(combo, &ps);
-        Draw(combo, hdc);
-        EndPaint(combo, &ps);
+    case WM_PAINT:
+        PaintControl(combo, Draw);
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     case WM_LBUTTONDOWN:
@@ -269,11 +260,7 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 void RegisterComboBoxClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = ComboProc;
-    wc.lpszClassName = "ComboBox";
-    RegisterSystemClass(wc);
+    RegisterSystemClass("ComboBox", ComboProc, CS_DBLCLKS);
     OnReset([] { combos().clear(); });
 }
 

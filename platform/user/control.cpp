@@ -44,4 +44,18 @@ HDC ControlDc(HWND control) {
     return hdc;
 }
 
+void PaintControl(HWND control, ControlPainter draw) {
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(control, &ps);
+    draw(control, hdc);
+    EndPaint(control, &ps);
+}
+
+void RepaintControl(HWND control, ControlPainter draw) {
+    if (!IsWindowVisible(control)) return;
+    HDC hdc = GetDC(control);
+    draw(control, hdc);
+    ReleaseDC(control, hdc);
+}
+
 }  // namespace headless

@@ -269,12 +269,7 @@ LRESULT CALLBACK DialogWindowProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 void RegisterDialogClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DialogWindowProc;
-    wc.cbWndExtra = kDialogExtra;
-    wc.lpszClassName = kDialogClass;
-    RegisterSystemClass(wc);
+    RegisterSystemClass(kDialogClass, DialogWindowProc, CS_DBLCLKS, kDialogExtra);
     OnReset([] { dialogs().clear(); });
 }
 

@@ -463,13 +463,8 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 void RegisterListBoxClasses() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = ListBoxProc;
-    wc.lpszClassName = "ListBox";
-    RegisterSystemClass(wc);
-    wc.lpszClassName = "ComboLBox";
-    RegisterSystemClass(wc);
+    RegisterSystemClass("ListBox", ListBoxProc, CS_DBLCLKS);
+    RegisterSystemClass("ComboLBox", ListBoxProc, CS_DBLCLKS);
     OnReset([] { lists().clear(); });
 }
 

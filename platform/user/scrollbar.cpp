@@ -95,14 +95,11 @@ void OnButtonUp(HWND control, LPARAM lParam) {
     Notify(control, SB_ENDSCROLL, 0);
 }
 
-void Paint(HWND control) {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(control, &ps);
+void Draw(HWND control, HDC hdc) {
     RECT r;
     GetClientRect(control, &r);
     ScrollState &s = bars().controls[control];
     DrawScrollBar(hdc, r, IsVertical(control), s, IsWindowEnabled(control) && s.maximum > s.minimum);
-    EndPaint(control, &ps);
 }
 
 int SetPosition(ScrollState &s, int position) {
@@ -121,7 +118,7 @@ LRESULT CALLBACK ScrollBarProc(HWND control, UINT message, WPARAM wParam, LPARAM
         if (bars().dragging == control) bars().dragging = nullptr;
         break;
     case WM_PAINT:
-        Paint(control);
+        PaintControl(control, Draw);
         return 0;
     case WM_ERASEBKGND:
         return 1;
@@ -163,11 +160,7 @@ LRESULT CALLBACK ScrollBarProc(HWND control, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 void RegisterScrollBarClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = ScrollBarProc;
-    wc.lpszClassName = "ScrollBar";
-    RegisterSystemClass(wc);
+    RegisterSystemClass("ScrollBar", ScrollBarProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
     OnReset([] { bars() = ScrollBars{}; });
 }
 

@@ -44,22 +44,13 @@ void Draw(HWND control, HDC hdc) {
     DrawTextA(hdc, text, length, &r, format | DT_EXPANDTABS);
 }
 
-void PaintNow(HWND control) {
-    if (!IsWindowVisible(control)) return;
-    HDC hdc = GetDC(control);
-    Draw(control, hdc);
-    ReleaseDC(control, hdc);
-}
+void PaintNow(HWND control) { RepaintControl(control, Draw); }
 
 LRESULT CALLBACK StaticProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(control, &ps);
-        Draw(control, hdc);
-        EndPaint(control, &ps);
+    case WM_PAINT:
+        PaintControl(control, Draw);
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;  // the painting fills its own background
     case WM_SETTEXT: {
@@ -88,11 +79,7 @@ LRESULT CALLBACK StaticProc(HWND control, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 void RegisterStaticClass() {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = StaticProc;
-    wc.lpszClassName = "Static";
-    RegisterSystemClass(wc);
+    RegisterSystemClass("Static", StaticProc, CS_DBLCLKS);
 }
 
 }  // namespace headless

@@ -165,7 +165,14 @@ const bool registered = (OnReset([] {
 
 }  // namespace
 
-void RegisterSystemClass(const WNDCLASSA &wc) { table().systemClasses.push_back({wc.lpszClassName, wc}); }
+void RegisterSystemClass(const char *name, WNDPROC proc, UINT style, int windowExtra) {
+    WNDCLASSA wc{};
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.cbWndExtra = windowExtra;
+    wc.lpszClassName = name;
+    table().systemClasses.push_back({name, wc});
+}
 
 Window *FindWindowRecord(HWND hwnd) {
     for (auto &w : table().windows)
