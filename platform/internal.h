@@ -205,6 +205,8 @@ struct RunConfig {
     std::string frames;   // folder for a picture of the screen after each drawn picture
     int frameLimit = 50;
     bool win95 = false;
+    int failAllocationAfter = -1;  // the allocation after this many fails
+    int failWriteAfter = -1;       // every write after this many fails
     std::map<char, std::pair<std::string, UINT>> drives;  // letter -> folder, drive type
 };
 // From the config file named by QMSAVER_CONFIG, then the environment.
@@ -239,6 +241,7 @@ void UnmapDrive(char letter);
 bool HostPath(const std::string &dosPath, std::string &host);
 void ResetFiles(const std::string &driveC);
 void FailWritesAfter(int writes);
+void FailReadsAfter(int reads);
 
 // Global memory: fault injection and a count of live blocks.
 void FailAllocationAfter(int allocations);

@@ -38,6 +38,7 @@ struct FileSystem {
     std::vector<OpenHandle> handles;  // HFILE = index + kFirstHandle
     UINT errorMode = 0;
     int writesUntilFailure = -1;      // test hook: the n-th write fails
+    int readsUntilFailure = -1;       // test hook: the n-th read fails
 };
 
 constexpr int kFirstHandle = 3;
@@ -183,9 +184,9 @@ HFILE Fail(LPOFSTRUCT info, const std::string &dos, DWORD error) {
     return HFILE_ERROR;
 }
 
-// A test can make the disk fill up: after n more writes every write fails.
-bool WriteAllowed() {
-    int &n = fs().writesUntilFailure;
+// A test can make the disk fill up or go bad: after n more writes (reads)
+// every write (read) fails.
+bool Allowed(int &n) {
     if (n < 0) return true;
     if (n == 0) return false;
     n--;
@@ -249,6 +250,7 @@ bool HostPath(const std::string &dosPath, std::string &host) {
 }
 
 void FailWritesAfter(int writes) { fs().writesUntilFailure = writes; }
+void FailReadsAfter(int reads) { fs().readsUntilFailure = reads; }
 
 // A fresh C: drive with the Windows and system directories.
 void ResetFiles(const std::string &driveC) {
@@ -256,6 +258,7 @@ void ResetFiles(const std::string &driveC) {
     fs().drives.clear();
     fs().current = "C:\\WINDOWS";
     fs().writesUntilFailure = -1;
+    fs().readsUntilFailure = -1;
     MapDrive('C', driveC, DRIVE_FIXED);
     mkdir(driveC.c_str(), 0755);
     std::string windows, system;
@@ -317,6 +320,10 @@ long WINAPI _hread(HFILE file, LPVOID buffer, long bytes) {
         SetLastError(ERROR_INVALID_HANDLE);
         return HFILE_ERROR;
     }
+    if (bytes > 0 && !Allowed(fs().readsUntilFailure)) {
+        SetLastError(ERROR_READ_FAULT);
+        return HFILE_ERROR;
+    }
     return Transfer(bytes, [&](long done) {
         return read(h->fd, static_cast<char *>(buffer) + done, static_cast<size_t>(bytes - done));
     });
@@ -339,7 +346,7 @@ long WINAPI _hwrite(HFILE file, LPCSTR buffer, long bytes) {
         if (pos < 0 || ftruncate(h->fd, pos) != 0) return HFILE_ERROR;
         return 0;
     }
-    if (!WriteAllowed()) {
+    if (!Allowed(fs().writesUntilFailure)) {
         SetLastError(ERROR_DISK_FULL);
         return HFILE_ERROR;
     }
@@ -374,9 +381,23 @@ HFILE WINAPI _lclose(HFILE file) {
         SetLastError(ERROR_INVALID_HANDLE);
         return HFILE_ERROR;
     }
-    close(h->fd);
+    int closed = close(h->fd);
     h->fd = -1;
+    if (closed != 0) {
+        SetLastError(errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
+        return HFILE_ERROR;
+    }
     return 0;
+}
+
+// An OpenFile handle's data on the disk.
+BOOL WINAPI FlushFileBuffers(HANDLE file) {
+    OpenHandle *h = FromHandle(static_cast<HFILE>(reinterpret_cast<intptr_t>(file)));
+    if (!h) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return fsync(h->fd) == 0;
 }
 
 // A descriptor of the C runtime takes an OpenFile handle over, as on
@@ -450,7 +471,11 @@ BOOL WINAPI DeleteFileA(LPCSTR path) {
     return unlink(host.c_str()) == 0;
 }
 
-BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
+BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) { return MoveFileExA(from, to, 0); }
+
+// Replacing a file is one rename: the target is the old file or the new one,
+// never neither, whenever the program stops.
+BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
     std::string fromDos, fromHost, toDos, toHost;
     if (!from || !to || !ResolveHost(from, fromDos, fromHost) || !ResolveHost(to, toDos, toHost) ||
         access(fromHost.c_str(), F_OK) != 0) {
@@ -458,10 +483,28 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
         return FALSE;
     }
     if (access(toHost.c_str(), F_OK) == 0) {
-        SetLastError(ERROR_ALREADY_EXISTS);
+        if (!(flags & MOVEFILE_REPLACE_EXISTING)) {
+            SetLastError(ERROR_ALREADY_EXISTS);
+            return FALSE;
+        }
+        if (IsDirectory(toHost)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+    }
+    if (rename(fromHost.c_str(), toHost.c_str()) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    return rename(fromHost.c_str(), toHost.c_str()) == 0;
+    if (flags & MOVEFILE_WRITE_THROUGH) {
+        // The new name on the disk before the call returns.
+        int dir = open(toHost.substr(0, toHost.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY);
+        if (dir >= 0) {
+            fsync(dir);
+            close(dir);
+        }
+    }
+    return TRUE;
 }
 
 DWORD WINAPI GetFileAttributesA(LPCSTR path) {

@@ -48,6 +48,10 @@ void Apply(headless::RunConfig &c, const std::string &key, const std::string &va
         c.drives[static_cast<char>(std::toupper(static_cast<unsigned char>(key[6])))] = {folder, type};
     } else if (key == "windows") {
         c.win95 = value == "95" || value == "98" || value == "me" || value == "ME";
+    } else if (key == "fail_allocation_after") {
+        c.failAllocationAfter = std::atoi(value.c_str());
+    } else if (key == "fail_write_after") {
+        c.failWriteAfter = std::atoi(value.c_str());
     }
 }
 
@@ -81,6 +85,8 @@ RunConfig ReadRunConfig() {
         {"QMSAVER_SCREEN", "screen"},         {"QMSAVER_CLOCK", "clock"},
         {"QMSAVER_TIME_LIMIT", "time_limit"}, {"QMSAVER_SCREENSHOT", "screenshot"},
         {"QMSAVER_WINDOWS", "windows"},      {"QMSAVER_FRAMES", "frames"},
+        {"QMSAVER_FAIL_ALLOCATION_AFTER", "fail_allocation_after"},
+        {"QMSAVER_FAIL_WRITE_AFTER", "fail_write_after"},
         {"QMSAVER_FRAME_LIMIT", "frame_limit"},
     };
     for (auto [var, key] : vars)
@@ -105,6 +111,9 @@ void SetUpMachine(const RunConfig &c) {
     SetCursorPos(c.width / 2, c.height / 2);
     UseVirtualClock(c.virtualClock);
     SetWindows95Family(c.win95);
+    // Failures made to order, so a failure path can be walked from outside.
+    if (c.failAllocationAfter >= 0) FailAllocationAfter(c.failAllocationAfter);
+    if (c.failWriteAfter >= 0) FailWritesAfter(c.failWriteAfter);
     if (c.timeLimit >= 0) timeLimit() = TimeLimit{true, Now() + c.timeLimit, false};
 }
 

@@ -59,6 +59,7 @@ std::string HostPath(const std::string &dosPath) {
 }
 
 void FailWritesAfter(int writes) { headless::FailWritesAfter(writes); }
+void FailReadsAfter(int reads) { headless::FailReadsAfter(reads); }
 std::string PlayingWave() { return headless::PlayingWave(); }
 int OpenWaveDevices() { return headless::OpenWaveDevices(); }
 void FailWavePlays(bool fail) { headless::FailWavePlays(fail); }

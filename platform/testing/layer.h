@@ -54,8 +54,10 @@ std::vector<HCURSOR> CursorHistory();  // every cursor SetCursor set, in order
 // C:\WINDOWS\SYSTEM. Other drives map to host folders of the test's choosing.
 void MapDrive(char letter, const std::string &hostFolder, UINT driveType);
 std::string HostPath(const std::string &dosPath);  // where a DOS path lives on the host
-// After this many more successful writes, every write fails as on a full disk.
+// After this many more successful writes, every write fails as on a full disk;
+// after this many more reads, every read fails as on a bad disc.
 void FailWritesAfter(int writes);
+void FailReadsAfter(int reads);
 
 // Sound: the element the wave device is playing now ("" when silent), the
 // number of open wave devices, and the wave output volume.

@@ -21,7 +21,9 @@
 #define IDD_SAVING 107           // progress while a show or its music is written
 #define IDD_READING 2005         // shown while a content's previews are read from the disc
 
-// Controls of the dialogs above
+// Controls of the dialogs above, and of the editor
+#define IDC_SOURCE_LIST 1006     // editor: the previews of one content of the disc
+#define IDC_SHOW_LIST 1007       // editor: the show, in show order
 #define IDC_VOLUME 1009          // settings: volume scroll bar
 #define IDC_TRACKS 1010          // music choice: the tracks
 #define IDC_INTERVAL 1011        // settings: interval scroll bar

@@ -27,6 +27,7 @@ std::vector<HCURSOR> CursorHistory() { Missing(); }
 void MapDrive(char, const std::string &, UINT) { Missing(); }
 std::string HostPath(const std::string &) { Missing(); }
 void FailWritesAfter(int) { Missing(); }
+void FailReadsAfter(int) { Missing(); }
 std::string PlayingWave() { Missing(); }
 int OpenWaveDevices() { Missing(); }
 void FailWavePlays(bool) { Missing(); }

@@ -1,0 +1,105 @@
+#include "saverfile/load.h"
+
+#include "disc/picture.h"
+#include "disc/picture_entry.h"
+#include "resources/resource.h"
+#include "saverfile/format.h"
+
+#include <cstdio>
+
+namespace {
+
+// Why loading stopped, as the box says it.
+enum LoadError {
+    kCannotOpen = -1,
+    kNoCount = 1,
+    kNoEntryMemory = 2,
+    kNoSizes = 3,
+    kNoFullPicture = 4,
+    kNoPreviewMemory = 6,
+    kPreviewCut = 7,
+};
+
+void ReportLoadError(HWND editor, int code, int position) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "画像データファイルを読み込み中にエラーが発生しました。\r\n"
+                  "ファイルが壊れている可能性がありますので、作成し直すことをお勧めします。(%ld,%d)",
+                  static_cast<long>(code), position);
+    MessageBoxA(editor, text, "Quillmere Saver", MB_OK);
+}
+
+// The preview block of the record whose size pair was just read; the file
+// is left at the next record. 0 when loaded, else why not.
+int LoadPreview(HFILE file, const RecordSizes &sizes, PictureEntry *entry) {
+    // A record the file does not hold is a cut one, whatever it says.
+    if (!RecordFitsInFile(file, sizes)) return kPreviewCut;
+    if (!SkipBlock(file, sizes.fullSize)) return kPreviewCut;
+    if (sizes.previewSize == 0) {
+        entry->preview = PlaceholderPicture(0, 0);
+        return 0;
+    }
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizes.previewSize);
+    auto *block = memory ? static_cast<PackedDib>(GlobalLock(memory)) : nullptr;
+    if (!block) {
+        if (memory) GlobalFree(memory);
+        return kNoPreviewMemory;
+    }
+    // The size lies within the file, so it fits in a long.
+    long bytes = static_cast<long>(sizes.previewSize);
+    if (_hread(file, block, bytes) != bytes) {
+        DibFree(block);
+        return kPreviewCut;
+    }
+    // A block the player could not draw is shown as the placeholder: nothing
+    // later measures a picture that is not there.
+    if (!DibPixelsInBlock(block, sizes.previewSize)) {
+        DibFree(block);
+        entry->preview = PlaceholderPicture(0, 0);
+        return 0;
+    }
+    entry->preview = block;
+    return 0;
+}
+
+}  // namespace
+
+bool LoadShowForEditing(HWND editor, const char *fileName) {
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    HWND list = GetDlgItem(editor, IDC_SHOW_LIST);
+    OFSTRUCT info{};
+    HFILE file = OpenFile(fileName, &info, OF_READ);
+    int error = 0, position = 0;
+    int32_t count = 0;
+    if (file == HFILE_ERROR) error = kCannotOpen;
+    else if (!ReadPictureCount(file, &count)) error = kNoCount;
+    for (int32_t n = 1; !error && n <= count && n <= kMaxPictures; n++) {
+        position = n;
+        PictureEntry *entry = NewPictureEntry();
+        if (!entry) {
+            error = kNoEntryMemory;
+            break;
+        }
+        entry->kind = KIND_KEPT;
+        entry->filePosition = static_cast<int16_t>(n);
+        entry->fileOffset = _llseek(file, 0, FILE_CURRENT);
+        RecordSizes sizes;
+        if (!ReadRecordSizes(file, &sizes)) error = kNoSizes;
+        else if (sizes.fullSize == 0) error = kNoFullPicture;
+        else error = LoadPreview(file, sizes, entry);
+        if (error) {
+            FreePictureEntry(entry);
+            break;
+        }
+        entry->fullSize = sizes.fullSize;
+        entry->previewSize = sizes.previewSize;
+        if (SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)) < 0) {
+            FreePictureEntry(entry);
+            error = kNoEntryMemory;
+        }
+    }
+    if (file != HFILE_ERROR) _lclose(file);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    if (error) ReportLoadError(editor, error, position);
+    return error == 0;
+}
