@@ -1,6 +1,7 @@
 // qmshow: the program's own code for discs, pictures and shows, from the
 // command line. Exit status 0 when done, 1 on failure (with one line on
 // stderr saying why), 2 on wrong usage.
+#include "cli/make.h"
 #include "disc/catalogue.h"
 #include "disc/picture.h"
 #include "image/jpeg.h"
@@ -26,6 +27,10 @@ const char kUsage[] =
     "  info SHOW.QMS                        the records of a show and what each block holds\n"
     "  extract SHOW.QMS N OUT.BMP [--preview]\n"
     "                                       record N's full-screen picture (or its preview)\n"
+    "  make SHOW.QMS PICTURE... [--music WAV] [--screen WxH]\n"
+    "                                       a show in the system directory from BMP and JPEG\n"
+    "                                       pictures, each fitted into the screen (800x600 unless\n"
+    "                                       told) and into a 100x75 preview\n"
     "\n"
     "Output is tab-separated text. Exit status: 0 done, 1 failed, 2 wrong usage.\n";
 
@@ -274,5 +279,9 @@ int main(int argc, char **argv) {
     if (command == "picture") return Picture(n, args);
     if (command == "info") return Info(n, args);
     if (command == "extract") return Extract(n, args);
+    if (command == "make") {
+        int status = MakeShowCommand(n, args);
+        return status == kUsageError ? Usage() : status;
+    }
     return Usage();
 }

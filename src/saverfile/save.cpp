@@ -27,11 +27,10 @@ void Report(HWND editor, const char *fileName) {
     MessageBoxA(editor, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
-// The system directory with a trailing backslash; also made the current one.
+// The system directory with a trailing backslash.
 std::string SystemFolder() {
     char dir[MAX_PATH] = "";
     GetSystemDirectoryA(dir, sizeof dir);
-    SetCurrentDirectoryA(dir);
     std::string folder = dir;
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     return folder;
@@ -106,11 +105,9 @@ bool MusicPathOf(const char *fileName, char *path, size_t size) {
     return name > 0 && n > 0 && static_cast<size_t>(n) < size;
 }
 
-bool SaveMusic(HWND editor, const char *target, int track, const char *newPath) {
-    char source[MAX_PATH];
-    if (!PicturePath(kMusicTrack, track, 0, source, sizeof source)) return false;
-    HWND progress = OpenProgressWindow(GetModuleHandleA(nullptr), editor, IDD_SAVING);
-    SetProgressText(progress, "ＢＧＭを保存しています...");
+bool CopyMusic(HWND owner, const char *source, const char *target, const char *newPath) {
+    HWND progress = owner ? OpenProgressWindow(GetModuleHandleA(nullptr), owner, IDD_SAVING) : nullptr;
+    if (progress) SetProgressText(progress, "ＢＧＭを保存しています...");
     const char *slash = std::strrchr(target, '\\');
     std::string folder(target, slash ? static_cast<size_t>(slash - target) : 0);
     CreateDirectoryA(folder.c_str(), nullptr);  // an existing one is fine
@@ -121,7 +118,7 @@ bool SaveMusic(HWND editor, const char *target, int track, const char *newPath) 
     bool ok = from != HFILE_ERROR && to != HFILE_ERROR;
     HGLOBAL memory = ok ? GlobalAlloc(GMEM_FIXED, kMusicChunk) : nullptr;
     if (ok && !memory) {
-        MessageBoxA(editor,
+        MessageBoxA(owner,
                     "サウンドファイルを保存するのに必要なメモリが不足しています。"
                     "動作中のアプリケーションを終了してからもう一度実行してください。",
                     kCaption, MB_OK);
@@ -132,7 +129,7 @@ bool SaveMusic(HWND editor, const char *target, int track, const char *newPath) 
         LONG size = _llseek(from, 0, FILE_END);
         ok = size >= 0 && _llseek(from, 0, FILE_BEGIN) == 0;
         for (int chunk = 1; ok; chunk++) {
-            SendMessageA(progress, WM_PROGRESS, static_cast<WPARAM>(chunk), size / kMusicChunk);
+            if (progress) SendMessageA(progress, WM_PROGRESS, static_cast<WPARAM>(chunk), size / kMusicChunk);
             // An error reads as HFILE_ERROR, never as a count of bytes.
             long got = _hread(from, buffer, kMusicChunk);
             if (got < 0 || (got > 0 && _hwrite(to, buffer, got) != got)) ok = false;
@@ -151,6 +148,7 @@ bool SaveMusic(HWND editor, const char *target, int track, const char *newPath) 
 bool SaveShow(HWND editor, const char *fileName, int musicTrack, bool largeSize) {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     std::string folder = SystemFolder();
+    SetCurrentDirectoryA(folder.c_str());
     HWND list = GetDlgItem(editor, IDC_SHOW_LIST);
     int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
     if (count <= 0) {
@@ -202,8 +200,10 @@ bool SaveShow(HWND editor, const char *fileName, int musicTrack, bool largeSize)
     char music[MAX_PATH], musicNew[MAX_PATH];
     bool withMusic = musicTrack > 0;
     if (ok && withMusic) {
+        char source[MAX_PATH];
         ok = MusicPathOf(fileName, music, sizeof music) && BesideFile(music, "QMSAVER.TMP", musicNew, sizeof musicNew) &&
-             SaveMusic(editor, music, musicTrack, musicNew);
+             PicturePath(kMusicTrack, musicTrack, 0, source, sizeof source) &&
+             CopyMusic(editor, source, music, musicNew);
         if (!ok) DeleteFileA(writer.newPath);
     }
     if (ok) ok = ReplaceFile(writer.newPath, writer.showPath);

@@ -16,10 +16,11 @@
 // its music take their old versions' places only when both are complete.
 bool SaveShow(HWND editor, const char *fileName, int musicTrack, bool largeSize);
 
-// Copies the disc's music track (1-based) into newPath, a new version of
-// the music file target, complete on the disk; false, with nothing left
-// behind, when it cannot.
-bool SaveMusic(HWND editor, const char *target, int track, const char *newPath);
+// Copies the WAV file source into newPath, a new version of the music file
+// target (whose folder is made when missing), complete on the disk, in
+// 102400-byte pieces with the saving window over owner (none without an
+// owner); false, with nothing left behind, when it cannot.
+bool CopyMusic(HWND owner, const char *source, const char *target, const char *newPath);
 
 // Where the music of the show fileName lives: the system directory's
 // SOUND folder, the name up to its first dot.
