@@ -4,20 +4,22 @@
 
 #include "resources/resource.h"
 
-namespace {
+int EditorTest::released = 0;
+std::function<void()> EditorTest::onMeasure;
 
-int released = 0;
+namespace {
 
 LRESULT CALLBACK EditorStandInProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MEASUREITEM:
+        if (EditorTest::onMeasure) EditorTest::onMeasure();
         reinterpret_cast<MEASUREITEMSTRUCT *>(lParam)->itemHeight = 70;
         return TRUE;
     case WM_DELETEITEM: {
         auto *entry = reinterpret_cast<PictureEntry *>(reinterpret_cast<DELETEITEMSTRUCT *>(lParam)->itemData);
         // A block freed already has no size: that would be a second release.
         EXPECT_NE(GlobalSize(GlobalHandle(entry)), 0u) << "an entry released twice";
-        released++;
+        EditorTest::released++;
         FreePictureEntry(entry);
         return TRUE;
     }
@@ -31,6 +33,7 @@ void EditorTest::SetUp() {
     DiscTest::SetUp();
     if (IsSkipped()) return;
     released = 0;
+    onMeasure = nullptr;
     WNDCLASSA wc{};
     wc.lpfnWndProc = EditorStandInProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -38,22 +41,25 @@ void EditorTest::SetUp() {
     RegisterClassA(&wc);
     editor = CreateWindowExA(0, "TestEditor", "", WS_POPUP | WS_VISIBLE, 0, 0, 300, 400, nullptr, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
-    list = CreateWindowExA(0, "ListBox", "", WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | WS_VSCROLL, 150,
-                           5, 140, 380, editor, reinterpret_cast<HMENU>(IDC_SHOW_LIST), GetModuleHandleA(nullptr),
-                           nullptr);
+    for (int id : {IDC_SOURCE_LIST, IDC_SHOW_LIST})
+        list = CreateWindowExA(0, "ListBox", "", WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | WS_VSCROLL,
+                               id == IDC_SHOW_LIST ? 150 : 5, 5, 140, 380, editor,
+                               reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), GetModuleHandleA(nullptr), nullptr);
     Pump();
 }
 
 void EditorTest::TearDown() {
+    onMeasure = nullptr;
     if (editor) DestroyWindow(editor);
     UnregisterClassA("TestEditor", GetModuleHandleA(nullptr));
     DiscTest::TearDown();
 }
 
-std::vector<PictureEntry *> EditorTest::Entries() {
+std::vector<PictureEntry *> EditorTest::Entries(int listId) {
     std::vector<PictureEntry *> entries;
-    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); i++)
-        entries.push_back(reinterpret_cast<PictureEntry *>(SendMessageA(list, LB_GETITEMDATA, i, 0)));
+    HWND box = GetDlgItem(editor, listId);
+    for (int i = 0; i < SendMessageA(box, LB_GETCOUNT, 0, 0); i++)
+        entries.push_back(reinterpret_cast<PictureEntry *>(SendMessageA(box, LB_GETITEMDATA, i, 0)));
     return entries;
 }
 
