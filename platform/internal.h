@@ -76,6 +76,7 @@ struct Window {
     bool destroying = false;
     LONG_PTR userData = 0;
     std::vector<uint8_t> extra;  // the class's window extra bytes (a dialog's DWLP_ values)
+    HMENU menu = nullptr;        // a top-level window's menu bar
 };
 
 // The classes Windows has before a program starts (controls, dialogs).
@@ -86,6 +87,7 @@ void RegisterScrollBarClass();
 void RegisterListBoxClasses();
 void RegisterComboBoxClass();
 void RegisterDialogClass();
+void RegisterMenuClass();
 Window *FindWindowRecord(HWND hwnd);
 std::vector<Window *> AllWindows();  // in z-order, bottom first
 HWND DesktopHandle();
@@ -94,6 +96,9 @@ HWND DesktopHandle();
 RECT ClientRectOnScreen(const Window &w);
 // Marks a window and everything inside it for painting.
 void InvalidateTree(HWND hwnd);
+// A size kept within the limits the window gives in WM_GETMINMAXINFO, for
+// the windows Windows asks: those with a sizing frame, and overlapped ones.
+SIZE LimitWindowSize(HWND hwnd, SIZE size);
 // Draws a window's caption, borders and scroll bars (WM_NCPAINT).
 void DrawNonClient(HWND hwnd);
 // A window's own scroll bar (SB_HORZ or SB_VERT) and its painting.
@@ -102,6 +107,19 @@ struct ScrollState {
 };
 ScrollState *WindowScrollBar(HWND hwnd, int bar);
 void DrawScrollBar(HDC hdc, RECT r, bool vertical, const ScrollState &s, bool enabled);
+// WM_NCHITTEST as DefWindowProc answers it (pt on the screen).
+LRESULT NonClientHitTest(HWND hwnd, POINT pt);
+
+// ---- menus (user/menu.cpp) ----------------------------------------------------
+
+bool IsMenuHandle(HMENU menu);
+// Where a window's menu bar lies on the screen; empty for a window without one.
+RECT MenuBarRect(const Window &w);
+// Draws a menu bar's items in bar (the DC's coordinates).
+void DrawMenuBarItems(HDC hdc, RECT bar, HMENU menu);
+// A press on the menu bar at pt (screen): tracks the menu until the user
+// chooses an item or closes it, as SC_MOUSEMENU does.
+void TrackMenuBar(HWND hwnd, POINT pt);
 // ---- what the standard controls share (user/control.cpp) --------------------
 
 // The font a control was given with WM_SETFONT (null: the system font).
@@ -239,6 +257,8 @@ bool WriteScreenImage(const std::string &path);
 void MapDrive(char letter, const std::string &folder, UINT type);
 void UnmapDrive(char letter);
 bool HostPath(const std::string &dosPath, std::string &host);
+// A DOS path made absolute against the current directory, "." and ".." resolved.
+bool FullDosPath(const std::string &path, std::string &full);
 void ResetFiles(const std::string &driveC);
 void FailWritesAfter(int writes);
 void FailReadsAfter(int reads);
@@ -256,8 +276,22 @@ struct MessageBoxRecord {
     int answer;
 };
 void AnswerMessageBoxes(const std::vector<int> &answers);
+void WhileMessageBoxUp(std::function<void()> step);
 int Beeps();
 const std::vector<MessageBoxRecord> &MessageBoxesShown();
+
+// Save-as dialogs answered by a script (comdlg/savefile.cpp).
+struct SaveDialogRecord {
+    HWND owner;
+    std::string file;                 // lpstrFile as the program filled it
+    std::vector<std::string> filter;  // lpstrFilter's strings in turn
+    std::string defExt;
+    DWORD flags;
+    std::string title, initialDir;
+    std::string answer;               // the path chosen; "" for Cancel
+};
+void AnswerSaveDialogs(const std::vector<std::string> &answers);
+const std::vector<SaveDialogRecord> &SaveDialogsShown();
 
 // The headless run's frames: written to folder after each drawn picture.
 void WriteFramesTo(const std::string &folder, int limit);

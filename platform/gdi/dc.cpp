@@ -136,6 +136,9 @@ void FillOnScreen(HDC hdc, RECT r, uint32_t pixel) {
 
 using namespace headless;
 
+// Drawing here is never batched.
+BOOL WINAPI GdiFlush() { return TRUE; }
+
 HGDIOBJ WINAPI GetStockObject(int index) {
     auto it = gdi().objects.find(kStockBase + index);
     return it == gdi().objects.end() ? nullptr : reinterpret_cast<HGDIOBJ>(kStockBase + index);

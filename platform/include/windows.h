@@ -55,6 +55,7 @@ DECLARE_HANDLE(HMENU);
 DECLARE_HANDLE(HBRUSH);
 DECLARE_HANDLE(HPEN);
 DECLARE_HANDLE(HFONT);
+DECLARE_HANDLE(HRGN);
 DECLARE_HANDLE(HBITMAP);
 DECLARE_HANDLE(HPALETTE);
 DECLARE_HANDLE(HRSRC);
@@ -203,6 +204,30 @@ DWORD WINAPI GetFileAttributesA(LPCSTR path);
 UINT WINAPI GetDriveTypeA(LPCSTR root);
 UINT WINAPI SetErrorMode(UINT mode);
 
+// File search
+#define ERROR_NO_MORE_FILES 18L
+#define FILE_ATTRIBUTE_READONLY 0x01
+#define FILE_ATTRIBUTE_ARCHIVE 0x20
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME, *LPFILETIME;
+typedef struct _WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    CHAR cFileName[MAX_PATH];
+    CHAR cAlternateFileName[14];
+} WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
+HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data);
+BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data);
+BOOL WINAPI FindClose(HANDLE find);
+
 // Code pages: the ANSI code page is 932 (Japanese), as on the Windows the
 // program is made for; the console speaks UTF-8.
 #define CP_ACP 0
@@ -213,6 +238,7 @@ typedef const WCHAR *LPCWSTR;
 UINT WINAPI GetACP();
 UINT WINAPI GetConsoleOutputCP();
 BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE c);
+int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide, int wideSize);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text, int size,
                                LPCSTR defaultChar, BOOL *usedDefault);
@@ -397,6 +423,7 @@ typedef struct tagPAINTSTRUCT {
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
 #define HTCLIENT 1
+#define HTMENU 5
 #define MA_ACTIVATE 1
 
 #define SC_SIZE 0xF000
@@ -405,6 +432,35 @@ typedef struct tagPAINTSTRUCT {
 #define SC_NEXTWINDOW 0xF040
 #define SC_PREVWINDOW 0xF050
 #define SC_SCREENSAVE 0xF140
+#define SC_MOUSEMENU 0xF090
+
+// Menus
+#define MF_BYCOMMAND 0x00000000L
+#define MF_BYPOSITION 0x00000400L
+#define MF_ENABLED 0x00000000L
+#define MF_GRAYED 0x00000001L
+#define MF_DISABLED 0x00000002L
+#define MF_UNCHECKED 0x00000000L
+#define MF_CHECKED 0x00000008L
+#define MF_STRING 0x00000000L
+#define MF_POPUP 0x00000010L
+#define MF_END 0x00000080L
+#define MF_SEPARATOR 0x00000800L
+#define WM_INITMENU 0x0116
+#define WM_INITMENUPOPUP 0x0117
+#define WM_ENTERMENULOOP 0x0211
+#define WM_EXITMENULOOP 0x0212
+HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name);
+BOOL WINAPI SetMenu(HWND hwnd, HMENU menu);
+HMENU WINAPI GetMenu(HWND hwnd);
+BOOL WINAPI DestroyMenu(HMENU menu);
+HMENU WINAPI GetSubMenu(HMENU menu, int position);
+int WINAPI GetMenuItemCount(HMENU menu);
+UINT WINAPI GetMenuItemID(HMENU menu, int position);
+BOOL WINAPI EnableMenuItem(HMENU menu, UINT item, UINT enable);
+DWORD WINAPI CheckMenuItem(HMENU menu, UINT item, UINT check);
+UINT WINAPI GetMenuState(HMENU menu, UINT item, UINT flags);
+BOOL WINAPI DrawMenuBar(HWND hwnd);
 
 // Class and window styles
 #define CS_VREDRAW 0x0001
@@ -527,6 +583,11 @@ int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size);
 BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text);
 int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size);
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
+#define RDW_INVALIDATE 0x0001
+#define RDW_ERASE 0x0004
+#define RDW_ALLCHILDREN 0x0080
+#define RDW_UPDATENOW 0x0100
+BOOL WINAPI RedrawWindow(HWND hwnd, const RECT *update, HRGN region, UINT flags);
 BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy);
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
 BOOL WINAPI FrameRect(HDC hdc, const RECT *rect, HBRUSH brush);
@@ -1009,6 +1070,7 @@ typedef struct tagLOGPALETTE {
 #define CLR_INVALID 0xFFFFFFFF
 
 HGDIOBJ WINAPI GetStockObject(int object);
+BOOL WINAPI GdiFlush(void);
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object);
 HBRUSH WINAPI CreateSolidBrush(COLORREF color);
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);

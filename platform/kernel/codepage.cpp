@@ -63,6 +63,29 @@ BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// Letters compared without their case, a double-byte character as a whole
+// (its second byte may look like a letter). The program compares file names
+// for equality; the order here is by code, not the system's linguistic one.
+int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) {
+    if (!a || !b) return a ? 1 : b ? -1 : 0;
+    // To lower case, so that '_' and its neighbours come before the letters, as in Windows.
+    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    for (size_t i = 0;; i++) {
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        bool lead = IsDBCSLeadByteEx(932, x) && x == y && a[i + 1];
+        if (lead) {
+            i++;
+            x = static_cast<unsigned char>(a[i]);
+            y = static_cast<unsigned char>(b[i]);
+        } else {
+            x = static_cast<unsigned char>(fold(x));
+            y = static_cast<unsigned char>(fold(y));
+        }
+        if (x != y) return x < y ? -1 : 1;
+        if (x == 0) return 0;
+    }
+}
+
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR wide, int wideSize) {
     const char *charset = CharsetOf(codePage);
     if (!charset || !text || wideSize < 0) {

@@ -249,6 +249,8 @@ bool HostPath(const std::string &dosPath, std::string &host) {
     return ResolveHost(dosPath, dos, host);
 }
 
+bool FullDosPath(const std::string &path, std::string &full) { return !path.empty() && Absolute(path, full); }
+
 void FailWritesAfter(int writes) { fs().writesUntilFailure = writes; }
 void FailReadsAfter(int reads) { fs().readsUntilFailure = reads; }
 
@@ -527,4 +529,218 @@ UINT WINAPI SetErrorMode(UINT mode) {
     UINT previous = fs().errorMode;
     fs().errorMode = mode;
     return previous;
+}
+
+// ---- file search ------------------------------------------------------------------
+
+namespace headless {
+namespace {
+
+constexpr uintptr_t kFirstSearch = 0x6000000;
+
+// What FindFirstFileA found, handed out one entry at a time.
+struct FileSearch {
+    std::vector<WIN32_FIND_DATAA> found;
+    size_t next = 0;
+};
+
+struct Searches {
+    std::map<uintptr_t, FileSearch> open;
+    uintptr_t next = kFirstSearch;
+};
+
+Searches &searches() {
+    static Searches s;
+    return s;
+}
+
+const bool searchesRegistered = (OnReset([] { searches() = Searches{}; }), true);
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// A name as characters of code page 932, ASCII letters in upper case, as
+// FAT and NTFS compare names.
+std::vector<unsigned> Folded(const std::string &name) {
+    std::vector<unsigned> chars;
+    for (size_t i = 0; i < name.size(); i++) {
+        auto c = static_cast<unsigned char>(name[i]);
+        if (IsLeadByte(c) && i + 1 < name.size()) chars.push_back(c << 8 | static_cast<unsigned char>(name[++i]));
+        else chars.push_back(static_cast<unsigned>(std::toupper(c)));
+    }
+    return chars;
+}
+
+// '*' stands for any run of characters, '?' for exactly one.
+bool Glob(const std::vector<unsigned> &pattern, const std::vector<unsigned> &name) {
+    size_t p = 0, n = 0, star = SIZE_MAX, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            p++, n++;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = n;
+        } else if (star != SIZE_MAX) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') p++;
+    return p == pattern.size();
+}
+
+bool Matches(const std::string &pattern, const std::string &name) {
+    std::vector<unsigned> p = Folded(pattern), n = Folded(name);
+    if (Glob(p, n)) return true;
+    // "*.*" and "name.*" also take names without an extension.
+    return p.size() >= 2 && p[p.size() - 2] == '.' && p.back() == '*' && name.find('.') == std::string::npos &&
+           Glob(std::vector<unsigned>(p.begin(), p.end() - 2), n);
+}
+
+bool IsShortNameChar(unsigned char c) { return c >= 0x80 || (c > ' ' && !std::strchr("\"*+,/:;<=>?[\\]|.", c)); }
+
+// The 8.3 alias of a long name ("Long Name File.qms" -> "LONGNA~1.QMS"), or
+// "" for a name that is a short name already.
+std::string ShortAlias(const std::string &name) {
+    size_t dot = name.rfind('.');
+    std::string base = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    std::string ext = dot == std::string::npos || dot == 0 ? "" : name.substr(dot + 1);
+    auto valid = [](const std::string &part) {
+        return std::all_of(part.begin(), part.end(), [](char c) { return IsShortNameChar(static_cast<unsigned char>(c)); });
+    };
+    if (!base.empty() && base.size() <= 8 && ext.size() <= 3 && valid(base) && valid(ext)) return "";
+    auto squeeze = [](const std::string &part, size_t limit) {
+        std::string out;
+        for (size_t i = 0; i < part.size() && out.size() < limit; i++) {
+            auto c = static_cast<unsigned char>(part[i]);
+            if (IsLeadByte(c) && i + 1 < part.size()) {
+                if (out.size() + 2 > limit) break;
+                out += part.substr(i++, 2);
+            } else if (c != ' ' && c != '.') {
+                out += IsShortNameChar(c) ? static_cast<char>(std::toupper(c)) : '_';
+            }
+        }
+        return out;
+    };
+    std::string alias = squeeze(base, 6) + "~1";
+    std::string shortExt = squeeze(ext, 3);
+    return shortExt.empty() ? alias : alias + "." + shortExt;
+}
+
+// Windows counts file times in 100-nanosecond steps from 1601.
+FILETIME ToFileTime(const timespec &t) {
+    uint64_t ticks = (static_cast<uint64_t>(t.tv_sec) + 11644473600ULL) * 10000000ULL + t.tv_nsec / 100;
+    return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+bool Describe(const std::string &host, const std::string &name, bool readOnlyDrive, WIN32_FIND_DATAA &data) {
+    struct stat st;
+    if (stat(host.c_str(), &st) != 0 || name.size() >= sizeof data.cFileName) return false;
+    data = WIN32_FIND_DATAA{};
+    if (S_ISDIR(st.st_mode)) {
+        data.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    } else {
+        data.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+        if (readOnlyDrive || access(host.c_str(), W_OK) != 0) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+        data.nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
+        data.nFileSizeLow = static_cast<DWORD>(st.st_size);
+    }
+    data.ftCreationTime = ToFileTime(st.st_ctim);
+    data.ftLastAccessTime = ToFileTime(st.st_atim);
+    data.ftLastWriteTime = ToFileTime(st.st_mtim);
+    std::memcpy(data.cFileName, name.c_str(), name.size() + 1);
+    if (name != "." && name != "..") {
+        std::string alias = ShortAlias(name);
+        std::memcpy(data.cAlternateFileName, alias.c_str(), std::min(alias.size() + 1, sizeof data.cAlternateFileName));
+    }
+    return true;
+}
+
+// The entries of a folder a pattern names, in the order NTFS lists them:
+// "." and ".." first (not in a drive's root), then by name without regard to case.
+bool FindEntries(const std::string &pattern, std::vector<WIN32_FIND_DATAA> &found, DWORD &error) {
+    error = ERROR_PATH_NOT_FOUND;
+    std::string dos, folderHost;
+    if (pattern.empty() || !Absolute(pattern, dos)) return false;
+    size_t cut = dos.rfind('\\');
+    std::string folder = cut <= 2 ? dos.substr(0, 3) : dos.substr(0, cut);
+    std::string name = dos.substr(cut + 1);
+    if (!HostOf(folder, folderHost) || !IsDirectory(folderHost)) return false;
+    error = ERROR_FILE_NOT_FOUND;
+    // A folder named with a separator after it names no entry.
+    if (IsSeparator(pattern.back()) || name.empty()) return false;
+    auto it = fs().drives.find(dos[0]);
+    bool readOnlyDrive = it != fs().drives.end() && it->second.type == DRIVE_CDROM;
+    if (name.find_first_of("*?") == std::string::npos) {
+        std::string host, spelled;
+        HostOf(dos, host, &spelled);
+        WIN32_FIND_DATAA data;
+        if (!Describe(host, spelled.substr(spelled.rfind('\\') + 1), readOnlyDrive, data)) return false;
+        found.push_back(data);
+        return true;
+    }
+    std::vector<std::string> names;
+    if (folder.size() > 3)
+        for (const char *dots : {".", ".."})
+            if (Matches(name, dots)) names.push_back(dots);
+    std::vector<std::string> entries;
+    if (DIR *d = opendir(folderHost.c_str())) {
+        while (dirent *e = readdir(d)) {
+            std::string entry = e->d_name;
+            if (entry == "." || entry == "..") continue;
+            std::string alias = ShortAlias(entry);
+            if (Matches(name, entry) || (!alias.empty() && Matches(name, alias))) entries.push_back(entry);
+        }
+        closedir(d);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const std::string &a, const std::string &b) { return Folded(a) < Folded(b); });
+    names.insert(names.end(), entries.begin(), entries.end());
+    for (const std::string &entry : names) {
+        WIN32_FIND_DATAA data;
+        if (Describe(folderHost + "/" + entry, entry, readOnlyDrive, data)) found.push_back(data);
+    }
+    return !found.empty();
+}
+
+}  // namespace
+}  // namespace headless
+
+HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
+    FileSearch search;
+    DWORD error;
+    if (!data || !FindEntries(pattern ? pattern : "", search.found, error)) {
+        SetLastError(data ? error : ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    *data = search.found[0];
+    search.next = 1;
+    uintptr_t h = searches().next;
+    searches().next += 4;
+    searches().open[h] = std::move(search);
+    return reinterpret_cast<HANDLE>(h);
+}
+
+BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data) {
+    auto it = searches().open.find(reinterpret_cast<uintptr_t>(find));
+    if (it == searches().open.end() || !data) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    FileSearch &s = it->second;
+    if (s.next >= s.found.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    *data = s.found[s.next++];
+    return TRUE;
+}
+
+BOOL WINAPI FindClose(HANDLE find) {
+    if (searches().open.erase(reinterpret_cast<uintptr_t>(find)) == 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
 }

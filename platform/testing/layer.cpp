@@ -79,10 +79,20 @@ int OpenDescriptors() {
     return count;
 }
 void AnswerMessageBoxes(const std::vector<int> &answers) { headless::AnswerMessageBoxes(answers); }
+void WhileMessageBoxUp(std::function<void()> step) { headless::WhileMessageBoxUp(std::move(step)); }
 
 std::vector<MessageBoxShown> MessageBoxesShown() {
     std::vector<MessageBoxShown> list;
     for (const auto &m : headless::MessageBoxesShown()) list.push_back({m.owner, m.text, m.caption, m.type, m.answer});
+    return list;
+}
+
+void AnswerSaveDialogs(std::vector<std::string> answers) { headless::AnswerSaveDialogs(answers); }
+
+std::vector<SaveDialogShown> SaveDialogsShown() {
+    std::vector<SaveDialogShown> list;
+    for (const auto &d : headless::SaveDialogsShown())
+        list.push_back({d.owner, d.file, d.filter, d.defExt, d.flags, d.initialDir, d.answer});
     return list;
 }
 

@@ -92,6 +92,23 @@ struct MessageBoxShown {
 };
 void AnswerMessageBoxes(const std::vector<int> &answers);
 std::vector<MessageBoxShown> MessageBoxesShown();
+// Runs step while each box is up, before its answer; none when empty.
+void WhileMessageBoxUp(std::function<void()> step);
+
+// Save-as dialogs: the paths the user chooses in the next dialogs, "" for
+// Cancel (Cancel when none is left), and every dialog shown since the last
+// Reset with what the program gave it.
+struct SaveDialogShown {
+    HWND owner;
+    std::string file;                 // lpstrFile as given: what the name box offers
+    std::vector<std::string> filter;  // lpstrFilter's strings in turn
+    std::string defExt;
+    DWORD flags;
+    std::string initialDir;
+    std::string answer;               // the full path taken; "" for Cancel
+};
+void AnswerSaveDialogs(std::vector<std::string> answers);
+std::vector<SaveDialogShown> SaveDialogsShown();
 
 // The desktop's work area (SPI_GETWORKAREA): the whole screen after Reset;
 // a task bar leaves less; without one the call fails, as on a system that

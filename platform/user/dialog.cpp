@@ -50,6 +50,7 @@ struct ItemTemplate {
 struct DialogTemplate {
     DWORD style = 0, exStyle = 0;
     short x = 0, y = 0, cx = 0, cy = 0;
+    std::string menu;  // "#id" for an ordinal; empty without one
     std::string className, title;
     bool hasFont = false;
     int pointSize = 0, weight = 400;
@@ -124,7 +125,7 @@ bool ParseTemplate(const BYTE *data, size_t size, DialogTemplate &t) {
     }
     WORD count = r.Word();
     t.x = r.Short(), t.y = r.Short(), t.cx = r.Short(), t.cy = r.Short();
-    r.NameOrOrdinal();  // menu: none of the program's dialogs has one in its template
+    t.menu = r.NameOrOrdinal();
     t.className = r.NameOrOrdinal();
     t.title = ToAnsi(r.String());
     if (t.style & DS_SETFONT) {
@@ -311,15 +312,16 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC pro
         SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
         return nullptr;
     }
-    (void)instance;
     DialogInfo info;
     ChooseFont(t, info);
+    // A menu the template names is the dialog's menu bar, above the client area.
+    HMENU menu = t.menu.empty() ? nullptr : LoadMenuA(instance, t.menu.c_str());
 
     // The size in pixels of the client area the units give, then the frame around it.
     RECT r{0, 0, MulDiv(t.cx, info.baseX, 4), MulDiv(t.cy, info.baseY, 8)};
     DWORD exStyle = t.exStyle | WS_EX_CONTROLPARENT;
     if (t.style & DS_MODALFRAME) exStyle |= WS_EX_DLGMODALFRAME;
-    AdjustWindowRectEx(&r, t.style, FALSE, exStyle);
+    AdjustWindowRectEx(&r, t.style, menu != nullptr, exStyle);
     POINT at{MulDiv(t.x, info.baseX, 4), MulDiv(t.y, info.baseY, 8)};
     if (owner && !(t.style & DS_ABSALIGN)) ClientToScreen(owner, &at);
     int width = r.right - r.left, height = r.bottom - r.top;
@@ -329,9 +331,10 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC pro
     }
     const char *cls = t.className.empty() ? kDialogClass : t.className.c_str();
     HWND dialog = CreateWindowExA(exStyle, cls, t.title.c_str(), t.style & ~WS_VISIBLE, at.x, at.y, width, height,
-                                  owner, nullptr, instance, reinterpret_cast<LPVOID>(param));
+                                  owner, menu, instance, reinterpret_cast<LPVOID>(param));
     if (!dialog) {
         if (info.ownsFont) DeleteObject(info.font);
+        if (menu) DestroyMenu(menu);
         return nullptr;
     }
     dialogs()[dialog] = info;

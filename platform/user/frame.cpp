@@ -1,5 +1,5 @@
 // The non-client area: borders, the caption with its title and close box,
-// and a window's own scroll bars, drawn in Wine's default look.
+// the menu bar, and a window's own scroll bars, drawn in Wine's default look.
 #include "../internal.h"
 
 #include <algorithm>
@@ -112,6 +112,11 @@ void DrawNonClient(HWND hwnd) {
         GetTextExtentPoint32A(hdc, "X", 1, &extent);
         TextOutA(hdc, bar.left + 4, bar.top + (height - 1 - extent.cy) / 2, w->title.c_str(), length);
     }
+    RECT bar = MenuBarRect(*w);
+    if (bar.bottom > bar.top) {
+        OffsetRect(&bar, -w->rect.left, -w->rect.top);
+        DrawMenuBarItems(hdc, bar, w->menu);
+    }
     // The window's own scroll bars sit between the frame and the client.
     if (w->style & WS_VSCROLL) {
         RECT bar{client.right, client.top, client.right + GetSystemMetrics(SM_CXVSCROLL), client.bottom};
@@ -124,6 +129,14 @@ void DrawNonClient(HWND hwnd) {
             DrawScrollBar(hdc, bar, false, *s, s->maximum > s->minimum);
     }
     ReleaseDC(hwnd, hdc);
+}
+
+// Only the menu bar is told apart: the rest of the frame counts as client.
+LRESULT NonClientHitTest(HWND hwnd, POINT pt) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w) return HTCLIENT;
+    RECT bar = MenuBarRect(*w);
+    return PtInRect(&bar, pt) ? HTMENU : HTCLIENT;
 }
 
 }  // namespace headless

@@ -205,7 +205,7 @@ int Insert(HWND list, int index, LPARAM lParam, bool sorted) {
     if (sorted && HasStrings(list)) {
         // Before the first item that sorts after it, ignoring case.
         index = 0;
-        while (index < static_cast<int>(s.items.size()) && strcasecmp(s.items[static_cast<size_t>(index)].text.c_str(), item.text.c_str()) <= 0)
+        while (index < static_cast<int>(s.items.size()) && lstrcmpiA(s.items[static_cast<size_t>(index)].text.c_str(), item.text.c_str()) <= 0)
             index++;
     } else if (index < 0 || index > static_cast<int>(s.items.size())) {
         index = static_cast<int>(s.items.size());
@@ -259,7 +259,9 @@ int ItemAt(HWND list, const ListState &s, int y) {
 
 // The first item from the one after start (wrapping; from the top for -1)
 // that begins with text, ignoring case.
-LRESULT Find(const ListState &s, int start, LPCSTR text) {
+// The first item after start, going round, that begins with text (or with
+// exact, is text), letters compared without their case.
+LRESULT Find(const ListState &s, int start, LPCSTR text, bool exact) {
     if (!text) return LB_ERR;
     int count = static_cast<int>(s.items.size());
     size_t length = std::strlen(text);
@@ -267,7 +269,9 @@ LRESULT Find(const ListState &s, int start, LPCSTR text) {
         int i = (start + n + count) % count;
         if (start < 0 || start >= count) i = n - 1;
         const std::string &item = s.items[static_cast<size_t>(i)].text;
-        if (strncasecmp(item.c_str(), text, length) == 0) return i;
+        if (exact ? lstrcmpiA(item.c_str(), text) == 0
+                  : item.size() >= length && lstrcmpiA(item.substr(0, length).c_str(), text) == 0)
+            return i;
     }
     return LB_ERR;
 }
@@ -451,11 +455,13 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         return 1;
     }
     case LB_FINDSTRING:
+    case LB_FINDSTRINGEXACT:
         if (!HasStrings(list)) {
             ReportUnimplemented("finding an item by data in a list without strings");
             return LB_ERR;
         }
-        return Find(lists()[list], static_cast<int>(wParam), reinterpret_cast<LPCSTR>(lParam));
+        return Find(lists()[list], static_cast<int>(wParam), reinterpret_cast<LPCSTR>(lParam),
+                    message == LB_FINDSTRINGEXACT);
     }
     return DefWindowProcA(list, message, wParam, lParam);
 }

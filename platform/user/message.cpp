@@ -325,6 +325,12 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         return static_cast<LRESULT>(w->title.size());
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        if ((wParam & 0xFFF0) == SC_MOUSEMENU)
+            TrackMenuBar(hwnd, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    case WM_NCLBUTTONDOWN:
+        // A press on the menu bar opens the menu.
+        if (wParam == HTMENU) SendMessageA(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU, lParam);
         return 0;
     case WM_HELP:
     case WM_CONTEXTMENU:
@@ -334,7 +340,7 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_MOUSEACTIVATE:
         return MA_ACTIVATE;
     case WM_NCHITTEST:
-        return HTCLIENT;
+        return NonClientHitTest(hwnd, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
     case WM_NCPAINT:
         if (IsWindowVisible(hwnd)) DrawNonClient(hwnd);
         return 0;

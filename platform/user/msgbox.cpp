@@ -13,6 +13,7 @@ namespace {
 struct Boxes {
     std::deque<int> answers;
     std::vector<MessageBoxRecord> shown;
+    std::function<void()> whileUp;
     int beeps = 0;
 };
 
@@ -49,6 +50,7 @@ std::string ToUtf8(const std::string &cp932) {
 }  // namespace
 
 void AnswerMessageBoxes(const std::vector<int> &answers) { boxes().answers.assign(answers.begin(), answers.end()); }
+void WhileMessageBoxUp(std::function<void()> step) { boxes().whileUp = std::move(step); }
 const std::vector<MessageBoxRecord> &MessageBoxesShown() { return boxes().shown; }
 int Beeps() { return boxes().beeps; }
 
@@ -67,6 +69,11 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     if (Narrating())
         std::fprintf(stderr, "qmsaver: message box \"%s\": %s (answered %d)\n", ToUtf8(c).c_str(), ToUtf8(t).c_str(),
                      answer);
+    // What the user does elsewhere while the box waits for its answer.
+    if (boxes().whileUp) {
+        std::function<void()> step = boxes().whileUp;
+        step();
+    }
     return answer;
 }
 

@@ -39,6 +39,7 @@ const bool systemClasses = [] {
     RegisterListBoxClasses();
     RegisterComboBoxClass();
     RegisterDialogClass();
+    RegisterMenuClass();
     return true;
 }();
 
@@ -71,12 +72,15 @@ int FrameWidth(DWORD style, DWORD exStyle) {
     return width;
 }
 
-RECT Insets(DWORD style, DWORD exStyle) {
+RECT Insets(DWORD style, DWORD exStyle, bool menu) {
     int frame = FrameWidth(style, exStyle);
     RECT in{frame, frame, frame, frame};
     if ((style & WS_CAPTION) == WS_CAPTION) in.top += GetSystemMetrics(SM_CYCAPTION);
+    if (menu) in.top += GetSystemMetrics(SM_CYMENU);
     return in;
 }
+
+bool HasMenuBar(const Window &w) { return w.menu && !IsChild(w); }
 
 // Moves a window's children (and theirs) with it.
 void MoveDescendants(HWND hwnd, int dx, int dy) {
@@ -190,13 +194,48 @@ std::vector<Window *> AllWindows() {
 HWND DesktopHandle() { return reinterpret_cast<HWND>(kDesktop); }
 
 RECT ClientRectOnScreen(const Window &w) {
-    RECT in = Insets(w.style, w.exStyle), r = w.rect;
+    RECT in = Insets(w.style, w.exStyle, HasMenuBar(w)), r = w.rect;
     r.left += in.left, r.top += in.top, r.right -= in.right, r.bottom -= in.bottom;
     if (w.style & WS_VSCROLL) r.right -= GetSystemMetrics(SM_CXVSCROLL);
     if (w.style & WS_HSCROLL) r.bottom -= GetSystemMetrics(SM_CYHSCROLL);
     r.right = std::max(r.right, r.left);
     r.bottom = std::max(r.bottom, r.top);
     return r;
+}
+
+// The bar lies under the caption, inside the border and above a client edge.
+RECT MenuBarRect(const Window &w) {
+    if (!HasMenuBar(w)) return {};
+    int border = FrameWidth(w.style, w.exStyle & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE));
+    int top = w.rect.top + border + ((w.style & WS_CAPTION) == WS_CAPTION ? GetSystemMetrics(SM_CYCAPTION) : 0);
+    return {w.rect.left + border, top, w.rect.right - border, top + GetSystemMetrics(SM_CYMENU)};
+}
+
+// What DefWindowProc does for WM_WINDOWPOSCHANGING and CreateWindowEx before
+// WM_NCCREATE: Windows' own limits (the screen and its frame, a least size
+// for a framed window), which the window may change, keep the new size.
+SIZE LimitWindowSize(HWND hwnd, SIZE size) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w || (!(w->style & WS_THICKFRAME) && (w->style & (WS_POPUP | WS_CHILD)))) return size;
+    RECT r{0, 0, screen().width, screen().height};
+    if (Window *p = IsChild(*w) ? FindWindowRecord(w->parent) : nullptr) {
+        RECT c = ClientRectOnScreen(*p);
+        r = {0, 0, c.right - c.left, c.bottom - c.top};
+    }
+    // The maximised size counts the frame only, not the caption, as Windows measures it.
+    DWORD style = (w->style & WS_CAPTION) == WS_CAPTION ? w->style & ~WS_BORDER : w->style;
+    RECT in = Insets(style, w->exStyle, (w->style & WS_POPUP) && w->menu);
+    MINMAXINFO mm{};
+    mm.ptReserved = {w->rect.left, w->rect.top};
+    mm.ptMaxSize = {r.right + in.left + in.right, r.bottom + in.top + in.bottom};
+    mm.ptMaxPosition = {-in.left, -in.top};
+    if (w->style & (WS_DLGFRAME | WS_BORDER)) mm.ptMinTrackSize = {112, 27};  // SM_CXMINTRACK, SM_CYMINTRACK
+    else mm.ptMinTrackSize = {2 * in.left, 2 * in.top};
+    mm.ptMaxTrackSize = {screen().width + 12, screen().height + 12};  // SM_CXMAXTRACK, SM_CYMAXTRACK
+    SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mm));
+    size.cx = std::max(std::min<LONG>(size.cx, mm.ptMaxTrackSize.x), mm.ptMinTrackSize.x);
+    size.cy = std::max(std::min<LONG>(size.cy, mm.ptMaxTrackSize.y), mm.ptMinTrackSize.y);
+    return size;
 }
 
 void InvalidateTree(HWND hwnd) {
@@ -332,6 +371,11 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
     }
     if (x == CW_USEDEFAULT) x = y = 0;
     if (width == CW_USEDEFAULT) width = height = 0;
+    // A top-level window's menu argument is its menu bar.
+    if (!(style & WS_CHILD) && menu && !IsMenuHandle(menu)) {
+        SetLastError(ERROR_INVALID_MENU_HANDLE);
+        return nullptr;
+    }
 
     auto record = std::make_unique<Window>();
     Window &w = *record;
@@ -349,10 +393,19 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
     } else {
         w.owner = parentRecord ? TopLevelOf(parent) : nullptr;
         w.rect = {x, y, x + width, y + height};
+        w.menu = menu;
     }
     w.extra.assign(static_cast<size_t>(std::max(0, cls->wc.cbWndExtra)), 0);
     HWND hwnd = w.handle;
     table().windows.push_back(std::move(record));
+
+    // The window's limits come first, before WM_NCCREATE.
+    SIZE limited = LimitWindowSize(hwnd, SIZE{width, height});
+    if (Window *again = FindWindowRecord(hwnd)) {
+        width = limited.cx, height = limited.cy;
+        again->rect.right = again->rect.left + width;
+        again->rect.bottom = again->rect.top + height;
+    }
 
     CREATESTRUCTA cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style), title, className,
                      exStyle};
@@ -412,6 +465,8 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     SendMessageA(hwnd, WM_NCDESTROY, 0, 0);
     w = FindWindowRecord(hwnd);
     if (w) w->destroying = true;
+    // A window's menu bar goes with it.
+    if (w && HasMenuBar(*w) && IsMenuHandle(w->menu)) DestroyMenu(w->menu);
     KillTimersFor(hwnd);
     PurgeMessagesFor(hwnd);
     auto &ws = t.windows;
@@ -519,6 +574,11 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
 }
 
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
+    if (!FindWindowRecord(hwnd)) return FALSE;
+    if (!(flags & SWP_NOSIZE)) {
+        SIZE limited = LimitWindowSize(hwnd, SIZE{cx, cy});
+        cx = limited.cx, cy = limited.cy;
+    }
     Window *w = FindWindowRecord(hwnd);
     if (!w) return FALSE;
     RECT origin{};
@@ -725,9 +785,9 @@ int WINAPI MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
     return MAKELONG(dx, dy);
 }
 
-BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD exStyle) {
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
     if (!rect) return FALSE;
-    RECT in = Insets(style, exStyle);
+    RECT in = Insets(style, exStyle, menu != FALSE);
     rect->left -= in.left, rect->top -= in.top, rect->right += in.right, rect->bottom += in.bottom;
     return TRUE;
 }
@@ -756,6 +816,18 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *, BOOL erase) {
     if (!w) return FALSE;
     w->needsPaint = true;
     if (erase) w->needsErase = true;
+    return TRUE;
+}
+
+// Only the whole-window forms: invalidate (and erase) the window, and with
+// RDW_ALLCHILDREN everything inside it, then paint at once on RDW_UPDATENOW.
+BOOL WINAPI RedrawWindow(HWND hwnd, const RECT *, HRGN, UINT flags) {
+    if (!FindWindowRecord(hwnd)) return FALSE;
+    if (flags & RDW_INVALIDATE)
+        for (Window *w : AllWindows())
+            if (w->handle == hwnd || ((flags & RDW_ALLCHILDREN) && IsInside(*w, hwnd)))
+                InvalidateRect(w->handle, nullptr, (flags & RDW_ERASE) != 0);
+    if (flags & RDW_UPDATENOW) UpdateWindow(hwnd);
     return TRUE;
 }
 

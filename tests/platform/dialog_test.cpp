@@ -189,6 +189,11 @@ TEST_F(Controls, SortedListInsertsIgnoringCaseAndFindsPrefixesIgnoringCase) {
     EXPECT_EQ(SendMessageA(list, LB_FINDSTRING, 1, reinterpret_cast<LPARAM>("ABC")), 2) << "searching after an item";
     EXPECT_EQ(SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("myshow.q")), 5);
     EXPECT_EQ(SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("z")), LB_ERR);
+    EXPECT_EQ(SendMessageA(list, LB_FINDSTRING, 4, reinterpret_cast<LPARAM>("ab")), 0) << "going round past the end";
+    EXPECT_EQ(SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("abd.qms")), 3);
+    EXPECT_EQ(SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("ABD")), LB_ERR);
+    // A name with '_' goes before the letters.
+    EXPECT_EQ(SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("A_.QMS")), 0);
     EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR) << "nothing selected yet";
     EXPECT_EQ(SendMessageA(list, LB_SETCURSEL, 9, 0), LB_ERR);
 }

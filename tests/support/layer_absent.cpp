@@ -39,6 +39,9 @@ SIZE_T LargestAllocationRequest() { Missing(); }
 int OpenDescriptors() { Missing(); }
 void AnswerMessageBoxes(const std::vector<int> &) { Missing(); }
 std::vector<MessageBoxShown> MessageBoxesShown() { Missing(); }
+void WhileMessageBoxUp(std::function<void()>) { Missing(); }
+void AnswerSaveDialogs(std::vector<std::string>) { Missing(); }
+std::vector<SaveDialogShown> SaveDialogsShown() { Missing(); }
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { Missing(); }
 void SetWorkArea(RECT) { Missing(); }
 void TakeWorkAreaAway() { Missing(); }

@@ -1,0 +1,116 @@
+// File search as the manager lists the shows: patterns matched without
+// regard to case, folders listed with "." and "..", and the errors Windows
+// sets. Runs against Windows (Wine) and the layer alike.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/fixtures.h"
+#include "support/saver_fixture.h"
+
+namespace {
+
+class FindFiles : public SaverTest {
+protected:
+    void SetUp() override {
+        SaverTest::SetUp();
+        GetCurrentDirectoryA(sizeof original, original);
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, sizeof windows);
+        folder = std::string(windows) + "\\QMSFIND";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        CreateDirectoryA((folder + "\\SubDir").c_str(), nullptr);
+        for (const char *name : {"Alpha.QMS", "beta.qms", "GAMMA.TXT", "noext", "a.qmsx"}) {
+            ASSERT_TRUE(WriteDosFile(folder + "\\" + name, Bytes(5, 'x')));
+            files.push_back(folder + "\\" + name);
+        }
+    }
+    void TearDown() override {
+        SetCurrentDirectoryA(original);
+        for (const std::string &f : files) DeleteDosFile(f);
+        RemoveDirectoryA((folder + "\\SubDir").c_str());
+        RemoveDirectoryA(folder.c_str());
+        SaverTest::TearDown();
+    }
+    // The names found in the order given, or the error when none was.
+    std::vector<std::string> Find(const std::string &pattern, DWORD *error = nullptr) {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA data;
+        HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+        if (search == INVALID_HANDLE_VALUE) {
+            if (error) *error = GetLastError();
+            return names;
+        }
+        do {
+            names.push_back(data.cFileName);
+            bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            EXPECT_EQ(directory, names.back() == "." || names.back() == ".." || names.back() == "SubDir" ||
+                                 names.back() == "QMSFIND")
+                << names.back();
+            if (!directory) EXPECT_EQ(data.nFileSizeLow, 5u);
+        } while (FindNextFileA(search, &data));
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_MORE_FILES));
+        EXPECT_FALSE(FindNextFileA(search, &data)) << "the end stays the end";
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_MORE_FILES));
+        EXPECT_TRUE(FindClose(search));
+        return names;
+    }
+    static std::vector<std::string> Sorted(std::vector<std::string> names) {
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    char original[MAX_PATH];
+    std::string folder;
+    std::vector<std::string> files;
+};
+
+TEST_F(FindFiles, PatternsMatchWithoutRegardToCaseAndFoldersComeWithTheirDots) {
+    std::vector<std::string> all = Find(folder + "\\*");
+    ASSERT_GE(all.size(), 2u);
+    EXPECT_EQ(all[0], ".");
+    EXPECT_EQ(all[1], "..");
+    EXPECT_EQ(Sorted(std::vector<std::string>(all.begin() + 2, all.end())),
+              Sorted({"Alpha.QMS", "beta.qms", "GAMMA.TXT", "noext", "a.qmsx", "SubDir"}))
+        << "names as the disk spells them, the folder among the files";
+    EXPECT_EQ(Sorted(Find(folder + "\\*.*")), Sorted(all)) << "*.* takes names without a dot too";
+    // A long extension is found by the three letters of its short name, as on FAT.
+    EXPECT_EQ(Sorted(Find(folder + "\\*.qms")), Sorted({"Alpha.QMS", "beta.qms", "a.qmsx"}));
+    EXPECT_EQ(Sorted(Find(folder + "\\*.QMS")), Sorted({"Alpha.QMS", "beta.qms", "a.qmsx"}));
+    EXPECT_EQ(Find(folder + "\\?????.qms"), std::vector<std::string>{"Alpha.QMS"}) << "? is exactly one character";
+    EXPECT_EQ(Find(folder + "\\gamma.txt"), std::vector<std::string>{"GAMMA.TXT"});
+    EXPECT_EQ(Find(folder), std::vector<std::string>{"QMSFIND"}) << "a folder named without a pattern is itself";
+    EXPECT_EQ(Find(folder + "\\SubDir\\*"), (std::vector<std::string>{".", ".."}));
+    // The manager's pattern, relative to the current directory.
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    EXPECT_EQ(Sorted(Find("*.qms")), Sorted({"Alpha.QMS", "beta.qms", "a.qmsx"}));
+}
+
+TEST_F(FindFiles, NothingFoundSetsTheErrorWindowsSets) {
+    DWORD error = 0;
+    EXPECT_TRUE(Find(folder + "\\*.zzz", &error).empty());
+    EXPECT_EQ(error, DWORD(ERROR_FILE_NOT_FOUND));
+    error = 0;
+    EXPECT_TRUE(Find(folder + "\\NOFOLDER\\*.qms", &error).empty());
+    EXPECT_EQ(error, DWORD(ERROR_PATH_NOT_FOUND));
+    error = 0;
+    EXPECT_TRUE(Find(folder + "\\", &error).empty()) << "a folder with a separator after it";
+    EXPECT_EQ(error, DWORD(ERROR_FILE_NOT_FOUND));
+    error = 0;
+    EXPECT_TRUE(Find("", &error).empty());
+    EXPECT_EQ(error, DWORD(ERROR_PATH_NOT_FOUND));
+    // A drive's root has no "." and "..".
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((std::string(windows, 3) + "*").c_str(), &data);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    int dots = 0;
+    do dots += std::string(data.cFileName) == "." || std::string(data.cFileName) == "..";
+    while (FindNextFileA(search, &data));
+    FindClose(search);
+    EXPECT_EQ(dots, 0);
+    EXPECT_FALSE(FindClose(INVALID_HANDLE_VALUE));
+    EXPECT_FALSE(FindNextFileA(INVALID_HANDLE_VALUE, &data));
+}
+
+}  // namespace
