@@ -265,6 +265,27 @@ void DibFree(PackedDib dib) {
     GlobalFree(memory);
 }
 
+uint32_t DibBlockSize(const BITMAPINFOHEADER *dib) {
+    if (!dib || IsResourceCopy(dib)) return 0;
+    HGLOBAL memory = GlobalHandle(dib);
+    return memory ? static_cast<uint32_t>(GlobalSize(memory)) : 0;
+}
+
+PackedDib DibCopy(const BITMAPINFOHEADER *dib) {
+    uint32_t size = DibBlockSize(dib);
+    if (size == 0) return nullptr;
+    PackedDib copy = AllocateLocked(GMEM_MOVEABLE, size);
+    if (copy) std::memcpy(copy, dib, size);
+    return copy;
+}
+
+const BYTE *DibPixels(const BITMAPINFOHEADER *dib) {
+    if (!dib) return nullptr;
+    // A resource bitmap was checked and completed when it was loaded.
+    if (IsResourceCopy(dib)) return reinterpret_cast<const BYTE *>(dib) + dib->biSize + DibTableBytes(dib);
+    return DibPixelsInBlock(dib, DibBlockSize(dib));
+}
+
 const BYTE *DibPixelsInBlock(const BITMAPINFOHEADER *block, size_t blockSize) {
     if (!block || blockSize < kInfoHeaderSize) return nullptr;
     const BITMAPINFOHEADER &h = *block;

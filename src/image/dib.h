@@ -29,6 +29,15 @@ PackedDib DibLoadFile(const char *path);
 // A bitmap resource of the module, not a block: DibFree leaves it alone.
 PackedDib DibLoadResource(HINSTANCE module, LPCSTR id);
 void DibFree(PackedDib dib);
+// The size of the block a bitmap of its own lives in; 0 for a resource
+// bitmap, which is shared and not a block.
+uint32_t DibBlockSize(const BITMAPINFOHEADER *dib);
+// A bitmap of its own copied whole into a new block of the same size; null
+// for a resource bitmap or when there is no memory.
+PackedDib DibCopy(const BITMAPINFOHEADER *dib);
+// Where the pixel rows of a bitmap the program holds (a block or a resource
+// bitmap) start, checked as DibPixelsInBlock checks them.
+const BYTE *DibPixels(const BITMAPINFOHEADER *dib);
 
 // Where the pixel rows of a packed bitmap of blockSize bytes start, as
 // stored pictures are read (the masks of BI_BITFIELDS take 12 bytes, else

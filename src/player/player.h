@@ -41,6 +41,12 @@ bool PlayerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRE
 // What a tick's drawing came to; the tick decides the timers from it.
 enum class DrawResult { Drawn, Nothing, DepthMismatch };
 
+// Makes the system directory, where the shows live, the current one and
+// records it in player.systemDir.
+void EnterSystemDirectory();
+// player.displayDepth from the screen: 8 on a palette display, else 24.
+void ReadDisplayDepth();
+
 // Reads the next picture record of the open show (rewinding after the
 // last) and draws its full-screen picture, or its preview in preview mode.
 // A palette screen meeting a deeper picture closes the show for good.

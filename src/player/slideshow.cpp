@@ -23,6 +23,22 @@ void CloseShow() {
     player.showFile = HFILE_ERROR;
 }
 
+void EnterSystemDirectory() {
+    GetSystemDirectoryA(player.systemDir, sizeof player.systemDir);
+    SetCurrentDirectoryA(player.systemDir);
+    GetCurrentDirectoryA(sizeof player.systemDir, player.systemDir);
+    size_t length = std::strlen(player.systemDir);
+    if (length == 0 || (player.systemDir[length - 1] != '\\' && length + 1 < sizeof player.systemDir))
+        std::strcat(player.systemDir, "\\");
+}
+
+void ReadDisplayDepth() {
+    if (HDC screen = GetDC(nullptr)) {
+        player.displayDepth = (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) ? 8 : 24;
+        ReleaseDC(nullptr, screen);
+    }
+}
+
 namespace {
 
 void OpenShow() {
@@ -37,17 +53,8 @@ void OpenShow() {
 void Start(HWND hwnd, const CREATESTRUCTA &create) {
     // A window inside another is the control panel's preview.
     player.isPreview = (create.style & WS_CHILD) != 0;
-    GetSystemDirectoryA(player.systemDir, sizeof player.systemDir);
-    SetCurrentDirectoryA(player.systemDir);
-    GetCurrentDirectoryA(sizeof player.systemDir, player.systemDir);
-    size_t length = std::strlen(player.systemDir);
-    if (length == 0 || (player.systemDir[length - 1] != '\\' && length + 1 < sizeof player.systemDir))
-        std::strcat(player.systemDir, "\\");
-
-    if (HDC screen = GetDC(nullptr)) {
-        player.displayDepth = (GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) ? 8 : 24;
-        ReleaseDC(nullptr, screen);
-    }
+    EnterSystemDirectory();
+    ReadDisplayDepth();
 
     LoadSettingStrings(create.hInstance);
     ReadSettings();

@@ -43,12 +43,6 @@ PackedDib AllocateBlock(uint32_t size) {
     return block;
 }
 
-// The size of the block the program holds a picture in (0 for the shared placeholder).
-uint32_t BlockSize(PackedDib dib) {
-    if (!dib || IsPlaceholder(dib)) return 0;
-    return static_cast<uint32_t>(GlobalSize(GlobalHandle(dib)));
-}
-
 // A record of the show as it is on the disk, copied whole into the new
 // version: both blocks in one read and one write.
 bool CopyKeptRecord(HFILE old, ShowWriter &writer, const PictureEntry &entry) {
@@ -183,8 +177,8 @@ bool SaveShow(HWND editor, const char *fileName, int musicTrack, bool largeSize)
                 ok = missing;
                 continue;
             }
-            record.fullSize = BlockSize(full);
-            record.previewSize = BlockSize(entry->preview);
+            record.fullSize = DibBlockSize(full);
+            record.previewSize = DibBlockSize(entry->preview);
             ok = WriteShowRecord(writer, full, record.fullSize, entry->preview, record.previewSize);
             DibFree(full);
         }

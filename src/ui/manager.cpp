@@ -1,23 +1,186 @@
-// The configuration dialog. Its lists of shows are not built yet: the
-// dialog opens from template 2003 once the resource script has it.
+// The saver file manager (template 2003), the configuration dialog: the
+// shows in the system directory, the one the saver plays selected, and the
+// ways to a new show, the editor, the settings and deleting a show.
 #include "ui/manager.h"
 
+#include "disc/catalogue.h"
+#include "player/player.h"
+#include "player/settings.h"
 #include "resources/resource.h"
+#include "saverfile/save.h"
+#include "ui/centre.h"
+#include "ui/editor.h"
+#include "ui/settings_dialog.h"
 
-BOOL RegisterDialogClasses(HINSTANCE) { return TRUE; }
+#include <cstdio>
+#include <cstring>
 
-INT_PTR RunConfiguration(HINSTANCE instance, HWND owner) {
-    RegisterDialogClasses(instance);
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MANAGER), owner, ManagerDialogProc, 0);
+namespace {
+
+HINSTANCE managerInstance;
+
+// The selected show's name; false, with name empty, when there is no
+// selection (or a name too long for any path the saver makes).
+bool SelectedShow(HWND dialog, char (&name)[MAX_PATH]) {
+    *name = 0;
+    LRESULT s = SendDlgItemMessageA(dialog, IDC_SHOWS, LB_GETCURSEL, 0, 0);
+    if (s < 0) return false;
+    LRESULT length = SendDlgItemMessageA(dialog, IDC_SHOWS, LB_GETTEXTLEN, static_cast<WPARAM>(s), 0);
+    if (length < 0 || length >= static_cast<LRESULT>(sizeof name)) return false;
+    SendDlgItemMessageA(dialog, IDC_SHOWS, LB_GETTEXT, static_cast<WPARAM>(s), reinterpret_cast<LPARAM>(name));
+    return true;
+}
+
+void SetCurrentFileName(const char *name) {
+    size_t length = std::strlen(name);
+    // A name the editor cannot hold is not taken for one.
+    if (length >= sizeof editorState.currentFileName) length = 0;
+    std::memcpy(editorState.currentFileName, name, length);
+    editorState.currentFileName[length] = 0;
+}
+
+// The shows of the current directory, in the list's sorted order, with the
+// first one whose name begins with ItemName (in any case) selected.
+void FillShowList(HWND dialog) {
+    HWND list = GetDlgItem(dialog, IDC_SHOWS);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*.qms", &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    LRESULT match = SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(settings.itemName));
+    if (match >= 0) SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(match), 0);
+}
+
+// A show's name up to its first dot: the name of its music.
+void MusicStem(const char *show, char (&stem)[MAX_PATH]) {
+    std::snprintf(stem, sizeof stem, "%.*s", static_cast<int>(std::strcspn(show, ".")), show);
+}
+
+// Whether a show other than name plays the same music (A.QMS and A.B.QMS
+// both play SOUND\A).
+bool MusicSharedWithAnotherShow(const char *name) {
+    char stem[MAX_PATH], otherStem[MAX_PATH];
+    MusicStem(name, stem);
+    bool shared = false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*.qms", &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    do {
+        MusicStem(found.cFileName, otherStem);
+        shared = lstrcmpiA(found.cFileName, name) != 0 && lstrcmpiA(otherStem, stem) == 0;
+    } while (!shared && FindNextFileA(search, &found));
+    FindClose(search);
+    return shared;
+}
+
+void RunEditorAndRefill(HWND dialog) {
+    RunEditor(managerInstance, dialog);
+    FillShowList(dialog);
+}
+
+void Edit(HWND dialog) {
+    char name[MAX_PATH];
+    if (!SelectedShow(dialog, name)) {
+        MessageBeep(0);
+        return;
+    }
+    if (std::strlen(name) >= sizeof editorState.currentFileName) {
+        MessageBoxA(dialog, "ファイル名が長すぎるため編集できません。", "QM Custom Saver", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    SetCurrentFileName(name);
+    RunEditorAndRefill(dialog);
+}
+
+void Delete(HWND dialog) {
+    char name[MAX_PATH];
+    if (!SelectedShow(dialog, name)) {
+        MessageBeep(0);
+        return;
+    }
+    char question[MAX_PATH + 64];
+    std::snprintf(question, sizeof question, "'%s' を削除してよろしいですか？", name);
+    if (MessageBoxA(dialog, question, "ファイルの削除", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+    EnterSystemDirectory();
+    OFSTRUCT info{};
+    char music[MAX_PATH];
+    // The music goes with the last show that plays it, and only when the show went.
+    if (OpenFile(name, &info, OF_DELETE) != HFILE_ERROR && !MusicSharedWithAnotherShow(name) &&
+        MusicPathOf(name, music, sizeof music))
+        OpenFile(music, &info, OF_DELETE);
+    FillShowList(dialog);
+    SendDlgItemMessageA(dialog, IDC_SHOWS, LB_SETCURSEL, 0, 0);
+}
+
+void Close(HWND dialog) {
+    char name[MAX_PATH];
+    if (!SelectedShow(dialog, name)) std::snprintf(name, sizeof name, "%s", editorState.currentFileName);
+    WritePrivateProfileStringA(settingStrings.section, settingStrings.keyItemName, name, settingStrings.profile);
+    std::snprintf(settings.itemName, sizeof settings.itemName, "%s", name);
+    EndDialog(dialog, 0);
+}
+
+void OnShowListCommand(HWND dialog, int code) {
+    char name[MAX_PATH];
+    if (code == LBN_SELCHANGE && SelectedShow(dialog, name)) {
+        SetCurrentFileName(name);
+        std::snprintf(settings.itemName, sizeof settings.itemName, "%s", name);
+    } else if (code == LBN_DBLCLK) {
+        Edit(dialog);
+    }
+}
+
+void OnCommand(HWND dialog, int id, int code) {
+    switch (id) {
+    case IDC_SHOWS: OnShowListCommand(dialog, code); break;
+    case IDC_NEW:
+        *editorState.currentFileName = 0;
+        RunEditorAndRefill(dialog);
+        break;
+    case IDC_EDIT: Edit(dialog); break;
+    case IDC_SETTINGS: RunSettingsDialog(managerInstance, dialog); break;
+    case IDC_DELETE_SHOW: Delete(dialog); break;
+    case IDOK:
+    case IDCANCEL: Close(dialog); break;
+    }
+}
+
+BOOL OnInitDialog(HWND dialog) {
+    LoadSettingStrings(managerInstance);
+    ReadSettings();
+    ScanForTitleDisc();
+    EnterSystemDirectory();
+    *editorState.currentFileName = 0;
+    FillShowList(dialog);
+    ReadDisplayDepth();
+    CentreWindow(dialog, GetDesktopWindow());
+    ShowWindow(dialog, SW_SHOW);
+    return TRUE;
 }
 
 INT_PTR CALLBACK ManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        return TRUE;
+        return OnInitDialog(dialog);
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, LOWORD(wParam));
+        OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     }
     return FALSE;
+}
+
+}  // namespace
+
+BOOL RegisterDialogClasses(HINSTANCE) { return TRUE; }
+
+INT_PTR RunConfiguration(HINSTANCE instance, HWND owner) {
+    RegisterDialogClasses(instance);
+    managerInstance = instance;
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MANAGER), owner, ManagerDialogProc, 0);
 }

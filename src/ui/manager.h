@@ -5,6 +5,6 @@
 
 // Registers the window classes the dialogs need (none of their own).
 BOOL RegisterDialogClasses(HINSTANCE instance);
-// Runs the manager dialog owned by owner (or none); returns the dialog result.
+// Runs the configuration dialog owned by owner (or none): the shows in the
+// system directory, leading to the editor, the settings and deletion. 0 when closed.
 INT_PTR RunConfiguration(HINSTANCE instance, HWND owner);
-INT_PTR CALLBACK ManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

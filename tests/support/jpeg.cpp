@@ -90,3 +90,19 @@ DecodedJpeg DecodeJpeg(const Bytes &jpeg) {
     jpeg_destroy_decompress(&cinfo);
     return out;
 }
+
+Bytes AsBitmapRows(const DecodedJpeg &d) {
+    size_t stride = (static_cast<size_t>(d.width) * 3 + 3) & ~size_t{3};
+    Bytes rows(stride * d.height, 0);
+    for (int y = 0; y < d.height; y++) {
+        uint8_t *out = rows.data() + stride * (d.height - 1 - y);
+        const uint8_t *in = d.samples.data() + static_cast<size_t>(y) * d.width * d.components;
+        for (int x = 0; x < d.width; x++) {
+            const uint8_t *s = in + x * d.components;
+            out[3 * x] = d.components == 3 ? s[2] : s[0];
+            out[3 * x + 1] = d.components == 3 ? s[1] : s[0];
+            out[3 * x + 2] = s[0];
+        }
+    }
+    return rows;
+}

@@ -32,3 +32,6 @@ struct DecodedJpeg {
     Bytes samples;
 };
 DecodedJpeg DecodeJpeg(const Bytes &jpeg);
+// The decode as a 24-bit packed DIB holds it: bottom-up rows of blue, green
+// and red, each row padded to 4 bytes.
+Bytes AsBitmapRows(const DecodedJpeg &d);

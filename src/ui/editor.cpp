@@ -1,0 +1,524 @@
+// The show editor (template 104, menu 114). Both lists are owner-drawn, one
+// PictureEntry per item as its item data; an entry leaves with its item
+// (WM_DELETEITEM), so each is released exactly once, also when the dialog
+// goes and its lists with it.
+#include "ui/editor.h"
+
+#include "disc/catalogue.h"
+#include "disc/picture.h"
+#include "disc/picture_entry.h"
+#include "disc/source_list.h"
+#include "player/settings.h"
+#include "resources/resource.h"
+#include "saverfile/load.h"
+#include "saverfile/save.h"
+#include "ui/music_dialog.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+EditorState editorState;
+
+namespace {
+
+constexpr int kItemHeight = 70;
+constexpr UINT kNothingToActOn = 10;  // the beep of an action that finds no selection
+constexpr int kListMargin = 9;        // between the lists' bottom and the window's
+const char kCaption[] = "Quillmere Saver";
+
+HINSTANCE editorInstance;
+
+LRESULT ListMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
+}
+
+int Selection(HWND dialog, int id) { return static_cast<int>(ListMessage(dialog, id, LB_GETCURSEL)); }
+
+PictureEntry *EntryAt(HWND dialog, int id, int index) {
+    LRESULT data = ListMessage(dialog, id, LB_GETITEMDATA, static_cast<WPARAM>(index));
+    return data == LB_ERR ? nullptr : reinterpret_cast<PictureEntry *>(data);
+}
+
+int16_t ChosenContent(HWND dialog) {
+    return static_cast<int16_t>(SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_GETCURSEL, 0, 0) + 1);
+}
+
+void SetModified(HWND dialog, bool modified) {
+    editorState.modified = modified;
+    EnableMenuItem(GetMenu(dialog), IDM_SAVE, MF_BYCOMMAND | (modified ? MF_ENABLED : MF_GRAYED));
+}
+
+void SetCaption(HWND dialog, const char *format, const char *name) {
+    char caption[sizeof editorState.currentFileName + 32];
+    std::snprintf(caption, sizeof caption, format, name);
+    SetWindowTextA(dialog, caption);
+}
+
+void CheckColourItems(HWND dialog) {
+    HMENU menu = GetMenu(dialog);
+    CheckMenuItem(menu, IDM_MATCH_DISPLAY, MF_BYCOMMAND | (settings.use8bit ? MF_UNCHECKED : MF_CHECKED));
+    CheckMenuItem(menu, IDM_ALWAYS_256, MF_BYCOMMAND | (settings.use8bit ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// The palette the previews are drawn with on a palette screen: the twenty
+// static colours, a 6x6x6 colour cube and a grey ramp between its greys.
+HPALETTE CreateThumbnailPalette() {
+    struct {
+        WORD version;
+        WORD count;
+        PALETTEENTRY entries[256];
+    } palette{0x300, 256, {}};
+    static const BYTE kLowStatic[10][3] = {{0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},
+                                           {0, 0, 128},   {128, 0, 128},   {0, 128, 128},   {192, 192, 192},
+                                           {192, 220, 192}, {164, 200, 240}};
+    static const BYTE kHighStatic[10][3] = {{255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},
+                                            {0, 255, 0},     {255, 255, 0},   {0, 0, 255},     {255, 0, 255},
+                                            {0, 255, 255},   {255, 255, 255}};
+    auto set = [&](int i, int r, int g, int b, BYTE flags) {
+        palette.entries[i] = {static_cast<BYTE>(r), static_cast<BYTE>(g), static_cast<BYTE>(b), flags};
+    };
+    for (int i = 0; i < 10; i++) {
+        set(i, kLowStatic[i][0], kLowStatic[i][1], kLowStatic[i][2], 0);
+        set(246 + i, kHighStatic[i][0], kHighStatic[i][1], kHighStatic[i][2], 0);
+    }
+    int n = 10;
+    for (int r = 0; r < 6; r++)
+        for (int g = 0; g < 6; g++)
+            for (int b = 0; b < 6; b++) set(n++, r * 51, g * 51, b * 51, PC_NOCOLLAPSE);
+    for (int i = 1; n < 246; i++) {
+        int grey = i * 255 / 21;  // none of them on the cube's steps of 51
+        set(n++, grey, grey, grey, PC_NOCOLLAPSE);
+    }
+    return CreatePalette(reinterpret_cast<LOGPALETTE *>(&palette));
+}
+
+// A preview 56 pixels high in a 70-pixel item, centred by the width it
+// would have at 70 pixels.
+void DrawPreview(HDC hdc, const RECT &item, const BITMAPINFOHEADER *preview) {
+    const BYTE *bits = DibPixels(preview);
+    if (!bits) return;
+    SetStretchBltMode(hdc, COLORONCOLOR);
+    HPALETTE palette = nullptr, previous = nullptr;
+    if (GetDeviceCaps(hdc, RASTERCAPS) & RC_PALETTE) {
+        palette = CreateThumbnailPalette();
+        if (palette) {
+            previous = SelectPalette(hdc, palette, FALSE);
+            RealizePalette(hdc);
+        }
+    }
+    float scale = 70.0f / static_cast<float>(preview->biHeight);
+    auto w = static_cast<int16_t>(std::clamp(static_cast<float>(preview->biWidth) * scale, -32768.0f, 32767.0f));
+    int x = static_cast<int16_t>(item.right - w) / 2 + 7;
+    int width = w - 7;
+    if (x < 10) x = 10;
+    if (width > item.right - 20) width = item.right - 20;
+    StretchDIBits(hdc, x, item.top + 7, width, 56, 0, 0, preview->biWidth, preview->biHeight, bits,
+                  reinterpret_cast<const BITMAPINFO *>(preview), DIB_RGB_COLORS, SRCCOPY);
+    if (palette) {
+        SelectPalette(hdc, previous, FALSE);
+        DeleteObject(palette);
+    }
+}
+
+// A one-pixel frame inset into the item: drawn with the stock brush when
+// on, else in the window colour, which wipes out an earlier one.
+void FrameItem(HDC hdc, RECT r, int inset, bool on, int stockBrush) {
+    InflateRect(&r, -inset, -inset);
+    if (on) {
+        FrameRect(hdc, &r, static_cast<HBRUSH>(GetStockObject(stockBrush)));
+        return;
+    }
+    HBRUSH window = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+    FrameRect(hdc, &r, window);
+    DeleteObject(window);
+}
+
+BOOL OnDrawItem(const DRAWITEMSTRUCT &item) {
+    if (item.CtlID != IDC_SOURCE_LIST && item.CtlID != IDC_SHOW_LIST) return FALSE;
+    auto *entry = reinterpret_cast<const PictureEntry *>(item.itemData);
+    bool selection = item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT);
+    bool focus = item.itemAction & (ODA_DRAWENTIRE | ODA_FOCUS);
+    if ((item.itemAction & ODA_DRAWENTIRE) && entry && entry->preview) DrawPreview(item.hDC, item.rcItem, entry->preview);
+    if (selection) FrameItem(item.hDC, item.rcItem, 3, item.itemState & ODS_SELECTED, BLACK_BRUSH);
+    if (focus) FrameItem(item.hDC, item.rcItem, 5, item.itemState & ODS_FOCUS, GRAY_BRUSH);
+    return TRUE;
+}
+
+// A preview for a picture taken into the show: a copy of the source's own
+// block, or the shared placeholder.
+PackedDib CopyPreview(const PictureEntry &source, int content, int picture) {
+    if (DibBlockSize(source.preview) > 0) return DibCopy(source.preview);
+    return PlaceholderPicture(content, picture);
+}
+
+// Appends the entry to the show and scrolls it into view; false, with the
+// entry released, when the list cannot take it.
+bool AppendToShow(HWND dialog, PictureEntry *entry) {
+    LRESULT index = ListMessage(dialog, IDC_SHOW_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    if (index < 0) {
+        FreePictureEntry(entry);
+        return false;
+    }
+    LRESULT count = ListMessage(dialog, IDC_SHOW_LIST, LB_GETCOUNT);
+    ListMessage(dialog, IDC_SHOW_LIST, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1));
+    // The first item that brings the scroll bar narrows the list: every
+    // preview is placed again for the new width.
+    InvalidateRect(GetDlgItem(dialog, IDC_SHOW_LIST), nullptr, TRUE);
+    return true;
+}
+
+void Add(HWND dialog) {
+    int s = Selection(dialog, IDC_SOURCE_LIST);
+    if (s < 0) {
+        MessageBeep(kNothingToActOn);
+        return;
+    }
+    PictureEntry *source = EntryAt(dialog, IDC_SOURCE_LIST, s);
+    if (!source || !source->preview) return;
+    PictureEntry *entry = NewPictureEntry();
+    if (!entry) return;
+    entry->kind = KIND_DISC;
+    entry->content = ChosenContent(dialog);
+    entry->picture = static_cast<int16_t>(s + 1);
+    entry->preview = CopyPreview(*source, entry->content, entry->picture);
+    if (!entry->preview) {
+        FreePictureEntry(entry);
+        return;
+    }
+    if (AppendToShow(dialog, entry)) SetModified(dialog, true);
+}
+
+void AddAll(HWND dialog) {
+    int16_t count = static_cast<int16_t>(ListMessage(dialog, IDC_SOURCE_LIST, LB_GETCOUNT));
+    int16_t content = ChosenContent(dialog);
+    for (int16_t i = 0; i < count; i++) {
+        PictureEntry *source = EntryAt(dialog, IDC_SOURCE_LIST, i);
+        if (!source) continue;
+        PictureEntry *entry = NewPictureEntry();
+        if (!entry) continue;
+        *entry = *source;
+        entry->fullData = nullptr;
+        entry->preview = CopyPreview(*source, content, i + 1);
+        if (!entry->preview) {
+            FreePictureEntry(entry);
+            break;
+        }
+        entry->kind = KIND_DISC;
+        entry->content = content;
+        entry->picture = static_cast<int16_t>(i + 1);
+        if (!AppendToShow(dialog, entry)) break;
+    }
+    SetModified(dialog, true);
+}
+
+// Moves an item by exchanging item data: nothing leaves the list, so no
+// entry is released on the way.
+void Exchange(HWND dialog, int a, int b) {
+    LRESULT first = ListMessage(dialog, IDC_SHOW_LIST, LB_GETITEMDATA, static_cast<WPARAM>(a));
+    LRESULT second = ListMessage(dialog, IDC_SHOW_LIST, LB_GETITEMDATA, static_cast<WPARAM>(b));
+    if (first == LB_ERR || second == LB_ERR || !first || !second) return;
+    ListMessage(dialog, IDC_SHOW_LIST, LB_SETITEMDATA, static_cast<WPARAM>(a), second);
+    ListMessage(dialog, IDC_SHOW_LIST, LB_SETITEMDATA, static_cast<WPARAM>(b), first);
+}
+
+void Move(HWND dialog, int from, int to) {
+    Exchange(dialog, from, to);
+    ListMessage(dialog, IDC_SHOW_LIST, LB_SETCURSEL, static_cast<WPARAM>(to));
+    InvalidateRect(GetDlgItem(dialog, IDC_SHOW_LIST), nullptr, TRUE);
+    SetModified(dialog, true);
+}
+
+void Up(HWND dialog) {
+    int s = Selection(dialog, IDC_SHOW_LIST);
+    if (s < 1) {
+        MessageBeep(kNothingToActOn);
+        return;
+    }
+    Move(dialog, s, s - 1);
+}
+
+void Down(HWND dialog) {
+    int n = static_cast<int>(ListMessage(dialog, IDC_SHOW_LIST, LB_GETCOUNT));
+    int s = Selection(dialog, IDC_SHOW_LIST);
+    if (s < 0 || s + 1 >= n) {
+        MessageBeep(kNothingToActOn);
+        return;
+    }
+    Move(dialog, s, s + 1);
+}
+
+void Delete(HWND dialog) {
+    int s = Selection(dialog, IDC_SHOW_LIST);
+    if (s < 0) {
+        MessageBeep(kNothingToActOn);
+        return;
+    }
+    ListMessage(dialog, IDC_SHOW_LIST, LB_DELETESTRING, static_cast<WPARAM>(s));
+    SetModified(dialog, true);
+}
+
+void ChangeContent(HWND dialog) {
+    ListMessage(dialog, IDC_SOURCE_LIST, LB_RESETCONTENT);
+    FillSourceList(dialog, IDC_SOURCE_LIST, ChosenContent(dialog));
+}
+
+void ChooseMusic(HWND dialog) {
+    int track = ChooseMusicTrack(editorInstance, dialog);
+    if (track <= 0) return;
+    editorState.musicChoice = static_cast<int16_t>(track);
+    SetModified(dialog, true);
+}
+
+void SetUseLargeSize(HWND dialog) {
+    settings.useLargeSize = SendDlgItemMessageA(dialog, IDC_USE_LARGE, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    WriteSetting(settingStrings.section, settingStrings.keyUseLSize, static_cast<unsigned>(settings.useLargeSize));
+}
+
+void SetUse8bit(HWND dialog, int value) {
+    settings.use8bit = value;
+    CheckColourItems(dialog);
+    WriteSetting(settingStrings.section, settingStrings.keyUse8bit, static_cast<unsigned>(value));
+}
+
+// The system directory with its trailing backslash.
+void SystemFolder(char *folder, size_t size) {
+    UINT n = GetSystemDirectoryA(folder, static_cast<UINT>(size));
+    if (n == 0 || n >= size) {
+        *folder = 0;
+        return;
+    }
+    if (folder[n - 1] != '\\' && n + 1 < size) std::strcpy(folder + n, "\\");
+}
+
+void ReportUnstorableName(HWND dialog, const char *name) {
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "ファイル名 '%.200s' は長すぎるため保存できません。\r\n短い名前を付けてください。", name);
+    MessageBoxA(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The save-as dialog. Whatever folder the user browses to, the show is
+// written in the system directory under the chosen name and extension; a
+// show of that name already there is not overwritten without asking.
+bool AskShowName(HWND dialog, char (&name)[sizeof editorState.currentFileName]) {
+    char filter[] = "Quillmere Saver Files(*.QMS)|*.QMS|";
+    for (char &c : filter)
+        if (c == '|') c = 0;
+    char path[256] = "*.QMS";
+    char folder[MAX_PATH];
+    SystemFolder(folder, sizeof folder);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = sizeof path;
+    ofn.lpstrInitialDir = *folder ? folder : nullptr;
+    ofn.lpstrDefExt = "QMS";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameA(&ofn)) {
+        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) ReportUnstorableName(dialog, path);
+        return false;
+    }
+    size_t length = std::strlen(path);
+    const char *bare = ofn.nFileOffset < length ? path + ofn.nFileOffset : "";
+    if (!IsStorableShowName(bare)) {
+        ReportUnstorableName(dialog, bare);
+        return false;
+    }
+    // The dialog asked about the folder browsed to; ask about the one written to.
+    char browsed[sizeof path];
+    std::snprintf(browsed, sizeof browsed, "%.*s", static_cast<int>(ofn.nFileOffset), path);
+    bool elsewhere = lstrcmpiA(browsed, folder) != 0;
+    char target[MAX_PATH];
+    OFSTRUCT info{};
+    if (elsewhere && std::snprintf(target, sizeof target, "%s%s", folder, bare) < static_cast<int>(sizeof target) &&
+        OpenFile(target, &info, OF_EXIST) != HFILE_ERROR) {
+        char text[400];
+        std::snprintf(text, sizeof text, "'%s' は既に存在します。\r\n上書きしますか？", bare);
+        if (MessageBoxA(dialog, text, kCaption, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return false;
+    }
+    std::snprintf(name, sizeof name, "%s", bare);
+    return true;
+}
+
+// Saves the show under name. Until the save is over the editor acts on no
+// command, so a box the save shows (its loop runs the editor's messages)
+// cannot start another save or close the editor underneath it. The show
+// counts as saved only when it was.
+bool SaveUnder(HWND dialog, const char *name) {
+    editorState.saving = true;
+    bool saved = SaveShow(dialog, name, editorState.musicChoice, settings.useLargeSize != 0);
+    editorState.saving = false;
+    if (saved) SetModified(dialog, false);
+    return saved;
+}
+
+void Save(HWND dialog) {
+    if (!editorState.modified) return;
+    if (*editorState.currentFileName) {
+        SaveUnder(dialog, editorState.currentFileName);
+        return;
+    }
+    char name[sizeof editorState.currentFileName];
+    if (!AskShowName(dialog, name) || !SaveUnder(dialog, name)) return;
+    std::memcpy(editorState.currentFileName, name, sizeof name);
+    SetCaption(dialog, "Quillmere Saver - %s", name);
+}
+
+void OnClose(HWND dialog) {
+    if (editorState.saving) return;
+    if (!editorState.modified) {
+        EndDialog(dialog, 0);
+        return;
+    }
+    const char *name = *editorState.currentFileName ? editorState.currentFileName : "Untitled";
+    char text[sizeof editorState.currentFileName + 64];
+    std::snprintf(text, sizeof text, "'%s' への変更を保存しますか？", name);
+    switch (MessageBoxA(dialog, text, kCaption, MB_YESNOCANCEL)) {
+    case IDYES:
+        if (*editorState.currentFileName) {
+            // A failed save keeps the editor open with the changes still to save.
+            if (SaveUnder(dialog, editorState.currentFileName)) {
+                EndDialog(dialog, 1);
+                *editorState.currentFileName = 0;
+            }
+        } else {
+            char chosen[sizeof editorState.currentFileName];
+            if (AskShowName(dialog, chosen) && SaveUnder(dialog, chosen)) EndDialog(dialog, 0);
+        }
+        break;
+    case IDNO:
+        EndDialog(dialog, 0);
+        *editorState.currentFileName = 0;
+        break;
+    }
+}
+
+void OnCommand(HWND dialog, int id, int code) {
+    // A box of a running save has its own loop; nothing here may run meanwhile.
+    if (editorState.saving) return;
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    switch (id) {
+    case IDC_CONTENTS:
+        if (code == CBN_SELCHANGE) ChangeContent(dialog);
+        break;
+    case IDC_SOURCE_LIST:
+        if (code == LBN_DBLCLK) Add(dialog);
+        break;
+    case IDC_ADD: Add(dialog); break;
+    case IDC_ADD_ALL: AddAll(dialog); break;
+    case IDC_CHOOSE_MUSIC: ChooseMusic(dialog); break;
+    case IDC_UP: Up(dialog); break;
+    case IDC_DOWN: Down(dialog); break;
+    case IDC_DELETE: Delete(dialog); break;
+    case IDC_USE_LARGE: SetUseLargeSize(dialog); break;
+    case IDM_SAVE: Save(dialog); break;
+    case IDM_CLOSE: SendMessageA(dialog, WM_CLOSE, 0, 0); break;
+    case IDM_MATCH_DISPLAY: SetUse8bit(dialog, 0); break;
+    case IDM_ALWAYS_256: SetUse8bit(dialog, 1); break;
+    }
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+BOOL OnInitDialog(HWND dialog) {
+    editorState.saving = false;
+    if (catalogue.discFound) {
+        SetDlgItemTextA(dialog, IDC_TITLE, catalogue.title);
+        for (int i = 0; i < catalogue.contentCount; i++)
+            SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(catalogue.contentNames[i]));
+        SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_SETCURSEL, 0, 0);
+    }
+    RECT window;
+    GetWindowRect(dialog, &window);
+    editorState.initialWidth = window.right - window.left;
+    editorState.initialHeight = window.bottom - window.top;
+    FillSourceList(dialog, IDC_SOURCE_LIST, 1);
+    if (*editorState.currentFileName) {
+        SetCaption(dialog, "QM Custom Saver - %s", editorState.currentFileName);
+        LoadShowForEditing(dialog, editorState.currentFileName);
+    } else {
+        SetCaption(dialog, "QM Custom Saver - %s", "Untitled");
+    }
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    MoveWindow(dialog, window.left, 10, editorState.initialWidth, desktop.bottom - desktop.top - 50, FALSE);
+    ShowWindow(dialog, SW_SHOW);
+    SetModified(dialog, false);
+    editorState.musicChoice = -1;
+    SendDlgItemMessageA(dialog, IDC_USE_LARGE, BM_SETCHECK, settings.useLargeSize ? BST_CHECKED : BST_UNCHECKED, 0);
+    CheckColourItems(dialog);
+    return TRUE;
+}
+
+// The width stays as made; the height never goes below it.
+void OnGetMinMaxInfo(MINMAXINFO *limits) {
+    if (editorState.initialWidth <= 0) return;  // before the dialog has its size
+    limits->ptMinTrackSize = {editorState.initialWidth, editorState.initialHeight};
+    limits->ptMaxTrackSize = {editorState.initialWidth, 32767};
+}
+
+void OnSize(HWND dialog, int clientHeight) {
+    for (int id : {IDC_SOURCE_LIST, IDC_SHOW_LIST}) {
+        HWND list = GetDlgItem(dialog, id);
+        if (!list) continue;  // the frame is sized before the controls exist
+        RECT r;
+        GetWindowRect(list, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&r), 2);
+        int height = std::max(0, clientHeight - static_cast<int>(r.top) - kListMargin);
+        MoveWindow(list, r.left, r.top, r.right - r.left, height, TRUE);
+    }
+}
+
+INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO *>(lParam));
+        return TRUE;
+    case WM_SIZE:
+        OnSize(dialog, HIWORD(lParam));
+        return FALSE;
+    case WM_MEASUREITEM:
+        reinterpret_cast<MEASUREITEMSTRUCT *>(lParam)->itemHeight = kItemHeight;
+        return TRUE;
+    case WM_DRAWITEM:
+        return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+    case WM_DELETEITEM: {
+        auto *item = reinterpret_cast<const DELETEITEMSTRUCT *>(lParam);
+        if (item->CtlID == IDC_SOURCE_LIST || item->CtlID == IDC_SHOW_LIST)
+            FreePictureEntry(reinterpret_cast<PictureEntry *>(item->itemData));
+        return FALSE;
+    }
+    case WM_COMMAND:
+        OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        return FALSE;
+    case WM_CLOSE:
+        OnClose(dialog);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+bool IsStorableShowName(const char *name) {
+    size_t length = name ? std::strlen(name) : 0;
+    if (length == 0 || length >= sizeof editorState.currentFileName) return false;
+    char folder[MAX_PATH];
+    SystemFolder(folder, sizeof folder);
+    // The saver opens its shows with OpenFile, whose record holds a path of 128 bytes.
+    return *folder && std::strlen(folder) + length < OFS_MAXPATHNAME;
+}
+
+INT_PTR RunEditor(HINSTANCE instance, HWND owner) {
+    editorInstance = instance;
+    editorState.modified = false;
+    editorState.musicChoice = -1;
+    editorState.initialWidth = editorState.initialHeight = 0;
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EDITOR), owner, EditorDialogProc, 0);
+}

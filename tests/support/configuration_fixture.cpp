@@ -1,0 +1,158 @@
+#include "support/configuration_fixture.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "player/player.h"
+#include "player/settings.h"
+#include "resources/resource.h"
+#include "support/jpeg.h"
+#include "ui/editor.h"
+#include "ui/manager.h"
+
+namespace {
+
+const char kAside[] = "\\qms-aside";
+
+}  // namespace
+
+void ConfigurationTest::SetUp() {
+    DiscTest::SetUp();
+    if (IsSkipped()) return;
+    WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");
+    editorState = EditorState{};
+    settings = Settings{};
+    // The manager lists every show of the system directory: others wait aside.
+    std::string system = SystemDirectory();
+    CreateDirectoryA((system + kAside).c_str(), nullptr);
+    setAside = ShowsInSystemDirectory();
+    for (const std::string &name : setAside)
+        MoveFileA((system + "\\" + name).c_str(), (system + kAside + "\\" + name).c_str());
+}
+
+void ConfigurationTest::TearDown() {
+    std::string system = SystemDirectory();
+    // What the test's shows left behind: every show there now, and its music.
+    for (const std::string &name : ShowsInSystemDirectory()) {
+        DeleteFileA((system + "\\" + name).c_str());
+        DeleteFileA((system + "\\SOUND\\" + name.substr(0, name.find('.'))).c_str());
+    }
+    for (const std::string &name : setAside)
+        MoveFileA((system + kAside + "\\" + name).c_str(), (system + "\\" + name).c_str());
+    RemoveDirectoryA((system + kAside).c_str());
+    WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");
+    editorState = EditorState{};
+    DiscTest::TearDown();
+}
+
+COLORREF ConfigurationTest::PreviewColour(int content, int picture) {
+    return RGB(40 * picture, 200 - 60 * content, 30 + 50 * content);
+}
+
+void ConfigurationTest::MakeDisc() {
+    discE.Catalogue(CatalogueText("湖の四季", {"春の湖", "夏の湖"}, {"朝", "夕"}));
+    auto field = [](COLORREF c, int width, int height) {
+        uint32_t rgb = uint32_t{GetRValue(c)} << 16 | uint32_t{GetGValue(c)} << 8 | GetBValue(c);
+        return MakePackedDib(width, height, 24, [rgb](int, int) { return rgb; });
+    };
+    for (int p = 1; p <= 4; p++) {
+        if (p < 4) previews[1][p] = MakeBmpFile(field(PreviewColour(1, p), 100, 75));
+        fullFiles[1][p] = MakeBmpFile(field(RGB(10 * p, 0, 0), 64 + p, 48));
+    }
+    for (int p = 1; p <= 2; p++) {
+        previews[2][p] = MakeBmpFile(field(PreviewColour(2, p), 100, 75));
+        fullFiles[2][p] = MakeJpeg(80, 60 + p, PhotoPixel);
+    }
+    for (int c = 1; c <= 2; c++)
+        for (int p = 1; p <= 4; p++) {
+            if (!previews[c][p].empty()) discE.Picture(1, c, p, previews[c][p]);
+            if (!fullFiles[c][p].empty()) discE.Picture(c == 1 ? 2 : 4, c, p, fullFiles[c][p]);
+        }
+    for (int t = 1; t <= 2; t++) {
+        discE.Track(t, 200 + 300 * t);
+        tracks[t] = ReadDosFile("E:\\DAT\\SOUND\\S\\0" + std::to_string(t) + ".WAV");
+    }
+}
+
+void ConfigurationTest::OpenConfiguration() {
+    LoadSettingStrings(GetModuleHandleA(nullptr));
+    ReadSettings();
+    ScanForTitleDisc();
+    EnterSystemDirectory();
+    ReadDisplayDepth();
+}
+
+INT_PTR ConfigurationTest::RunEditor(const std::string &name, const std::function<void(HWND)> &steps) {
+    std::snprintf(editorState.currentFileName, sizeof editorState.currentFileName, "%s", name.c_str());
+    INT_PTR result = 0;
+    InNextDialog([&] { result = ::RunEditor(GetModuleHandleA(nullptr), nullptr); }, steps);
+    return result;
+}
+
+INT_PTR ConfigurationTest::RunManager(const std::function<void(HWND)> &steps) {
+    INT_PTR result = 0;
+    InNextDialog([&] { result = RunConfiguration(GetModuleHandleA(nullptr), nullptr); }, steps);
+    return result;
+}
+
+UINT ConfigurationTest::MenuState(HWND editor, int id) { return GetMenuState(GetMenu(editor), id, MF_BYCOMMAND); }
+
+bool ConfigurationTest::SaveEnabled(HWND editor) { return !(MenuState(editor, IDM_SAVE) & (MF_GRAYED | MF_DISABLED)); }
+
+std::string ConfigurationTest::Text(HWND window) {
+    char text[300] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::vector<PictureEntry *> ConfigurationTest::Entries(HWND editor, int listId) {
+    std::vector<PictureEntry *> entries;
+    HWND list = GetDlgItem(editor, listId);
+    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); i++)
+        entries.push_back(reinterpret_cast<PictureEntry *>(SendMessageA(list, LB_GETITEMDATA, i, 0)));
+    return entries;
+}
+
+std::vector<std::string> ConfigurationTest::ListTexts(HWND dialog, int listId) {
+    std::vector<std::string> texts;
+    HWND list = GetDlgItem(dialog, listId);
+    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); i++) {
+        char text[MAX_PATH] = "";
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+std::vector<std::string> ConfigurationTest::ShowsInSystemDirectory() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((SystemDirectory() + "\\*.qms").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+std::vector<Bytes> ConfigurationTest::Records(const std::string &name) {
+    Bytes file = ReadDosFile(SystemDirectory() + "\\" + name);
+    std::vector<Bytes> records;
+    size_t at = 4;
+    while (at + 8 <= file.size()) {
+        uint32_t full, preview;
+        std::memcpy(&full, &file[at], 4);
+        std::memcpy(&preview, &file[at + 4], 4);
+        size_t end = at + 8 + size_t{full} + preview;
+        if (end > file.size()) break;
+        records.emplace_back(file.begin() + static_cast<long>(at), file.begin() + static_cast<long>(end));
+        at = end;
+    }
+    return records;
+}
+
+bool ConfigurationTest::SystemFileExists(const std::string &name) {
+    return GetFileAttributesA((SystemDirectory() + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int ConfigurationTest::Beeps() { return Layer::Available() ? Layer::Beeps() : 0; }

@@ -1,0 +1,52 @@
+#include "support/user_actions.h"
+
+namespace {
+
+std::function<void()> pendingSteps;
+
+void CALLBACK RunSteps(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (auto fn = std::move(pendingSteps)) fn();
+}
+
+}  // namespace
+
+void InNextDialog(const std::function<void()> &fn, const std::function<void(HWND)> &steps) {
+    pendingSteps = [&steps] {
+        // The modal dialog whose loop runs now is the thread's active window.
+        HWND dialog = GetActiveWindow();
+        steps(dialog);
+        if (StillOpen(dialog)) EndDialog(dialog, -1);
+    };
+    SetTimer(nullptr, 0, 50, RunSteps);
+    fn();
+}
+
+bool StillOpen(HWND dialog) { return IsWindow(dialog) && IsWindowVisible(dialog); }
+
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void Menu(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+void SelectItem(HWND dialog, int listId, int index, bool notify) {
+    HWND list = GetDlgItem(dialog, listId);
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (notify) SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+void DoubleClickItem(HWND dialog, int listId, int index) {
+    HWND list = GetDlgItem(dialog, listId);
+    RECT item{};
+    SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(list, WM_LBUTTONUP, 0, at);
+    SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    SendMessageA(list, WM_LBUTTONUP, 0, at);
+}
+
+void ChooseComboItem(HWND dialog, int comboId, int index) {
+    HWND combo = GetDlgItem(dialog, comboId);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}

@@ -1,0 +1,129 @@
+// The configuration dialog, used as a user uses it: the shows of the system
+// directory listed and the one to play selected, Edit and Delete with
+// nothing selected, deleting a show with its music, Close storing the
+// choice, and the list made again after the editor.
+#include "player/settings.h"
+#include "resources/resource.h"
+#include "support/boxes.h"
+#include "support/configuration_fixture.h"
+#include "ui/editor.h"
+
+namespace {
+
+class Manager : public ConfigurationTest {
+protected:
+    void Show(const std::string &name) {
+        WriteSystemFile(name, MakeShow({{MakePackedDib(8, 6, 24, [](int, int) { return 0x123456u; }), {}}}));
+    }
+    void Music(const std::string &name) {
+        CreateDirectoryA((SystemDirectory() + "\\SOUND").c_str(), nullptr);
+        WriteSystemFile("SOUND\\" + name, MakeWav(100));
+    }
+    static std::string Selection(HWND manager) {
+        LRESULT s = SendDlgItemMessageA(manager, IDC_SHOWS, LB_GETCURSEL, 0, 0);
+        if (s < 0) return "(none)";
+        char text[MAX_PATH] = "";
+        SendDlgItemMessageA(manager, IDC_SHOWS, LB_GETTEXT, static_cast<WPARAM>(s), reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    // What the manager selects for a stored ItemName.
+    std::string SelectedFor(const char *itemName) {
+        WritePrivateProfileStringA(kSettingsSection, "ItemName", itemName, "control.ini");
+        std::string selected;
+        RunManager([&](HWND manager) { selected = Selection(manager); });
+        return selected;
+    }
+    static std::string StoredItemName() {
+        char value[MAX_PATH] = "?";
+        GetPrivateProfileStringA(kSettingsSection, "ItemName", "?", value, sizeof value, "control.ini");
+        return value;
+    }
+};
+
+TEST_F(Manager, WithoutShowsTheListIsEmptyAndEditAndDeleteOnlyBeep) {
+    std::vector<ShownBox> boxes;
+    INT_PTR result = RunManager([&](HWND manager) {
+        EXPECT_EQ(Text(manager), "QM Custom Saver");
+        EXPECT_TRUE(ListTexts(manager, IDC_SHOWS).empty());
+        int beeps = Beeps();
+        boxes = BoxesShownDuring([&] {
+            Click(manager, IDC_EDIT);
+            Click(manager, IDC_DELETE_SHOW);
+        });
+        if (Layer::Available()) EXPECT_EQ(Beeps(), beeps + 2);
+        EXPECT_TRUE(StillOpen(manager)) << "no editor ran";
+        Click(manager, IDOK);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(StoredItemName(), "");
+}
+
+TEST_F(Manager, TheStoredNameSelectsTheFirstShowItBeginsInAnyCase) {
+    for (const char *name : {"ABC.QMS", "AB.QMS", "abd.qms", "Z.QMS"}) Show(name);
+    std::vector<std::string> listed;
+    RunManager([&](HWND manager) { listed = ListTexts(manager, IDC_SHOWS); });
+    EXPECT_EQ(listed, (std::vector<std::string>{"AB.QMS", "ABC.QMS", "abd.qms", "Z.QMS"}));
+    EXPECT_EQ(SelectedFor("ABC"), "ABC.QMS");
+    EXPECT_EQ(SelectedFor("abc.qms"), "ABC.QMS");
+    EXPECT_EQ(SelectedFor("ab"), "AB.QMS");
+    EXPECT_EQ(SelectedFor("ABD"), "abd.qms");
+    EXPECT_EQ(SelectedFor("Q"), "(none)");
+}
+
+TEST_F(Manager, CloseStoresTheSelectedShow) {
+    for (const char *name : {"ONE.QMS", "TWO.QMS"}) Show(name);
+    WritePrivateProfileStringA(kSettingsSection, "ItemName", "ONE.QMS", "control.ini");
+    RunManager([&](HWND manager) {
+        SelectItem(manager, IDC_SHOWS, 1, true);
+        EXPECT_STREQ(settings.itemName, "TWO.QMS");
+        EXPECT_STREQ(editorState.currentFileName, "TWO.QMS");
+        SendMessageA(manager, WM_COMMAND, IDCANCEL, 0);  // Esc closes the same way
+    });
+    EXPECT_EQ(StoredItemName(), "TWO.QMS");
+}
+
+TEST_F(Manager, DeleteAsksThenRemovesTheShowAndMusicNoOtherShowPlays) {
+    for (const char *name : {"A.QMS", "A.OLD.QMS", "C.QMS"}) Show(name);
+    Music("A");
+    Music("C");
+    WritePrivateProfileStringA(kSettingsSection, "ItemName", "C.QMS", "control.ini");
+    std::vector<ShownBox> boxes;
+    RunManager([&](HWND manager) {
+        boxes = BoxesShownDuring([&] { Click(manager, IDC_DELETE_SHOW); }, {IDNO});
+        EXPECT_TRUE(SystemFileExists("C.QMS"));
+        BoxesShownDuring([&] { Click(manager, IDC_DELETE_SHOW); }, {IDYES});
+        EXPECT_FALSE(SystemFileExists("C.QMS"));
+        EXPECT_FALSE(SystemFileExists("SOUND\\C"));
+        EXPECT_EQ(ListTexts(manager, IDC_SHOWS), (std::vector<std::string>{"A.OLD.QMS", "A.QMS"}));
+        EXPECT_EQ(Selection(manager), "A.OLD.QMS") << "the first show is selected after a delete";
+        // A.OLD.QMS plays SOUND\A as well: the music stays with A.QMS.
+        BoxesShownDuring([&] { Click(manager, IDC_DELETE_SHOW); }, {IDYES});
+        EXPECT_TRUE(SystemFileExists("SOUND\\A"));
+        BoxesShownDuring([&] { Click(manager, IDC_DELETE_SHOW); }, {IDYES});
+        EXPECT_FALSE(SystemFileExists("SOUND\\A"));
+        EXPECT_TRUE(ListTexts(manager, IDC_SHOWS).empty());
+    });
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].caption, "ファイルの削除");
+    EXPECT_EQ(boxes[0].text, "'C.QMS' を削除してよろしいですか？");
+}
+
+TEST_F(Manager, TheListIsMadeAgainAfterTheEditor) {
+    Show("OLD.QMS");
+    std::vector<std::string> listed;
+    std::string editorCaption;
+    RunManager([&](HWND manager) {
+        InNextDialog([&] { Click(manager, IDC_NEW); },
+                     [&](HWND editor) {
+                         editorCaption = Text(editor);
+                         Show("NEW.QMS");  // as a save from the editor would
+                         SendMessageA(editor, WM_CLOSE, 0, 0);
+                     });
+        listed = ListTexts(manager, IDC_SHOWS);
+    });
+    EXPECT_EQ(editorCaption, "QM Custom Saver - Untitled");
+    EXPECT_EQ(listed, (std::vector<std::string>{"NEW.QMS", "OLD.QMS"}));
+}
+
+}  // namespace
