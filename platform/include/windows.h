@@ -799,6 +799,7 @@ HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
 int WINAPI SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);
 int WINAPI GetScrollPos(HWND hwnd, int bar);
 BOOL WINAPI SetScrollRange(HWND hwnd, int bar, int minimum, int maximum, BOOL redraw);
+BOOL WINAPI ShowScrollBar(HWND hwnd, int bar, BOOL show);
 BOOL WINAPI GetScrollRange(HWND hwnd, int bar, LPINT minimum, LPINT maximum);
 #define LBS_NOTIFY 0x0001L
 #define LBS_SORT 0x0002L

@@ -26,6 +26,7 @@ struct ListState {
     int top = 0;         // the first item shown
     UINT itemHeight = 16;
     bool focused = false;
+    bool scrolls = false;  // made with WS_VSCROLL: the bar shows while items overflow
 };
 
 std::map<HWND, ListState> &lists() {
@@ -71,14 +72,14 @@ int VisibleCount(HWND list, const ListState &s) {
 }
 
 void UpdateScrollBar(HWND list, const ListState &s) {
-    if (!(Style(list) & WS_VSCROLL)) return;
+    if (!s.scrolls) return;
     int count = static_cast<int>(s.items.size());
-    ListState copy = s;
-    copy.top = 0;
     int fits = 0;
     RECT client;
     GetClientRect(list, &client);
     for (int i = 0, y = 0; i < count && (y += static_cast<int>(HeightOf(s, i))) <= client.bottom; i++) fits++;
+    // The bar is there only while the items overflow, unless asked to stay.
+    if (!(Style(list) & LBS_DISABLENOSCROLL)) ShowScrollBar(list, SB_VERT, fits < count);
     SetScrollRange(list, SB_VERT, 0, std::max(0, count - fits), FALSE);
     SetScrollPos(list, SB_VERT, s.top, TRUE);
 }
@@ -242,7 +243,7 @@ LRESULT Delete(HWND list, int index) {
 void Reset(HWND list) {
     ListState &s = lists()[list];
     std::vector<Item> items = std::move(s.items);
-    s = ListState{{}, -1, -1, 0, s.itemHeight, s.focused};
+    s = ListState{{}, -1, -1, 0, s.itemHeight, s.focused, s.scrolls};
     // From the last item to the first.
     for (size_t i = items.size(); i-- > 0;) DeleteItemNotice(list, static_cast<int>(i), items[i]);
     UpdateScrollBar(list, lists()[list]);
@@ -304,6 +305,7 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
     case WM_CREATE: {
         ListState s;
+        s.scrolls = Style(list) & WS_VSCROLL;
         if (Style(list) & LBS_OWNERDRAWFIXED) {
             lists()[list] = s;
             s.itemHeight = MeasureItem(list, 0, 0);

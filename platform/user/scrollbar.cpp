@@ -201,6 +201,26 @@ int WINAPI SetScrollPos(HWND hwnd, int bar, int position, BOOL redraw) {
     return old;
 }
 
+// A window's own bars come and go with their style bit; the client area
+// grows or shrinks by the bar and the window hears of its new size.
+BOOL WINAPI ShowScrollBar(HWND hwnd, int bar, BOOL show) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w || bar == SB_CTL) {
+        if (w && IsScrollBarControl(hwnd)) return ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE), TRUE;
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    DWORD bits = bar == SB_VERT ? WS_VSCROLL : bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL | WS_HSCROLL;  // SB_BOTH
+    DWORD style = show ? w->style | bits : w->style & ~bits;
+    if (style == w->style) return TRUE;
+    w->style = style;
+    w->needsFrame = w->needsPaint = w->needsErase = true;
+    RECT client;
+    GetClientRect(hwnd, &client);
+    SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));  // SIZE_RESTORED
+    return TRUE;
+}
+
 int WINAPI GetScrollPos(HWND hwnd, int bar) {
     ScrollState *s = StateFor(hwnd, bar);
     return s ? s->position : 0;

@@ -120,6 +120,28 @@ void Activate(HWND hwnd) {
     }
 }
 
+// The active window goes out of sight: its owner takes the activation when
+// it can, else the topmost other window that can, as Windows passes it on.
+void ActivateAnotherThan(const Window &gone) {
+    if (table().foreground != gone.handle) return;
+    auto can = [&](const Window *w) {
+        return w && w->handle != gone.handle && !IsChild(*w) && w->visible && !w->destroying &&
+               IsWindowEnabled(w->handle);
+    };
+    HWND next = nullptr;
+    if (gone.owner && can(FindWindowRecord(gone.owner))) next = gone.owner;
+    auto list = AllWindows();
+    for (auto it = list.rbegin(); !next && it != list.rend(); ++it)
+        if (can(*it)) next = (*it)->handle;
+    if (next) {
+        Activate(next);
+        return;
+    }
+    table().foreground = nullptr;
+    SendMessageA(gone.handle, WM_NCACTIVATE, FALSE, 0);
+    SendMessageA(gone.handle, WM_ACTIVATE, WA_INACTIVE, 0);
+}
+
 // A window comes to the top with everything inside it, in the same order.
 void BringToTop(HWND hwnd) {
     auto &ws = table().windows;
@@ -449,11 +471,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
         ExposeBehind(*w);
     }
     WindowTable &t = table();
-    if (t.foreground == hwnd) {
-        t.foreground = nullptr;
-        SendMessageA(hwnd, WM_NCACTIVATE, FALSE, 0);
-        SendMessageA(hwnd, WM_ACTIVATE, WA_INACTIVE, 0);
-    }
+    if ((w = FindWindowRecord(hwnd))) ActivateAnotherThan(*w);
     if (t.focus == hwnd || (t.focus && FindWindowRecord(t.focus) && IsInside(*FindWindowRecord(t.focus), hwnd))) {
         t.focus = nullptr;
         // The parent of a control that had the focus is left without it.
@@ -493,6 +511,7 @@ BOOL WINAPI ShowWindow(HWND hwnd, int command) {
     if (show) w->style |= WS_VISIBLE;
     else w->style &= ~WS_VISIBLE;
     SetVisible(*w, show);
+    if (!show && (w = FindWindowRecord(hwnd)) && !IsChild(*w)) ActivateAnotherThan(*w);
     if (show && (command == SW_SHOWNA || command == SW_SHOWNOACTIVATE) && IsWindow(hwnd) && !IsChild(*w)) BringToTop(hwnd);
     if (show && (command == SW_SHOW || command == SW_SHOWNORMAL) && IsWindow(hwnd) && !IsChild(*w)) {
         BringToTop(hwnd);

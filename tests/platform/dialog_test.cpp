@@ -101,6 +101,32 @@ TEST_F(Dialogs, DialogUnitsFollowTheDialogFont) {
     DestroyWindow(dialog);
 }
 
+TEST_F(Dialogs, AnOwnedWindowGoingHandsTheActivationBackToItsOwner) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND owner = CreateWindowExA(0, "Static", "owner", WS_POPUP | WS_VISIBLE | WS_CAPTION, 10, 10, 300, 200, nullptr,
+                                 nullptr, instance, nullptr);
+    ASSERT_NE(owner, nullptr);
+    SetForegroundWindow(owner);
+    Pump();
+    for (bool destroy : {true, false}) {
+        HWND owned = CreateWindowExA(0, "Static", "owned", WS_POPUP | WS_VISIBLE | WS_CAPTION, 50, 50, 100, 80, owner,
+                                     nullptr, instance, nullptr);
+        ASSERT_NE(owned, nullptr);
+        EXPECT_EQ(GetActiveWindow(), owned);
+        if (destroy) DestroyWindow(owned);
+        else ShowWindow(owned, SW_HIDE);
+        Pump();
+        EXPECT_EQ(GetActiveWindow(), owner) << (destroy ? "destroyed" : "hidden");
+        if (!destroy) DestroyWindow(owned);
+    }
+    // A modal dialog's end does the same.
+    AfterLoopStarts([] { PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); });
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MUSIC), owner, RecordingProc, 0);
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), owner) << "after a dialog";
+    DestroyWindow(owner);
+}
+
 // ---- controls on a plain parent that writes down what they tell it ---------------
 
 struct Told {
@@ -196,6 +222,29 @@ TEST_F(Controls, SortedListInsertsIgnoringCaseAndFindsPrefixesIgnoringCase) {
     EXPECT_EQ(SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("A_.QMS")), 0);
     EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR) << "nothing selected yet";
     EXPECT_EQ(SendMessageA(list, LB_SETCURSEL, 9, 0), LB_ERR);
+}
+
+TEST_F(Controls, ListShowsItsScrollBarOnlyWhileItsItemsOverflow) {
+    HWND list = Make("ListBox", LBS_NOINTEGRALHEIGHT | WS_VSCROLL, 1000, 10, 10, 150, 100);
+    auto clientWidth = [list] {
+        RECT client;
+        GetClientRect(list, &client);
+        return static_cast<int>(client.right);
+    };
+    auto hasBar = [list] { return (GetWindowLongA(list, GWL_STYLE) & WS_VSCROLL) != 0; };
+    int bare = clientWidth();
+    EXPECT_FALSE(hasBar()) << "empty";
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("one"));
+    EXPECT_FALSE(hasBar());
+    for (int i = 0; i < 20; i++) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("more"));
+    EXPECT_TRUE(hasBar()) << "overflowing";
+    EXPECT_EQ(clientWidth(), bare - GetSystemMetrics(SM_CXVSCROLL));
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    EXPECT_FALSE(hasBar()) << "emptied";
+    EXPECT_EQ(clientWidth(), bare);
+    // With LBS_DISABLENOSCROLL it stays, greyed.
+    HWND kept = Make("ListBox", LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL | WS_VSCROLL, 1001, 200, 10, 150, 100);
+    EXPECT_TRUE(GetWindowLongA(kept, GWL_STYLE) & WS_VSCROLL);
 }
 
 TEST_F(Controls, ListTellsItsParentOfTheUsersSelectionOnly) {
