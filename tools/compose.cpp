@@ -1,0 +1,96 @@
+// Composes a show in the configuration dialog as a user would, from the
+// title disc in the CD-ROM drive (tools/sampledisc makes one):
+//   compose FOLDER NAME
+// New; every picture of the second content, three of the first (one of
+// them without a preview) and all of the third; the first track; Save as
+// NAME; Close; NAME chosen in the list; the shortest interval in Settings;
+// Close. On the way the editor and the manager are photographed: natively
+// the tool writes the headless screen to FOLDER/NAME.png itself; on Windows
+// it prints "shoot NAME" and holds still for a second and a half, for a
+// screenshot from outside.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/testing/layer.h"
+#include "resources/resource.h"
+#include "support/save_dialog.h"
+#include "support/user_actions.h"
+#include "ui/manager.h"
+
+namespace {
+
+std::string folder;
+
+void Shoot(HWND window, const char *name) {
+    // Let every change be painted first.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (Layer::Available()) {
+        Layer::SaveScreen(folder + "/" + name + ".png");
+        return;
+    }
+    GdiFlush();
+    std::printf("shoot %s\n", name);
+    std::fflush(stdout);
+    Sleep(1500);
+}
+
+void ComposeInEditor(HWND editor, const std::string &name, bool *saved) {
+    ChooseComboItem(editor, IDC_CONTENTS, 1);
+    Click(editor, IDC_ADD_ALL);
+    ChooseComboItem(editor, IDC_CONTENTS, 0);
+    SelectItem(editor, IDC_SOURCE_LIST, 0);
+    Click(editor, IDC_ADD);
+    DoubleClickItem(editor, IDC_SOURCE_LIST, 2);
+    DoubleClickItem(editor, IDC_SOURCE_LIST, 5);
+    ChooseComboItem(editor, IDC_CONTENTS, 2);
+    Click(editor, IDC_ADD_ALL);
+    InNextDialog([&] { Click(editor, IDC_CHOOSE_MUSIC); },
+                 [](HWND music) {
+                     SendDlgItemMessageA(music, IDC_TRACKS, CB_SETCURSEL, 0, 0);
+                     Click(music, IDOK);
+                 });
+    AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {name});
+    char caption[200] = "";
+    GetWindowTextA(editor, caption, sizeof caption);
+    *saved = std::string(caption).find(name) != std::string::npos;
+    SelectItem(editor, IDC_SOURCE_LIST, 1);
+    SelectItem(editor, IDC_SHOW_LIST, 2);
+    Shoot(editor, "editor");
+    Menu(editor, IDM_CLOSE);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: compose FOLDER NAME\n");
+        return 2;
+    }
+    folder = argv[1];
+    std::string name = argv[2];
+    bool saved = false, listed = false;
+    InNextDialog([] { RunConfiguration(GetModuleHandleA(nullptr), nullptr); },
+                 [&](HWND manager) {
+                     InNextDialog([&] { Click(manager, IDC_NEW); },
+                                  [&](HWND editor) { ComposeInEditor(editor, name, &saved); });
+                     std::string file = name + ".QMS";
+                     LRESULT index = SendDlgItemMessageA(manager, IDC_SHOWS, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                         reinterpret_cast<LPARAM>(file.c_str()));
+                     listed = index >= 0;
+                     if (listed) SelectItem(manager, IDC_SHOWS, static_cast<int>(index), true);
+                     Shoot(manager, "manager");
+                     // The shortest interval, the bar's thumb dragged to its left end.
+                     InNextDialog([&] { Click(manager, IDC_SETTINGS); },
+                                  [](HWND settings) {
+                                      HWND bar = GetDlgItem(settings, IDC_INTERVAL);
+                                      SendMessageA(settings, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
+                                                   reinterpret_cast<LPARAM>(bar));
+                                      Click(settings, IDOK);
+                                  });
+                     Click(manager, IDOK);
+                 });
+    if (!saved || !listed) std::fprintf(stderr, "compose: the show %s was %s\n", name.c_str(), saved ? "not listed" : "not saved");
+    return saved && listed ? 0 : 1;
+}
