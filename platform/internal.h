@@ -50,6 +50,8 @@ TimeLimit &timeLimit();
 // The headless run tells the person at the terminal what a user would see
 // or hear: message boxes, music.
 bool &Narrating();
+// A text of the program, in code page 932, for the person at the terminal.
+std::string ToUtf8(const std::string &cp932);
 
 // ---- windows --------------------------------------------------------------
 

@@ -4,7 +4,6 @@
 #include "../internal.h"
 
 #include <commdlg.h>
-#include <iconv.h>
 #include <strings.h>
 
 #include <cstdio>
@@ -25,18 +24,6 @@ SaveDialogs &dialogs() {
 }
 
 const bool registered = (OnReset([] { dialogs() = SaveDialogs{}; }), true);
-
-std::string ToUtf8(const std::string &cp932) {
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return cp932;
-    std::string out(cp932.size() * 3 + 4, '\0');
-    char *src = const_cast<char *>(cp932.data()), *dst = out.data();
-    size_t srcLeft = cp932.size(), dstLeft = out.size();
-    iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    out.resize(out.size() - dstLeft);
-    return out;
-}
 
 void Tell(const char *what, const std::string &path) {
     if (Narrating()) std::fprintf(stderr, "qmsaver: save-as dialog: %s%s\n", what, ToUtf8(path).c_str());

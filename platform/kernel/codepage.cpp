@@ -55,6 +55,10 @@ const char kWide[] = "WCHAR_T";
 
 }  // namespace
 
+namespace headless {
+std::string ToUtf8(const std::string &cp932) { return Convert("UTF-8", "CP932", cp932.data(), cp932.size(), 1, nullptr); }
+}  // namespace headless
+
 UINT WINAPI GetACP() { return 932; }
 UINT WINAPI GetConsoleOutputCP() { return CP_UTF8; }
 

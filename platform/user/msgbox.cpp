@@ -3,8 +3,6 @@
 // the person at the terminal.
 #include "../internal.h"
 
-#include <iconv.h>
-
 #include <cstdio>
 
 namespace headless {
@@ -33,18 +31,6 @@ int DefaultButton(UINT type) {
     }
     int index = (type & MB_DEFBUTTON3) ? 2 : (type & MB_DEFBUTTON2) ? 1 : 0;
     return buttons[index] ? buttons[index] : buttons[0];
-}
-
-std::string ToUtf8(const std::string &cp932) {
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return cp932;
-    std::string out(cp932.size() * 3 + 4, '\0');
-    char *src = const_cast<char *>(cp932.data()), *dst = out.data();
-    size_t srcLeft = cp932.size(), dstLeft = out.size();
-    iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    out.resize(out.size() - dstLeft);
-    return out;
 }
 
 }  // namespace

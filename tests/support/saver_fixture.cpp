@@ -5,17 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-std::function<void()> pendingAction;
-
-void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    if (auto fn = std::move(pendingAction)) fn();
-}
-
-}  // namespace
-
 PumpResult Pump() {
     PumpResult result;
     MSG msg;
@@ -41,11 +30,6 @@ void RunFor(DWORD milliseconds) {
         else Sleep(std::min<DWORD>(end - now, 5));
     }
     Pump();
-}
-
-void AfterLoopStarts(std::function<void()> fn) {
-    pendingAction = std::move(fn);
-    SetTimer(nullptr, 0, 50, RunPendingAction);
 }
 
 HWND MakePlainWindow(int width, int height) {

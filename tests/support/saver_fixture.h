@@ -6,6 +6,7 @@
 
 #include "host/host.h"
 #include "platform/testing/layer.h"
+#include "support/user_actions.h"
 
 #define SKIP_WITHOUT_LAYER(why) \
     if (!Layer::Available()) GTEST_SKIP() << why
@@ -24,9 +25,6 @@ PumpResult Pump();
 // jumping from event to event, against Windows in real time.
 void RunFor(DWORD milliseconds);
 
-// Runs fn from the message loop a little after the loop starts: a test can
-// then act on a window while the program's own loop is running.
-void AfterLoopStarts(std::function<void()> fn);
 
 // A visible top-level window of a plain class, such as the control panel's.
 HWND MakePlainWindow(int width, int height);

@@ -2,23 +2,27 @@
 
 namespace {
 
-std::function<void()> pendingSteps;
+std::function<void()> pendingAction;
 
-void CALLBACK RunSteps(HWND, UINT, UINT_PTR id, DWORD) {
+void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    if (auto fn = std::move(pendingSteps)) fn();
+    if (auto fn = std::move(pendingAction)) fn();
 }
 
 }  // namespace
 
+void AfterLoopStarts(std::function<void()> fn) {
+    pendingAction = std::move(fn);
+    SetTimer(nullptr, 0, 50, RunPendingAction);
+}
+
 void InNextDialog(const std::function<void()> &fn, const std::function<void(HWND)> &steps) {
-    pendingSteps = [&steps] {
+    AfterLoopStarts([&steps] {
         // The modal dialog whose loop runs now is the thread's active window.
         HWND dialog = GetActiveWindow();
         steps(dialog);
         if (StillOpen(dialog)) EndDialog(dialog, -1);
-    };
-    SetTimer(nullptr, 0, 50, RunSteps);
+    });
     fn();
 }
 

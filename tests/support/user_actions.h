@@ -8,6 +8,9 @@
 
 #include <functional>
 
+// Runs fn from the message loop a little after the loop starts: a test can
+// then act on a window while the program's own loop is running.
+void AfterLoopStarts(std::function<void()> fn);
 // Runs steps on the dialog that fn opens modally, from inside the dialog's
 // own loop; a dialog the steps leave up is ended with -1 afterwards.
 void InNextDialog(const std::function<void()> &fn, const std::function<void(HWND)> &steps);
