@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/testing/layer.h"
 #include "resources/resource.h"
@@ -24,8 +25,12 @@ namespace {
 std::string folder;
 
 void Shoot(HWND window, const char *name) {
-    // Let every change be painted first.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Let every change be painted first: the windows it stands over (its
+    // owners), then the window itself.
+    std::vector<HWND> chain;
+    for (HWND w = window; w; w = GetWindow(w, GW_OWNER)) chain.push_back(w);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        RedrawWindow(*it, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     if (Layer::Available()) {
         Layer::SaveScreen(folder + "/" + name + ".png");
         return;
