@@ -98,6 +98,9 @@ HWND DesktopHandle();
 RECT ClientRectOnScreen(const Window &w);
 // Marks a window and everything inside it for painting.
 void InvalidateTree(HWND hwnd);
+// The frame gave or took client area (a menu bar, a scroll bar): the window
+// hears its new client size and is painted again, frame and all.
+void FrameChanged(HWND hwnd);
 // A size kept within the limits the window gives in WM_GETMINMAXINFO, for
 // the windows Windows asks: those with a sizing frame, and overlapped ones.
 SIZE LimitWindowSize(HWND hwnd, SIZE size);

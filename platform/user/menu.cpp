@@ -464,10 +464,7 @@ BOOL WINAPI SetMenu(HWND hwnd, HMENU menu) {
     if ((w->style & WS_CHILD) || (menu && !FindMenu(menu))) return FALSE;
     if (w->menu == menu) return TRUE;
     w->menu = menu;
-    RECT client;
-    GetClientRect(hwnd, &client);
-    SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
-    if (IsWindow(hwnd)) InvalidateTree(hwnd);
+    FrameChanged(hwnd);
     return TRUE;
 }
 

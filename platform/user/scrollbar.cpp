@@ -214,10 +214,7 @@ BOOL WINAPI ShowScrollBar(HWND hwnd, int bar, BOOL show) {
     DWORD style = show ? w->style | bits : w->style & ~bits;
     if (style == w->style) return TRUE;
     w->style = style;
-    w->needsFrame = w->needsPaint = w->needsErase = true;
-    RECT client;
-    GetClientRect(hwnd, &client);
-    SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));  // SIZE_RESTORED
+    FrameChanged(hwnd);
     return TRUE;
 }
 

@@ -268,6 +268,13 @@ void InvalidateTree(HWND hwnd) {
     }
 }
 
+void FrameChanged(HWND hwnd) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));  // SIZE_RESTORED
+    if (IsWindow(hwnd)) InvalidateTree(hwnd);
+}
+
 COLORREF SystemColor(int index) {
     switch (index) {
     case COLOR_SCROLLBAR: return RGB(0xC8, 0xC8, 0xC8);
