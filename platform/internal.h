@@ -230,6 +230,8 @@ struct RunConfig {
     bool win95 = false;
     int failAllocationAfter = -1;  // the allocation after this many fails
     int failWriteAfter = -1;       // every write after this many fails
+    int failRenameAfter = -1;      // the file move after this many fails
+    int failCloseAfter = -1;       // the file close after this many fails
     std::map<char, std::pair<std::string, UINT>> drives;  // letter -> folder, drive type
 };
 // From the config file named by QMSAVER_CONFIG, then the environment.
@@ -257,6 +259,10 @@ LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter();
 void RegisterModule(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded);
 int ModuleLoadCount(const std::string &name);
 bool WriteScreenImage(const std::string &path);
+// The run's screenshot: what the screen shows when the time limit comes,
+// before its key press, or when the run ends otherwise. Taken once.
+void TakeRunScreenshotInto(const std::string &path);
+void TakeRunScreenshot();
 
 // Files: drive letters on host folders.
 void MapDrive(char letter, const std::string &folder, UINT type);
@@ -267,6 +273,8 @@ bool FullDosPath(const std::string &path, std::string &full);
 void ResetFiles(const std::string &driveC);
 void FailWritesAfter(int writes);
 void FailReadsAfter(int reads);
+void FailRenamesAfter(int renames, int times, DWORD error);
+void FailClosesAfter(int closes);
 
 // Global memory: fault injection and a count of live blocks.
 void FailAllocationAfter(int allocations);

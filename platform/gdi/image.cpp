@@ -105,6 +105,26 @@ Frames &frames() {
 
 void WriteFramesTo(const std::string &folder, int limit) { frames() = Frames{folder, limit, 0}; }
 
+namespace {
+struct RunScreenshot {
+    std::string path;
+    bool taken = false;
+};
+RunScreenshot &runScreenshot() {
+    static RunScreenshot r;
+    return r;
+}
+}  // namespace
+
+void TakeRunScreenshotInto(const std::string &path) { runScreenshot() = RunScreenshot{path, false}; }
+
+void TakeRunScreenshot() {
+    RunScreenshot &r = runScreenshot();
+    if (r.path.empty() || r.taken) return;
+    r.taken = true;
+    if (!WriteScreenImage(r.path)) std::fprintf(stderr, "qmsaver: cannot write %s\n", r.path.c_str());
+}
+
 void OnPictureDrawn() {
     Frames &f = frames();
     if (f.folder.empty() || f.written >= f.limit) return;

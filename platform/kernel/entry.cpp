@@ -1,5 +1,5 @@
 // The native saver's entry: sets up the headless machine, runs WinMain,
-// and writes what the screen shows when the run ends.
+// and writes what the screen shows at the time limit or when the run ends.
 #include "../internal.h"
 
 #include <csignal>
@@ -48,6 +48,7 @@ int main(int argc, char **argv) {
         std::filesystem::create_directories(c.frames, made);
         headless::WriteFramesTo(c.frames, c.frameLimit);
     }
+    headless::TakeRunScreenshotInto(c.screenshot);
     headless::Narrating() = true;
     std::string line = CommandLineFrom(argc, argv);
     headless::SetCommandLine(line);
@@ -62,7 +63,6 @@ int main(int argc, char **argv) {
     while (*args == ' ') args++;
     int result = WinMain(headless::MainInstance(), nullptr, const_cast<LPSTR>(args), SW_SHOWNORMAL);
 
-    if (!c.screenshot.empty() && !headless::WriteScreenImage(c.screenshot))
-        std::fprintf(stderr, "qmsaver: cannot write %s\n", c.screenshot.c_str());
+    headless::TakeRunScreenshot();
     return result;
 }

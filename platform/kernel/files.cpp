@@ -39,6 +39,12 @@ struct FileSystem {
     UINT errorMode = 0;
     int writesUntilFailure = -1;      // test hook: the n-th write fails
     int readsUntilFailure = -1;       // test hook: the n-th read fails
+    // Test hooks: after this many, moves fail (so many times in a row, with
+    // this error) and a close fails (once).
+    int renamesUntilFailure = -1;
+    int renameFailures = 0;
+    DWORD renameError = ERROR_WRITE_FAULT;
+    int closesUntilFailure = -1;
 };
 
 constexpr int kFirstHandle = 3;
@@ -253,6 +259,12 @@ bool FullDosPath(const std::string &path, std::string &full) { return !path.empt
 
 void FailWritesAfter(int writes) { fs().writesUntilFailure = writes; }
 void FailReadsAfter(int reads) { fs().readsUntilFailure = reads; }
+void FailRenamesAfter(int renames, int times, DWORD error) {
+    fs().renamesUntilFailure = renames;
+    fs().renameFailures = times;
+    fs().renameError = error;
+}
+void FailClosesAfter(int closes) { fs().closesUntilFailure = closes; }
 
 // A fresh C: drive with the Windows and system directories.
 void ResetFiles(const std::string &driveC) {
@@ -261,6 +273,8 @@ void ResetFiles(const std::string &driveC) {
     fs().current = "C:\\WINDOWS";
     fs().writesUntilFailure = -1;
     fs().readsUntilFailure = -1;
+    FailRenamesAfter(-1, 0, ERROR_WRITE_FAULT);
+    fs().closesUntilFailure = -1;
     MapDrive('C', driveC, DRIVE_FIXED);
     mkdir(driveC.c_str(), 0755);
     std::string windows, system;
@@ -385,6 +399,12 @@ HFILE WINAPI _lclose(HFILE file) {
     }
     int closed = close(h->fd);
     h->fd = -1;
+    // A close made to fail, as one whose delayed writes could not be done.
+    if (closed == 0 && !Allowed(fs().closesUntilFailure)) {
+        fs().closesUntilFailure = -1;
+        SetLastError(ERROR_WRITE_FAULT);
+        return HFILE_ERROR;
+    }
     if (closed != 0) {
         SetLastError(errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
         return HFILE_ERROR;
@@ -482,6 +502,13 @@ BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
     if (!from || !to || !ResolveHost(from, fromDos, fromHost) || !ResolveHost(to, toDos, toHost) ||
         access(fromHost.c_str(), F_OK) != 0) {
         SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    FileSystem &f = fs();
+    if (!Allowed(f.renamesUntilFailure)) {
+        if (--f.renameFailures <= 0) f.renamesUntilFailure = -1;
+        else f.renamesUntilFailure = 0;
+        SetLastError(f.renameError);
         return FALSE;
     }
     if (access(toHost.c_str(), F_OK) == 0) {

@@ -52,6 +52,10 @@ void Apply(headless::RunConfig &c, const std::string &key, const std::string &va
         c.failAllocationAfter = std::atoi(value.c_str());
     } else if (key == "fail_write_after") {
         c.failWriteAfter = std::atoi(value.c_str());
+    } else if (key == "fail_rename_after") {
+        c.failRenameAfter = std::atoi(value.c_str());
+    } else if (key == "fail_close_after") {
+        c.failCloseAfter = std::atoi(value.c_str());
     }
 }
 
@@ -87,6 +91,8 @@ RunConfig ReadRunConfig() {
         {"QMSAVER_WINDOWS", "windows"},      {"QMSAVER_FRAMES", "frames"},
         {"QMSAVER_FAIL_ALLOCATION_AFTER", "fail_allocation_after"},
         {"QMSAVER_FAIL_WRITE_AFTER", "fail_write_after"},
+        {"QMSAVER_FAIL_RENAME_AFTER", "fail_rename_after"},
+        {"QMSAVER_FAIL_CLOSE_AFTER", "fail_close_after"},
         {"QMSAVER_FRAME_LIMIT", "frame_limit"},
     };
     for (auto [var, key] : vars)
@@ -114,6 +120,8 @@ void SetUpMachine(const RunConfig &c) {
     // Failures made to order, so a failure path can be walked from outside.
     if (c.failAllocationAfter >= 0) FailAllocationAfter(c.failAllocationAfter);
     if (c.failWriteAfter >= 0) FailWritesAfter(c.failWriteAfter);
+    if (c.failRenameAfter >= 0) FailRenamesAfter(c.failRenameAfter, 1, ERROR_WRITE_FAULT);
+    if (c.failCloseAfter >= 0) FailClosesAfter(c.failCloseAfter);
     if (c.timeLimit >= 0) timeLimit() = TimeLimit{true, Now() + c.timeLimit, false};
 }
 

@@ -60,6 +60,8 @@ std::string HostPath(const std::string &dosPath) {
 
 void FailWritesAfter(int writes) { headless::FailWritesAfter(writes); }
 void FailReadsAfter(int reads) { headless::FailReadsAfter(reads); }
+void FailRenamesAfter(int renames, int times, DWORD error) { headless::FailRenamesAfter(renames, times, error); }
+void FailClosesAfter(int closes) { headless::FailClosesAfter(closes); }
 std::string PlayingWave() { return headless::PlayingWave(); }
 int OpenWaveDevices() { return headless::OpenWaveDevices(); }
 void FailWavePlays(bool fail) { headless::FailWavePlays(fail); }

@@ -58,6 +58,11 @@ std::string HostPath(const std::string &dosPath);  // where a DOS path lives on 
 // after this many more reads, every read fails as on a bad disc.
 void FailWritesAfter(int writes);
 void FailReadsAfter(int reads);
+// After this many more successful moves (MoveFileExA), the next fails with
+// error, times moves in a row; after this many more closes, the next fails
+// (the file is closed all the same, as when its delayed writes are lost).
+void FailRenamesAfter(int renames, int times = 1, DWORD error = ERROR_WRITE_FAULT);
+void FailClosesAfter(int closes);
 
 // Sound: the element the wave device is playing now ("" when silent), the
 // number of open wave devices, and the wave output volume.

@@ -127,6 +127,8 @@ bool FireTimeLimit() {
     TimeLimit &limit = timeLimit();
     if (!limit.set || limit.fired || Now() < limit.at) return false;
     limit.fired = true;
+    // The run's picture is what the user saw before the key ended it.
+    TakeRunScreenshot();
     HWND target = GetFocus() ? GetFocus() : GetForegroundWindow();
     PostInput(target, WM_KEYDOWN, VK_ESCAPE, 1);
     PostInput(target, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));

@@ -28,6 +28,8 @@ void MapDrive(char, const std::string &, UINT) { Missing(); }
 std::string HostPath(const std::string &) { Missing(); }
 void FailWritesAfter(int) { Missing(); }
 void FailReadsAfter(int) { Missing(); }
+void FailRenamesAfter(int, int, DWORD) { Missing(); }
+void FailClosesAfter(int) { Missing(); }
 std::string PlayingWave() { Missing(); }
 int OpenWaveDevices() { Missing(); }
 void FailWavePlays(bool) { Missing(); }
