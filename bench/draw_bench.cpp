@@ -28,9 +28,7 @@ Bytes Picture(int width, int height, int bits) {
 HWND OpenShow(int screenDepth, const Bytes &picture) {
     Layer::Reset();
     Layer::SetScreen(1024, 768, screenDepth);
-    host = HostState{};
-    host.instance = GetModuleHandleA(nullptr);
-    player = PlayerState{};
+    ResetProgramState();
     WriteDosFile("C:\\WINDOWS\\SYSTEM\\BENCH.QMS", MakeShow({{picture, Picture(100, 75, 24)}}));
     WritePrivateProfileStringA("ScreenSaver.QM Custom Saver 2.1", "ItemName", "BENCH.QMS", "control.ini");
     return CreateSaverWindow(nullptr, nullptr);

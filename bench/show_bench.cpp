@@ -10,7 +10,6 @@
 #include "disc/picture_entry.h"
 #include "platform/testing/layer.h"
 #include "ratios.h"
-#include "resources/resource.h"
 #include "saverfile/load.h"
 #include "saverfile/save.h"
 #include "support/builders.h"
@@ -28,27 +27,15 @@ Bytes Show(int width, int height) {
     return MakeShow(records);
 }
 
-LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DELETEITEM) {
-        FreePictureEntry(reinterpret_cast<PictureEntry *>(reinterpret_cast<DELETEITEMSTRUCT *>(lParam)->itemData));
-        return TRUE;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-// A fresh machine with the show in the system directory and an editor's show list.
-HWND Editor(const Bytes &show) {
+// A fresh machine with the show in the system directory.
+void InstallShow(const Bytes &show) {
     Layer::Reset();
     WriteDosFile(SystemDirectory() + "\\BENCH.QMS", show);
     SetCurrentDirectoryA(SystemDirectory().c_str());
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = EditorProc;
-    wc.lpszClassName = "BenchEditor";
-    RegisterClassA(&wc);
-    HWND editor = CreateWindowExA(0, "BenchEditor", "", WS_POPUP, 0, 0, 300, 400, nullptr, nullptr, nullptr, nullptr);
-    CreateWindowExA(0, "ListBox", "", WS_CHILD | LBS_OWNERDRAWVARIABLE, 0, 0, 100, 300, editor,
-                    reinterpret_cast<HMENU>(IDC_SHOW_LIST), nullptr, nullptr);
-    return editor;
+}
+
+void FreeEntries(const std::vector<PictureEntry *> &entries) {
+    for (PictureEntry *entry : entries) FreePictureEntry(entry);
 }
 
 const Bytes &LargeShow() {
@@ -57,19 +44,20 @@ const Bytes &LargeShow() {
 }
 
 void BM_SaveKeptShow(benchmark::State &state) {
-    HWND editor = Editor(LargeShow());
-    LoadShowForEditing(editor, "BENCH.QMS");
+    InstallShow(LargeShow());
+    LoadedShow show = LoadShowForEditing("BENCH.QMS");
     for (auto _ : state)
-        if (!SaveShow(editor, "BENCH.QMS", -1, false)) state.SkipWithError("the save failed");
+        if (SaveShow(show.entries, "BENCH.QMS", -1, false).status != SaveStatus::kSaved)
+            state.SkipWithError("the save failed");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(LargeShow().size()));
-    DestroyWindow(editor);
+    FreeEntries(show.entries);
 }
 
 // The plain way to put the same bytes in a new file, as cp does: read and
 // write in large pieces; then the same again with the data flushed to the
 // disk, as the save does before it replaces the old show.
 void CopyShow(benchmark::State &state, bool flush) {
-    Editor(LargeShow());
+    InstallShow(LargeShow());
     std::vector<char> buffer(1 << 20);
     std::string from = SystemDirectory() + "\\BENCH.QMS", to = SystemDirectory() + "\\COPY.QMS";
     for (auto _ : state) {
@@ -87,13 +75,12 @@ void BM_CopyShowBytes(benchmark::State &state) { CopyShow(state, false); }
 void BM_CopyShowBytesFlushed(benchmark::State &state) { CopyShow(state, true); }
 
 void LoadForEditing(benchmark::State &state, const Bytes &show) {
-    HWND editor = Editor(show);
-    HWND list = GetDlgItem(editor, IDC_SHOW_LIST);
+    InstallShow(show);
     for (auto _ : state) {
-        if (!LoadShowForEditing(editor, "BENCH.QMS")) state.SkipWithError("the load failed");
-        SendMessageA(list, LB_RESETCONTENT, 0, 0);
+        LoadedShow loaded = LoadShowForEditing("BENCH.QMS");
+        if (loaded.error != kLoaded) state.SkipWithError("the load failed");
+        FreeEntries(loaded.entries);
     }
-    DestroyWindow(editor);
 }
 
 void BM_LoadShowForEditing(benchmark::State &state) { LoadForEditing(state, LargeShow()); }

@@ -9,9 +9,7 @@
 namespace {
 
 void Play(HWND parent, int ticks) {
-    player = PlayerState{};
-    host = HostState{};
-    host.instance = GetModuleHandleA(nullptr);
+    ResetProgramState();
     HWND hwnd = CreateSaverWindow(parent, nullptr);
     if (!hwnd) return;
     HDC hdc = GetDC(hwnd);

@@ -1,14 +1,13 @@
 // Composing a show from one's own pictures: each picture fitted into the
 // screen size (scaled down, never up, its shape kept) and into a 100 x 75
-// preview, written through the same record writer and replacing move as
-// the editor's save, its music copied by the same music copy.
+// preview, written through the same record writer and save transaction as
+// the editor's save, which puts the show and its music in place together.
 #include "cli/make.h"
 
 #include "image/dib.h"
 #include "image/jpeg.h"
 #include "saverfile/format.h"
-#include "saverfile/save.h"
-#include "saverfile/show_writer.h"
+#include "saverfile/transaction.h"
 
 #include <stb_image_resize.h>
 
@@ -148,9 +147,7 @@ int MakeShowCommand(int argc, char **argv) {
     if (argc < 1 || pictures.empty() || pictures.size() > static_cast<size_t>(kMaxPictures)) return 2;
     std::string name = BareName(argv[0]);
     if (name.empty()) return 2;
-    char system[MAX_PATH] = "";
-    GetSystemDirectoryA(system, sizeof system);
-    std::string path = std::string(system) + (std::strlen(system) && system[std::strlen(system) - 1] == '\\' ? "" : "\\") + name;
+    std::string path = SystemFolder() + name;
 
     ShowWriter writer;
     if (!BeginShow(writer, path.c_str())) return Fail("cannot write " + path);
@@ -172,21 +169,14 @@ int MakeShowCommand(int argc, char **argv) {
             return Fail("cannot write " + path);
         }
     }
-    char musicPath[MAX_PATH], musicNew[MAX_PATH];
-    bool ok = FinishShow(writer);
-    if (ok && music) {
-        ok = MusicPathOf(name.c_str(), musicPath, sizeof musicPath) &&
-             BesideFile(musicPath, "QMSAVER.TMP", musicNew, sizeof musicNew) &&
-             CopyMusic(nullptr, music, musicPath, musicNew);
-        if (!ok) {
-            DeleteFileA(writer.newPath);
-            return Fail(std::string("cannot copy the music ") + music);
-        }
+    switch (CommitShow(writer, music, nullptr)) {
+    case CommitResult::kCommitted: break;
+    case CommitResult::kNoMusicMemory: return Fail(std::string("no memory to copy the music ") + music);
+    case CommitResult::kFailed:
+        return Fail(music ? "cannot write " + path + " with the music " + music : "cannot write " + path);
     }
-    if (ok) ok = ReplaceFile(writer.newPath, writer.showPath);
-    if (ok && music) ok = ReplaceFile(musicNew, musicPath);
-    if (!ok) return Fail("cannot write " + path);
     std::printf("show\t%s\t%zu\n", path.c_str(), pictures.size());
-    if (music) std::printf("music\t%s\n", musicPath);
+    char musicPath[MAX_PATH];
+    if (music && MusicPathOf(name.c_str(), musicPath, sizeof musicPath)) std::printf("music\t%s\n", musicPath);
     return 0;
 }

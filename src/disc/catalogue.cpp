@@ -142,6 +142,8 @@ bool ReadTitleDisc(const char *root) {
     return true;
 }
 
+bool TitleDiscInDrive() { return catalogue.discFound && Exists(catalogue.catalogueFile); }
+
 bool ScanForTitleDisc() {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     SetErrorMode(SEM_NOOPENFILEERRORBOX);

@@ -30,6 +30,8 @@ extern Catalogue catalogue;
 // the older disc without one, and fills the catalogue from the first found.
 // Shows the wait cursor meanwhile.
 bool ScanForTitleDisc();
+// Whether the disc the catalogue was read from is still in its drive.
+bool TitleDiscInDrive();
 // The title disc whose root folder is root ("E:\", or a folder holding a
 // copy of a disc), read into the catalogue; false when it holds none.
 bool ReadTitleDisc(const char *root);

@@ -2,13 +2,8 @@
 
 #include "disc/catalogue.h"
 #include "disc/picture.h"
-#include "disc/picture_entry.h"
-#include "resources/resource.h"
-#include "ui/progress.h"
 
 namespace {
-
-constexpr int kItemHeight = 70;
 
 // A picture's entry with its preview; null at the end of the content.
 PictureEntry *EntryFor(int content, int picture) {
@@ -26,25 +21,14 @@ PictureEntry *EntryFor(int content, int picture) {
 
 }  // namespace
 
-int FillSourceList(HWND dialog, int listId, int content) {
+std::vector<PictureEntry *> FillSourceList(int content) {
+    std::vector<PictureEntry *> entries;
     // Without a disc the picture paths would name files beside the shows.
-    if (!catalogue.discFound) return 0;
-    HWND waiting = OpenProgressWindow(GetModuleHandleA(nullptr), dialog, IDD_READING);
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    HWND list = GetDlgItem(dialog, listId);
-    int added = 0;
+    if (!catalogue.discFound) return entries;
     for (int picture = 1; picture <= kMostPicturesInAContent; picture++) {
         PictureEntry *entry = EntryFor(content, picture);
         if (!entry) break;
-        LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
-        if (index < 0) {
-            FreePictureEntry(entry);
-            break;
-        }
-        SendMessageA(list, LB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(kItemHeight, 0));
-        added++;
+        entries.push_back(entry);
     }
-    CloseProgressWindow(waiting);
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    return added;
+    return entries;
 }

@@ -50,6 +50,10 @@ int RunFromCommandLine(const char *line);
 // Decides isWin95Family from the reported version.
 void DetectPlatform();
 
+// Every process-wide record (host, player, settings, catalogue) as the
+// program starts with it: what tests and benchmarks begin each run from.
+void ResetProgramState();
+
 // The saver window: RunSaver creates it and runs the message loop until it
 // closes. The steps are open to the tests, which drive the loop themselves.
 int RunSaver(HWND parent);

@@ -2,32 +2,9 @@
 
 #include "disc/picture.h"
 #include "disc/picture_entry.h"
-#include "resources/resource.h"
 #include "saverfile/format.h"
 
-#include <cstdio>
-
 namespace {
-
-// Why loading stopped, as the box says it.
-enum LoadError {
-    kCannotOpen = -1,
-    kNoCount = 1,
-    kNoEntryMemory = 2,
-    kNoSizes = 3,
-    kNoFullPicture = 4,
-    kNoPreviewMemory = 6,
-    kPreviewCut = 7,
-};
-
-void ReportLoadError(HWND editor, int code, int position) {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "画像データファイルを読み込み中にエラーが発生しました。\r\n"
-                  "ファイルが壊れている可能性がありますので、作成し直すことをお勧めします。(%ld,%d)",
-                  static_cast<long>(code), position);
-    MessageBoxA(editor, text, "Quillmere Saver", MB_OK);
-}
 
 // The preview block of the record whose size pair was just read; the file
 // is left at the next record. 0 when loaded, else why not.
@@ -64,17 +41,16 @@ int LoadPreview(HFILE file, const RecordSizes &sizes, PictureEntry *entry) {
 
 }  // namespace
 
-bool LoadShowForEditing(HWND editor, const char *fileName) {
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    HWND list = GetDlgItem(editor, IDC_SHOW_LIST);
+LoadedShow LoadShowForEditing(const char *fileName) {
+    LoadedShow show;
     OFSTRUCT info{};
     HFILE file = OpenFile(fileName, &info, OF_READ);
-    int error = 0, position = 0;
+    int &error = show.error;
     int32_t count = 0;
     if (file == HFILE_ERROR) error = kCannotOpen;
     else if (!ReadPictureCount(file, &count)) error = kNoCount;
     for (int32_t n = 1; !error && n <= count && n <= kMaxPictures; n++) {
-        position = n;
+        show.position = n;
         PictureEntry *entry = NewPictureEntry();
         if (!entry) {
             error = kNoEntryMemory;
@@ -93,13 +69,8 @@ bool LoadShowForEditing(HWND editor, const char *fileName) {
         }
         entry->fullSize = sizes.fullSize;
         entry->previewSize = sizes.previewSize;
-        if (SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)) < 0) {
-            FreePictureEntry(entry);
-            error = kNoEntryMemory;
-        }
+        show.entries.push_back(entry);
     }
     if (file != HFILE_ERROR) _lclose(file);
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    if (error) ReportLoadError(editor, error, position);
-    return error == 0;
+    return show;
 }

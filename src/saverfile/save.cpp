@@ -1,40 +1,16 @@
 // Saving the editor's show: kept pictures copied from the show as it is on
 // the disk, disc pictures loaded from the title disc, each record written
-// to the new version, which replaces the old one only once complete. The
-// chosen music track is copied the same way.
+// to the new version, which replaces the old one, together with the chosen
+// music, only once both are complete.
 #include "saverfile/save.h"
 
+#include "disc/catalogue.h"
 #include "disc/picture.h"
-#include "disc/picture_entry.h"
-#include "resources/resource.h"
 #include "saverfile/format.h"
-#include "saverfile/show_writer.h"
-#include "ui/progress.h"
 
-#include <cstdio>
-#include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
-
-const char kCaption[] = "Quillmere Saver";
-constexpr long kMusicChunk = 102400;
-
-void Report(HWND editor, const char *fileName) {
-    char text[MAX_PATH + 128];
-    std::snprintf(text, sizeof text, "'%s' を保存できませんでした。以前の内容はそのまま残っています。", fileName);
-    MessageBoxA(editor, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
-}
-
-// The system directory with a trailing backslash.
-std::string SystemFolder() {
-    char dir[MAX_PATH] = "";
-    GetSystemDirectoryA(dir, sizeof dir);
-    std::string folder = dir;
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-    return folder;
-}
 
 PackedDib AllocateBlock(uint32_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
@@ -92,74 +68,27 @@ struct Saved {
 
 }  // namespace
 
-bool MusicPathOf(const char *fileName, char *path, size_t size) {
-    std::string folder = SystemFolder();
-    size_t name = std::strcspn(fileName, ".");
-    int n = std::snprintf(path, size, "%sSOUND\\%.*s", folder.c_str(), static_cast<int>(name), fileName);
-    return name > 0 && n > 0 && static_cast<size_t>(n) < size;
-}
-
-bool CopyMusic(HWND owner, const char *source, const char *target, const char *newPath) {
-    HWND progress = owner ? OpenProgressWindow(GetModuleHandleA(nullptr), owner, IDD_SAVING) : nullptr;
-    if (progress) SetProgressText(progress, "ＢＧＭを保存しています...");
-    const char *slash = std::strrchr(target, '\\');
-    std::string folder(target, slash ? static_cast<size_t>(slash - target) : 0);
-    CreateDirectoryA(folder.c_str(), nullptr);  // an existing one is fine
-    // The track first: without it nothing is written at all.
-    OFSTRUCT info{};
-    HFILE from = OpenFile(source, &info, OF_READ);
-    HFILE to = from == HFILE_ERROR ? HFILE_ERROR : OpenFile(newPath, &info, OF_CREATE | OF_WRITE);
-    bool ok = from != HFILE_ERROR && to != HFILE_ERROR;
-    HGLOBAL memory = ok ? GlobalAlloc(GMEM_FIXED, kMusicChunk) : nullptr;
-    if (ok && !memory) {
-        MessageBoxA(owner,
-                    "サウンドファイルを保存するのに必要なメモリが不足しています。"
-                    "動作中のアプリケーションを終了してからもう一度実行してください。",
-                    kCaption, MB_OK);
-        ok = false;
-    }
-    if (ok) {
-        auto *buffer = static_cast<char *>(GlobalLock(memory));
-        LONG size = _llseek(from, 0, FILE_END);
-        ok = size >= 0 && _llseek(from, 0, FILE_BEGIN) == 0;
-        for (int chunk = 1; ok; chunk++) {
-            if (progress) SendMessageA(progress, WM_PROGRESS, static_cast<WPARAM>(chunk), size / kMusicChunk);
-            // An error reads as HFILE_ERROR, never as a count of bytes.
-            long got = _hread(from, buffer, kMusicChunk);
-            if (got < 0 || (got > 0 && _hwrite(to, buffer, got) != got)) ok = false;
-            if (got < kMusicChunk) break;
-        }
-        ok = ok && FlushFileBuffers(reinterpret_cast<HANDLE>(static_cast<intptr_t>(to)));
-        GlobalFree(memory);
-    }
-    if (from != HFILE_ERROR) _lclose(from);
-    if (to != HFILE_ERROR && _lclose(to) != 0) ok = false;
-    if (!ok && to != HFILE_ERROR) DeleteFileA(newPath);
-    CloseProgressWindow(progress);
-    return ok;
-}
-
-bool SaveShow(HWND editor, const char *fileName, int musicTrack, bool largeSize) {
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *fileName, int musicTrack, bool largeSize,
+                    const SaveProgress &progress) {
+    SaveResult result;
     std::string folder = SystemFolder();
     SetCurrentDirectoryA(folder.c_str());
-    HWND list = GetDlgItem(editor, IDC_SHOW_LIST);
-    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    if (count <= 0) {
-        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-        return true;  // an empty show writes nothing
+    if (entries.empty()) {
+        result.status = SaveStatus::kEmpty;
+        return result;
     }
-    HWND progress = OpenProgressWindow(GetModuleHandleA(nullptr), editor, IDD_SAVING);
+    int count = static_cast<int>(entries.size());
     std::string path = folder + fileName;
     OFSTRUCT info{};
     HFILE old = OpenFile(path.c_str(), &info, OF_READ);
     ShowWriter writer;
     std::vector<Saved> saved;
+    bool discInDrive = TitleDiscInDrive();
     bool ok = count <= kMaxPictures && BeginShow(writer, path.c_str());
     for (int i = 0; ok && i < count; i++) {
-        SendMessageA(progress, WM_PROGRESS, static_cast<WPARAM>(i + 1), count);
-        auto *entry = reinterpret_cast<PictureEntry *>(SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
-        if (!entry || entry == reinterpret_cast<PictureEntry *>(LB_ERR)) {
+        if (progress) progress(SaveStage::kPictures, i + 1, count);
+        PictureEntry *entry = entries[static_cast<size_t>(i)];
+        if (!entry) {
             ok = false;
             break;
         }
@@ -172,9 +101,11 @@ bool SaveShow(HWND editor, const char *fileName, int musicTrack, bool largeSize)
             // A disc picture the disc does not have is left out of the show;
             // one it has but that cannot be loaded now fails the save.
             bool missing = false;
-            PackedDib full = LoadFullPicture(*entry, largeSize, &missing);
+            PackedDib full = discInDrive ? LoadFullPicture(*entry, largeSize, &missing) : nullptr;
             if (!full) {
-                ok = missing;
+                ok = missing || !discInDrive;
+                result.leftOut.push_back(
+                    {static_cast<size_t>(i), discInDrive ? LeftOutReason::kNotOnDisc : LeftOutReason::kDiscAbsent});
                 continue;
             }
             record.fullSize = DibBlockSize(full);
@@ -185,37 +116,41 @@ bool SaveShow(HWND editor, const char *fileName, int musicTrack, bool largeSize)
         if (ok) saved.push_back(record);
     }
     if (old != HFILE_ERROR) _lclose(old);
-    if (ok) ok = FinishShow(writer);
-    else AbandonShow(writer);
-    CloseProgressWindow(progress);
-
-    // The music's new version too, before either takes the old one's place:
-    // a failure before that leaves the show and its music as they were.
-    char music[MAX_PATH], musicNew[MAX_PATH];
-    bool withMusic = musicTrack > 0;
-    if (ok && withMusic) {
-        char source[MAX_PATH];
-        ok = MusicPathOf(fileName, music, sizeof music) && BesideFile(music, "QMSAVER.TMP", musicNew, sizeof musicNew) &&
-             PicturePath(kMusicTrack, musicTrack, 0, source, sizeof source) &&
-             CopyMusic(editor, source, music, musicNew);
-        if (!ok) DeleteFileA(writer.newPath);
+    if (ok && saved.empty()) {
+        // A show of no pictures is never written: the old one stays.
+        AbandonShow(writer);
+        result.status = SaveStatus::kNothingFound;
+        return result;
     }
-    if (ok) ok = ReplaceFile(writer.newPath, writer.showPath);
-    if (withMusic && ok) ok = ReplaceFile(musicNew, music);
-    else if (withMusic) DeleteFileA(musicNew);
-    if (ok) {
-        // Only now do the entries describe the new file; after a failure they
-        // still describe the old one, which is intact, so saving again works.
-        for (const Saved &r : saved) {
-            r.entry->kind = KIND_KEPT;
-            r.entry->filePosition = r.position;
-            r.entry->fileOffset = r.offset;
-            r.entry->fullSize = r.fullSize;
-            r.entry->previewSize = r.previewSize;
-        }
-    } else {
-        Report(editor, fileName);
+    if (!ok) {
+        AbandonShow(writer);
+        result.status = SaveStatus::kFailed;
+        return result;
     }
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    return ok;
+    // Without the disc its music cannot be copied either: the show's old
+    // music stays, and the user hears that it was left out.
+    char source[MAX_PATH];
+    bool withMusic = musicTrack > 0 && discInDrive;
+    result.musicLeftOut = musicTrack > 0 && !discInDrive;
+    if (withMusic && !PicturePath(kMusicTrack, musicTrack, 0, source, sizeof source)) {
+        AbandonShow(writer);
+        result.status = SaveStatus::kFailed;
+        return result;
+    }
+    switch (CommitShow(writer, withMusic ? source : nullptr, progress)) {
+    case CommitResult::kCommitted: result.status = SaveStatus::kSaved; break;
+    case CommitResult::kFailed: result.status = SaveStatus::kFailed; break;
+    case CommitResult::kNoMusicMemory: result.status = SaveStatus::kNoMusicMemory; break;
+    }
+    if (result.status != SaveStatus::kSaved) return result;
+    // Only now do the entries describe the new file; after a failure they
+    // still describe the old one, which is intact, so saving again works.
+    for (const Saved &r : saved) {
+        r.entry->kind = KIND_KEPT;
+        r.entry->filePosition = r.position;
+        r.entry->fileOffset = r.offset;
+        r.entry->fullSize = r.fullSize;
+        r.entry->previewSize = r.previewSize;
+    }
+    return result;
 }

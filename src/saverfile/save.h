@@ -3,25 +3,45 @@
 
 #include <windows.h>
 
-#include <cstddef>
+#include <vector>
 
-// Writes the pictures of the editor's show list (IDC_SHOW_LIST), in list
-// order, to the show fileName in the system directory: pictures kept from
-// the show as it is there are copied from it; disc pictures are loaded from
-// the title disc (the large size first when largeSize is set). The new
-// version replaces the old only once complete; after any failure the old
-// show is as it was, a box says so, and false comes back. After a
-// successful save every entry describes its record in the new file. With a
-// music track (1-based; -1 for none) the music is saved too: the show and
-// its music take their old versions' places only when both are complete.
-bool SaveShow(HWND editor, const char *fileName, int musicTrack, bool largeSize);
+#include "disc/picture_entry.h"
+#include "saverfile/transaction.h"
 
-// Copies the WAV file source into newPath, a new version of the music file
-// target (whose folder is made when missing), complete on the disk, in
-// 102400-byte pieces with the saving window over owner (none without an
-// owner); false, with nothing left behind, when it cannot.
-bool CopyMusic(HWND owner, const char *source, const char *target, const char *newPath);
+enum class SaveStatus {
+    kSaved,          // the new show (and music) are in place
+    kEmpty,          // no pictures: nothing was written
+    kNothingFound,   // none of the pictures could be had: nothing was written
+    kFailed,         // the old show and its music stand as they were
+    kNoMusicMemory,  // likewise, for want of memory to copy the music
+};
 
-// Where the music of the show fileName lives: the system directory's
-// SOUND folder, the name up to its first dot.
-bool MusicPathOf(const char *fileName, char *path, size_t size);
+// Why a picture of the show was not written.
+enum class LeftOutReason {
+    kDiscAbsent,  // the title disc is not in the drive
+    kNotOnDisc,   // the disc in the drive lacks the picture
+};
+
+struct LeftOut {
+    size_t index;  // into the entries saved
+    LeftOutReason reason;
+};
+
+struct SaveResult {
+    SaveStatus status = SaveStatus::kFailed;
+    std::vector<LeftOut> leftOut;  // pictures the saved show lacks, in show order
+    bool musicLeftOut = false;     // the track was not copied: the title disc is not in the drive
+};
+
+// Writes the entries, in order, to the show fileName in the system
+// directory: pictures kept from the show as it is there are copied from it;
+// disc pictures are loaded from the title disc (the large size first when
+// largeSize is set), and those that cannot be had are left out. With a music
+// track (1-based; -1 for none) its music is copied beside the show, unless
+// the disc is out of the drive (the old music then stays). The show
+// and its music take their old versions' places together, and only once
+// both are complete; after any failure the old ones stand as they were.
+// Only after a save do the entries written describe their records in the
+// new file (KIND_KEPT); the entries left out are untouched.
+SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *fileName, int musicTrack, bool largeSize,
+                    const SaveProgress &progress = nullptr);

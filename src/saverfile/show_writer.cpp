@@ -23,12 +23,6 @@ bool BesideFile(const char *path, const char *name, char *out, size_t size) {
     return n > 0 && static_cast<size_t>(n) < size;
 }
 
-bool ReplaceFile(const char *newPath, const char *path) {
-    if (MoveFileExA(newPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    DeleteFileA(newPath);
-    return false;
-}
-
 bool BeginShow(ShowWriter &w, const char *path) {
     w = ShowWriter{};
     // Full paths: a bare name given to OpenFile is looked for along the system's path too.

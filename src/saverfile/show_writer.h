@@ -1,6 +1,6 @@
 // Writing a show without ever putting the one it replaces at risk: the
 // records go to a new file beside it (QMSAVER.TMP), which takes the show's
-// name in one step once it is complete, written and closed without error.
+// place (CommitShow) once it is complete, written and closed without error.
 // Until then the old show stands as it was; a failure removes the new file.
 #pragma once
 
@@ -24,14 +24,10 @@ bool WriteShowRecord(ShowWriter &writer, const void *full, uint32_t fullSize, co
                      uint32_t previewSize);
 // Writes the count of the records written and closes the new version,
 // complete on the disk; on failure it is removed. The old show still stands:
-// ReplaceFile(writer.newPath, writer.showPath) puts the new one in its place.
+// CommitShow puts the new one in its place.
 bool FinishShow(ShowWriter &writer);
 // Leaves the old show as it was and removes the new file.
 void AbandonShow(ShowWriter &writer);
-
-// The same for any file: a new version written beside the old one under
-// newPath replaces it in one step (false, and the new file removed, on failure).
-bool ReplaceFile(const char *newPath, const char *path);
 
 // The full path of a file in the folder of path: "C:\X\A.QMS" and "B" give "C:\X\B".
 bool BesideFile(const char *path, const char *name, char *out, size_t size);

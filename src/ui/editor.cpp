@@ -13,14 +13,15 @@
 #include "saverfile/load.h"
 #include "saverfile/save.h"
 #include "ui/music_dialog.h"
+#include "ui/progress.h"
 
 #include <commdlg.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-
-EditorState editorState;
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -29,7 +30,20 @@ constexpr UINT kNothingToActOn = 10;  // the beep of an action that finds no sel
 constexpr int kListMargin = 9;        // between the lists' bottom and the window's
 const char kCaption[] = "Quillmere Saver";
 
-HINSTANCE editorInstance;
+// What the editor knows while it is open, kept with its window.
+struct EditorState {
+    HINSTANCE instance = nullptr;
+    bool modified = false;      // changes not saved yet; the Save item is enabled exactly then
+    bool saving = false;        // a save runs: its boxes must not let another start or the editor close
+    int16_t musicChoice = -1;   // 1-based track chosen since the editor opened; -1 for none
+    int initialWidth = 0;       // the window as made from its template: the smallest it may be
+    int initialHeight = 0;
+    // The show being edited, a bare name in the system directory; empty for a new show.
+    char currentFileName[kShowNameSize] = "";
+};
+
+// Null before WM_INITDIALOG (WM_GETMINMAXINFO comes while the window is made).
+EditorState *StateOf(HWND dialog) { return reinterpret_cast<EditorState *>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
 LRESULT ListMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
@@ -47,12 +61,12 @@ int16_t ChosenContent(HWND dialog) {
 }
 
 void SetModified(HWND dialog, bool modified) {
-    editorState.modified = modified;
+    StateOf(dialog)->modified = modified;
     EnableMenuItem(GetMenu(dialog), IDM_SAVE, MF_BYCOMMAND | (modified ? MF_ENABLED : MF_GRAYED));
 }
 
 void SetCaption(HWND dialog, const char *format, const char *name) {
-    char caption[sizeof editorState.currentFileName + 32];
+    char caption[kShowNameSize + 32];
     std::snprintf(caption, sizeof caption, format, name);
     SetWindowTextA(dialog, caption);
 }
@@ -260,15 +274,51 @@ void Delete(HWND dialog) {
     SetModified(dialog, true);
 }
 
+// Puts the entries at the end of the list, 70 pixels high; those the list
+// cannot take are released.
+void AppendEntries(HWND dialog, int listId, const std::vector<PictureEntry *> &entries) {
+    for (PictureEntry *entry : entries) {
+        LRESULT index = ListMessage(dialog, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+        if (index < 0) FreePictureEntry(entry);
+        else ListMessage(dialog, listId, LB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(kItemHeight, 0));
+    }
+}
+
+// Fills the source list with a content of the disc, the disc-reading
+// window up meanwhile: no message loop runs while the disc is read.
+void FillFromDisc(HWND dialog, int content) {
+    if (!catalogue.discFound) return;
+    HWND waiting = OpenProgressWindow(StateOf(dialog)->instance, dialog, IDD_READING);
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    AppendEntries(dialog, IDC_SOURCE_LIST, FillSourceList(content));
+    CloseProgressWindow(waiting);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
 void ChangeContent(HWND dialog) {
     ListMessage(dialog, IDC_SOURCE_LIST, LB_RESETCONTENT);
-    FillSourceList(dialog, IDC_SOURCE_LIST, ChosenContent(dialog));
+    FillFromDisc(dialog, ChosenContent(dialog));
+}
+
+void LoadShow(HWND dialog, const char *name) {
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    LoadedShow show = LoadShowForEditing(name);
+    AppendEntries(dialog, IDC_SHOW_LIST, show.entries);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    if (show.error == kLoaded) return;
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "画像データファイルを読み込み中にエラーが発生しました。\r\n"
+                  "ファイルが壊れている可能性がありますので、作成し直すことをお勧めします。(%ld,%d)",
+                  static_cast<long>(show.error), show.position);
+    MessageBoxA(dialog, text, kCaption, MB_OK);
 }
 
 void ChooseMusic(HWND dialog) {
-    int track = ChooseMusicTrack(editorInstance, dialog);
+    EditorState &state = *StateOf(dialog);
+    int track = ChooseMusicTrack(state.instance, dialog);
     if (track <= 0) return;
-    editorState.musicChoice = static_cast<int16_t>(track);
+    state.musicChoice = static_cast<int16_t>(track);
     SetModified(dialog, true);
 }
 
@@ -303,7 +353,7 @@ void ReportUnstorableName(HWND dialog, const char *name) {
 // The save-as dialog. Whatever folder the user browses to, the show is
 // written in the system directory under the chosen name and extension; a
 // show of that name already there is not overwritten without asking.
-bool AskShowName(HWND dialog, char (&name)[sizeof editorState.currentFileName]) {
+bool AskShowName(HWND dialog, char (&name)[kShowNameSize]) {
     char filter[] = "Quillmere Saver Files(*.QMS)|*.QMS|";
     for (char &c : filter)
         if (c == '|') c = 0;
@@ -345,62 +395,147 @@ bool AskShowName(HWND dialog, char (&name)[sizeof editorState.currentFileName]) 
     return true;
 }
 
+// The saving window while a save runs: one for the pictures, another,
+// with its own line, for the music.
+struct SavingWindows {
+    HWND owner;
+    HINSTANCE instance;
+    HWND window = nullptr;
+    SaveStage stage = SaveStage::kPictures;
+
+    void Step(SaveStage now, int step, int steps) {
+        if (window && now != stage) {
+            CloseProgressWindow(window);
+            window = nullptr;
+        }
+        stage = now;
+        if (!window) {
+            window = OpenProgressWindow(instance, owner, IDD_SAVING);
+            if (window && now == SaveStage::kMusic) SetProgressText(window, "ＢＧＭを保存しています...");
+        }
+        if (window) SendMessageA(window, WM_PROGRESS, static_cast<WPARAM>(step), steps);
+    }
+    ~SavingWindows() { CloseProgressWindow(window); }
+};
+
+void ReportSaveFailure(HWND dialog, const char *name, SaveStatus status) {
+    if (status == SaveStatus::kNoMusicMemory) {
+        MessageBoxA(dialog,
+                    "サウンドファイルを保存するのに必要なメモリが不足しています。"
+                    "動作中のアプリケーションを終了してからもう一度実行してください。",
+                    kCaption, MB_OK);
+    }
+    char text[kShowNameSize + 128];
+    std::snprintf(text, sizeof text, "'%s' を保存できませんでした。以前の内容はそのまま残っています。", name);
+    MessageBoxA(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// What the saved show lacks, and that the editor still holds it.
+void ReportLeftOut(HWND dialog, const SaveResult &result) {
+    int absent = 0, notOnDisc = 0;
+    for (const LeftOut &left : result.leftOut) (left.reason == LeftOutReason::kDiscAbsent ? absent : notOnDisc)++;
+    char line[200];
+    std::string text;
+    if (absent || result.musicLeftOut) {
+        if (!absent) std::snprintf(line, sizeof line, "ＢＧＭ");
+        else std::snprintf(line, sizeof line, result.musicLeftOut ? "%d 枚の画像とＢＧＭ" : "%d 枚の画像", absent);
+        text = std::string("タイトルディスクがドライブに入っていないため、") + line + "を保存できませんでした。\r\n";
+    }
+    if (notOnDisc) {
+        std::snprintf(line, sizeof line, "%d 枚の画像がタイトルディスクに見つからないため、保存できませんでした。\r\n",
+                      notOnDisc);
+        text += line;
+    }
+    text += "保存できなかったものは一覧に残っています。";
+    if (absent || result.musicLeftOut) text += "ディスクを入れてから、もう一度保存してください。";
+    MessageBoxA(dialog, text.c_str(), kCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
 // Saves the show under name. Until the save is over the editor acts on no
 // command, so a box the save shows (its loop runs the editor's messages)
 // cannot start another save or close the editor underneath it. The show
-// counts as saved only when it was.
+// counts as saved only when all of it was: what was left out keeps the
+// editor modified, so closing asks again.
 bool SaveUnder(HWND dialog, const char *name) {
-    editorState.saving = true;
-    bool saved = SaveShow(dialog, name, editorState.musicChoice, settings.useLargeSize != 0);
-    editorState.saving = false;
-    if (saved) SetModified(dialog, false);
-    return saved;
+    EditorState &state = *StateOf(dialog);
+    int count = static_cast<int>(ListMessage(dialog, IDC_SHOW_LIST, LB_GETCOUNT));
+    std::vector<PictureEntry *> entries;
+    for (int i = 0; i < count; i++)
+        if (PictureEntry *entry = EntryAt(dialog, IDC_SHOW_LIST, i)) entries.push_back(entry);
+    state.saving = true;
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    SaveResult result;
+    {
+        SavingWindows windows{dialog, state.instance};
+        result = SaveShow(entries, name, state.musicChoice, settings.useLargeSize != 0,
+                          [&](SaveStage stage, int step, int steps) { windows.Step(stage, step, steps); });
+    }
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    bool complete = result.leftOut.empty() && !result.musicLeftOut;
+    bool written = result.status == SaveStatus::kSaved || result.status == SaveStatus::kEmpty;
+    if (result.status == SaveStatus::kFailed || result.status == SaveStatus::kNoMusicMemory)
+        ReportSaveFailure(dialog, name, result.status);
+    else if (!complete)
+        ReportLeftOut(dialog, result);
+    state.saving = false;
+    SetModified(dialog, !(written && complete));
+    return written;
 }
 
 void Save(HWND dialog) {
-    if (!editorState.modified) return;
-    if (*editorState.currentFileName) {
-        SaveUnder(dialog, editorState.currentFileName);
+    EditorState &state = *StateOf(dialog);
+    if (!state.modified) return;
+    if (*state.currentFileName) {
+        SaveUnder(dialog, state.currentFileName);
         return;
     }
-    char name[sizeof editorState.currentFileName];
+    char name[kShowNameSize];
     if (!AskShowName(dialog, name) || !SaveUnder(dialog, name)) return;
-    std::memcpy(editorState.currentFileName, name, sizeof name);
+    std::memcpy(state.currentFileName, name, sizeof name);
     SetCaption(dialog, "Quillmere Saver - %s", name);
 }
 
 void OnClose(HWND dialog) {
-    if (editorState.saving) return;
-    if (!editorState.modified) {
+    EditorState &state = *StateOf(dialog);
+    if (state.saving) return;
+    if (!state.modified) {
         EndDialog(dialog, 0);
         return;
     }
-    const char *name = *editorState.currentFileName ? editorState.currentFileName : "Untitled";
-    char text[sizeof editorState.currentFileName + 64];
+    const char *name = *state.currentFileName ? state.currentFileName : "Untitled";
+    char text[kShowNameSize + 64];
     std::snprintf(text, sizeof text, "'%s' への変更を保存しますか？", name);
     switch (MessageBoxA(dialog, text, kCaption, MB_YESNOCANCEL)) {
     case IDYES:
-        if (*editorState.currentFileName) {
-            // A failed save keeps the editor open with the changes still to save.
-            if (SaveUnder(dialog, editorState.currentFileName)) {
+        // A save that failed, or left pictures out, keeps the editor open
+        // with the changes still to save.
+        if (*state.currentFileName) {
+            if (SaveUnder(dialog, state.currentFileName) && !state.modified) {
                 EndDialog(dialog, 1);
-                *editorState.currentFileName = 0;
+                *state.currentFileName = 0;
             }
         } else {
-            char chosen[sizeof editorState.currentFileName];
-            if (AskShowName(dialog, chosen) && SaveUnder(dialog, chosen)) EndDialog(dialog, 0);
+            char chosen[kShowNameSize];
+            if (!AskShowName(dialog, chosen) || !SaveUnder(dialog, chosen)) break;
+            if (state.modified) {
+                // Saved in part: the show has its name now.
+                std::memcpy(state.currentFileName, chosen, sizeof chosen);
+                SetCaption(dialog, "Quillmere Saver - %s", chosen);
+            } else {
+                EndDialog(dialog, 0);
+            }
         }
         break;
     case IDNO:
         EndDialog(dialog, 0);
-        *editorState.currentFileName = 0;
+        *state.currentFileName = 0;
         break;
     }
 }
 
 void OnCommand(HWND dialog, int id, int code) {
     // A box of a running save has its own loop; nothing here may run meanwhile.
-    if (editorState.saving) return;
+    if (StateOf(dialog)->saving) return;
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     switch (id) {
     case IDC_CONTENTS:
@@ -424,8 +559,8 @@ void OnCommand(HWND dialog, int id, int code) {
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 }
 
-BOOL OnInitDialog(HWND dialog) {
-    editorState.saving = false;
+BOOL OnInitDialog(HWND dialog, EditorState *state) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     if (catalogue.discFound) {
         SetDlgItemTextA(dialog, IDC_TITLE, catalogue.title);
         for (int i = 0; i < catalogue.contentCount; i++)
@@ -434,31 +569,32 @@ BOOL OnInitDialog(HWND dialog) {
     }
     RECT window;
     GetWindowRect(dialog, &window);
-    editorState.initialWidth = window.right - window.left;
-    editorState.initialHeight = window.bottom - window.top;
-    FillSourceList(dialog, IDC_SOURCE_LIST, 1);
-    if (*editorState.currentFileName) {
-        SetCaption(dialog, "QM Custom Saver - %s", editorState.currentFileName);
-        LoadShowForEditing(dialog, editorState.currentFileName);
+    state->initialWidth = window.right - window.left;
+    state->initialHeight = window.bottom - window.top;
+    FillFromDisc(dialog, 1);
+    if (*state->currentFileName) {
+        SetCaption(dialog, "QM Custom Saver - %s", state->currentFileName);
+        LoadShow(dialog, state->currentFileName);
     } else {
         SetCaption(dialog, "QM Custom Saver - %s", "Untitled");
     }
     RECT desktop;
     GetWindowRect(GetDesktopWindow(), &desktop);
-    MoveWindow(dialog, window.left, 10, editorState.initialWidth, desktop.bottom - desktop.top - 50, FALSE);
+    MoveWindow(dialog, window.left, 10, state->initialWidth, desktop.bottom - desktop.top - 50, FALSE);
     ShowWindow(dialog, SW_SHOW);
     SetModified(dialog, false);
-    editorState.musicChoice = -1;
+    state->musicChoice = -1;
     SendDlgItemMessageA(dialog, IDC_USE_LARGE, BM_SETCHECK, settings.useLargeSize ? BST_CHECKED : BST_UNCHECKED, 0);
     CheckColourItems(dialog);
     return TRUE;
 }
 
 // The width stays as made; the height never goes below it.
-void OnGetMinMaxInfo(MINMAXINFO *limits) {
-    if (editorState.initialWidth <= 0) return;  // before the dialog has its size
-    limits->ptMinTrackSize = {editorState.initialWidth, editorState.initialHeight};
-    limits->ptMaxTrackSize = {editorState.initialWidth, 32767};
+void OnGetMinMaxInfo(HWND dialog, MINMAXINFO *limits) {
+    const EditorState *state = StateOf(dialog);
+    if (!state || state->initialWidth <= 0) return;  // before the dialog has its size
+    limits->ptMinTrackSize = {state->initialWidth, state->initialHeight};
+    limits->ptMaxTrackSize = {state->initialWidth, 32767};
 }
 
 void OnSize(HWND dialog, int clientHeight) {
@@ -476,9 +612,9 @@ void OnSize(HWND dialog, int clientHeight) {
 INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        return OnInitDialog(dialog);
+        return OnInitDialog(dialog, reinterpret_cast<EditorState *>(lParam));
     case WM_GETMINMAXINFO:
-        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO *>(lParam));
+        OnGetMinMaxInfo(dialog, reinterpret_cast<MINMAXINFO *>(lParam));
         return TRUE;
     case WM_SIZE:
         OnSize(dialog, HIWORD(lParam));
@@ -495,10 +631,10 @@ INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         return FALSE;
     }
     case WM_COMMAND:
-        OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        if (StateOf(dialog)) OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return FALSE;
     case WM_CLOSE:
-        OnClose(dialog);
+        if (StateOf(dialog)) OnClose(dialog);
         return TRUE;
     }
     return FALSE;
@@ -508,17 +644,20 @@ INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 bool IsStorableShowName(const char *name) {
     size_t length = name ? std::strlen(name) : 0;
-    if (length == 0 || length >= sizeof editorState.currentFileName) return false;
+    if (length == 0 || length >= kShowNameSize) return false;
     char folder[MAX_PATH];
     SystemFolder(folder, sizeof folder);
     // The saver opens its shows with OpenFile, whose record holds a path of 128 bytes.
     return *folder && std::strlen(folder) + length < OFS_MAXPATHNAME;
 }
 
-INT_PTR RunEditor(HINSTANCE instance, HWND owner) {
-    editorInstance = instance;
-    editorState.modified = false;
-    editorState.musicChoice = -1;
-    editorState.initialWidth = editorState.initialHeight = 0;
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EDITOR), owner, EditorDialogProc, 0);
+INT_PTR RunEditor(HINSTANCE instance, HWND owner, char (&fileName)[kShowNameSize]) {
+    EditorState state;
+    state.instance = instance;
+    std::memcpy(state.currentFileName, fileName, kShowNameSize);
+    state.currentFileName[kShowNameSize - 1] = 0;
+    INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EDITOR), owner, EditorDialogProc,
+                                     reinterpret_cast<LPARAM>(&state));
+    std::memcpy(fileName, state.currentFileName, kShowNameSize);
+    return result;
 }

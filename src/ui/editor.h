@@ -5,26 +5,18 @@
 
 #include <windows.h>
 
-#include <cstdint>
+#include <cstddef>
 
-struct EditorState {
-    bool modified = false;      // changes not saved yet; the Save item is enabled exactly then
-    bool saving = false;        // a save runs: its boxes must not let another start or the editor close
-    int16_t musicChoice = -1;   // 1-based track chosen since the editor opened; -1 for none
-    int initialWidth = 0;       // the window as made from its template: the smallest it may be
-    int initialHeight = 0;
-    // The show being edited, a bare name in the system directory; empty for
-    // a new show. The manager sets it before running the editor.
-    char currentFileName[128] = "";
-};
+// A show's bare name with its terminator.
+constexpr size_t kShowNameSize = 128;
 
-extern EditorState editorState;
+// Runs the editor over owner on the show fileName (empty for a new show),
+// with the catalogue as it was read. On return fileName holds the show's
+// name as the editor left it: the name it was saved under, or empty after
+// the close prompt's No, or its Yes on a named show. 1 when closing saved
+// the show under its known name, else 0.
+INT_PTR RunEditor(HINSTANCE instance, HWND owner, char (&fileName)[kShowNameSize]);
 
-// Runs the editor over owner on editorState.currentFileName, with the
-// catalogue as it was read. 1 when closing saved the show under its known
-// name, else 0.
-INT_PTR RunEditor(HINSTANCE instance, HWND owner);
-
-// Whether the bare name fits currentFileName and every path the saver
+// Whether the bare name fits a show's name and every path the saver
 // builds from it (the show in the system directory, its music).
 bool IsStorableShowName(const char *name);

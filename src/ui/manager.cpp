@@ -7,7 +7,7 @@
 #include "player/player.h"
 #include "player/settings.h"
 #include "resources/resource.h"
-#include "saverfile/save.h"
+#include "saverfile/transaction.h"
 #include "ui/centre.h"
 #include "ui/editor.h"
 #include "ui/settings_dialog.h"
@@ -17,7 +17,15 @@
 
 namespace {
 
-HINSTANCE managerInstance;
+// What the manager knows while it is open, kept with its window.
+struct ManagerState {
+    HINSTANCE instance = nullptr;
+    // The show chosen last, or edited last: the one the saver plays when
+    // the manager closes with nothing selected.
+    char currentFileName[kShowNameSize] = "";
+};
+
+ManagerState &StateOf(HWND dialog) { return *reinterpret_cast<ManagerState *>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
 // The selected show's name; false, with name empty, when there is no
 // selection (or a name too long for any path the saver makes).
@@ -31,12 +39,13 @@ bool SelectedShow(HWND dialog, char (&name)[MAX_PATH]) {
     return true;
 }
 
-void SetCurrentFileName(const char *name) {
+void SetCurrentFileName(HWND dialog, const char *name) {
+    char (&current)[kShowNameSize] = StateOf(dialog).currentFileName;
     size_t length = std::strlen(name);
     // A name the editor cannot hold is not taken for one.
-    if (length >= sizeof editorState.currentFileName) length = 0;
-    std::memcpy(editorState.currentFileName, name, length);
-    editorState.currentFileName[length] = 0;
+    if (length >= kShowNameSize) length = 0;
+    std::memcpy(current, name, length);
+    current[length] = 0;
 }
 
 // The shows of the current directory, in the list's sorted order, with the
@@ -80,7 +89,8 @@ bool MusicSharedWithAnotherShow(const char *name) {
 }
 
 void RunEditorAndRefill(HWND dialog) {
-    RunEditor(managerInstance, dialog);
+    ManagerState &state = StateOf(dialog);
+    RunEditor(state.instance, dialog, state.currentFileName);
     FillShowList(dialog);
 }
 
@@ -90,11 +100,11 @@ void Edit(HWND dialog) {
         MessageBeep(0);
         return;
     }
-    if (std::strlen(name) >= sizeof editorState.currentFileName) {
+    if (std::strlen(name) >= kShowNameSize) {
         MessageBoxA(dialog, "ファイル名が長すぎるため編集できません。", "QM Custom Saver", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    SetCurrentFileName(name);
+    SetCurrentFileName(dialog, name);
     RunEditorAndRefill(dialog);
 }
 
@@ -120,7 +130,7 @@ void Delete(HWND dialog) {
 
 void Close(HWND dialog) {
     char name[MAX_PATH];
-    if (!SelectedShow(dialog, name)) std::snprintf(name, sizeof name, "%s", editorState.currentFileName);
+    if (!SelectedShow(dialog, name)) std::snprintf(name, sizeof name, "%s", StateOf(dialog).currentFileName);
     WritePrivateProfileStringA(settingStrings.section, settingStrings.keyItemName, name, settingStrings.profile);
     std::snprintf(settings.itemName, sizeof settings.itemName, "%s", name);
     EndDialog(dialog, 0);
@@ -129,7 +139,7 @@ void Close(HWND dialog) {
 void OnShowListCommand(HWND dialog, int code) {
     char name[MAX_PATH];
     if (code == LBN_SELCHANGE && SelectedShow(dialog, name)) {
-        SetCurrentFileName(name);
+        SetCurrentFileName(dialog, name);
         std::snprintf(settings.itemName, sizeof settings.itemName, "%s", name);
     } else if (code == LBN_DBLCLK) {
         Edit(dialog);
@@ -140,23 +150,23 @@ void OnCommand(HWND dialog, int id, int code) {
     switch (id) {
     case IDC_SHOWS: OnShowListCommand(dialog, code); break;
     case IDC_NEW:
-        *editorState.currentFileName = 0;
+        *StateOf(dialog).currentFileName = 0;
         RunEditorAndRefill(dialog);
         break;
     case IDC_EDIT: Edit(dialog); break;
-    case IDC_SETTINGS: RunSettingsDialog(managerInstance, dialog); break;
+    case IDC_SETTINGS: RunSettingsDialog(StateOf(dialog).instance, dialog); break;
     case IDC_DELETE_SHOW: Delete(dialog); break;
     case IDOK:
     case IDCANCEL: Close(dialog); break;
     }
 }
 
-BOOL OnInitDialog(HWND dialog) {
-    LoadSettingStrings(managerInstance);
+BOOL OnInitDialog(HWND dialog, ManagerState *state) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    LoadSettingStrings(state->instance);
     ReadSettings();
     ScanForTitleDisc();
     EnterSystemDirectory();
-    *editorState.currentFileName = 0;
     FillShowList(dialog);
     ReadDisplayDepth();
     CentreWindow(dialog, GetDesktopWindow());
@@ -164,12 +174,12 @@ BOOL OnInitDialog(HWND dialog) {
     return TRUE;
 }
 
-INT_PTR CALLBACK ManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK ManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        return OnInitDialog(dialog);
+        return OnInitDialog(dialog, reinterpret_cast<ManagerState *>(lParam));
     case WM_COMMAND:
-        OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        if (GetWindowLongPtrA(dialog, DWLP_USER)) OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     }
     return FALSE;
@@ -181,6 +191,8 @@ BOOL RegisterDialogClasses(HINSTANCE) { return TRUE; }
 
 INT_PTR RunConfiguration(HINSTANCE instance, HWND owner) {
     RegisterDialogClasses(instance);
-    managerInstance = instance;
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MANAGER), owner, ManagerDialogProc, 0);
+    ManagerState state;
+    state.instance = instance;
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MANAGER), owner, ManagerDialogProc,
+                           reinterpret_cast<LPARAM>(&state));
 }

@@ -55,8 +55,7 @@ TEST_F(Dismissal, KeysClicksAndDeactivationClose) {
         {"middle click", WM_MBUTTONDOWN, 0}, {"deactivation", WM_ACTIVATEAPP, FALSE},
     };
     for (const Case &c : cases) {
-        host = HostState{};
-        host.instance = GetModuleHandleA(nullptr);
+        ResetProgramState();
         HWND hwnd = StartFullScreen();
         ASSERT_NE(hwnd, nullptr) << c.what;
         SendMessageA(hwnd, c.message, c.wParam, 0);

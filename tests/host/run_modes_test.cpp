@@ -58,8 +58,7 @@ TEST_F(RunModes, PreviewOfANonWindowReturnsMinusOneWithoutAWindow) {
 
 TEST_F(RunModes, PreviewRunsAsChildOfTheGivenWindowUntilThatWindowGoes) {
     for (const char *letter : {"/p ", "/l "}) {
-        host = HostState{};
-        host.instance = GetModuleHandleA(nullptr);
+        ResetProgramState();
         HWND panel = MakePlainWindow(152, 112);
         HWND seenChild = nullptr, seenParent = nullptr;
         RECT seenRect{};

@@ -73,7 +73,7 @@ TEST_F(Draw, PicturesAreCentredOnScreensUpTo800Wide) {
     DestroyWindow(host.saverWindow);
     Pump();
 
-    player = PlayerState{};
+    ResetProgramState();
     Layer::SetScreen(800, 600, 24);
     Start();
     RunFor(1000);
@@ -98,7 +98,7 @@ TEST_F(Draw, WideScreensPlaceSmallerPicturesByTheGenerator) {
     InstallShow("WIDE.QMS", MakeShow({Pictures(Solid(640, 480, kGreen), Solid(8, 8, kRed)),
                                       Pictures(Solid(1024, 300, kBlue), Solid(8, 8, kRed))}));
     for (int run = 0; run < 2; run++) {
-        player = PlayerState{};
+        ResetProgramState();
         Start();
         Generator g;
         RunFor(1000);
@@ -323,7 +323,7 @@ TEST_F(Draw, BlocksThatDoNotHoldTheirBitmapAreSkipped) {
         {"run lengths of another depth", 16, BI_RLE4},
     };
     for (const Damage &d : damages) {
-        player = PlayerState{};
+        ResetProgramState();
         Bytes broken = Solid(64, 64, kGreen);
         std::memcpy(broken.data() + d.offset, &d.value, 4);
         InstallShow("BROKEN.QMS", MakeShow({Pictures(Solid(64, 64, kRed), Solid(8, 8, kRed)),
@@ -381,7 +381,7 @@ TEST_F(Draw, RandomlyDamagedShowsKeepTheSaverRunning) {
             show[at] = static_cast<uint8_t>(random());
         }
         if (random() % 4 == 0) show.resize(4 + random() % (show.size() - 4));
-        player = PlayerState{};
+        ResetProgramState();
         InstallShow("DAMAGED.QMS", show);
         HWND panel = round % 3 == 0 ? MakePlainWindow(152, 112) : nullptr;
         HWND hwnd = Start(panel);
@@ -408,7 +408,7 @@ TEST_F(Draw, ShowCutAnywhereInsideARecordPlaysOnWithoutABox) {
     Bytes whole = MakeShow(records);
     size_t record = (whole.size() - 4) / 5;
     for (size_t cut = 4 + record + 1; cut < 4 + 2 * record; cut++) {
-        player = PlayerState{};
+        ResetProgramState();
         InstallShow("CUT.QMS", Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)));
         HWND hwnd = Start();
         std::vector<int> indices;

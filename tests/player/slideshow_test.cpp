@@ -188,7 +188,7 @@ TEST_F(Banner, LeavesTheScreenOnWidthsThatAreNotMultiplesOfTen) {
 TEST_F(Banner, DamagedCountsAreShownAsAMissingShow) {
     SKIP_WITHOUT_CLOCK;
     for (int32_t count : {0, -1, 32768, 0x7FFFFFFF}) {
-        player = PlayerState{};
+        ResetProgramState();
         InstallShow("COUNT.QMS", MakeShow({Record(1)}, count));
         HWND hwnd = Start();
         RunFor(1000);
@@ -269,7 +269,7 @@ TEST_F(Music, AMissingOrBrokenMusicFileRunsSilently) {
     DestroyWindow(host.saverWindow);
     Pump();
 
-    player = PlayerState{};
+    ResetProgramState();
     InstallMusic("QUIET", 1000);
     std::string music = SystemDirectory() + "\\SOUND\\QUIET";
     ASSERT_TRUE(WriteDosFile(music, Bytes(200, 'x')));
@@ -310,7 +310,7 @@ TEST_F(Music, VolumeIsSetForTheShowAndRestoredAfter) {
         waveOutGetVolume(nullptr, &after);
         EXPECT_EQ(after, 0x12345678u);
         Pump();
-        player = PlayerState{};
+        ResetProgramState();
     }
 }
 

@@ -39,12 +39,16 @@ protected:
         for (const char *f : {"SOUND\\EDIT", "SOUND\\A", "SOUND\\QMSAVER.TMP", "QMSAVER.TMP"}) DeleteDosFile(system + f);
         EditorTest::TearDown();
     }
-    bool SaveAs(const char *name, int track = -1, bool large = false, std::vector<ShownBox> *boxes = nullptr) {
-        bool ok = false;
-        auto shown = BoxesShownDuring([&] { ok = SaveShow(editor, name, track, large); });
-        if (boxes) *boxes = shown;
-        return ok;
+    // Saves the show list, as the editor does; the save itself shows no box.
+    SaveResult SaveList(const char *name, int track = -1, bool large = false) {
+        SaveResult result;
+        EXPECT_TRUE(BoxesShownDuring([&] { result = SaveShow(Entries(), name, track, large); }).empty());
+        return result;
     }
+    bool SaveAs(const char *name, int track = -1, bool large = false) {
+        return SaveList(name, track, large).status == SaveStatus::kSaved;
+    }
+
     // The blocks of record n (1-based) of a show file.
     static ShowRecord RecordOf(const Bytes &show, int n) {
         size_t at = 4;
@@ -80,7 +84,9 @@ TEST_F(Save, KeptPicturesAreCopiedByteForByteInTheListsOrder) {
                                        {Picture(30, 30, 0x0000CC), Bytes{}}};
     WriteSystemFile("EDIT.QMS", MakeShow(records));
     SetCurrentDirectoryA(system.c_str());
-    ASSERT_TRUE(LoadShowForEditing(editor, "EDIT.QMS"));
+    LoadedShow loaded = LoadShowForEditing("EDIT.QMS");
+    ASSERT_EQ(loaded.error, kLoaded);
+    Append(loaded.entries);
     // The first and last pictures change places.
     LPARAM first = SendMessageA(list, LB_GETITEMDATA, 0, 0), last = SendMessageA(list, LB_GETITEMDATA, 2, 0);
     SendMessageA(list, LB_SETITEMDATA, 0, last);
@@ -98,15 +104,19 @@ TEST_F(Save, KeptPicturesAreCopiedByteForByteInTheListsOrder) {
     EXPECT_EQ(entries[2]->filePosition, 3);
     ASSERT_TRUE(SaveAs("EDIT.QMS"));
     EXPECT_TRUE(ReadDosFile(system + "EDIT.QMS") == saved);
-    EXPECT_FALSE(GetFileAttributesA((system + "QMSAVER.TMP").c_str()) != INVALID_FILE_ATTRIBUTES) << "nothing left behind";
+    ExpectNothingOfASaveLeftBehind("a save over the show");
 }
 
 TEST_F(Save, DiscPicturesComeFromTheDiscAndOnlyThoseItHasAreCounted) {
     for (int p = 1; p <= 3; p++) Add(DiscEntry(1, p, Picture(10, 8, 0x010101 * p)));
-    ASSERT_TRUE(SaveAs("A.QMS"));
+    SaveResult result = SaveList("A.QMS");
+    EXPECT_EQ(result.status, SaveStatus::kSaved);
     Bytes saved = ReadDosFile(system + "A.QMS");
     written.push_back(system + "A.QMS");
     EXPECT_EQ(CountOf(saved), 2) << "picture 3 has no full-screen picture: left out of count and records";
+    ASSERT_EQ(result.leftOut.size(), 1u);
+    EXPECT_EQ(result.leftOut[0].index, 2u);
+    EXPECT_EQ(result.leftOut[0].reason, LeftOutReason::kNotOnDisc);
     EXPECT_TRUE(RecordOf(saved, 1).full == DiscBlock(kStandardBmp, 1));
     EXPECT_TRUE(RecordOf(saved, 1).preview == Picture(10, 8, 0x010101));
     EXPECT_TRUE(RecordOf(saved, 2).full == DiscBlock(kStandardBmp, 2));
@@ -135,55 +145,146 @@ TEST_F(Save, MusicIsCopiedBesideTheShowUnderItsNameUpToTheFirstDot) {
     char source[MAX_PATH];
     PicturePath(kMusicTrack, 1, 0, source, sizeof source);
     EXPECT_TRUE(ReadDosFile(system + "SOUND\\A") == ReadDosFile(source)) << "all 250,000 bytes";
-    // A track the disc lacks: nothing changes, and the user hears of it.
+    // A track the disc lacks: nothing changes.
     Bytes show = ReadDosFile(system + "A.B.QMS");
-    std::vector<ShownBox> boxes;
-    EXPECT_FALSE(SaveAs("A.B.QMS", 7, false, &boxes));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Quillmere Saver");
+    EXPECT_EQ(SaveList("A.B.QMS", 7).status, SaveStatus::kFailed);
+    ExpectNothingOfASaveLeftBehind("a track the disc lacks");
     EXPECT_TRUE(ReadDosFile(system + "SOUND\\A") == ReadDosFile(source));
     EXPECT_TRUE(ReadDosFile(system + "A.B.QMS") == show);
 }
 
-// Every allocation, then every write, fails in turn while a changed show
-// and new music are saved over the old ones: after each failure the old
-// show and music are as they were, nothing is left behind or leaked, and
-// the user was told.
-TEST_F(Save, FailingAnyAllocationOrWriteLosesNothing) {
-    SKIP_WITHOUT_LAYER("fails allocations and writes on the layer");
+// With the title disc out of the drive the pictures kept from the show are
+// saved, the disc's are left out and said to be, and their entries stay as
+// they were, so that a later save with the disc back writes them; the music
+// stays as it was.
+TEST_F(Save, WithTheDiscOutTheKeptPicturesAreSavedAndTheRestLeftOut) {
+    WriteSystemFile("EDIT.QMS", MakeShow({{Picture(40, 30, 0xAA0000), Picture(8, 6, 1)}}));
+    WriteSystemFile("SOUND\\EDIT", MakeWav(300));
+    Bytes oldMusic = ReadDosFile(system + "SOUND\\EDIT");
+    SetCurrentDirectoryA(system.c_str());
+    Add(DiscEntry(1, 1, Picture(10, 8, 1)));
+    Append(LoadShowForEditing("EDIT.QMS").entries);
+    Add(DiscEntry(1, 2, Picture(10, 8, 2)));
+    Bytes disc = ReadDosFile("E:\\QM.SD");
+    DeleteDosFile("E:\\QM.SD");
+    SaveResult result = SaveList("EDIT.QMS", 1);
+    EXPECT_EQ(result.status, SaveStatus::kSaved);
+    ASSERT_EQ(result.leftOut.size(), 2u);
+    EXPECT_EQ(result.leftOut[0].index, 0u);
+    EXPECT_EQ(result.leftOut[1].index, 2u);
+    EXPECT_EQ(result.leftOut[1].reason, LeftOutReason::kDiscAbsent);
+    EXPECT_TRUE(result.musicLeftOut);
+    EXPECT_EQ(CountOf(ReadDosFile(system + "EDIT.QMS")), 1);
+    EXPECT_TRUE(ReadDosFile(system + "SOUND\\EDIT") == oldMusic) << "the old music stays";
+    auto entries = Entries();
+    EXPECT_EQ(entries[0]->kind, KIND_DISC);
+    EXPECT_EQ(entries[1]->kind, KIND_KEPT);
+    EXPECT_EQ(entries[1]->fileOffset, 4);
+    EXPECT_EQ(entries[2]->kind, KIND_DISC);
+    // The disc back: everything is written, in the list's order.
+    WriteDosFile("E:\\QM.SD", disc);
+    result = SaveList("EDIT.QMS", 1);
+    EXPECT_EQ(result.status, SaveStatus::kSaved);
+    EXPECT_TRUE(result.leftOut.empty());
+    EXPECT_FALSE(result.musicLeftOut);
+    Bytes saved = ReadDosFile(system + "EDIT.QMS");
+    EXPECT_EQ(CountOf(saved), 3);
+    EXPECT_TRUE(RecordOf(saved, 1).full == DiscBlock(kStandardBmp, 1));
+    EXPECT_TRUE(RecordOf(saved, 2).full == Picture(40, 30, 0xAA0000));
+    EXPECT_EQ(ReadDosFile(system + "SOUND\\EDIT").size(), 250000u);
+    // Nothing at all to be had: no show of no pictures is written.
+    Clear();
+    Add(DiscEntry(1, 3, Picture(10, 8, 3)));
+    EXPECT_EQ(SaveList("EDIT.QMS").status, SaveStatus::kNothingFound);
+    EXPECT_TRUE(ReadDosFile(system + "EDIT.QMS") == saved);
+    ExpectNothingOfASaveLeftBehind("nothing saved");
+}
+
+// A file another program holds for a moment is moved once it lets go; one
+// held for good fails the save, with the old show and music as they were.
+TEST_F(Save, MovesRefusedForAMomentAreTriedAgain) {
+    SKIP_WITHOUT_LAYER("makes moves fail on the layer");
+    WriteSystemFile("EDIT.QMS", MakeShow({{Picture(40, 30, 0xAA0000), Picture(8, 6, 1)}}));
+    WriteSystemFile("SOUND\\EDIT", MakeWav(300));
+    Bytes oldShow = ReadDosFile(system + "EDIT.QMS"), oldMusic = ReadDosFile(system + "SOUND\\EDIT");
+    SetCurrentDirectoryA(system.c_str());
+    Append(LoadShowForEditing("EDIT.QMS").entries);
+    Add(DiscEntry(1, 1, Picture(10, 8, 1)));
+    for (DWORD error : {ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED, ERROR_LOCK_VIOLATION}) {
+        // The music's move into place is the fourth: every try of it fails.
+        Layer::FailRenamesAfter(3, kMoveAttempts, error);
+        EXPECT_EQ(SaveList("EDIT.QMS", 1).status, SaveStatus::kFailed) << error;
+        Layer::FailRenamesAfter(-1);
+        EXPECT_TRUE(ReadDosFile(system + "EDIT.QMS") == oldShow) << error;
+        EXPECT_TRUE(ReadDosFile(system + "SOUND\\EDIT") == oldMusic) << error;
+        ExpectNothingOfASaveLeftBehind("held for good");
+        EXPECT_EQ(Entries()[1]->kind, KIND_DISC) << "the entries still describe the old show";
+    }
+    Layer::FailRenamesAfter(3, kMoveAttempts - 1, ERROR_SHARING_VIOLATION);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(SaveList("EDIT.QMS", 1).status, SaveStatus::kSaved);
+    EXPECT_LE(GetTickCount() - start, 500u) << "the wait is short";
+    EXPECT_EQ(CountOf(ReadDosFile(system + "EDIT.QMS")), 2);
+    EXPECT_EQ(ReadDosFile(system + "SOUND\\EDIT").size(), 250000u);
+    ExpectNothingOfASaveLeftBehind("held for a moment");
+    // An error no wait mends is not waited for.
+    WriteDosFile(system + "EDIT.QMS", oldShow);
+    Clear();
+    Append(LoadShowForEditing("EDIT.QMS").entries);
+    Layer::FailRenamesAfter(1, 1, ERROR_WRITE_FAULT);
+    start = GetTickCount();
+    EXPECT_EQ(SaveList("EDIT.QMS").status, SaveStatus::kFailed);
+    EXPECT_EQ(GetTickCount() - start, 0u);
+    EXPECT_TRUE(ReadDosFile(system + "EDIT.QMS") == oldShow);
+}
+
+// Every allocation, write, move and close fails in turn while a changed
+// show and new music are saved over the old ones: after each failure the
+// old show and music are as they were, nothing is left behind or leaked,
+// and the entries still describe the old show.
+TEST_F(Save, FailingAnyAllocationWriteMoveOrCloseLosesNothing) {
+    SKIP_WITHOUT_LAYER("fails allocations, writes, moves and closes on the layer");
     WriteSystemFile("EDIT.QMS", MakeShow({{Picture(40, 30, 0xAA0000), Picture(8, 6, 1)},
                                           {Picture(20, 50, 0x00BB00), Picture(4, 10, 2)}}));
     WriteSystemFile("SOUND\\EDIT", MakeWav(300));
     Bytes oldShow = ReadDosFile(system + "EDIT.QMS"), oldMusic = ReadDosFile(system + "SOUND\\EDIT");
-    for (int fail : {0, 1}) {
+    const char *kinds[] = {"allocation", "write", "move", "close"};
+    for (int fail = 0; fail < 4; fail++) {
         for (int n = 0;; n++) {
             SetCurrentDirectoryA(system.c_str());
             Clear();
-            ASSERT_TRUE(LoadShowForEditing(editor, "EDIT.QMS"));
+            LoadedShow loaded = LoadShowForEditing("EDIT.QMS");
+            ASSERT_EQ(loaded.error, kLoaded);
+            Append(loaded.entries);
             Add(DiscEntry(1, 1, Picture(10, 8, 1)));
             int blocks = Layer::LiveGlobalBlocks();
             if (fail == 0) Layer::FailAllocationAfter(n);
-            else Layer::FailWritesAfter(n);
-            std::vector<ShownBox> boxes;
-            bool saved = SaveAs("EDIT.QMS", 1, false, &boxes);
+            else if (fail == 1) Layer::FailWritesAfter(n);
+            else if (fail == 2) Layer::FailRenamesAfter(n);
+            else Layer::FailClosesAfter(n);
+            SaveStatus status = SaveList("EDIT.QMS", 1).status;
             Layer::FailAllocationAfter(-1);
             Layer::FailWritesAfter(-1);
-            std::string what = std::string(fail ? "write " : "allocation ") + std::to_string(n);
+            Layer::FailRenamesAfter(-1);
+            Layer::FailClosesAfter(-1);
+            std::string what = std::string(kinds[fail]) + " " + std::to_string(n);
             EXPECT_EQ(Layer::LiveGlobalBlocks(), blocks) << what;
-            for (const char *left : {"QMSAVER.TMP", "SOUND\\QMSAVER.TMP"})
-                EXPECT_EQ(GetFileAttributesA((system + left).c_str()), INVALID_FILE_ATTRIBUTES) << what << ": " << left;
-            if (saved) {
+            ExpectNothingOfASaveLeftBehind(what);
+            if (status == SaveStatus::kSaved) {
                 EXPECT_EQ(CountOf(ReadDosFile(system + "EDIT.QMS")), 3) << what;
                 EXPECT_EQ(ReadDosFile(system + "SOUND\\EDIT").size(), 250000u) << what;
+                EXPECT_EQ(Entries().back()->kind, KIND_KEPT) << what;
                 WriteDosFile(system + "EDIT.QMS", oldShow);
                 WriteDosFile(system + "SOUND\\EDIT", oldMusic);
                 break;
             }
+            EXPECT_TRUE(status == SaveStatus::kFailed || status == SaveStatus::kNoMusicMemory) << what;
             EXPECT_TRUE(ReadDosFile(system + "EDIT.QMS") == oldShow) << what;
             EXPECT_TRUE(ReadDosFile(system + "SOUND\\EDIT") == oldMusic) << what;
-            EXPECT_FALSE(boxes.empty()) << what << ": the user is told";
             auto entries = Entries();
             EXPECT_EQ(entries.back()->kind, KIND_DISC) << what << ": the entries still describe the old show";
+            EXPECT_EQ(entries[1]->fileOffset, static_cast<int32_t>(4 + 8 + Picture(40, 30, 0).size() + Picture(8, 6, 0).size()))
+                << what;
             ASSERT_LT(n, 200) << "the sweep must end";
         }
     }

@@ -20,8 +20,6 @@ void ConfigurationTest::SetUp() {
     DiscTest::SetUp();
     if (IsSkipped()) return;
     WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");
-    editorState = EditorState{};
-    settings = Settings{};
     // The manager lists every show of the system directory: others wait aside.
     std::string system = SystemDirectory();
     CreateDirectoryA((system + kAside).c_str(), nullptr);
@@ -41,7 +39,6 @@ void ConfigurationTest::TearDown() {
         MoveFileA((system + kAside + "\\" + name).c_str(), (system + "\\" + name).c_str());
     RemoveDirectoryA((system + kAside).c_str());
     WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");
-    editorState = EditorState{};
     DiscTest::TearDown();
 }
 
@@ -83,10 +80,21 @@ void ConfigurationTest::OpenConfiguration() {
 }
 
 INT_PTR ConfigurationTest::RunEditor(const std::string &name, const std::function<void(HWND)> &steps) {
-    std::snprintf(editorState.currentFileName, sizeof editorState.currentFileName, "%s", name.c_str());
+    char fileName[kShowNameSize];
+    std::snprintf(fileName, sizeof fileName, "%s", name.c_str());
     INT_PTR result = 0;
-    InNextDialog([&] { result = ::RunEditor(GetModuleHandleA(nullptr), nullptr); }, steps);
+    InNextDialog([&] { result = ::RunEditor(GetModuleHandleA(nullptr), nullptr, fileName); }, steps);
+    editorName = fileName;
     return result;
+}
+
+int ConfigurationTest::TemplateHeight() {
+    DLGPROC plain = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+    HWND made = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDITOR), nullptr, plain, 0);
+    RECT r{};
+    GetWindowRect(made, &r);
+    DestroyWindow(made);
+    return r.bottom - r.top;
 }
 
 INT_PTR ConfigurationTest::RunManager(const std::function<void(HWND)> &steps) {

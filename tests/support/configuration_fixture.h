@@ -32,6 +32,10 @@ protected:
     // Runs the editor on the show name (empty: a new one), or the manager;
     // steps act on it once it is up (see InNextDialog).
     INT_PTR RunEditor(const std::string &name, const std::function<void(HWND)> &steps);
+    // The show's name as the editor last run left it.
+    std::string editorName;
+    // The editor's window as its template makes it, before it is stretched.
+    static int TemplateHeight();
     INT_PTR RunManager(const std::function<void(HWND)> &steps);
 
     static bool SaveEnabled(HWND editor);

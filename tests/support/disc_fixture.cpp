@@ -10,7 +10,6 @@ void DiscTest::MapFolderDrive(char letter, UINT type) {
 
 void DiscTest::SetUp() {
     SystemFileTest::SetUp();
-    catalogue = Catalogue{};
     if (Layer::Available()) {
         MapFolderDrive('E', DRIVE_CDROM);
         MapFolderDrive('F', DRIVE_CDROM);

@@ -65,6 +65,10 @@ std::vector<PictureEntry *> EditorTest::Entries(int listId) {
 
 void EditorTest::Add(PictureEntry *entry) { SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)); }
 
+void EditorTest::Append(const std::vector<PictureEntry *> &entries, int listId) {
+    for (PictureEntry *entry : entries) SendDlgItemMessageA(editor, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+}
+
 void EditorTest::Clear() { SendMessageA(list, LB_RESETCONTENT, 0, 0); }
 
 PictureEntry *DiscEntry(int content, int picture, const Bytes &previewDib) {

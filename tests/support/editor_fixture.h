@@ -17,6 +17,8 @@ protected:
     void TearDown() override;
     std::vector<PictureEntry *> Entries(int listId = 1007);
     void Add(PictureEntry *entry);
+    // Puts the entries into the list, in order, which then owns them.
+    void Append(const std::vector<PictureEntry *> &entries, int listId = 1007);
     // Empties the list (each entry freed once) and reports double releases.
     void Clear();
     HWND editor = nullptr;

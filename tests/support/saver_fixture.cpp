@@ -44,11 +44,7 @@ HWND MakePlainWindow(int width, int height) {
 
 void SaverTest::SetUp() {
     Layer::Reset();
-    host = HostState{};
-    host.instance = GetModuleHandleA(nullptr);
-    player = PlayerState{};
-    settings = Settings{};
-    DetectPlatform();
+    ResetProgramState();
     SetCursorPos(100, 100);
     Pump();
 }

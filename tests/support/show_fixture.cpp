@@ -14,6 +14,13 @@ std::string SystemFileTest::WriteSystemFile(const std::string &name, const Bytes
     return path;
 }
 
+void SystemFileTest::ExpectNothingOfASaveLeftBehind(const std::string &what) {
+    for (const char *left : {"QMSAVER.TMP", "QMSAVER.BAK", "SOUND\\QMSAVER.TMP", "SOUND\\QMSAVER.BAK"}) {
+        std::string path = SystemDirectory() + "\\" + left;
+        EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << what << ": " << left;
+    }
+}
+
 void ShowTest::SetUp() {
     SaverTest::SetUp();
     WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");

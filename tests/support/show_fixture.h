@@ -16,6 +16,8 @@ protected:
     void TearDown() override;
     // Writes the file and returns its full path.
     std::string WriteSystemFile(const std::string &name, const Bytes &bytes);
+    // Nothing a save writes beside a show or its music is left there.
+    static void ExpectNothingOfASaveLeftBehind(const std::string &what);
     std::vector<std::string> written;
 };
 

@@ -218,7 +218,7 @@ TEST_F(Editor, OnlyTheHeightChangesAndTheListsFollowTheBottom) {
         int width = start.right - start.left;
         SIZE smallest = size(width + 80, 40);
         EXPECT_EQ(smallest.cx, width);
-        EXPECT_EQ(smallest.cy, editorState.initialHeight) << "never below the template's height";
+        EXPECT_EQ(smallest.cy, TemplateHeight()) << "never below the template's height";
         EXPECT_GT(smallest.cy, 300);
         listsEndNineAboveTheBottom();
         SIZE taller = size(width - 80, smallest.cy + 100);
@@ -302,7 +302,7 @@ TEST_F(Editor, ClosingWithChangesAsksWhetherToSave) {
     EXPECT_EQ(boxes[0].text, "'OLD.QMS' への変更を保存しますか？");
     EXPECT_EQ(boxes[0].caption, "Quillmere Saver");
     EXPECT_EQ(Records("OLD.QMS"), before);
-    EXPECT_STREQ(editorState.currentFileName, "");
+    EXPECT_EQ(editorName, "") << "No forgets the show's name";
 
     // Cancel keeps the editor; Yes saves under the show's name and ends with 1.
     result = RunEditor("OLD.QMS", [&](HWND editor) {
@@ -457,6 +457,62 @@ TEST_F(Editor, WhileAJpegErrorOfASaveIsUpTheEditorTakesNoCommandAndStaysOpen) {
         EXPECT_EQ(ReadDosFile(SystemDirectory() + "\\OLD.QMS"), before);
         BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
     });
+}
+
+TEST_F(Editor, ADamagedShowOpensWithThePicturesBeforeTheDamageAndSaysWhere) {
+    WriteShow("OLD.QMS");
+    Bytes show = ReadDosFile(SystemDirectory() + "\\OLD.QMS");
+    WriteSystemFile("OLD.QMS", Bytes(show.begin(), show.end() - 9));
+    std::vector<ShownBox> boxes;
+    size_t listed = 0;
+    HWND opened = nullptr;
+    boxes = BoxesShownDuring([&] {
+        RunEditor("OLD.QMS", [&](HWND editor) {
+            opened = editor;
+            listed = Entries(editor, IDC_SHOW_LIST).size();
+            SendMessageA(editor, WM_CLOSE, 0, 0);
+        });
+    });
+    EXPECT_EQ(listed, 2u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              "画像データファイルを読み込み中にエラーが発生しました。\r\n"
+              "ファイルが壊れている可能性がありますので、作成し直すことをお勧めします。(7,3)");
+    EXPECT_EQ(boxes[0].caption, "Quillmere Saver");
+    EXPECT_EQ(boxes[0].owner, opened);
+}
+
+// The disc out of the drive at save time: what can be saved is, the user
+// hears how many pictures could not be, and they stay in the show with the
+// changes still to save, so that closing asks and the disc can go back in.
+TEST_F(Editor, PicturesTheDiscWasOutForStayInTheShowToSave) {
+    WriteShow("OLD.QMS");
+    Bytes disc = ReadDosFile("E:\\QM.SD");
+    RunEditor("OLD.QMS", [&](HWND editor) {
+        SelectItem(editor, IDC_SOURCE_LIST, 1);
+        Click(editor, IDC_ADD);
+        Click(editor, IDC_ADD);
+        DeleteDosFile("E:\\QM.SD");
+        std::vector<ShownBox> boxes = BoxesShownDuring([&] { Menu(editor, IDM_SAVE); });
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, "Quillmere Saver");
+        EXPECT_EQ(boxes[0].text.find("タイトルディスクがドライブに入っていないため、2 枚の画像を保存できませんでした。"), 0u)
+            << boxes[0].text;
+        EXPECT_EQ(Records("OLD.QMS").size(), 3u) << "the kept pictures are saved";
+        EXPECT_EQ(Pictures(editor).size(), 5u) << "the pictures left out stay in the show";
+        EXPECT_TRUE(SaveEnabled(editor));
+        boxes = BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDCANCEL});
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "'OLD.QMS' への変更を保存しますか？");
+        // The disc back in: Yes saves them all and ends the editor.
+        WriteDosFile("E:\\QM.SD", disc);
+        boxes = BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDYES});
+        EXPECT_EQ(boxes.size(), 1u);
+        EXPECT_FALSE(StillOpen(editor));
+    });
+    std::vector<Bytes> records = Records("OLD.QMS");
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[3], records[4]) << "the same picture twice";
 }
 
 }  // namespace

@@ -77,10 +77,16 @@ TEST_F(Manager, CloseStoresTheSelectedShow) {
     RunManager([&](HWND manager) {
         SelectItem(manager, IDC_SHOWS, 1, true);
         EXPECT_STREQ(settings.itemName, "TWO.QMS");
-        EXPECT_STREQ(editorState.currentFileName, "TWO.QMS");
         SendMessageA(manager, WM_COMMAND, IDCANCEL, 0);  // Esc closes the same way
     });
     EXPECT_EQ(StoredItemName(), "TWO.QMS");
+    // With nothing selected at the end, the show chosen last is the one stored.
+    RunManager([&](HWND manager) {
+        SelectItem(manager, IDC_SHOWS, 0, true);
+        SendDlgItemMessageA(manager, IDC_SHOWS, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        SendMessageA(manager, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(StoredItemName(), "ONE.QMS");
 }
 
 TEST_F(Manager, DeleteAsksThenRemovesTheShowAndMusicNoOtherShowPlays) {

@@ -14,7 +14,6 @@ class MusicDialog : public SaverTest {
 protected:
     void SetUp() override {
         SaverTest::SetUp();
-        catalogue = Catalogue{};
         catalogue.trackCount = 3;
         std::strcpy(catalogue.trackNames[0], "朝の歌");
         std::strcpy(catalogue.trackNames[1], "Low evening hum");

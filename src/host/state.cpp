@@ -1,0 +1,15 @@
+// The process-wide records back as the program starts with them.
+#include "host/host.h"
+
+#include "disc/catalogue.h"
+#include "player/player.h"
+#include "player/settings.h"
+
+void ResetProgramState() {
+    host = HostState{};
+    host.instance = GetModuleHandleA(nullptr);
+    DetectPlatform();
+    player = PlayerState{};
+    settings = Settings{};
+    catalogue = Catalogue{};
+}
