@@ -306,6 +306,16 @@ struct SaveDialogRecord {
 void AnswerSaveDialogs(const std::vector<std::string> &answers);
 const std::vector<SaveDialogRecord> &SaveDialogsShown();
 
+// Folder choosers answered by a script (shell/folders.cpp).
+struct FolderDialogRecord {
+    HWND owner;
+    std::string title;
+    UINT flags;
+    std::string answer;  // the folder chosen; "" for Cancel
+};
+void AnswerFolderDialogs(const std::vector<std::string> &answers);
+const std::vector<FolderDialogRecord> &FolderDialogsShown();
+
 // The headless run's frames: written to folder after each drawn picture.
 void WriteFramesTo(const std::string &folder, int limit);
 

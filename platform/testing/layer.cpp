@@ -98,6 +98,14 @@ std::vector<SaveDialogShown> SaveDialogsShown() {
     return list;
 }
 
+void AnswerFolderDialogs(std::vector<std::string> answers) { headless::AnswerFolderDialogs(answers); }
+
+std::vector<FolderDialogShown> FolderDialogsShown() {
+    std::vector<FolderDialogShown> list;
+    for (const auto &d : headless::FolderDialogsShown()) list.push_back({d.owner, d.title, d.flags, d.answer});
+    return list;
+}
+
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { return headless::InstalledExceptionFilter(); }
 
 void SetWorkArea(RECT area) { headless::workArea() = headless::WorkArea{true, false, area}; }

@@ -115,6 +115,18 @@ struct SaveDialogShown {
 void AnswerSaveDialogs(std::vector<std::string> answers);
 std::vector<SaveDialogShown> SaveDialogsShown();
 
+// Folder choosers (SHBrowseForFolderA): the folders the user picks in the
+// next ones, "" for Cancel (Cancel when none is left), and every chooser
+// shown since the last Reset.
+struct FolderDialogShown {
+    HWND owner;
+    std::string title;
+    UINT flags;
+    std::string answer;  // the folder taken; "" for Cancel
+};
+void AnswerFolderDialogs(std::vector<std::string> answers);
+std::vector<FolderDialogShown> FolderDialogsShown();
+
 // The desktop's work area (SPI_GETWORKAREA): the whole screen after Reset;
 // a task bar leaves less; without one the call fails, as on a system that
 // cannot say.

@@ -13,6 +13,7 @@ namespace {
 
 struct ComboState {
     std::vector<std::string> items;
+    std::vector<LRESULT> data;  // each item's item data
     int selected = -1;
     int droppedHeight = 100;  // the height the template gave: field and list together
     HWND dropped = nullptr;   // the list while it is down
@@ -219,11 +220,33 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
     case CB_ADDSTRING: {
         ComboState &s = combos()[combo];
         s.items.push_back(lParam ? reinterpret_cast<LPCSTR>(lParam) : "");
+        s.data.push_back(0);
         return static_cast<LRESULT>(s.items.size() - 1);
+    }
+    case CB_INSERTSTRING: {
+        ComboState &s = combos()[combo];
+        int index = static_cast<int>(wParam);
+        if (index < -1 || index > static_cast<int>(s.items.size())) return CB_ERR;
+        if (index == -1) index = static_cast<int>(s.items.size());
+        s.items.insert(s.items.begin() + index, lParam ? reinterpret_cast<LPCSTR>(lParam) : "");
+        s.data.insert(s.data.begin() + index, 0);
+        // The selection stays with its item.
+        if (s.selected >= index) s.selected++;
+        return index;
+    }
+    case CB_SETITEMDATA:
+    case CB_GETITEMDATA: {
+        ComboState &s = combos()[combo];
+        int index = static_cast<int>(wParam);
+        if (index < 0 || index >= static_cast<int>(s.items.size())) return CB_ERR;
+        if (message == CB_GETITEMDATA) return s.data[static_cast<size_t>(index)];
+        s.data[static_cast<size_t>(index)] = lParam;
+        return TRUE;
     }
     case CB_RESETCONTENT: {
         ComboState &s = combos()[combo];
         s.items.clear();
+        s.data.clear();
         s.selected = -1;
         PaintNow(combo);
         return CB_OKAY;

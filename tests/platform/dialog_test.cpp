@@ -340,6 +340,25 @@ TEST_F(Controls, DropDownListChangesOnArrowKeysAndTellsOnlyThen) {
     EXPECT_LT(r.bottom - r.top, 60) << "the window is as tall as its field; the list drops below";
 }
 
+TEST_F(Controls, DropDownListInsertsBeforeItsSelectionAndKeepsItemData) {
+    HWND combo = Make("ComboBox", CBS_DROPDOWNLIST | WS_VSCROLL, 1010, 10, 10, 200, 120);
+    for (const char *s : {"A", "C"}) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+    EXPECT_EQ(SendMessageA(combo, CB_SETITEMDATA, 1, 77), TRUE);
+    SendMessageA(combo, CB_SETCURSEL, 1, 0);
+    EXPECT_EQ(SendMessageA(combo, CB_INSERTSTRING, 1, reinterpret_cast<LPARAM>("B")), 1);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 2) << "the selection stays with its item";
+    EXPECT_EQ(SendMessageA(combo, CB_GETITEMDATA, 2, 0), 77);
+    EXPECT_EQ(SendMessageA(combo, CB_GETITEMDATA, 1, 0), 0) << "a new item's data is 0";
+    EXPECT_EQ(SendMessageA(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("D")), 3);
+    EXPECT_EQ(SendMessageA(combo, CB_INSERTSTRING, 9, reinterpret_cast<LPARAM>("X")), CB_ERR);
+    EXPECT_EQ(SendMessageA(combo, CB_GETITEMDATA, 9, 0), CB_ERR);
+    EXPECT_EQ(SendMessageA(combo, CB_SETITEMDATA, 9, 1), CB_ERR);
+    char text[8] = "";
+    SendMessageA(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "B");
+    EXPECT_TRUE(told.commands.empty()) << "inserting tells the parent nothing";
+}
+
 TEST_F(Controls, ScrollBarKeepsItsPositionInItsRange) {
     HWND bar = Make("ScrollBar", SBS_HORZ, 1011, 10, 10, 150, 17);
     EXPECT_TRUE(SetScrollRange(bar, SB_CTL, 5, 30, FALSE));

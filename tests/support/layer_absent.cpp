@@ -30,6 +30,8 @@ void FailWritesAfter(int) { Missing(); }
 void FailReadsAfter(int) { Missing(); }
 void FailRenamesAfter(int, int, DWORD) { Missing(); }
 void FailClosesAfter(int) { Missing(); }
+void AnswerFolderDialogs(std::vector<std::string>) { Missing(); }
+std::vector<FolderDialogShown> FolderDialogsShown() { Missing(); }
 std::string PlayingWave() { Missing(); }
 int OpenWaveDevices() { Missing(); }
 void FailWavePlays(bool) { Missing(); }
