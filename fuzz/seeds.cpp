@@ -1,11 +1,13 @@
 // Writes the seed inputs of the fuzz targets, made by the tests' builders:
-//   fuzz_seeds FOLDER      gives FOLDER/bmp, FOLDER/jpeg, FOLDER/show, FOLDER/catalogue
+//   fuzz_seeds FOLDER      gives FOLDER/bmp, FOLDER/jpeg, FOLDER/show, FOLDER/catalogue, FOLDER/exif, FOLDER/photo
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "support/builders.h"
+#include "support/exif.h"
 #include "support/jpeg.h"
+#include "support/png.h"
 #include "support/rle.h"
 
 namespace {
@@ -23,7 +25,7 @@ uint32_t Gradient(int x, int y) { return static_cast<uint32_t>((x * 40) & 255) <
 int main(int argc, char **argv) {
     if (argc != 2) return 2;
     std::filesystem::path root = argv[1];
-    for (const char *target : {"bmp", "jpeg", "show", "catalogue"}) std::filesystem::create_directories(root / target);
+    for (const char *target : {"bmp", "jpeg", "show", "catalogue", "exif", "photo"}) std::filesystem::create_directories(root / target);
 
     // Pictures of every depth and form the loader carries.
     auto index = [](int x, int y) { return static_cast<uint32_t>(x + 2 * y); };
@@ -64,5 +66,30 @@ int main(int argc, char **argv) {
     Save(root / "catalogue" / "orva.sd", CatalogueText("「ORVA」", {}, {"a", "b"}));
     Save(root / "catalogue" / "kestin.sd", CatalogueText("「KESTIN」", {"c"}, {"1"}));
     Save(root / "catalogue" / "blank.sd", std::string("\r\n\r\nT\r\n\r\nDAT\\\r\n\n\nS\\\r\n 2\r\nA\r\n\r\nB\r\n1\r\nM\r\n"));
+    // EXIF blocks of each orientation in both byte orders, and one without the field.
+    for (bool big : {false, true})
+        for (int o = 0; o <= 8; o += big ? 3 : 1)
+            Save(root / "exif" / ((big ? "mm" : "ii") + std::to_string(o) + ".tif"), MakeExifTiff(o, big));
+
+    // Photos: JPEGs with an EXIF block, plain and inked, PNGs of each colour
+    // type (interlaced, transparent, with an eXIf chunk), BMPs of two depths.
+    Save(root / "photo" / "exif.jpg", WithApp1(MakeJpeg(40, 24, PhotoPixel), MakeExifApp1(MakeExifTiff(6, true))));
+    Save(root / "photo" / "progressive.jpg", MakeJpeg(33, 20, PhotoPixel, progressive));
+    Save(root / "photo" / "cmyk.jpg", MakeJpeg(16, 16, [](int x, int y) { return 0x10203040u * static_cast<uint32_t>(x ^ y); }, cmyk));
+    PngOptions rgb, rgba, greyPng, palette;
+    rgb.interlaced = true;
+    rgb.exif = MakeExifTiff(8, false);
+    rgba.kind = PngOptions::kRgba;
+    rgba.depth = 16;
+    greyPng.kind = PngOptions::kGrey;
+    greyPng.depth = 4;
+    palette.kind = PngOptions::kPalette;
+    palette.palette = {0xFF112233, 0x80445566, 0x00778899};
+    Save(root / "photo" / "rgb.png", MakePng(24, 16, PhotoPixel, rgb));
+    Save(root / "photo" / "rgba16.png", MakePng(12, 9, [](int x, int y) { return PhotoPixel(x, y) | static_cast<uint32_t>(x * 20) << 24; }, rgba));
+    Save(root / "photo" / "grey4.png", MakePng(13, 7, PhotoPixel, greyPng));
+    Save(root / "photo" / "palette.png", MakePng(10, 6, [](int x, int y) { return static_cast<uint32_t>((x + y) % 3); }, palette));
+    Save(root / "photo" / "depth8.bmp", MakeBmpFile(MakePackedDib(7, 5, 8, index)));
+    Save(root / "photo" / "depth24.bmp", MakeBmpFile(MakePackedDib(200, 30, 24, Gradient)));
     return 0;
 }

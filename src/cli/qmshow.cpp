@@ -27,10 +27,11 @@ const char kUsage[] =
     "  info SHOW.QMS                        the records of a show and what each block holds\n"
     "  extract SHOW.QMS N OUT.BMP [--preview]\n"
     "                                       record N's full-screen picture (or its preview)\n"
-    "  make SHOW.QMS PICTURE... [--music WAV] [--screen WxH]\n"
-    "                                       a show in the system directory from BMP and JPEG\n"
-    "                                       pictures, each fitted into the screen (800x600 unless\n"
-    "                                       told) and into a 100x75 preview\n"
+    "  make SHOW.QMS PICTURE... [--music WAV] [--screen WxH] [--8bit]\n"
+    "                                       a show in the system directory from JPEG, PNG and BMP\n"
+    "                                       pictures, each turned upright as its EXIF data says and\n"
+    "                                       fitted into the screen (800x600 unless told) and into a\n"
+    "                                       100x75 preview; --8bit makes both 256-colour pictures\n"
     "\n"
     "Output is tab-separated text. Exit status: 0 done, 1 failed, 2 wrong usage.\n";
 

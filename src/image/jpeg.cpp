@@ -66,21 +66,11 @@ FILE *OpenReadStream(const char *path) {
 
 // Rows the library delivers in another form than the bitmap's are
 // converted into place: grey repeated into blue, green and red, and ink
-// amounts turned into light.
+// amounts turned into light (JpegInksToBgr).
 void CopyGreyRow(BYTE *out, const JSAMPLE *in, JDIMENSION width) {
     for (JDIMENSION i = 0; i < width; i++, out += 3) out[0] = out[1] = out[2] = in[i];
 }
 
-// Adobe's files store the inks inverted (0 = full ink), others plainly.
-void CopyCmykRow(BYTE *out, const JSAMPLE *in, JDIMENSION width, bool inverted) {
-    for (JDIMENSION i = 0; i < width; i++, out += 3, in += 4) {
-        unsigned c = in[0], m = in[1], y = in[2], k = in[3];
-        if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
-        out[0] = static_cast<BYTE>((y * k + 127) / 255);
-        out[1] = static_cast<BYTE>((m * k + 127) / 255);
-        out[2] = static_cast<BYTE>((c * k + 127) / 255);
-    }
-}
 
 // The bytes per pixel of the library's rows in the colour space it
 // delivers; 0 for a space the program cannot show.
@@ -101,6 +91,17 @@ bool FitsInABitmap(const jpeg_decompress_struct &cinfo) {
 }
 
 }  // namespace
+
+// Adobe's files store the inks inverted (0 = full ink), others plainly.
+void JpegInksToBgr(BYTE *out, const BYTE *in, unsigned width, bool inverted) {
+    for (unsigned i = 0; i < width; i++, out += 3, in += 4) {
+        unsigned c = in[0], m = in[1], y = in[2], k = in[3];
+        if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+        out[0] = static_cast<BYTE>((y * k + 127) / 255);
+        out[1] = static_cast<BYTE>((m * k + 127) / 255);
+        out[2] = static_cast<BYTE>((c * k + 127) / 255);
+    }
+}
 
 void SetJpegReporter(JpegReporter r) { reporter = r; }
 
@@ -165,7 +166,7 @@ PackedDib JpegLoadFile(const char *path) {
             break;
         }
         if (components == 1) CopyGreyRow(out, row[0], width);
-        else if (components == 4) CopyCmykRow(out, row[0], width, inverted);
+        else if (components == 4) JpegInksToBgr(out, row[0], width, inverted);
     }
     if (complete) jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);

@@ -14,3 +14,8 @@ PackedDib JpegLoadFile(const char *path);
 // unless a reporter is set (the command-line tool writes them to stderr).
 typedef void (*JpegReporter)(const char *text, bool isError);
 void SetJpegReporter(JpegReporter reporter);
+
+// A row of CMYK samples as the library delivers them (YCCK files too),
+// turned into light: blue, green, red. Adobe's files store the inks
+// inverted, as the decompression object's saw_Adobe_marker tells.
+void JpegInksToBgr(BYTE *out, const BYTE *in, unsigned width, bool inverted);

@@ -1,9 +1,12 @@
 // qmshow make over a show of the same name that has music: the new show and
-// music replace the old ones together or not at all, whatever fails.
+// music replace the old ones together or not at all, whatever fails; its
+// pictures are loaded as photos (upright, PNG too, 256 colours when asked).
 #include <cstring>
 
 #include "cli/make.h"
+#include "support/exif.h"
 #include "support/jpeg.h"
+#include "support/png.h"
 #include "support/show_fixture.h"
 
 namespace {
@@ -46,6 +49,59 @@ TEST_F(MakeShow, ReplacesTheShowAndItsMusicTogether) {
     EXPECT_EQ(CountOf(ReadDosFile(system + "MINE.QMS")), 2);
     EXPECT_TRUE(ReadDosFile(system + "SOUND\\MINE") == ReadDosFile("C:\\MINE\\TUNE.WAV"));
     ExpectNothingOfASaveLeftBehind("made");
+}
+
+// Each record's two bitmaps as the show file holds them.
+struct StoredRecord {
+    BITMAPINFOHEADER full, preview;
+};
+std::vector<StoredRecord> RecordsOf(const Bytes &show) {
+    std::vector<StoredRecord> records;
+    size_t at = 4;
+    while (at + 8 <= show.size()) {
+        uint32_t sizes[2];
+        std::memcpy(sizes, &show[at], 8);
+        at += 8;
+        StoredRecord r{};
+        if (at + sizes[0] + sizes[1] > show.size() || sizes[0] < 40 || sizes[1] < 40) break;
+        std::memcpy(&r.full, &show[at], 40);
+        std::memcpy(&r.preview, &show[at + sizes[0]], 40);
+        at += sizes[0] + sizes[1];
+        records.push_back(r);
+    }
+    return records;
+}
+
+TEST_F(MakeShow, TurnsPhotosUprightTakesPngAndMakes256ColourShows) {
+    // A phone's picture stored sideways (a quarter turn to undo) and a PNG.
+    WriteDosFile("C:\\MINE\\R.JPG", WithApp1(MakeJpeg(120, 90, PhotoPixel), MakeExifApp1(MakeExifTiff(6, true))));
+    WriteDosFile("C:\\MINE\\C.PNG", MakePng(200, 100, PhotoPixel));
+    for (bool eight : {false, true}) {
+        std::vector<const char *> args = {"MINE.QMS", "C:\\MINE\\R.JPG", "C:\\MINE\\C.PNG", "--screen", "64x48"};
+        if (eight) args.push_back("--8bit");
+        ASSERT_EQ(MakeShowCommand(static_cast<int>(args.size()), const_cast<char **>(args.data())), 0);
+        std::vector<StoredRecord> records = RecordsOf(ReadDosFile(system + "MINE.QMS"));
+        ASSERT_EQ(records.size(), 2u);
+        const int bits = eight ? 8 : 24;
+        struct Want {
+            int w, h, pw, ph;
+        };
+        const Want want[2] = {{36, 48, 56, 75}, {64, 32, 100, 50}};
+        for (int i = 0; i < 2; i++) {
+            const StoredRecord &r = records[static_cast<size_t>(i)];
+            std::string what = std::string(eight ? "--8bit " : "") + "record " + std::to_string(i + 1);
+            EXPECT_EQ(r.full.biWidth, want[i].w) << what;
+            EXPECT_EQ(r.full.biHeight, want[i].h) << what;
+            EXPECT_EQ(r.preview.biWidth, want[i].pw) << what;
+            EXPECT_EQ(r.preview.biHeight, want[i].ph) << what;
+            EXPECT_EQ(r.full.biBitCount, bits) << what;
+            EXPECT_EQ(r.preview.biBitCount, bits) << what;
+            EXPECT_EQ(r.full.biClrUsed, eight ? 256u : 0u) << what;
+            EXPECT_EQ(r.preview.biClrUsed, eight ? 256u : 0u) << what;
+        }
+    }
+    DeleteDosFile("C:\\MINE\\R.JPG");
+    DeleteDosFile("C:\\MINE\\C.PNG");
 }
 
 TEST_F(MakeShow, FailingAnyAllocationWriteMoveOrCloseLosesNothing) {

@@ -67,13 +67,15 @@ uint32_t PhotoPixel(int x, int y) {
     return clamp(r + noise) << 16 | clamp(g + noise) << 8 | clamp(b + noise);
 }
 
-DecodedJpeg DecodeJpeg(const Bytes &jpeg) {
+DecodedJpeg DecodeJpeg(const Bytes &jpeg, int scale) {
     jpeg_decompress_struct cinfo;
     jpeg_error_mgr errors;
     cinfo.err = jpeg_std_error(&errors);
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
     jpeg_read_header(&cinfo, TRUE);
+    cinfo.scale_num = static_cast<unsigned>(scale);
+    cinfo.scale_denom = 8;
     jpeg_start_decompress(&cinfo);
     DecodedJpeg out;
     out.width = static_cast<int>(cinfo.output_width);

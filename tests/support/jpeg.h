@@ -31,7 +31,8 @@ struct DecodedJpeg {
     bool adobe = false;
     Bytes samples;
 };
-DecodedJpeg DecodeJpeg(const Bytes &jpeg);
+// scale: the library's scale M/8 (8 gives the full size).
+DecodedJpeg DecodeJpeg(const Bytes &jpeg, int scale = 8);
 // The decode as a 24-bit packed DIB holds it: bottom-up rows of blue, green
 // and red, each row padded to 4 bytes.
 Bytes AsBitmapRows(const DecodedJpeg &d);

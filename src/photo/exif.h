@@ -1,0 +1,13 @@
+// The orientation a camera records in a photo's EXIF data.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The orientation (1-8, as EXIF numbers them) stated in the first IFD of a
+// TIFF structure (the body of an EXIF block: byte order, 42, IFD offset);
+// 1, upright, when it states none or the bytes are not such a structure.
+int ExifOrientation(const uint8_t *tiff, size_t size);
+// The same from the payload of a JPEG APP1 segment ("Exif\0\0" and the
+// TIFF structure); 1 for any other APP1 segment.
+int ExifOrientationOfApp1(const uint8_t *segment, size_t size);

@@ -1,0 +1,44 @@
+// LoadPhoto: the file's first bytes say which decoder reads it.
+#include "photo/photo.h"
+
+#include "photo/decoders.h"
+
+#include <cstring>
+
+namespace {
+
+const BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+enum class Kind { kNone, kJpeg, kPng, kBmp };
+
+Kind KindOf(const BYTE *start, UINT got) {
+    if (got >= 3 && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF) return Kind::kJpeg;
+    if (got >= 8 && std::memcmp(start, kPngSignature, 8) == 0) return Kind::kPng;
+    if (got >= 2 && start[0] == 'B' && start[1] == 'M') return Kind::kBmp;
+    return Kind::kNone;
+}
+
+}  // namespace
+
+size_t ReadPiece(PhotoReader &reader) {
+    UINT got = _lread(reader.file, reader.piece, sizeof reader.piece);
+    return got == static_cast<UINT>(HFILE_ERROR) ? 0 : got;
+}
+
+PackedDib LoadPhoto(const char *path, int maxWidth, int maxHeight, int bits) {
+    if (!path || maxWidth < 1 || maxHeight < 1 || (bits != 24 && bits != 8)) return nullptr;
+    OFSTRUCT info{};
+    HFILE file = OpenFile(path, &info, OF_READ);
+    if (file == HFILE_ERROR) return nullptr;
+    BYTE start[8] = {};
+    Kind kind = KindOf(start, _lread(file, start, sizeof start));
+    if (kind == Kind::kBmp || kind == Kind::kNone) {
+        _lclose(file);
+        return kind == Kind::kBmp ? LoadBmpPhoto(path, maxWidth, maxHeight, bits) : nullptr;
+    }
+    PackedDib dib = nullptr;
+    if (_llseek(file, 0, FILE_BEGIN) == 0)
+        dib = kind == Kind::kJpeg ? LoadJpegPhoto(file, maxWidth, maxHeight, bits) : LoadPngPhoto(file, maxWidth, maxHeight, bits);
+    _lclose(file);
+    return dib;
+}
