@@ -35,9 +35,10 @@ bool PicturePath(int kind, int content, int picture, char *path, size_t size) {
     return n > 0 && static_cast<size_t>(n) < size;
 }
 
+bool Wants256Colours() { return settings.use8bit || player.displayDepth == 8; }
+
 PackedDib LoadPicture(int kind, int content, int picture) {
-    bool use256 = settings.use8bit || player.displayDepth == 8;
-    if (use256 && kind >= kStandardBmp && kind <= kLargeJpeg) kind += k256ColourOffset;
+    if (Wants256Colours() && kind >= kStandardBmp && kind <= kLargeJpeg) kind += k256ColourOffset;
     char path[MAX_PATH];
     if (kind < kPreview || kind > 15 || !PicturePath(kind, content, picture, path, sizeof path)) return nullptr;
     if (kind == kStandardJpeg || kind == kLargeJpeg) return JpegLoadFile(path);

@@ -24,6 +24,10 @@ constexpr int k256ColourOffset = 10;
 // false, with an empty path, for a kind that names no file.
 bool PicturePath(int kind, int content, int picture, char *path, size_t size);
 
+// Whether shows are to hold 256-colour pictures: the Use8bit setting, or a
+// palette screen.
+bool Wants256Colours();
+
 // A picture of the disc as a packed DIB; null when there is none. On a
 // palette screen, or with the Use8bit setting, the full-screen kinds take
 // their 256-colour BMP instead.

@@ -6,6 +6,7 @@
 
 #include "disc/catalogue.h"
 #include "disc/picture.h"
+#include "photo/photo.h"
 #include "saverfile/format.h"
 
 #include <string>
@@ -64,7 +65,29 @@ struct Saved {
     int16_t position;
     int32_t offset;
     uint32_t fullSize, previewSize;
+    PackedDib preview;  // a preview made for the record, to replace the entry's; null to keep it
 };
+
+bool Exists(const char *path) {
+    OFSTRUCT info{};
+    return path && OpenFile(path, &info, OF_EXIST) != HFILE_ERROR;
+}
+
+// A picture file of the user's, fitted within the standard size or, with
+// largeSize, the primary screen. In 256 colours its preview is made again
+// too, since the preview mode draws the record's. False when it cannot be
+// loaded; *missing says the file is gone.
+bool LoadFilePicture(const PictureEntry &entry, bool largeSize, PackedDib *full, PackedDib *preview, bool *missing) {
+    int width = largeSize ? GetSystemMetrics(SM_CXSCREEN) : 800, height = largeSize ? GetSystemMetrics(SM_CYSCREEN) : 600;
+    int bits = Wants256Colours() ? 8 : 24;
+    *missing = !Exists(entry.filePath);
+    *full = *missing ? nullptr : LoadPhoto(entry.filePath, width, height, bits);
+    *preview = *full && bits == 8 ? LoadPhoto(entry.filePath, 100, 75, 8) : nullptr;
+    if (*full && (bits == 24 || *preview)) return true;
+    DibFree(*full);
+    *full = nullptr;
+    return false;
+}
 
 }  // namespace
 
@@ -92,11 +115,26 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
             ok = false;
             break;
         }
-        Saved record{entry, static_cast<int16_t>(writer.records + 1), writer.offset, 0, 0};
+        Saved record{entry, static_cast<int16_t>(writer.records + 1), writer.offset, 0, 0, nullptr};
         if (entry->kind == KIND_KEPT) {
             ok = CopyKeptRecord(old, writer, *entry);
             record.fullSize = entry->fullSize;
             record.previewSize = entry->previewSize;
+        } else if (entry->kind == KIND_FILE) {
+            // A file that is gone is left out, like a picture the disc lacks;
+            // one that is there but cannot be loaded now fails the save.
+            PackedDib full = nullptr;
+            bool missing = false;
+            if (!LoadFilePicture(*entry, largeSize, &full, &record.preview, &missing)) {
+                ok = missing;
+                if (missing) result.leftOut.push_back({static_cast<size_t>(i), LeftOutReason::kFileMissing});
+                continue;
+            }
+            const BITMAPINFOHEADER *preview = record.preview ? record.preview : entry->preview;
+            record.fullSize = DibBlockSize(full);
+            record.previewSize = DibBlockSize(preview);
+            ok = WriteShowRecord(writer, full, record.fullSize, preview, record.previewSize);
+            DibFree(full);
         } else {
             // A disc picture the disc does not have is left out of the show;
             // one it has but that cannot be loaded now fails the save.
@@ -114,8 +152,12 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
             DibFree(full);
         }
         if (ok) saved.push_back(record);
+        else DibFree(record.preview);
     }
     if (old != HFILE_ERROR) _lclose(old);
+    auto dropPreviews = [&saved] {
+        for (const Saved &r : saved) DibFree(r.preview);
+    };
     if (ok && saved.empty()) {
         // A show of no pictures is never written: the old one stays.
         AbandonShow(writer);
@@ -124,6 +166,7 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
     }
     if (!ok) {
         AbandonShow(writer);
+        dropPreviews();
         result.status = SaveStatus::kFailed;
         return result;
     }
@@ -134,6 +177,7 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
     result.musicLeftOut = musicTrack > 0 && !discInDrive;
     if (withMusic && !PicturePath(kMusicTrack, musicTrack, 0, source, sizeof source)) {
         AbandonShow(writer);
+        dropPreviews();
         result.status = SaveStatus::kFailed;
         return result;
     }
@@ -142,7 +186,10 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
     case CommitResult::kFailed: result.status = SaveStatus::kFailed; break;
     case CommitResult::kNoMusicMemory: result.status = SaveStatus::kNoMusicMemory; break;
     }
-    if (result.status != SaveStatus::kSaved) return result;
+    if (result.status != SaveStatus::kSaved) {
+        dropPreviews();
+        return result;
+    }
     // Only now do the entries describe the new file; after a failure they
     // still describe the old one, which is intact, so saving again works.
     for (const Saved &r : saved) {
@@ -151,6 +198,11 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
         r.entry->fileOffset = r.offset;
         r.entry->fullSize = r.fullSize;
         r.entry->previewSize = r.previewSize;
+        if (r.preview) {
+            DibFree(r.entry->preview);
+            r.entry->preview = r.preview;
+        }
+        SetEntryFile(r.entry, nullptr);
     }
     return result;
 }

@@ -20,6 +20,7 @@ enum class SaveStatus {
 enum class LeftOutReason {
     kDiscAbsent,  // the title disc is not in the drive
     kNotOnDisc,   // the disc in the drive lacks the picture
+    kFileMissing, // the user's picture file is gone
 };
 
 struct LeftOut {
@@ -36,7 +37,8 @@ struct SaveResult {
 // Writes the entries, in order, to the show fileName in the system
 // directory: pictures kept from the show as it is there are copied from it;
 // disc pictures are loaded from the title disc (the large size first when
-// largeSize is set), and those that cannot be had are left out. With a music
+// largeSize is set), the user's picture files fitted within 800 x 600 (or,
+// with largeSize, the primary screen); those that cannot be had are left out. With a music
 // track (1-based; -1 for none) its music is copied beside the show, unless
 // the disc is out of the drive (the old music then stays). The show
 // and its music take their old versions' places together, and only once

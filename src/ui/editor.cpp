@@ -8,6 +8,8 @@
 #include "disc/picture.h"
 #include "disc/picture_entry.h"
 #include "disc/source_list.h"
+#include "photo/folder.h"
+#include "photo/photo.h"
 #include "player/settings.h"
 #include "resources/resource.h"
 #include "saverfile/load.h"
@@ -16,6 +18,7 @@
 #include "ui/progress.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -30,6 +33,15 @@ constexpr UINT kNothingToActOn = 10;  // the beep of an action that finds no sel
 constexpr int kListMargin = 9;        // between the lists' bottom and the window's
 const char kCaption[] = "Quillmere Saver";
 
+constexpr int kPreviewWidth = 100, kPreviewHeight = 75;
+
+// What an item of the content chooser stands for.
+struct Source {
+    int content = 0;             // a content of the disc, 1-based; 0 for a folder
+    std::string folder;          // a folder of the user's pictures
+    bool asksForFolder = false;  // the item that lets the user choose one
+};
+
 // What the editor knows while it is open, kept with its window.
 struct EditorState {
     HINSTANCE instance = nullptr;
@@ -40,6 +52,10 @@ struct EditorState {
     int initialHeight = 0;
     // The show being edited, a bare name in the system directory; empty for a new show.
     char currentFileName[kShowNameSize] = "";
+    // The chooser's items, by their item data, and the one whose pictures
+    // the source list shows.
+    std::vector<Source> sources;
+    int shownItem = -1;
 };
 
 // Null before WM_INITDIALOG (WM_GETMINMAXINFO comes while the window is made).
@@ -56,8 +72,29 @@ PictureEntry *EntryAt(HWND dialog, int id, int index) {
     return data == LB_ERR ? nullptr : reinterpret_cast<PictureEntry *>(data);
 }
 
-int16_t ChosenContent(HWND dialog) {
-    return static_cast<int16_t>(SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_GETCURSEL, 0, 0) + 1);
+const Source *SourceOfItem(HWND dialog, int item) {
+    const EditorState &state = *StateOf(dialog);
+    LRESULT index = SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_GETITEMDATA, static_cast<WPARAM>(item), 0);
+    if (item < 0 || index < 0 || static_cast<size_t>(index) >= state.sources.size()) return nullptr;
+    return &state.sources[static_cast<size_t>(index)];
+}
+
+// The disc content the source list shows; 0 for a folder.
+int16_t ShownContent(HWND dialog) {
+    const Source *source = SourceOfItem(dialog, StateOf(dialog)->shownItem);
+    return static_cast<int16_t>(source ? source->content : 0);
+}
+
+// Adds an item for source to the chooser at index (-1: the end); its index.
+int AddSource(HWND dialog, int index, const char *name, Source source) {
+    EditorState &state = *StateOf(dialog);
+    LRESULT item = SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_INSERTSTRING, static_cast<WPARAM>(index),
+                                       reinterpret_cast<LPARAM>(name));
+    if (item < 0) return -1;
+    state.sources.push_back(std::move(source));
+    SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_SETITEMDATA, static_cast<WPARAM>(item),
+                        static_cast<LPARAM>(state.sources.size() - 1));
+    return static_cast<int>(item);
 }
 
 void SetModified(HWND dialog, bool modified) {
@@ -194,11 +231,11 @@ void Add(HWND dialog) {
     if (!source || !source->preview) return;
     PictureEntry *entry = NewPictureEntry();
     if (!entry) return;
-    entry->kind = KIND_DISC;
-    entry->content = ChosenContent(dialog);
+    entry->kind = source->kind == KIND_FILE ? KIND_FILE : KIND_DISC;
+    entry->content = entry->kind == KIND_FILE ? 0 : ShownContent(dialog);
     entry->picture = static_cast<int16_t>(s + 1);
     entry->preview = CopyPreview(*source, entry->content, entry->picture);
-    if (!entry->preview) {
+    if (!entry->preview || !SetEntryFile(entry, source->filePath)) {
         FreePictureEntry(entry);
         return;
     }
@@ -207,7 +244,7 @@ void Add(HWND dialog) {
 
 void AddAll(HWND dialog) {
     int16_t count = static_cast<int16_t>(ListMessage(dialog, IDC_SOURCE_LIST, LB_GETCOUNT));
-    int16_t content = ChosenContent(dialog);
+    int16_t content = ShownContent(dialog);
     for (int16_t i = 0; i < count; i++) {
         PictureEntry *source = EntryAt(dialog, IDC_SOURCE_LIST, i);
         if (!source) continue;
@@ -215,13 +252,14 @@ void AddAll(HWND dialog) {
         if (!entry) continue;
         *entry = *source;
         entry->fullData = nullptr;
+        entry->filePath = nullptr;
         entry->preview = CopyPreview(*source, content, i + 1);
-        if (!entry->preview) {
+        if (!entry->preview || !SetEntryFile(entry, source->filePath)) {
             FreePictureEntry(entry);
             break;
         }
-        entry->kind = KIND_DISC;
-        entry->content = content;
+        entry->kind = source->kind == KIND_FILE ? KIND_FILE : KIND_DISC;
+        entry->content = entry->kind == KIND_FILE ? 0 : content;
         entry->picture = static_cast<int16_t>(i + 1);
         if (!AppendToShow(dialog, entry)) break;
     }
@@ -295,9 +333,105 @@ void FillFromDisc(HWND dialog, int content) {
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 }
 
-void ChangeContent(HWND dialog) {
+// Fills the source list with the previews of a folder's pictures; files
+// that cannot be read as pictures are left out.
+void FillFromFolder(HWND dialog, const std::string &folder) {
+    HWND waiting = OpenProgressWindow(StateOf(dialog)->instance, dialog, IDD_READING);
+    if (waiting) SetProgressText(waiting, "画像を読み込んでいます。少しお待ちください...");
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    std::vector<PictureEntry *> entries;
+    for (const std::string &path : PhotoFilesIn(folder)) {
+        PackedDib preview = LoadPhoto(path.c_str(), kPreviewWidth, kPreviewHeight, 24);
+        if (!preview) continue;
+        PictureEntry *entry = NewPictureEntry();
+        if (!entry || !SetEntryFile(entry, path.c_str())) {
+            DibFree(preview);
+            FreePictureEntry(entry);
+            break;
+        }
+        entry->kind = KIND_FILE;
+        entry->picture = static_cast<int16_t>(entries.size() + 1);
+        entry->preview = preview;
+        entries.push_back(entry);
+    }
+    AppendEntries(dialog, IDC_SOURCE_LIST, entries);
+    CloseProgressWindow(waiting);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+// The source list shows the pictures of the chooser's item.
+void ShowSource(HWND dialog, int item) {
+    const Source *source = SourceOfItem(dialog, item);
+    if (!source) return;
+    StateOf(dialog)->shownItem = item;
     ListMessage(dialog, IDC_SOURCE_LIST, LB_RESETCONTENT);
-    FillFromDisc(dialog, ChosenContent(dialog));
+    if (source->content > 0) FillFromDisc(dialog, source->content);
+    else FillFromFolder(dialog, source->folder);
+}
+
+// The folder chooser; false on Cancel.
+bool AskForFolder(HWND dialog, std::string &folder) {
+    HRESULT com = CoInitialize(nullptr);
+    char name[MAX_PATH] = "";
+    BROWSEINFOA info{};
+    info.hwndOwner = dialog;
+    info.pszDisplayName = name;
+    info.lpszTitle = "画像のあるフォルダーを選んでください。";
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
+    char path[MAX_PATH] = "";
+    bool ok = chosen && SHGetPathFromIDListA(chosen, path) && *path;
+    if (chosen) CoTaskMemFree(chosen);
+    if (SUCCEEDED(com)) CoUninitialize();
+    if (ok) folder = path;
+    return ok;
+}
+
+// A folder the user chose: its own item, named by the folder, before the
+// one that chooses (or the item it already has).
+int FolderItem(HWND dialog, const std::string &folder) {
+    int count = static_cast<int>(SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_GETCOUNT, 0, 0));
+    for (int item = 0; item < count; item++) {
+        const Source *source = SourceOfItem(dialog, item);
+        if (source && source->content == 0 && !source->asksForFolder && lstrcmpiA(source->folder.c_str(), folder.c_str()) == 0)
+            return item;
+    }
+    size_t cut = folder.find_last_of('\\');
+    std::string name = cut == std::string::npos || cut + 1 == folder.size() ? folder : folder.substr(cut + 1);
+    // The item that chooses is always the last.
+    return AddSource(dialog, count - 1, name.c_str(), Source{0, folder, false});
+}
+
+void ChangeContent(HWND dialog) {
+    int item = static_cast<int>(SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_GETCURSEL, 0, 0));
+    const Source *source = SourceOfItem(dialog, item);
+    if (!source) return;
+    if (source->asksForFolder) {
+        std::string folder;
+        item = AskForFolder(dialog, folder) ? FolderItem(dialog, folder) : -1;
+        if (item < 0) {
+            // Cancel: the list still shows what it showed.
+            SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_SETCURSEL, static_cast<WPARAM>(StateOf(dialog)->shownItem), 0);
+            return;
+        }
+        SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    }
+    ShowSource(dialog, item);
+}
+
+// The chooser's items: the disc's contents, then the user's Pictures
+// folder and the item that chooses another folder.
+void FillChooser(HWND dialog) {
+    if (catalogue.discFound) {
+        SetDlgItemTextA(dialog, IDC_TITLE, catalogue.title);
+        for (int i = 0; i < catalogue.contentCount; i++)
+            AddSource(dialog, -1, catalogue.contentNames[i], Source{i + 1, "", false});
+    }
+    char pictures[MAX_PATH] = "";
+    if (SUCCEEDED(SHGetFolderPathA(dialog, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures)) && *pictures)
+        AddSource(dialog, -1, "マイ ピクチャ", Source{0, pictures, false});
+    AddSource(dialog, -1, "フォルダーを選ぶ...", Source{0, "", true});
+    SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_SETCURSEL, 0, 0);
 }
 
 void LoadShow(HWND dialog, const char *name) {
@@ -432,8 +566,12 @@ void ReportSaveFailure(HWND dialog, const char *name, SaveStatus status) {
 
 // What the saved show lacks, and that the editor still holds it.
 void ReportLeftOut(HWND dialog, const SaveResult &result) {
-    int absent = 0, notOnDisc = 0;
-    for (const LeftOut &left : result.leftOut) (left.reason == LeftOutReason::kDiscAbsent ? absent : notOnDisc)++;
+    int absent = 0, notOnDisc = 0, gone = 0;
+    for (const LeftOut &left : result.leftOut) {
+        if (left.reason == LeftOutReason::kDiscAbsent) absent++;
+        else if (left.reason == LeftOutReason::kNotOnDisc) notOnDisc++;
+        else gone++;
+    }
     char line[200];
     std::string text;
     if (absent || result.musicLeftOut) {
@@ -444,6 +582,10 @@ void ReportLeftOut(HWND dialog, const SaveResult &result) {
     if (notOnDisc) {
         std::snprintf(line, sizeof line, "%d 枚の画像がタイトルディスクに見つからないため、保存できませんでした。\r\n",
                       notOnDisc);
+        text += line;
+    }
+    if (gone) {
+        std::snprintf(line, sizeof line, "%d 枚の画像のファイルが見つからないため、保存できませんでした。\r\n", gone);
         text += line;
     }
     text += "保存できなかったものは一覧に残っています。";
@@ -561,17 +703,12 @@ void OnCommand(HWND dialog, int id, int code) {
 
 BOOL OnInitDialog(HWND dialog, EditorState *state) {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-    if (catalogue.discFound) {
-        SetDlgItemTextA(dialog, IDC_TITLE, catalogue.title);
-        for (int i = 0; i < catalogue.contentCount; i++)
-            SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(catalogue.contentNames[i]));
-        SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_SETCURSEL, 0, 0);
-    }
+    FillChooser(dialog);
     RECT window;
     GetWindowRect(dialog, &window);
     state->initialWidth = window.right - window.left;
     state->initialHeight = window.bottom - window.top;
-    FillFromDisc(dialog, 1);
+    ShowSource(dialog, 0);
     if (*state->currentFileName) {
         SetCaption(dialog, "QM Custom Saver - %s", state->currentFileName);
         LoadShow(dialog, state->currentFileName);

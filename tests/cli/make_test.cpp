@@ -107,20 +107,12 @@ TEST_F(MakeShow, TurnsPhotosUprightTakesPngAndMakes256ColourShows) {
 TEST_F(MakeShow, FailingAnyAllocationWriteMoveOrCloseLosesNothing) {
     SKIP_WITHOUT_LAYER("fails allocations, writes, moves and closes on the layer");
     Bytes oldShow = ReadDosFile(system + "MINE.QMS"), oldMusic = ReadDosFile(system + "SOUND\\MINE");
-    const char *kinds[] = {"allocation", "write", "move", "close"};
-    for (int fail = 0; fail < 4; fail++) {
+    for (int fail = 0; fail < kFaultKinds; fail++) {
         for (int n = 0;; n++) {
             int blocks = Layer::LiveGlobalBlocks();
-            if (fail == 0) Layer::FailAllocationAfter(n);
-            else if (fail == 1) Layer::FailWritesAfter(n);
-            else if (fail == 2) Layer::FailRenamesAfter(n);
-            else Layer::FailClosesAfter(n);
+            std::string what = MakeFault(fail, n);
             int status = Make();
-            Layer::FailAllocationAfter(-1);
-            Layer::FailWritesAfter(-1);
-            Layer::FailRenamesAfter(-1);
-            Layer::FailClosesAfter(-1);
-            std::string what = std::string(kinds[fail]) + " " + std::to_string(n);
+            ClearFaults();
             EXPECT_EQ(Layer::LiveGlobalBlocks(), blocks) << what;
             ExpectNothingOfASaveLeftBehind(what);
             if (status == 0) {

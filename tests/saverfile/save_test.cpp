@@ -248,8 +248,7 @@ TEST_F(Save, FailingAnyAllocationWriteMoveOrCloseLosesNothing) {
                                           {Picture(20, 50, 0x00BB00), Picture(4, 10, 2)}}));
     WriteSystemFile("SOUND\\EDIT", MakeWav(300));
     Bytes oldShow = ReadDosFile(system + "EDIT.QMS"), oldMusic = ReadDosFile(system + "SOUND\\EDIT");
-    const char *kinds[] = {"allocation", "write", "move", "close"};
-    for (int fail = 0; fail < 4; fail++) {
+    for (int fail = 0; fail < kFaultKinds; fail++) {
         for (int n = 0;; n++) {
             SetCurrentDirectoryA(system.c_str());
             Clear();
@@ -258,16 +257,9 @@ TEST_F(Save, FailingAnyAllocationWriteMoveOrCloseLosesNothing) {
             Append(loaded.entries);
             Add(DiscEntry(1, 1, Picture(10, 8, 1)));
             int blocks = Layer::LiveGlobalBlocks();
-            if (fail == 0) Layer::FailAllocationAfter(n);
-            else if (fail == 1) Layer::FailWritesAfter(n);
-            else if (fail == 2) Layer::FailRenamesAfter(n);
-            else Layer::FailClosesAfter(n);
+            std::string what = MakeFault(fail, n);
             SaveStatus status = SaveList("EDIT.QMS", 1).status;
-            Layer::FailAllocationAfter(-1);
-            Layer::FailWritesAfter(-1);
-            Layer::FailRenamesAfter(-1);
-            Layer::FailClosesAfter(-1);
-            std::string what = std::string(kinds[fail]) + " " + std::to_string(n);
+            ClearFaults();
             EXPECT_EQ(Layer::LiveGlobalBlocks(), blocks) << what;
             ExpectNothingOfASaveLeftBehind(what);
             if (status == SaveStatus::kSaved) {

@@ -121,15 +121,26 @@ std::vector<PictureEntry *> ConfigurationTest::Entries(HWND editor, int listId) 
     return entries;
 }
 
-std::vector<std::string> ConfigurationTest::ListTexts(HWND dialog, int listId) {
+namespace {
+
+std::vector<std::string> ItemTexts(HWND control, UINT getCount, UINT getText) {
     std::vector<std::string> texts;
-    HWND list = GetDlgItem(dialog, listId);
-    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); i++) {
+    for (int i = 0; i < SendMessageA(control, getCount, 0, 0); i++) {
         char text[MAX_PATH] = "";
-        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        SendMessageA(control, getText, i, reinterpret_cast<LPARAM>(text));
         texts.push_back(text);
     }
     return texts;
+}
+
+}  // namespace
+
+std::vector<std::string> ConfigurationTest::ListTexts(HWND dialog, int listId) {
+    return ItemTexts(GetDlgItem(dialog, listId), LB_GETCOUNT, LB_GETTEXT);
+}
+
+std::vector<std::string> ConfigurationTest::ComboTexts(HWND dialog, int comboId) {
+    return ItemTexts(GetDlgItem(dialog, comboId), CB_GETCOUNT, CB_GETLBTEXT);
 }
 
 std::vector<std::string> ConfigurationTest::ShowsInSystemDirectory() {

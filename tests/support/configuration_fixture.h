@@ -43,6 +43,7 @@ protected:
     static std::string Text(HWND window);
     static std::vector<PictureEntry *> Entries(HWND editor, int listId);
     static std::vector<std::string> ListTexts(HWND dialog, int listId);
+    static std::vector<std::string> ComboTexts(HWND dialog, int comboId);
     static std::vector<std::string> ShowsInSystemDirectory();
     // The records of a show in the system directory: each one's size pair and blocks.
     static std::vector<Bytes> Records(const std::string &name);

@@ -21,6 +21,22 @@ void SystemFileTest::ExpectNothingOfASaveLeftBehind(const std::string &what) {
     }
 }
 
+std::string SystemFileTest::MakeFault(int kind, int n) {
+    static const char *kNames[kFaultKinds] = {"allocation", "write", "move", "close"};
+    if (kind == 0) Layer::FailAllocationAfter(n);
+    else if (kind == 1) Layer::FailWritesAfter(n);
+    else if (kind == 2) Layer::FailRenamesAfter(n);
+    else Layer::FailClosesAfter(n);
+    return std::string(kNames[kind]) + " " + std::to_string(n);
+}
+
+void SystemFileTest::ClearFaults() {
+    Layer::FailAllocationAfter(-1);
+    Layer::FailWritesAfter(-1);
+    Layer::FailRenamesAfter(-1);
+    Layer::FailClosesAfter(-1);
+}
+
 void ShowTest::SetUp() {
     SaverTest::SetUp();
     WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");

@@ -18,6 +18,11 @@ protected:
     std::string WriteSystemFile(const std::string &name, const Bytes &bytes);
     // Nothing a save writes beside a show or its music is left there.
     static void ExpectNothingOfASaveLeftBehind(const std::string &what);
+    // The faults a save is swept with (layer only): the n-th allocation,
+    // write, move or close fails; then none. Its name for the failure text.
+    static constexpr int kFaultKinds = 4;
+    static std::string MakeFault(int kind, int n);
+    static void ClearFaults();
     std::vector<std::string> written;
 };
 
