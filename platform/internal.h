@@ -305,6 +305,7 @@ void WriteFramesTo(const std::string &folder, int limit);
 std::string PlayingWave();
 int OpenWaveDevices();
 void FailWavePlays(bool fail);
+void FailWaveVolumeReads(bool fail);
 }  // namespace headless
 
 // ---- fonts and text (gdi/font.cpp, gdi/text.cpp, user/drawtext.cpp) ---------

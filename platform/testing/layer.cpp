@@ -63,6 +63,7 @@ void FailReadsAfter(int reads) { headless::FailReadsAfter(reads); }
 std::string PlayingWave() { return headless::PlayingWave(); }
 int OpenWaveDevices() { return headless::OpenWaveDevices(); }
 void FailWavePlays(bool fail) { headless::FailWavePlays(fail); }
+void FailWaveVolumeReads(bool fail) { headless::FailWaveVolumeReads(fail); }
 
 COLORREF SystemPaletteColor(int index) { return headless::SystemPaletteColor(index); }
 HPALETTE LastRealizedPalette(HDC hdc) { return headless::LastRealizedPalette(hdc); }

@@ -66,6 +66,9 @@ int OpenWaveDevices();
 // A sound device that opens files but fails every play, as one without a
 // working output does.
 void FailWavePlays(bool fail);
+// A wave output whose volume can be set but not read (waveOutGetVolume
+// fails), as under Wine.
+void FailWaveVolumeReads(bool fail);
 
 // Palettes on an 8-bit screen: the colour the screen shows at a system
 // palette index, and the logical palette last realised into a DC.

@@ -13,6 +13,7 @@ struct PlayerState {
     int16_t displayDepth = 24;      // 8 on a palette display
     bool isPreview = false;         // set by the host when it creates a preview window
     DWORD savedWaveVolume = 0;
+    bool waveVolumeSaved = false;   // the volume could be read at start, so it is put back at the end
     HFILE showFile = HFILE_ERROR;
     int32_t pictureCount = 0;
     int16_t pictureIndex = 0;       // 1-based number of the picture last shown; 0 before the first
@@ -63,4 +64,5 @@ bool MusicPathFor(const char *itemName, char *path, size_t size);
 void PlayMusic(HWND window, const char *path);
 void StopMusic();
 void CloseMusic();
+// Plays the open device again from its start; opens one only when none is.
 void RestartMusic(HWND window);

@@ -61,7 +61,7 @@ void Start(HWND hwnd, const CREATESTRUCTA &create) {
     SetTimer(hwnd, kShowTimer, 1000, nullptr);
 
     if (!player.isPreview) {
-        waveOutGetVolume(nullptr, &player.savedWaveVolume);
+        player.waveVolumeSaved = waveOutGetVolume(nullptr, &player.savedWaveVolume) == MMSYSERR_NOERROR;
         // Volume 7 is full scale; anything above it too.
         DWORD v = std::min<DWORD>(static_cast<DWORD>(settings.volume) * 9362, 0xFFFF);
         waveOutSetVolume(nullptr, v << 16 | v);
@@ -120,7 +120,8 @@ void Stop() {
     if (!player.isPreview) {
         StopMusic();
         CloseMusic();
-        waveOutSetVolume(nullptr, player.savedWaveVolume);
+        // A volume that could not be read is not "restored" to a guess.
+        if (player.waveVolumeSaved) waveOutSetVolume(nullptr, player.savedWaveVolume);
     }
     CloseShow();
     if (player.currentPalette) DeleteObject(player.currentPalette);

@@ -31,6 +31,7 @@ void FailReadsAfter(int) { Missing(); }
 std::string PlayingWave() { Missing(); }
 int OpenWaveDevices() { Missing(); }
 void FailWavePlays(bool) { Missing(); }
+void FailWaveVolumeReads(bool) { Missing(); }
 COLORREF SystemPaletteColor(int) { Missing(); }
 HPALETTE LastRealizedPalette(HDC) { Missing(); }
 void FailAllocationAfter(int) { Missing(); }
