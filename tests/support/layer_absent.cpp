@@ -12,6 +12,7 @@ void Reset() {}
 [[noreturn]] static void Missing() { std::abort(); }
 
 void SetScreen(int, int, int) { Missing(); }
+bool SetScreenLayout(const std::string &) { Missing(); }
 uint32_t ScreenPixel(int, int) { Missing(); }
 bool SaveScreen(const std::string &) { Missing(); }
 void UseVirtualClock(bool) { Missing(); }
