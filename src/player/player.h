@@ -7,6 +7,7 @@
 #include <mmsystem.h>
 
 #include <cstdint>
+#include <vector>
 
 struct PlayerState {
     char systemDir[MAX_PATH] = "";  // with a trailing backslash; also the current directory
@@ -56,6 +57,15 @@ DrawResult DrawNextPicture(HWND hwnd, HDC hdc);
 void CloseShow();
 // The next number, 0 to 32767, of the placement's generator.
 int NextRandom();
+
+// The monitors under the full-screen window, in its client coordinates
+// (the window covers the virtual screen, whose origin may lie left of or
+// above the primary's).
+struct MonitorLayout {
+    RECT primary;              // where the show plays as on a single screen
+    std::vector<RECT> others;  // each repeats the primary's picture, centred
+};
+MonitorLayout MonitorsUnder(HWND hwnd);
 
 // Background music through the MCI waveaudio device; nothing in preview.
 // The show's music file: the system directory's SOUND folder, the show's
