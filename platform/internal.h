@@ -16,14 +16,35 @@ namespace headless {
 
 // ---- configuration of the headless machine --------------------------------
 
+// The screen is one or more monitors side by side in screen coordinates,
+// the primary at (0, 0); the virtual screen is the rectangle round them all
+// (its origin may be negative), and its pixels are kept whole, gaps between
+// monitors of different sizes included.
 struct Screen {
-    int width = 640;
+    int width = 640;               // the primary monitor's size
     int height = 480;
     int depth = 24;                // 8 makes the device report a palette
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB, row 0 at the top
+    std::vector<RECT> monitors{RECT{0, 0, 640, 480}};  // the primary first
+    RECT bounds{0, 0, 640, 480};                       // the virtual screen
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB, row by row from the virtual screen's top-left corner
+
+    long Stride() const { return bounds.right - bounds.left; }
+    // A pixel at (x, y) in screen coordinates, which must lie within bounds.
+    uint32_t &At(long x, long y) {
+        return pixels[static_cast<size_t>(y - bounds.top) * static_cast<size_t>(Stride()) + static_cast<size_t>(x - bounds.left)];
+    }
+    bool OnMonitor(long x, long y) const;
+    // What a person sees there: black in the gaps no monitor shows.
+    uint32_t Shown(long x, long y);
 };
 Screen &screen();
 void ResizeScreen(int width, int height, int depth);
+// Several monitors (screen coordinates, the primary first at (0, 0)); false
+// when they do not make a screen.
+bool SetMonitors(const std::vector<RECT> &monitors, int depth);
+// A screen as QMSAVER_SCREEN gives it (see the README): "800x600x8",
+// "1024x768+1280x1024", "1280x1024+*1024x768", "1024x768/800x600" ...
+bool ParseScreenLayout(const std::string &text, std::vector<RECT> &monitors, int &depth);
 
 // The part of the screen windows are placed in: the whole screen unless set.
 struct WorkArea {
@@ -176,13 +197,17 @@ struct DeviceContext {
     COLORREF textColor = 0, bkColor = 0xFFFFFF;
     int bkMode = OPAQUE;
     int stretchMode = BLACKONWHITE;
+    bool clipped = false;  // IntersectClipRect narrowed it to clip (DC coordinates)
+    RECT clip{};
 };
 // Palettes: the colour an 8-bit screen shows at a palette index, and the
 // logical palette most recently realised into a DC (null when none).
 COLORREF SystemPaletteColor(int index);
 HPALETTE LastRealizedPalette(HDC hdc);
-// Called after each StretchDIBits that drew: the headless run can write a frame.
+// Called after each StretchDIBits that drew; the headless run writes its
+// frame once the program is idle again (WritePendingFrame).
 void OnPictureDrawn();
+void WritePendingFrame();
 // Palette objects live in the palette module; DeleteObject hands them over.
 bool IsPaletteObject(HGDIOBJ object);
 bool DeletePaletteObject(HGDIOBJ object);
@@ -221,7 +246,8 @@ std::string ToAnsi(const std::u16string &text);
 // ---- the machine a native program runs on -----------------------------------
 
 struct RunConfig {
-    int width = 640, height = 480, depth = 24;
+    std::vector<RECT> monitors{RECT{0, 0, 640, 480}};
+    int depth = 24;
     bool virtualClock = false;
     long long timeLimit = -1;  // milliseconds from start
     std::string screenshot;
@@ -323,6 +349,7 @@ void WriteFramesTo(const std::string &folder, int limit);
 std::string PlayingWave();
 int OpenWaveDevices();
 void FailWavePlays(bool fail);
+void FailWaveVolumeReads(bool fail);
 }  // namespace headless
 
 // ---- fonts and text (gdi/font.cpp, gdi/text.cpp, user/drawtext.cpp) ---------

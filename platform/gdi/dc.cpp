@@ -86,10 +86,20 @@ DeviceContext *FindDc(HDC hdc) {
 bool DcGeometry(HDC hdc, POINT &origin, RECT &clip) {
     DeviceContext *dc = FindDc(hdc);
     if (!dc) return false;
-    Screen &s = screen();
-    clip = {0, 0, s.width, s.height};
+    clip = screen().bounds;
     origin = {0, 0};
-    if (!dc->hwnd) return true;
+    auto narrow = [&](const RECT &r) {
+        clip.left = std::max(clip.left, r.left);
+        clip.top = std::max(clip.top, r.top);
+        clip.right = std::min(clip.right, r.right);
+        clip.bottom = std::min(clip.bottom, r.bottom);
+        if (clip.right < clip.left) clip.right = clip.left;
+        if (clip.bottom < clip.top) clip.bottom = clip.top;
+    };
+    if (!dc->hwnd) {
+        if (dc->clipped) narrow(dc->clip);
+        return true;
+    }
     Window *w = FindWindowRecord(dc->hwnd);
     if (!w) {
         clip = {0, 0, 0, 0};
@@ -97,17 +107,13 @@ bool DcGeometry(HDC hdc, POINT &origin, RECT &clip) {
     }
     RECT client = dc->wholeWindow ? w->rect : ClientRectOnScreen(*w);
     origin = {client.left, client.top};
+    if (dc->clipped)
+        narrow(RECT{dc->clip.left + origin.x, dc->clip.top + origin.y, dc->clip.right + origin.x, dc->clip.bottom + origin.y});
     // A window draws inside its client area (or itself, for a window DC) and inside every parent's client area.
     for (Window *p = w; p; p = (p->style & WS_CHILD) ? FindWindowRecord(p->parent) : nullptr) {
-        RECT r = p == w ? client : ClientRectOnScreen(*p);
-        clip.left = std::max(clip.left, r.left);
-        clip.top = std::max(clip.top, r.top);
-        clip.right = std::min(clip.right, r.right);
-        clip.bottom = std::min(clip.bottom, r.bottom);
+        narrow(p == w ? client : ClientRectOnScreen(*p));
         if (!(p->style & WS_CHILD)) break;
     }
-    if (clip.right < clip.left) clip.right = clip.left;
-    if (clip.bottom < clip.top) clip.bottom = clip.top;
     return true;
 }
 
@@ -124,12 +130,12 @@ void FillOnScreen(HDC hdc, RECT r, uint32_t pixel) {
     RECT clip;
     if (!DcGeometry(hdc, o, clip)) return;
     Screen &s = screen();
-    int left = std::max<long>(clip.left, static_cast<long>(r.left) + o.x);
-    int right = std::min<long>(clip.right, static_cast<long>(r.right) + o.x);
-    int top = std::max<long>(clip.top, static_cast<long>(r.top) + o.y);
-    int bottom = std::min<long>(clip.bottom, static_cast<long>(r.bottom) + o.y);
-    for (int y = top; y < bottom; y++)
-        std::fill_n(s.pixels.begin() + static_cast<size_t>(y) * s.width + left, std::max(0, right - left), pixel);
+    long left = std::max<long>(clip.left, static_cast<long>(r.left) + o.x);
+    long right = std::min<long>(clip.right, static_cast<long>(r.right) + o.x);
+    long top = std::max<long>(clip.top, static_cast<long>(r.top) + o.y);
+    long bottom = std::min<long>(clip.bottom, static_cast<long>(r.bottom) + o.y);
+    if (right <= left) return;
+    for (long y = top; y < bottom; y++) std::fill_n(&s.At(left, y), right - left, pixel);
 }
 
 }  // namespace headless
@@ -281,13 +287,40 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
     return FALSE;
 }
 
+// The clipping region is kept as one rectangle, which is all the program makes of it.
+int WINAPI IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return ERROR;
+    RECT r{left, top, right, bottom};
+    if (dc->clipped)
+        r = {std::max(r.left, dc->clip.left), std::max(r.top, dc->clip.top), std::min(r.right, dc->clip.right),
+             std::min(r.bottom, dc->clip.bottom)};
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
+    dc->clipped = true;
+    dc->clip = r;
+    return r.right > r.left && r.bottom > r.top ? SIMPLEREGION : NULLREGION;
+}
+
+int WINAPI SelectClipRgn(HDC hdc, HRGN region) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return ERROR;
+    if (region) {
+        ReportUnimplemented("SelectClipRgn with a region");
+        return ERROR;
+    }
+    // No region: the DC draws wherever its window may again.
+    dc->clipped = false;
+    return SIMPLEREGION;
+}
+
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
     POINT o;
     RECT clip;
     if (!DcGeometry(hdc, o, clip)) return 0xFFFFFFFF;
     long sx = static_cast<long>(x) + o.x, sy = static_cast<long>(y) + o.y;
     if (sx < clip.left || sx >= clip.right || sy < clip.top || sy >= clip.bottom) return 0xFFFFFFFF;
-    uint32_t p = screen().pixels[static_cast<size_t>(sy) * screen().width + sx];
+    uint32_t p = screen().At(sx, sy);
     return RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
 }
 

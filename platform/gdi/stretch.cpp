@@ -418,8 +418,7 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destH
     const uint32_t *lastRow = nullptr;
     int lastLo = -1, lastHi = -1;
     for (size_t r = 0; r < down.pick.size(); r++) {
-        uint32_t *out = s.pixels.data() + static_cast<size_t>(down.first + static_cast<int64_t>(r)) * s.width +
-                        static_cast<size_t>(across.first);
+        uint32_t *out = &s.At(static_cast<long>(across.first), static_cast<long>(down.first + static_cast<int64_t>(r)));
         int lo = merge == Merge::None ? down.pick[r] : down.lo[r], hi = merge == Merge::None ? lo : down.hi[r];
         if (!mask.empty()) {
             // Own size, so no row repeats; the gaps keep what the screen shows.

@@ -30,7 +30,7 @@ void DrawGlyph(const Glyph &g, int64_t penX, int64_t baseline, const RECT &clip,
     for (int64_t y = y0; y < y1; y++)
         for (int64_t x = x0; x < x1; x++)
             if (GlyphInk(g, static_cast<int>(x - left), static_cast<int>(y - top)))
-                s.pixels[static_cast<size_t>(y) * s.width + static_cast<size_t>(x)] = pixel;
+                s.At(static_cast<long>(x), static_cast<long>(y)) = pixel;
 }
 
 RECT Intersect(const RECT &a, const RECT &b) {

@@ -60,6 +60,7 @@ DECLARE_HANDLE(HBITMAP);
 DECLARE_HANDLE(HPALETTE);
 DECLARE_HANDLE(HRSRC);
 DECLARE_HANDLE(HIMC);
+DECLARE_HANDLE(HMONITOR);
 typedef HINSTANCE HMODULE;
 typedef HICON HCURSOR;
 typedef HANDLE HGDIOBJ;
@@ -171,6 +172,7 @@ typedef struct _OFSTRUCT {
 #define ERROR_INVALID_INDEX 1413L
 #define ERROR_CONTROL_ID_NOT_FOUND 1421L
 #define ERROR_INVALID_TIMER_ID 1447L
+#define ERROR_INVALID_MONITOR_HANDLE 1461L
 #define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_ALREADY_EXISTS 183L
@@ -542,6 +544,19 @@ BOOL WINAPI DrawMenuBar(HWND hwnd);
 #define SM_CYSIZEFRAME SM_CYFRAME
 #define SM_CXEDGE 45
 #define SM_CYEDGE 46
+#define SM_XVIRTUALSCREEN 76
+#define SM_YVIRTUALSCREEN 77
+#define SM_CXVIRTUALSCREEN 78
+#define SM_CYVIRTUALSCREEN 79
+#define SM_CMONITORS 80
+#define SM_SAMEDISPLAYFORMAT 81
+
+// Monitors
+#define MONITOR_DEFAULTTONULL 0x00000000
+#define MONITOR_DEFAULTTOPRIMARY 0x00000001
+#define MONITOR_DEFAULTTONEAREST 0x00000002
+#define MONITORINFOF_PRIMARY 0x00000001
+#define CCHDEVICENAME 32
 
 // SystemParametersInfo
 #define SPI_GETWORKAREA 48
@@ -632,6 +647,23 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
 BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id);
 
 int WINAPI GetSystemMetrics(int index);
+
+typedef struct tagMONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+} MONITORINFO, *LPMONITORINFO;
+typedef struct tagMONITORINFOEXA : public tagMONITORINFO {
+    CHAR szDevice[CCHDEVICENAME];
+} MONITORINFOEXA, *LPMONITORINFOEXA;
+typedef BOOL (CALLBACK *MONITORENUMPROC)(HMONITOR, HDC, LPRECT, LPARAM);
+BOOL WINAPI EnumDisplayMonitors(HDC hdc, LPCRECT clip, MONITORENUMPROC proc, LPARAM data);
+BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
+HMONITOR WINAPI MonitorFromPoint(POINT pt, DWORD flags);
+HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags);
+HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags);
+HWND WINAPI WindowFromPoint(POINT pt);
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
 
 int WINAPI ShowCursor(BOOL show);
@@ -1169,6 +1201,11 @@ BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT *ps);
 int WINAPI GetDeviceCaps(HDC hdc, int index);
 int WINAPI FillRect(HDC hdc, const RECT *rect, HBRUSH brush);
 BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
+#define ERROR 0
+#define NULLREGION 1
+#define SIMPLEREGION 2
+int WINAPI IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);
+int WINAPI SelectClipRgn(HDC hdc, HRGN region);
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom);
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);

@@ -62,6 +62,7 @@ int main(int argc, char **argv) {
     const char *args = line.c_str() + std::string(argv[0]).size() + 2;
     while (*args == ' ') args++;
     int result = WinMain(headless::MainInstance(), nullptr, const_cast<LPSTR>(args), SW_SHOWNORMAL);
+    headless::WritePendingFrame();
 
     headless::TakeRunScreenshot();
     return result;

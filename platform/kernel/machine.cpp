@@ -18,13 +18,15 @@ std::string DefaultDriveC() {
 
 void Apply(headless::RunConfig &c, const std::string &key, const std::string &value) {
     if (key == "screen") {
-        int w = 0, h = 0, d = 24;
-        if (std::sscanf(value.c_str(), "%dx%dx%d", &w, &h, &d) >= 2 && w > 0 && h > 0 && w <= 8192 && h <= 8192) {
-            c.width = w;
-            c.height = h;
-            c.depth = d <= 8 ? 8 : d <= 16 ? 16 : d <= 24 ? 24 : 32;
+        std::vector<RECT> monitors;
+        int depth = 24;
+        if (headless::ParseScreenLayout(value, monitors, depth)) {
+            c.monitors = monitors;
+            c.depth = depth;
         } else {
-            std::fprintf(stderr, "qmsaver: screen must look like 800x600 or 800x600x8, not '%s'\n", value.c_str());
+            std::fprintf(stderr,
+                         "qmsaver: screen must look like 800x600, 800x600x8 or 1024x768+*1280x1024/800x600, not '%s'\n",
+                         value.c_str());
         }
     } else if (key == "clock") {
         c.virtualClock = strcasecmp(value.c_str(), "virtual") == 0;
@@ -107,14 +109,14 @@ RunConfig ReadRunConfig() {
 
 void SetUpMachine(const RunConfig &c) {
     ResetAll();
-    ResizeScreen(c.width, c.height, c.depth);
+    SetMonitors(c.monitors, c.depth);
     auto drives = c.drives;
     std::error_code ignored;
     std::filesystem::create_directories(drives['C'].first, ignored);
     ResetFiles(drives['C'].first);
     for (auto &[letter, drive] : drives)
         if (letter != 'C') MapDrive(letter, drive.first, drive.second);
-    SetCursorPos(c.width / 2, c.height / 2);
+    SetCursorPos(c.monitors[0].right / 2, c.monitors[0].bottom / 2);
     UseVirtualClock(c.virtualClock);
     SetWindows95Family(c.win95);
     // Failures made to order, so a failure path can be walked from outside.

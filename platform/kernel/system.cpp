@@ -54,13 +54,37 @@ void ReportUnimplemented(const std::string &what) {
 
 int UnimplementedReports() { return sys().unimplementedReports; }
 
-void ResizeScreen(int width, int height, int depth) {
+void ResizeScreen(int width, int height, int depth) { SetMonitors({RECT{0, 0, width, height}}, depth); }
+
+bool SetMonitors(const std::vector<RECT> &monitors, int depth) {
+    if (monitors.empty() || monitors[0].left != 0 || monitors[0].top != 0) return false;
+    RECT bounds = monitors[0];
+    for (const RECT &m : monitors) {
+        if (m.right <= m.left || m.bottom <= m.top) return false;
+        bounds = {std::min(bounds.left, m.left), std::min(bounds.top, m.top), std::max(bounds.right, m.right),
+                  std::max(bounds.bottom, m.bottom)};
+    }
+    // Screen coordinates travel in 16-bit message parameters.
+    if (bounds.left < -32768 || bounds.top < -32768 || bounds.right > 32767 || bounds.bottom > 32767 ||
+        int64_t{bounds.right - bounds.left} * (bounds.bottom - bounds.top) > (int64_t{1} << 28))
+        return false;
     Screen &s = sys().screen;
-    s.width = width;
-    s.height = height;
+    s.monitors = monitors;
+    s.width = monitors[0].right;
+    s.height = monitors[0].bottom;
     s.depth = depth;
-    s.pixels.assign(static_cast<size_t>(width) * height, 0);
+    s.bounds = bounds;
+    s.pixels.assign(static_cast<size_t>(bounds.right - bounds.left) * static_cast<size_t>(bounds.bottom - bounds.top), 0);
+    return true;
 }
+
+bool Screen::OnMonitor(long x, long y) const {
+    for (const RECT &m : monitors)
+        if (x >= m.left && x < m.right && y >= m.top && y < m.bottom) return true;
+    return false;
+}
+
+uint32_t Screen::Shown(long x, long y) { return monitors.size() == 1 || OnMonitor(x, y) ? At(x, y) : 0; }
 
 uint64_t Now() {
     if (sys().virtualClock) return sys().virtualNow;
@@ -168,6 +192,7 @@ BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
+        // The primary monitor's, as Windows answers on several.
         *static_cast<RECT *>(pvParam) = area.set ? area.rect : RECT{0, 0, screen().width, screen().height};
         return TRUE;
     }

@@ -17,10 +17,18 @@ void SetScreen(int width, int height, int depth) {
     SetCursorPos(width / 2, height / 2);
 }
 
+bool SetScreenLayout(const std::string &layout) {
+    std::vector<RECT> monitors;
+    int depth;
+    if (!headless::ParseScreenLayout(layout, monitors, depth) || !headless::SetMonitors(monitors, depth)) return false;
+    SetCursorPos(monitors[0].right / 2, monitors[0].bottom / 2);
+    return true;
+}
+
 uint32_t ScreenPixel(int x, int y) {
-    const headless::Screen &s = headless::screen();
-    if (x < 0 || y < 0 || x >= s.width || y >= s.height) return 0xFFFFFFFF;
-    return s.pixels[static_cast<size_t>(y) * s.width + x];
+    headless::Screen &s = headless::screen();
+    if (!s.OnMonitor(x, y)) return 0xFFFFFFFF;
+    return s.At(x, y);
 }
 
 bool SaveScreen(const std::string &path) { return headless::WriteScreenImage(path); }
@@ -65,6 +73,7 @@ void FailClosesAfter(int closes) { headless::FailClosesAfter(closes); }
 std::string PlayingWave() { return headless::PlayingWave(); }
 int OpenWaveDevices() { return headless::OpenWaveDevices(); }
 void FailWavePlays(bool fail) { headless::FailWavePlays(fail); }
+void FailWaveVolumeReads(bool fail) { headless::FailWaveVolumeReads(fail); }
 
 COLORREF SystemPaletteColor(int index) { return headless::SystemPaletteColor(index); }
 HPALETTE LastRealizedPalette(HDC hdc) { return headless::LastRealizedPalette(hdc); }

@@ -23,8 +23,15 @@ void Reset();
 
 // The headless machine's screen. Depth 8 makes the device report a palette.
 void SetScreen(int width, int height, int depth);
+// A screen of several monitors, written as QMSAVER_SCREEN takes it:
+// "1024x768+1280x1024" side by side, the first the primary; "*" marks
+// another primary ("1280x1024+*1024x768"), "/" puts the next one below.
+// False (the screen unchanged) for a layout that is not one.
+bool SetScreenLayout(const std::string &layout);
+// Screen coordinates (negative left of or above the primary); 0xFFFFFFFF
+// where no monitor is.
 uint32_t ScreenPixel(int x, int y);  // 0x00RRGGBB
-bool SaveScreen(const std::string &path);  // .bmp, otherwise PNG
+bool SaveScreen(const std::string &path);  // .bmp, otherwise PNG; the whole virtual screen
 
 // The clock. On the virtual clock an idle message loop jumps to the next
 // due timer; Advance moves it by hand.
@@ -71,6 +78,9 @@ int OpenWaveDevices();
 // A sound device that opens files but fails every play, as one without a
 // working output does.
 void FailWavePlays(bool fail);
+// A wave output whose volume can be set but not read (waveOutGetVolume
+// fails), as under Wine.
+void FailWaveVolumeReads(bool fail);
 
 // Palettes on an 8-bit screen: the colour the screen shows at a system
 // palette index, and the logical palette last realised into a DC.

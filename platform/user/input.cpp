@@ -58,7 +58,11 @@ BOOL WINAPI GetCursorPos(LPPOINT point) {
 }
 
 BOOL WINAPI SetCursorPos(int x, int y) {
-    POINT p{std::clamp(x, 0, screen().width - 1), std::clamp(y, 0, screen().height - 1)};
+    // The cursor stays on a monitor: off them all, it goes to the nearest one's edge.
+    RECT m{};
+    MONITORINFO info{sizeof info, {}, {}, 0};
+    if (GetMonitorInfoA(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST), &info)) m = info.rcMonitor;
+    POINT p{std::clamp<LONG>(x, m.left, m.right - 1), std::clamp<LONG>(y, m.top, m.bottom - 1)};
     POINT old = cursor().pos;
     cursor().pos = p;
     // Windows tells the window under the cursor that the mouse moved.
@@ -102,6 +106,12 @@ int WINAPI GetSystemMetrics(int index) {
     switch (index) {
     case SM_CXSCREEN: return screen().width;
     case SM_CYSCREEN: return screen().height;
+    case SM_XVIRTUALSCREEN: return screen().bounds.left;
+    case SM_YVIRTUALSCREEN: return screen().bounds.top;
+    case SM_CXVIRTUALSCREEN: return screen().bounds.right - screen().bounds.left;
+    case SM_CYVIRTUALSCREEN: return screen().bounds.bottom - screen().bounds.top;
+    case SM_CMONITORS: return static_cast<int>(screen().monitors.size());
+    case SM_SAMEDISPLAYFORMAT: return TRUE;
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
     case SM_CYVSCROLL:

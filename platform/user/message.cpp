@@ -190,7 +190,8 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
             NoteKey(msg->message, msg->wParam);
             return msg->message != WM_QUIT;
         }
-        // Idle: wait for the next timer or the end of the run.
+        // Idle: what was drawn is on the screen; wait for the next timer or the end of the run.
+        WritePendingFrame();
         uint64_t next = NextEventTime();
         TimeLimit &limit = timeLimit();
         if (limit.set && !limit.fired) next = std::min(next, limit.at);

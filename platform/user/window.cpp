@@ -253,7 +253,8 @@ SIZE LimitWindowSize(HWND hwnd, SIZE size) {
     mm.ptMaxPosition = {-in.left, -in.top};
     if (w->style & (WS_DLGFRAME | WS_BORDER)) mm.ptMinTrackSize = {112, 27};  // SM_CXMINTRACK, SM_CYMINTRACK
     else mm.ptMinTrackSize = {2 * in.left, 2 * in.top};
-    mm.ptMaxTrackSize = {screen().width + 12, screen().height + 12};  // SM_CXMAXTRACK, SM_CYMAXTRACK
+    // SM_CXMAXTRACK, SM_CYMAXTRACK: the whole desktop, every monitor.
+    mm.ptMaxTrackSize = {screen().bounds.right - screen().bounds.left + 12, screen().bounds.bottom - screen().bounds.top + 12};
     SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mm));
     size.cx = std::max(std::min<LONG>(size.cx, mm.ptMaxTrackSize.x), mm.ptMinTrackSize.x);
     size.cy = std::max(std::min<LONG>(size.cy, mm.ptMaxTrackSize.y), mm.ptMinTrackSize.y);
@@ -576,9 +577,12 @@ HWND WINAPI GetParent(HWND hwnd) {
 
 HWND WINAPI GetDesktopWindow() { return DesktopHandle(); }
 
+HWND WINAPI WindowFromPoint(POINT pt) { return WindowAtPoint(pt); }
+
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
     if (!rect) return FALSE;
     if (hwnd == DesktopHandle()) {
+        // The primary monitor, whatever the others, as Windows keeps it for older programs.
         *rect = {0, 0, screen().width, screen().height};
         return TRUE;
     }

@@ -19,7 +19,7 @@ struct WaveDevice {
     uint64_t durationMs = 0;
     uint64_t positionMs = 0;
     bool playing = false;
-    uint64_t playStartedAt = 0, playStartPosition = 0;
+    uint64_t playStartedAt = 0, playStartPosition = 0, playEnd = 0;
     HWND notifyWindow = nullptr;
     int scheduled = 0;      // the pending end-of-play event, 0 when none
 };
@@ -29,6 +29,7 @@ struct Mci {
     MCIDEVICEID next = 1;
     DWORD volume = 0xFFFFFFFF;
     bool playsFail = false;  // a sound device that opens files but cannot play them
+    bool volumeUnreadable = false;  // a mixer that takes a volume but cannot tell it
 };
 
 Mci &mci() {
@@ -129,13 +130,20 @@ MCIERROR Play(MCIDEVICEID id, WaveDevice &d, DWORD_PTR flags, MCI_PLAY_PARMS *p)
     uint64_t to = (flags & MCI_TO) && p ? std::min<uint64_t>(p->dwTo, d.durationMs) : d.durationMs;
     if (d.scheduled) CancelScheduled(d.scheduled);
     d.scheduled = 0;
-    // A new play with notification supersedes the old one's.
-    if (d.notifyWindow) Notify(d, id, MCI_NOTIFY_SUPERSEDED);
+    // A pending notification waits for the play to reach its end. A new play
+    // towards the same end supersedes it when it asks for one itself (or
+    // takes it over when it does not); one towards another end aborts it.
+    if (d.notifyWindow) {
+        bool sameEnd = d.playing && to == d.playEnd;
+        if (!sameEnd) Notify(d, id, MCI_NOTIFY_ABORTED);
+        else if (flags & MCI_NOTIFY) Notify(d, id, MCI_NOTIFY_SUPERSEDED);
+    }
     if (Narrating())
         std::fprintf(stderr, "qmsaver: music plays %s (%.1f s)\n", d.path.c_str(), d.durationMs / 1000.0);
     d.playing = true;
     d.playStartedAt = Now();
     d.playStartPosition = std::min(from, d.durationMs);
+    d.playEnd = to;
     if ((flags & MCI_NOTIFY) && p) d.notifyWindow = reinterpret_cast<HWND>(p->dwCallback);
     uint64_t length = to > d.playStartPosition ? to - d.playStartPosition : 0;
     d.scheduled = ScheduleAt(Now() + length, [id, to] {
@@ -161,6 +169,7 @@ std::string PlayingWave() {
 int OpenWaveDevices() { return static_cast<int>(mci().devices.size()); }
 
 void FailWavePlays(bool fail) { mci().playsFail = fail; }
+void FailWaveVolumeReads(bool fail) { mci().volumeUnreadable = fail; }
 
 }  // namespace headless
 
@@ -196,6 +205,7 @@ UINT WINAPI waveOutGetNumDevs() { return 1; }
 MMRESULT WINAPI waveOutGetVolume(HWAVEOUT device, LPDWORD volume) {
     if (reinterpret_cast<uintptr_t>(device) != 0) return MMSYSERR_BADDEVICEID;
     if (!volume) return MMSYSERR_INVALPARAM;
+    if (mci().volumeUnreadable) return MMSYSERR_NOTSUPPORTED;
     *volume = mci().volume;
     return MMSYSERR_NOERROR;
 }

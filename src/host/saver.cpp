@@ -202,7 +202,7 @@ HWND CreateSaverWindow(HWND parent, bool *alreadyRunning) {
     wc.lpszClassName = kSaverClass;
 
     DWORD style, exStyle = 0;
-    int width, height;
+    int x = 0, y = 0, width, height;
     const char *title;
     if (parent) {
         RECT r;
@@ -219,8 +219,12 @@ HWND CreateSaverWindow(HWND parent, bool *alreadyRunning) {
             return nullptr;
         }
         LoadPasswordCheck();
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
+        // Every monitor: the virtual screen, which starts left of or above
+        // the primary when a monitor lies there.
+        x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
         style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
         exStyle = WS_EX_TOPMOST;
         title = kSaverTitle;
@@ -228,7 +232,7 @@ HWND CreateSaverWindow(HWND parent, bool *alreadyRunning) {
     // The class stays registered from an earlier window of this process.
     RegisterClassA(&wc);
     host.saverWindow =
-        CreateWindowExA(exStyle, kSaverClass, title, style, 0, 0, width, height, parent, nullptr, host.instance, nullptr);
+        CreateWindowExA(exStyle, kSaverClass, title, style, x, y, width, height, parent, nullptr, host.instance, nullptr);
     if (host.saverWindow && !host.isPreview) SetForegroundWindow(host.saverWindow);
     return host.saverWindow;
 }

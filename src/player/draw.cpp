@@ -98,6 +98,47 @@ void ReplacePalette(const BITMAPINFOHEADER *picture) {
     player.currentPalette = CreatePalette(palette);
 }
 
+void DrawInPreview(HWND hwnd, HDC hdc, const BITMAPINFOHEADER *picture, const BYTE *pixels) {
+    RECT area;
+    GetWindowRect(GetParent(hwnd), &area);
+    OffsetRect(&area, -area.left, -area.top);
+    PatBlt(hdc, 0, 0, area.right, area.bottom, BLACKNESS);
+    int W = picture->biWidth, H = picture->biHeight;
+    Placement at = PlaceInPreview(area.right, area.bottom, W, H);
+    if (at.stretch) SetStretchBltMode(hdc, COLORONCOLOR);
+    StretchDIBits(hdc, at.x, at.y, at.width, at.height, 0, 0, W, H, pixels,
+                  reinterpret_cast<const BITMAPINFO *>(picture), DIB_RGB_COLORS, SRCCOPY);
+}
+
+// At its own size with its top-left corner at (x, y), cut off at the
+// monitor's edges so that it does not spill onto the next monitor.
+void DrawOnMonitor(HDC hdc, const RECT &monitor, int x, int y, const BITMAPINFOHEADER *picture, const BYTE *pixels) {
+    int W = picture->biWidth, H = picture->biHeight;
+    IntersectClipRect(hdc, monitor.left, monitor.top, monitor.right, monitor.bottom);
+    StretchDIBits(hdc, x, y, W, H, 0, 0, W, H, pixels, reinterpret_cast<const BITMAPINFO *>(picture),
+                  DIB_RGB_COLORS, SRCCOPY);
+    // The window's own DC keeps its clipping: the banner needs all of it again.
+    SelectClipRgn(hdc, nullptr);
+}
+
+// The primary shows the picture where a single screen would; the other
+// monitors show it centred (cropped evenly when larger) and take nothing
+// from the generator, so the primary's places are those of a single screen.
+void DrawOnEveryMonitor(HWND hwnd, HDC hdc, const BITMAPINFOHEADER *picture, const BYTE *pixels) {
+    MonitorLayout screen = MonitorsUnder(hwnd);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    PatBlt(hdc, 0, 0, client.right, client.bottom, BLACKNESS);
+    int W = picture->biWidth, H = picture->biHeight;
+    const RECT &primary = screen.primary;
+    Placement at = PlaceOnScreen(primary.right - primary.left, primary.bottom - primary.top, W, H);
+    DrawOnMonitor(hdc, primary, primary.left + at.x, primary.top + at.y, picture, pixels);
+    for (const RECT &m : screen.others) {
+        int w = m.right - m.left, h = m.bottom - m.top;
+        DrawOnMonitor(hdc, m, m.left + (w - W) / 2, m.top + (h - H) / 2, picture, pixels);
+    }
+}
+
 }  // namespace
 
 int NextRandom() {
@@ -146,16 +187,8 @@ DrawResult DrawNextPicture(HWND hwnd, HDC hdc) {
         RealizePalette(hdc);
     }
 
-    RECT area;
-    GetWindowRect(player.isPreview ? GetParent(hwnd) : GetDesktopWindow(), &area);
-    OffsetRect(&area, -area.left, -area.top);
-    PatBlt(hdc, 0, 0, area.right, area.bottom, BLACKNESS);
-    int W = picture->biWidth, H = picture->biHeight;
-    Placement at = player.isPreview ? PlaceInPreview(area.right, area.bottom, W, H)
-                                    : PlaceOnScreen(area.right, area.bottom, W, H);
-    if (at.stretch) SetStretchBltMode(hdc, COLORONCOLOR);
-    StretchDIBits(hdc, at.x, at.y, at.width, at.height, 0, 0, W, H, pixels,
-                  reinterpret_cast<const BITMAPINFO *>(picture), DIB_RGB_COLORS, SRCCOPY);
+    if (player.isPreview) DrawInPreview(hwnd, hdc, picture, pixels);
+    else DrawOnEveryMonitor(hwnd, hdc, picture, pixels);
 
     if (previousPalette) SelectPalette(hdc, previousPalette, FALSE);
     DibFree(picture);

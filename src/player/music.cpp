@@ -39,8 +39,19 @@ void PlayMusic(HWND window, const char *path) {
 }
 
 void RestartMusic(HWND window) {
-    char path[MAX_PATH];
-    if (MusicPathFor(settings.itemName, path, sizeof path)) PlayMusic(window, path);
+    if (player.isPreview) return;
+    if (player.musicDevice == static_cast<MCIDEVICEID>(-1)) {
+        char path[MAX_PATH];
+        if (MusicPathFor(settings.itemName, path, sizeof path)) PlayMusic(window, path);
+        return;
+    }
+    // The device that played stays open and plays again from its start:
+    // closing the last wave device unloads the system's sound driver, which
+    // may still be finishing the play that just ended.
+    MCI_PLAY_PARMS play{};
+    play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
+    play.dwFrom = 0;
+    mciSendCommandA(player.musicDevice, MCI_PLAY, MCI_FROM | MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play));
 }
 
 bool MusicPathFor(const char *itemName, char *path, size_t size) {

@@ -7,12 +7,14 @@
 #include <mmsystem.h>
 
 #include <cstdint>
+#include <vector>
 
 struct PlayerState {
     char systemDir[MAX_PATH] = "";  // with a trailing backslash; also the current directory
     int16_t displayDepth = 24;      // 8 on a palette display
     bool isPreview = false;         // set by the host when it creates a preview window
     DWORD savedWaveVolume = 0;
+    bool waveVolumeSaved = false;   // the volume could be read at start, so it is put back at the end
     HFILE showFile = HFILE_ERROR;
     int32_t pictureCount = 0;
     int16_t pictureIndex = 0;       // 1-based number of the picture last shown; 0 before the first
@@ -56,6 +58,15 @@ void CloseShow();
 // The next number, 0 to 32767, of the placement's generator.
 int NextRandom();
 
+// The monitors under the full-screen window, in its client coordinates
+// (the window covers the virtual screen, whose origin may lie left of or
+// above the primary's).
+struct MonitorLayout {
+    RECT primary;              // where the show plays as on a single screen
+    std::vector<RECT> others;  // each repeats the primary's picture, centred
+};
+MonitorLayout MonitorsUnder(HWND hwnd);
+
 // Background music through the MCI waveaudio device; nothing in preview.
 // The show's music file: the system directory's SOUND folder, the show's
 // name without its extension. False when there is no show name.
@@ -63,4 +74,5 @@ bool MusicPathFor(const char *itemName, char *path, size_t size);
 void PlayMusic(HWND window, const char *path);
 void StopMusic();
 void CloseMusic();
+// Plays the open device again from its start; opens one only when none is.
 void RestartMusic(HWND window);

@@ -61,7 +61,7 @@ void Start(HWND hwnd, const CREATESTRUCTA &create) {
     SetTimer(hwnd, kShowTimer, 1000, nullptr);
 
     if (!player.isPreview) {
-        waveOutGetVolume(nullptr, &player.savedWaveVolume);
+        player.waveVolumeSaved = waveOutGetVolume(nullptr, &player.savedWaveVolume) == MMSYSERR_NOERROR;
         // Volume 7 is full scale; anything above it too.
         DWORD v = std::min<DWORD>(static_cast<DWORD>(settings.volume) * 9362, 0xFFFF);
         waveOutSetVolume(nullptr, v << 16 | v);
@@ -72,9 +72,9 @@ void Start(HWND hwnd, const CREATESTRUCTA &create) {
     OpenShow();
 }
 
-// One step of the banner: it moves 10 pixels to the left and starts again
-// at the right edge once it has left the screen (or stands exactly at 0,
-// which means "not started").
+// One step of the banner along the top of the primary monitor: it moves 10
+// pixels to the left and starts again at the right edge once it has left
+// the monitor (or stands exactly at 0, which means "not started").
 void DrawBanner(HWND hwnd, HDC hdc) {
     const char *text = player.depthMismatch ? kDepthMismatchText : kMissingShowText;
     int length = static_cast<int>(std::strlen(text));
@@ -82,17 +82,20 @@ void DrawBanner(HWND hwnd, HDC hdc) {
     GetTextExtentPoint32A(hdc, text, length, &extent);
     RECT client;
     GetClientRect(hwnd, &client);
-    if (player.bannerX == 0) {
-        PatBlt(hdc, 0, 0, client.right, client.bottom, BLACKNESS);
-        player.bannerX = static_cast<int16_t>(client.right);
-    } else {
-        PatBlt(hdc, player.bannerX, 0, extent.cx, extent.cy, BLACKNESS);
-    }
+    const RECT primary = MonitorsUnder(hwnd).primary;
+    int width = primary.right - primary.left;
+    bool starting = player.bannerX == 0;
+    if (starting) PatBlt(hdc, 0, 0, client.right, client.bottom, BLACKNESS);  // every monitor
+    // Cut off at the primary's edges: the other monitors stay black.
+    IntersectClipRect(hdc, primary.left, primary.top, primary.right, primary.bottom);
+    if (starting) player.bannerX = static_cast<int16_t>(width);
+    else PatBlt(hdc, primary.left + player.bannerX, primary.top, extent.cx, extent.cy, BLACKNESS);
     player.bannerX = static_cast<int16_t>(player.bannerX - 10);
-    if (player.bannerX < -extent.cx) player.bannerX = static_cast<int16_t>(client.right - 10);
+    if (player.bannerX < -extent.cx) player.bannerX = static_cast<int16_t>(width - 10);
     SetBkColor(hdc, RGB(0, 0, 0));
     SetTextColor(hdc, RGB(255, 255, 255));
-    TextOutA(hdc, player.bannerX, 0, text, length);
+    TextOutA(hdc, primary.left + player.bannerX, primary.top, text, length);
+    SelectClipRgn(hdc, nullptr);
 }
 
 void Tick(HWND hwnd) {
@@ -120,7 +123,8 @@ void Stop() {
     if (!player.isPreview) {
         StopMusic();
         CloseMusic();
-        waveOutSetVolume(nullptr, player.savedWaveVolume);
+        // A volume that could not be read is not "restored" to a guess.
+        if (player.waveVolumeSaved) waveOutSetVolume(nullptr, player.savedWaveVolume);
     }
     CloseShow();
     if (player.currentPalette) DeleteObject(player.currentPalette);

@@ -43,6 +43,21 @@ TEST_F(Dismissal, SmallMouseJitterKeepsTheSaverLargerMovesClose) {
     EXPECT_FALSE(IsWindow(hwnd));
 }
 
+// The window covers every monitor: the mouse is under it on each, and a
+// move is measured there as on the primary.
+TEST_F(Dismissal, AMoveOnAnotherMonitorCloses) {
+    SKIP_WITHOUT_LAYER("moves the mouse over the layer's second monitor");
+    ASSERT_TRUE(Layer::SetScreenLayout("1024x768+1280x1024"));
+    SetCursorPos(1500, 300);
+    HWND hwnd = StartFullScreen();
+    ASSERT_NE(hwnd, nullptr);
+    SetCursorPos(1502, 302);
+    EXPECT_FALSE(Pump().quit) << "a jitter of 4";
+    SetCursorPos(1503, 302);
+    EXPECT_TRUE(Pump().quit);
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
 TEST_F(Dismissal, KeysClicksAndDeactivationClose) {
     struct Case {
         const char *what;

@@ -12,6 +12,7 @@ void Reset() {}
 [[noreturn]] static void Missing() { std::abort(); }
 
 void SetScreen(int, int, int) { Missing(); }
+bool SetScreenLayout(const std::string &) { Missing(); }
 uint32_t ScreenPixel(int, int) { Missing(); }
 bool SaveScreen(const std::string &) { Missing(); }
 void UseVirtualClock(bool) { Missing(); }
@@ -35,6 +36,7 @@ std::vector<FolderDialogShown> FolderDialogsShown() { Missing(); }
 std::string PlayingWave() { Missing(); }
 int OpenWaveDevices() { Missing(); }
 void FailWavePlays(bool) { Missing(); }
+void FailWaveVolumeReads(bool) { Missing(); }
 COLORREF SystemPaletteColor(int) { Missing(); }
 HPALETTE LastRealizedPalette(HDC) { Missing(); }
 void FailAllocationAfter(int) { Missing(); }

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-PumpResult Pump() {
+PumpResult Pump(const MessageWatch &watch) {
     PumpResult result;
     MSG msg;
     for (int i = 0; i < 10000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); i++) {
@@ -14,22 +14,23 @@ PumpResult Pump() {
             result.exitCode = static_cast<int>(msg.wParam);
             break;
         }
+        if (watch) watch(msg);
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     return result;
 }
 
-void RunFor(DWORD milliseconds) {
+void RunFor(DWORD milliseconds, const MessageWatch &watch) {
     DWORD end = GetTickCount() + milliseconds;
     for (;;) {
-        Pump();
+        Pump(watch);
         DWORD now = GetTickCount();
         if (static_cast<LONG>(end - now) <= 0) break;
         if (Layer::Available()) Layer::AdvanceClock(std::min<DWORD>(end - now, Layer::NextEventIn()));
         else Sleep(std::min<DWORD>(end - now, 5));
     }
-    Pump();
+    Pump(watch);
 }
 
 HWND MakePlainWindow(int width, int height) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "host/host.h"
 #include "platform/testing/layer.h"
 #include "support/user_actions.h"
@@ -17,13 +19,16 @@ struct PumpResult {
     int exitCode = 0;
 };
 
+// Sees each message the loop takes from the queue, before it is dispatched.
+using MessageWatch = std::function<void(const MSG &)>;
+
 // Dispatches every message waiting now (posted, paint, due timers) and
 // what they post in turn, until the queue is empty or WM_QUIT arrives.
-PumpResult Pump();
+PumpResult Pump(const MessageWatch &watch = {});
 
 // Runs the queue for the given time: on the layer's virtual clock by
 // jumping from event to event, against Windows in real time.
-void RunFor(DWORD milliseconds);
+void RunFor(DWORD milliseconds, const MessageWatch &watch = {});
 
 
 // A visible top-level window of a plain class, such as the control panel's.

@@ -1,6 +1,7 @@
 // Looks at a running saver from another process, as the system sees it:
 // exits 0 when a topmost "WindowsScreenSaverClass" window titled "Screen
-// Saver" covers the screen within the given seconds, and 1 otherwise.
+// Saver" covers the virtual screen (every monitor) within the given
+// seconds, and 1 otherwise.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,10 +15,12 @@ int main(int argc, char **argv) {
             RECT r;
             GetWindowRect(hwnd, &r);
             LONG ex = GetWindowLongA(hwnd, GWL_EXSTYLE);
-            int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-            bool ok = (ex & WS_EX_TOPMOST) && r.left == 0 && r.top == 0 && r.right == w && r.bottom == h &&
+            int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+            int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+            bool ok = (ex & WS_EX_TOPMOST) && r.left == x && r.top == y && r.right == x + w && r.bottom == y + h &&
                       IsWindowVisible(hwnd);
-            std::printf("saver window %ld,%ld-%ld,%ld on %dx%d, %s, %s\n", r.left, r.top, r.right, r.bottom, w, h,
+            std::printf("saver window %ld,%ld-%ld,%ld on %dx%d at %d,%d (%d monitors), %s, %s\n", r.left, r.top,
+                        r.right, r.bottom, w, h, x, y, GetSystemMetrics(SM_CMONITORS),
                         (ex & WS_EX_TOPMOST) ? "topmost" : "not topmost",
                         IsWindowVisible(hwnd) ? "visible" : "hidden");
             return ok ? 0 : 1;

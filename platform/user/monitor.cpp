@@ -1,0 +1,187 @@
+// The monitors of the headless screen as user32 reports them: their
+// handles, rectangles and work areas, which one a point, a rectangle or a
+// window is on, and the screen's layout as the machine is told it.
+#include "../internal.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+namespace headless {
+namespace {
+
+// Handles stay the same for as long as the monitor is there.
+constexpr uintptr_t kMonitorBase = 0x70000;
+
+HMONITOR MonitorHandle(size_t index) { return reinterpret_cast<HMONITOR>(kMonitorBase + 4 * index); }
+
+// The monitor's index, or -1 for a handle that names none.
+long MonitorIndex(HMONITOR monitor) {
+    uintptr_t h = reinterpret_cast<uintptr_t>(monitor);
+    if (h < kMonitorBase || (h - kMonitorBase) % 4) return -1;
+    size_t index = (h - kMonitorBase) / 4;
+    return index < screen().monitors.size() ? static_cast<long>(index) : -1;
+}
+
+int64_t Overlap(const RECT &a, const RECT &b) {
+    int64_t w = int64_t{std::min(a.right, b.right)} - std::max(a.left, b.left);
+    int64_t h = int64_t{std::min(a.bottom, b.bottom)} - std::max(a.top, b.top);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+// Squared distance between two rectangles that do not overlap.
+int64_t Distance(const RECT &a, const RECT &b) {
+    int64_t dx = std::max<int64_t>({0, int64_t{a.left} - b.right + 1, int64_t{b.left} - a.right + 1});
+    int64_t dy = std::max<int64_t>({0, int64_t{a.top} - b.bottom + 1, int64_t{b.top} - a.bottom + 1});
+    return dx * dx + dy * dy;
+}
+
+// The monitor a rectangle overlaps most; without one, as the flags say.
+HMONITOR FromRect(RECT r, DWORD flags) {
+    // An empty rectangle stands for its corner.
+    if (r.right <= r.left) r.right = r.left + 1;
+    if (r.bottom <= r.top) r.bottom = r.top + 1;
+    const std::vector<RECT> &monitors = screen().monitors;
+    size_t best = 0;
+    int64_t most = 0;
+    for (size_t i = 0; i < monitors.size(); i++) {
+        int64_t area = Overlap(r, monitors[i]);
+        if (area > most) most = area, best = i;
+    }
+    if (most > 0) return MonitorHandle(best);
+    if (flags & MONITOR_DEFAULTTONEAREST) {
+        for (size_t i = 1; i < monitors.size(); i++)
+            if (Distance(r, monitors[i]) < Distance(r, monitors[best])) best = i;
+        return MonitorHandle(best);
+    }
+    return (flags & MONITOR_DEFAULTTOPRIMARY) ? MonitorHandle(0) : nullptr;
+}
+
+// "WxH" or "WxHxD", with a '*' in front for the primary.
+bool ParseMonitor(const char *&p, LONG &width, LONG &height, int &depth, bool &primary) {
+    primary = *p == '*';
+    if (primary) p++;
+    char *end;
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+    long w = std::strtol(p, &end, 10);
+    if (*end != 'x' || !std::isdigit(static_cast<unsigned char>(end[1]))) return false;
+    long h = std::strtol(end + 1, &end, 10);
+    long d = 0;
+    if (*end == 'x') {
+        if (!std::isdigit(static_cast<unsigned char>(end[1]))) return false;
+        d = std::strtol(end + 1, &end, 10);
+    }
+    p = end;
+    if (w <= 0 || h <= 0 || w > 8192 || h > 8192 || d > 32) return false;
+    width = static_cast<LONG>(w), height = static_cast<LONG>(h), depth = static_cast<int>(d);
+    return true;
+}
+
+}  // namespace
+
+// Monitors joined by '+' (the next one to the right of the one before, tops
+// in line) or '/' (the next one below it, left edges in line); the primary
+// is the one marked '*', else the first. One depth for the whole screen.
+bool ParseScreenLayout(const std::string &text, std::vector<RECT> &monitors, int &depth) {
+    std::vector<RECT> placed;
+    size_t primary = 0;
+    bool marked = false;
+    int given = 0;
+    const char *p = text.c_str();
+    for (char joint = 0;;) {
+        LONG w, h;
+        int d;
+        bool isPrimary;
+        if (!ParseMonitor(p, w, h, d, isPrimary)) return false;
+        if (isPrimary) {
+            if (marked) return false;
+            marked = true;
+            primary = placed.size();
+        }
+        if (d) {
+            if (given && given != d) return false;
+            given = d;
+        }
+        RECT r{0, 0, w, h};
+        if (!placed.empty()) {
+            const RECT &before = placed.back();
+            LONG left = joint == '+' ? before.right : before.left, top = joint == '+' ? before.top : before.bottom;
+            r = {left, top, left + w, top + h};
+        }
+        for (const RECT &other : placed)
+            if (Overlap(r, other)) return false;
+        placed.push_back(r);
+        if (*p == 0) break;
+        if (placed.size() == 16) return false;
+        if (*p != '+' && *p != '/') return false;
+        joint = *p++;
+    }
+    // The primary at the origin, listed first.
+    LONG dx = placed[primary].left, dy = placed[primary].top;
+    monitors.clear();
+    monitors.push_back(placed[primary]);
+    for (size_t i = 0; i < placed.size(); i++)
+        if (i != primary) monitors.push_back(placed[i]);
+    for (RECT &r : monitors) r = {r.left - dx, r.top - dy, r.right - dx, r.bottom - dy};
+    depth = !given ? 24 : given <= 8 ? 8 : given <= 16 ? 16 : given <= 24 ? 24 : 32;
+    return true;
+}
+
+}  // namespace headless
+
+using namespace headless;
+
+BOOL WINAPI EnumDisplayMonitors(HDC hdc, LPCRECT clip, MONITORENUMPROC proc, LPARAM data) {
+    if (!proc) return FALSE;
+    if (hdc) {
+        ReportUnimplemented("EnumDisplayMonitors over a device context");
+        return FALSE;
+    }
+    // The list may change under a callback that resets the machine: walk a copy.
+    const std::vector<RECT> monitors = screen().monitors;
+    for (size_t i = 0; i < monitors.size(); i++) {
+        if (clip && !Overlap(*clip, monitors[i])) continue;
+        // The part of the monitor inside the clipping rectangle, as Wine hands
+        // it out (the documentation speaks of the whole monitor).
+        RECT r = monitors[i];
+        if (clip)
+            r = {std::max(r.left, clip->left), std::max(r.top, clip->top), std::min(r.right, clip->right),
+                 std::min(r.bottom, clip->bottom)};
+        // A callback that stops the enumeration makes it fail.
+        if (!proc(MonitorHandle(i), nullptr, &r, data)) return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
+    long index = MonitorIndex(monitor);
+    if (index < 0) {
+        SetLastError(ERROR_INVALID_MONITOR_HANDLE);
+        return FALSE;
+    }
+    if (!info || (info->cbSize != sizeof(MONITORINFO) && info->cbSize != sizeof(MONITORINFOEXA))) return FALSE;
+    const RECT &m = screen().monitors[static_cast<size_t>(index)];
+    info->rcMonitor = m;
+    // A task bar lives on the primary only.
+    info->rcWork = index == 0 && workArea().set ? workArea().rect : m;
+    info->dwFlags = index == 0 ? MONITORINFOF_PRIMARY : 0;
+    if (info->cbSize == sizeof(MONITORINFOEXA))
+        std::snprintf(reinterpret_cast<LPMONITORINFOEXA>(info)->szDevice, CCHDEVICENAME, "\\\\.\\DISPLAY%ld",
+                      index + 1);
+    return TRUE;
+}
+
+HMONITOR WINAPI MonitorFromPoint(POINT pt, DWORD flags) { return FromRect(RECT{pt.x, pt.y, pt.x + 1, pt.y + 1}, flags); }
+
+HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags) {
+    if (!rect) return nullptr;
+    return FromRect(*rect, flags);
+}
+
+HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags) {
+    RECT r;
+    if (GetWindowRect(hwnd, &r)) return FromRect(r, flags);
+    // A window that is not there is on no monitor: the primary, unless asked for none.
+    return (flags & (MONITOR_DEFAULTTOPRIMARY | MONITOR_DEFAULTTONEAREST)) ? MonitorHandle(0) : nullptr;
+}
