@@ -1,9 +1,10 @@
 // Composes a show in the configuration dialog as a user would, from the
 // title disc in the CD-ROM drive (tools/sampledisc makes one):
-//   compose FOLDER NAME
+//   compose FOLDER NAME [PHOTOS]
 // New; every picture of the second content, three of the first (one of
-// them without a preview) and all of the third; the first track; Save as
-// NAME; Close; NAME chosen in the list; the shortest interval in Settings;
+// them without a preview) and all of the third; with PHOTOS (a DOS path),
+// that folder chosen with "フォルダーを選ぶ..." and all its pictures; the
+// first track; Save as NAME; Close; NAME chosen in the list; the shortest interval in Settings;
 // Close. On the way the editor and the manager are photographed: natively
 // the tool writes the headless screen to FOLDER/NAME.png itself; on Windows
 // it prints "shoot NAME" and holds still for a second and a half, for a
@@ -16,13 +17,14 @@
 
 #include "platform/testing/layer.h"
 #include "resources/resource.h"
+#include "support/folder_dialog.h"
 #include "support/save_dialog.h"
 #include "support/user_actions.h"
 #include "ui/manager.h"
 
 namespace {
 
-std::string folder;
+std::string folder, photos;
 
 void Shoot(HWND window, const char *name) {
     // Let every change be painted first: the windows it stands over (its
@@ -51,6 +53,12 @@ void ComposeInEditor(HWND editor, const std::string &name, bool *saved) {
     DoubleClickItem(editor, IDC_SOURCE_LIST, 5);
     ChooseComboItem(editor, IDC_CONTENTS, 2);
     Click(editor, IDC_ADD_ALL);
+    if (!photos.empty()) {
+        // The last item of the chooser asks for a folder.
+        int chooser = static_cast<int>(SendDlgItemMessageA(editor, IDC_CONTENTS, CB_GETCOUNT, 0, 0)) - 1;
+        AnswerFolderChoosers([&] { ChooseComboItem(editor, IDC_CONTENTS, chooser); }, {photos});
+        Click(editor, IDC_ADD_ALL);
+    }
     InNextDialog([&] { Click(editor, IDC_CHOOSE_MUSIC); },
                  [](HWND music) {
                      SendDlgItemMessageA(music, IDC_TRACKS, CB_SETCURSEL, 0, 0);
@@ -69,11 +77,12 @@ void ComposeInEditor(HWND editor, const std::string &name, bool *saved) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: compose FOLDER NAME\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: compose FOLDER NAME [PHOTOS]\n");
         return 2;
     }
     folder = argv[1];
+    if (argc == 4) photos = argv[3];
     std::string name = argv[2];
     bool saved = false, listed = false;
     InNextDialog([] { RunConfiguration(GetModuleHandleA(nullptr), nullptr); },

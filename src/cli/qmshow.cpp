@@ -223,11 +223,13 @@ int Info(int argc, char **argv) {
             break;
         }
         std::string full = DescribeBlock(show.file, sizes.fullSize);
-        std::string preview = DescribeBlock(show.file, sizes.previewSize);
+        // A record may hold no preview: the editor shows its placeholder.
+        std::string preview = sizes.previewSize == 0 ? "none" : DescribeBlock(show.file, sizes.previewSize);
         std::printf("record\t%d\t%ld\t%lu\t%lu\t%s\t%s\n", k, static_cast<long>(offset),
                     static_cast<unsigned long>(sizes.fullSize), static_cast<unsigned long>(sizes.previewSize),
                     full.c_str(), preview.c_str());
-        if (full.find('x') == std::string::npos || preview.find('x') == std::string::npos) damaged = true;
+        if (full.find('x') == std::string::npos || (sizes.previewSize != 0 && preview.find('x') == std::string::npos))
+            damaged = true;
     }
     if (damaged) return Fail(std::string(argv[0]) + " is damaged");
     LONG here = _llseek(show.file, 0, FILE_CURRENT), end = _llseek(show.file, 0, FILE_END);
