@@ -64,6 +64,8 @@ int MakeShowCommand(int argc, char **argv) {
         if (!full || !preview) {
             DibFree(full);
             AbandonShow(writer);
+            OFSTRUCT info{};
+            if (OpenFile(picture, &info, OF_EXIST) == HFILE_ERROR) return Fail(std::string("cannot open ") + picture);
             // Without memory for a picture there is no telling it from a damaged one.
             return Fail(std::string(picture) + ": not a picture this tool can read (JPEG, PNG or BMP, not run-length coded)");
         }

@@ -368,6 +368,37 @@ TEST_F(Photo, TwoHundredFiftySixColoursLookLikeTheTrueColourPicture) {
     }
 }
 
+// Where no resampling follows the decode, 256 colours are the JPEG
+// library's own: its two-pass quantiser's palette and dithered indices.
+TEST_F(Photo, JpegsThatNeedNoResamplingTakeTheLibrarysOwnQuantiser) {
+    Bytes file = MakeJpeg(160, 120, PhotoPixel);
+    std::string path = Write("QMSQUANT.JPG", file);
+    for (int scale : {8, 4, 1}) {
+        int box = 160 * scale / 8;
+        PackedDib dib = Load(path, box, box, 8);
+        std::string what = "at " + std::to_string(scale) + "/8";
+        ExpectProgramBitmap(dib, 8, what);
+        if (!dib) continue;
+        DecodedJpeg want = DecodeJpeg(file, scale, true);
+        ASSERT_EQ(dib->biWidth, want.width) << what;
+        ASSERT_EQ(dib->biHeight, want.height) << what;
+        const auto *table = reinterpret_cast<const RGBQUAD *>(reinterpret_cast<const BYTE *>(dib) + 40);
+        for (size_t i = 0; i < want.palette.size(); i++)
+            ASSERT_EQ(static_cast<uint32_t>(table[i].rgbRed) << 16 | table[i].rgbGreen << 8 | table[i].rgbBlue, want.palette[i])
+                << what << " entry " << i;
+        for (size_t i = want.palette.size(); i < 256; i++)
+            EXPECT_EQ(table[i].rgbRed | table[i].rgbGreen | table[i].rgbBlue, 0) << what << ": unused entries stay black";
+        const BYTE *rows = reinterpret_cast<const BYTE *>(dib) + 40 + 1024;
+        const uint32_t stride = DibStride(dib->biWidth, 8);
+        bool same = true;
+        for (int y = 0; y < want.height; y++)
+            same &= std::memcmp(rows + stride * (want.height - 1 - y), want.samples.data() + size_t(want.width) * y,
+                                static_cast<size_t>(want.width)) == 0;
+        EXPECT_TRUE(same) << what << ": the library's indices, bottom-up";
+        DibFree(dib);
+    }
+}
+
 TEST_F(Photo, DamagedAndTruncatedFilesOfEachFormatGiveNullQuietly) {
     Bytes png = MakePng(64, 48, PhotoPixel);
     Bytes pngInterlaced;

@@ -67,7 +67,7 @@ uint32_t PhotoPixel(int x, int y) {
     return clamp(r + noise) << 16 | clamp(g + noise) << 8 | clamp(b + noise);
 }
 
-DecodedJpeg DecodeJpeg(const Bytes &jpeg, int scale) {
+DecodedJpeg DecodeJpeg(const Bytes &jpeg, int scale, bool quantised) {
     jpeg_decompress_struct cinfo;
     jpeg_error_mgr errors;
     cinfo.err = jpeg_std_error(&errors);
@@ -76,8 +76,17 @@ DecodedJpeg DecodeJpeg(const Bytes &jpeg, int scale) {
     jpeg_read_header(&cinfo, TRUE);
     cinfo.scale_num = static_cast<unsigned>(scale);
     cinfo.scale_denom = 8;
+    if (quantised) {
+        cinfo.out_color_space = JCS_RGB;
+        cinfo.quantize_colors = TRUE;
+        cinfo.two_pass_quantize = TRUE;
+        cinfo.dither_mode = JDITHER_FS;
+        cinfo.desired_number_of_colors = 256;
+    }
     jpeg_start_decompress(&cinfo);
     DecodedJpeg out;
+    for (int i = 0; quantised && i < cinfo.actual_number_of_colors; i++)
+        out.palette.push_back(static_cast<uint32_t>(cinfo.colormap[0][i]) << 16 | cinfo.colormap[1][i] << 8 | cinfo.colormap[2][i]);
     out.width = static_cast<int>(cinfo.output_width);
     out.height = static_cast<int>(cinfo.output_height);
     out.components = cinfo.output_components;

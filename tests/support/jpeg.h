@@ -30,9 +30,12 @@ struct DecodedJpeg {
     int width = 0, height = 0, components = 0;
     bool adobe = false;
     Bytes samples;
+    std::vector<uint32_t> palette;  // 0x00RRGGBB entries of a quantised decode
 };
-// scale: the library's scale M/8 (8 gives the full size).
-DecodedJpeg DecodeJpeg(const Bytes &jpeg, int scale = 8);
+// scale: the library's scale M/8 (8 gives the full size); quantised: the
+// library's two-pass quantiser to 256 colours, dithered (Floyd-Steinberg),
+// the samples then being palette indices.
+DecodedJpeg DecodeJpeg(const Bytes &jpeg, int scale = 8, bool quantised = false);
 // The decode as a 24-bit packed DIB holds it: bottom-up rows of blue, green
 // and red, each row padded to 4 bytes.
 Bytes AsBitmapRows(const DecodedJpeg &d);
