@@ -6,15 +6,73 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace headless {
 
-// ---- configuration of the headless machine --------------------------------
+// ---- clock ----------------------------------------------------------------
+
+uint64_t Now();  // milliseconds on the layer's clock
+bool ClockIsVirtual();
+void AdvanceClockTo(uint64_t when);  // virtual clock: jump; real clock: sleep
+
+// A deadline after which the run ends as if the user had pressed a key.
+struct TimeLimit {
+    bool set = false;
+    uint64_t at = 0;
+    bool fired = false;
+};
+TimeLimit &timeLimit();
+
+// The headless run tells the person at the terminal what a user would see
+// or hear: message boxes, music.
+bool &Narrating();
+// A text of the program, in code page 932, for the person at the terminal.
+std::string ToUtf8(const std::string &cp932);
+// Text in code page 932 from UTF-16, as the ANSI calls hand it out.
+std::string ToAnsi(const std::u16string &text);
+
+// The layer met a branch it does not implement: reported once on stderr,
+// counted for the tests.
+void ReportUnimplemented(const std::string &what);
+
+// ---- files ----------------------------------------------------------------
+
+// A DOS path as the host's, through the drive table.
+bool HostPath(const std::string &dosPath, std::string &host);
+// A DOS path made absolute against the current directory, "." and ".." resolved.
+bool FullDosPath(const std::string &path, std::string &full);
+void ResetFiles(const std::string &driveC);
+
+// ---- modules ----------------------------------------------------------------
+
+struct Resource {
+    std::u16string typeName, name;  // empty when the id is numeric
+    WORD typeId = 0, nameId = 0;
+    WORD language = 0;
+    const BYTE *data = nullptr;
+    DWORD size = 0;
+};
+const std::vector<Resource> &Resources();
+const Resource *FindResourceRecord(LPCSTR name, LPCSTR type);
+HINSTANCE MainInstance();
+
+// ---- reset ------------------------------------------------------------------
+
+// Each part registers how it returns to a fresh machine; tests reset between cases.
+void OnReset(std::function<void()> reset);
+// For what the other parts' resets may rely on (the screen): run before them.
+void OnResetFirst(std::function<void()> reset);
+
+}  // namespace headless
+
+namespace headless {
+
+// ---- the screen -------------------------------------------------------------
 
 // The screen is one or more monitors side by side in screen coordinates,
 // the primary at (0, 0); the virtual screen is the rectangle round them all
@@ -46,6 +104,96 @@ bool SetMonitors(const std::vector<RECT> &monitors, int depth);
 // "1024x768+1280x1024", "1280x1024+*1024x768", "1024x768/800x600" ...
 bool ParseScreenLayout(const std::string &text, std::vector<RECT> &monitors, int &depth);
 
+// ---- device contexts ----------------------------------------------------------
+
+// Where a DC lies on the screen. A DC on the whole screen needs nothing
+// more; the window manager places a window's DC and moves it with the window.
+struct DcPlacement {
+    enum Kind { WholeScreen, Placed, Nowhere } kind = WholeScreen;  // Nowhere: its window is gone
+    POINT origin{};   // where the DC's (0, 0) lies on the screen
+    RECT visible{};   // the part of the screen it may touch
+};
+
+struct DeviceContext {
+    DcPlacement placement;
+    HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, palette = nullptr;
+    COLORREF textColor = 0, bkColor = 0xFFFFFF;
+    int bkMode = OPAQUE;
+    int stretchMode = BLACKONWHITE;
+    bool clipped = false;  // IntersectClipRect narrowed it to clip (DC coordinates)
+    RECT clip{};
+};
+// A DC on the whole screen with the default objects selected, and its end.
+HDC NewDc();
+void FreeDc(HDC hdc);
+DeviceContext *FindDc(HDC hdc);
+// Sets one of a DC's attributes and hands back what it was (failed for a bad DC).
+template <typename T>
+T ExchangeDcAttribute(HDC hdc, T DeviceContext::*field, T value, T failed) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return failed;
+    T previous = dc->*field;
+    dc->*field = value;
+    return previous;
+}
+// Where a DC draws on the screen: its origin, and the rectangle it may touch.
+bool DcGeometry(HDC hdc, POINT &origin, RECT &clip);
+// Fills a rectangle given in the DC's coordinates, clipped.
+void FillOnScreen(HDC hdc, RECT r, uint32_t pixel);
+// Fills with a brush object; false when brush is not one.
+bool FillWithBrush(HDC hdc, const RECT &r, HGDIOBJ brush);
+uint32_t ToPixel(COLORREF c);
+
+// ---- palettes and pictures ------------------------------------------------------
+
+// The colour an 8-bit screen shows at a palette index.
+COLORREF SystemPaletteColor(int index);
+// Called after each StretchDIBits that drew; the headless run writes its
+// frame once the program is idle again (WritePendingFrame).
+void OnPictureDrawn();
+void WritePendingFrame();
+// Palette objects live in the palette module; DeleteObject hands them over.
+bool IsPaletteObject(HGDIOBJ object);
+bool DeletePaletteObject(HGDIOBJ object);
+
+// ---- fonts and text (gdi/font.cpp, gdi/text.cpp) ----------------------------------
+
+// One character's picture: a 1-bit bitmap, leftmost pixel in the top bit of
+// each row's first byte, placed from the pen's position on the baseline.
+struct Glyph {
+    int advance = 0;  // how far the pen moves
+    int left = 0;     // first ink column, from the pen
+    int ascent = 0;   // ink rows above the baseline
+    int width = 0, height = 0;
+    int stride = 0;                 // bytes per row
+    const uint8_t *rows = nullptr;  // null: a blank cell
+};
+bool GlyphInk(const Glyph &g, int x, int y);
+
+// A font as the layer draws it: its faces at one size, loaded once per
+// process and kept, with the glyphs it has drawn, across resets.
+struct TextFont;
+// The font a font object draws with (the system font for the stock
+// SYSTEM_FONT, for a face the layer does not have, and for anything else).
+const TextFont &FontFor(HGDIOBJ font);
+// What GetTextMetricsA says of a font.
+const TEXTMETRICA &FontMetrics(const TextFont &font);
+// Code page 932 text as its glyphs, one per character: a lead byte takes the
+// byte after it, a lone lead byte at the end stands for ・. The glyphs stay
+// valid for the life of the process.
+std::vector<Glyph> TextGlyphs(const TextFont &font, const char *text, int length);
+// The LOGFONT a font object was made from; null for the system font and for
+// anything that is not a font (gdi/dc.cpp keeps the objects).
+const LOGFONTA *FontObjectLogFont(HGDIOBJ object);
+// Text in the DC's font and colours with its top-left at (x, y), as TextOutA
+// draws it; with clip (DC coordinates) also kept inside that rectangle, as
+// ExtTextOut's ETO_CLIPPED does.
+bool DrawTextRun(HDC hdc, int x, int y, const char *text, int length, const RECT *clip);
+
+}  // namespace headless
+
+namespace headless {
+
 // The part of the screen windows are placed in: the whole screen unless set.
 struct WorkArea {
     bool set = false;
@@ -53,26 +201,6 @@ struct WorkArea {
     RECT rect{};
 };
 WorkArea &workArea();
-
-// ---- clock ----------------------------------------------------------------
-
-uint64_t Now();  // milliseconds on the layer's clock
-bool ClockIsVirtual();
-void AdvanceClockTo(uint64_t when);  // virtual clock: jump; real clock: sleep
-
-// A deadline after which the run ends as if the user had pressed a key.
-struct TimeLimit {
-    bool set = false;
-    uint64_t at = 0;
-    bool fired = false;
-};
-TimeLimit &timeLimit();
-
-// The headless run tells the person at the terminal what a user would see
-// or hear: message boxes, music.
-bool &Narrating();
-// A text of the program, in code page 932, for the person at the terminal.
-std::string ToUtf8(const std::string &cp932);
 
 // ---- windows --------------------------------------------------------------
 
@@ -165,10 +293,6 @@ typedef void (*ControlPainter)(HWND control, HDC hdc);
 void PaintControl(HWND control, ControlPainter draw);
 void RepaintControl(HWND control, ControlPainter draw);
 
-// The layer met a branch it does not implement: reported once on stderr,
-// counted for the tests.
-void ReportUnimplemented(const std::string &what);
-int UnimplementedReports();
 // Keys down now, as the queue's messages have said.
 void NoteKey(UINT message, WPARAM key);
 // The system colours, as Wine's default look has them.
@@ -187,92 +311,21 @@ uint64_t NextEventTime();
 void KillTimersFor(HWND hwnd);
 HWND WindowAtPoint(POINT pt);
 
-// ---- gdi --------------------------------------------------------------------
+// ---- device contexts of windows (user/paint.cpp) --------------------------------
 
-struct DeviceContext {
-    HWND hwnd = nullptr;  // null: the whole screen
-    bool owned = false;   // a CS_OWNDC window's own DC, never released
-    bool wholeWindow = false;  // GetWindowDC: the frame too, from the window's corner
-    HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, palette = nullptr;
-    COLORREF textColor = 0, bkColor = 0xFFFFFF;
-    int bkMode = OPAQUE;
-    int stretchMode = BLACKONWHITE;
-    bool clipped = false;  // IntersectClipRect narrowed it to clip (DC coordinates)
-    RECT clip{};
-};
-// Palettes: the colour an 8-bit screen shows at a palette index, and the
-// logical palette most recently realised into a DC (null when none).
-COLORREF SystemPaletteColor(int index);
-HPALETTE LastRealizedPalette(HDC hdc);
-// Called after each StretchDIBits that drew; the headless run writes its
-// frame once the program is idle again (WritePendingFrame).
-void OnPictureDrawn();
-void WritePendingFrame();
-// Palette objects live in the palette module; DeleteObject hands them over.
-bool IsPaletteObject(HGDIOBJ object);
-bool DeletePaletteObject(HGDIOBJ object);
-DeviceContext *FindDc(HDC hdc);
-// Sets one of a DC's attributes and hands back what it was (failed for a bad DC).
-template <typename T>
-T ExchangeDcAttribute(HDC hdc, T DeviceContext::*field, T value, T failed) {
-    DeviceContext *dc = FindDc(hdc);
-    if (!dc) return failed;
-    T previous = dc->*field;
-    dc->*field = value;
-    return previous;
-}
-// Where a DC draws on the screen: its origin, and the rectangle it may touch.
-bool DcGeometry(HDC hdc, POINT &origin, RECT &clip);
-// Fills a rectangle given in the DC's coordinates, clipped.
-void FillOnScreen(HDC hdc, RECT r, uint32_t pixel);
-uint32_t ToPixel(COLORREF c);
-
-// ---- modules ----------------------------------------------------------------
-
-struct Resource {
-    std::u16string typeName, name;  // empty when the id is numeric
-    WORD typeId = 0, nameId = 0;
-    WORD language = 0;
-    const BYTE *data = nullptr;
-    DWORD size = 0;
-};
-const std::vector<Resource> &Resources();
-const Resource *FindResourceRecord(LPCSTR name, LPCSTR type);
-HINSTANCE MainInstance();
-
-// Text in code page 932 from UTF-16, as the ANSI calls hand it out.
-std::string ToAnsi(const std::u16string &text);
-
-// ---- the machine a native program runs on -----------------------------------
-
-struct RunConfig {
-    std::vector<RECT> monitors{RECT{0, 0, 640, 480}};
-    int depth = 24;
-    bool virtualClock = false;
-    long long timeLimit = -1;  // milliseconds from start
-    std::string screenshot;
-    std::string frames;   // folder for a picture of the screen after each drawn picture
-    int frameLimit = 50;
-    bool win95 = false;
-    int failAllocationAfter = -1;  // the allocation after this many fails
-    int failWriteAfter = -1;       // every write after this many fails
-    int failRenameAfter = -1;      // the file move after this many fails
-    int failCloseAfter = -1;       // the file close after this many fails
-    std::map<char, std::pair<std::string, UINT>> drives;  // letter -> folder, drive type
-};
-// From the config file named by QMSAVER_CONFIG, then the environment.
-RunConfig ReadRunConfig();
-void SetUpMachine(const RunConfig &config);
-
-// ---- reset ------------------------------------------------------------------
-
-// Each part registers how it returns to a fresh machine; tests reset between cases.
-void OnReset(std::function<void()> reset);
-void ResetAll();
+// Windows moved, were resized, changed their frames or went away: the DCs
+// handed out for them are placed again.
+void PlaceWindowDcs();
 
 }  // namespace headless
 
 namespace headless {
+
+// A fresh machine, as each part registered it (OnReset).
+void ResetAll();
+int UnimplementedReports();
+// The logical palette most recently realised into a DC (null when none).
+HPALETTE LastRealizedPalette(HDC hdc);
 HWND ForegroundWindow();
 void ActivateOtherApplication();
 int CursorShowCount();
@@ -293,10 +346,6 @@ void TakeRunScreenshot();
 // Files: drive letters on host folders.
 void MapDrive(char letter, const std::string &folder, UINT type);
 void UnmapDrive(char letter);
-bool HostPath(const std::string &dosPath, std::string &host);
-// A DOS path made absolute against the current directory, "." and ".." resolved.
-bool FullDosPath(const std::string &path, std::string &full);
-void ResetFiles(const std::string &driveC);
 void FailWritesAfter(int writes);
 void FailReadsAfter(int reads);
 void FailRenamesAfter(int renames, int times, DWORD error);
@@ -352,40 +401,25 @@ void FailWavePlays(bool fail);
 void FailWaveVolumeReads(bool fail);
 }  // namespace headless
 
-// ---- fonts and text (gdi/font.cpp, gdi/text.cpp, user/drawtext.cpp) ---------
-
 namespace headless {
 
-// One character's picture: a 1-bit bitmap, leftmost pixel in the top bit of
-// each row's first byte, placed from the pen's position on the baseline.
-struct Glyph {
-    int advance = 0;  // how far the pen moves
-    int left = 0;     // first ink column, from the pen
-    int ascent = 0;   // ink rows above the baseline
-    int width = 0, height = 0;
-    int stride = 0;                 // bytes per row
-    const uint8_t *rows = nullptr;  // null: a blank cell
+struct RunConfig {
+    std::vector<RECT> monitors{RECT{0, 0, 640, 480}};
+    int depth = 24;
+    bool virtualClock = false;
+    long long timeLimit = -1;  // milliseconds from start
+    std::string screenshot;
+    std::string frames;   // folder for a picture of the screen after each drawn picture
+    int frameLimit = 50;
+    bool win95 = false;
+    int failAllocationAfter = -1;  // the allocation after this many fails
+    int failWriteAfter = -1;       // every write after this many fails
+    int failRenameAfter = -1;      // the file move after this many fails
+    int failCloseAfter = -1;       // the file close after this many fails
+    std::map<char, std::pair<std::string, UINT>> drives;  // letter -> folder, drive type
 };
-bool GlyphInk(const Glyph &g, int x, int y);
-
-// A font as the layer draws it: its faces at one size, loaded once per
-// process and kept, with the glyphs it has drawn, across resets.
-struct TextFont;
-// The font a font object draws with (the system font for the stock
-// SYSTEM_FONT, for a face the layer does not have, and for anything else).
-const TextFont &FontFor(HGDIOBJ font);
-// What GetTextMetricsA says of a font.
-const TEXTMETRICA &FontMetrics(const TextFont &font);
-// Code page 932 text as its glyphs, one per character: a lead byte takes the
-// byte after it, a lone lead byte at the end stands for ・. The glyphs stay
-// valid for the life of the process.
-std::vector<Glyph> TextGlyphs(const TextFont &font, const char *text, int length);
-// The LOGFONT a font object was made from; null for the system font and for
-// anything that is not a font (gdi/dc.cpp keeps the objects).
-const LOGFONTA *FontObjectLogFont(HGDIOBJ object);
-// Text in the DC's font and colours with its top-left at (x, y), as TextOutA
-// draws it; with clip (DC coordinates) also kept inside that rectangle, as
-// ExtTextOut's ETO_CLIPPED does.
-bool DrawTextRun(HDC hdc, int x, int y, const char *text, int length, const RECT *clip);
+// From the config file named by QMSAVER_CONFIG, then the environment.
+RunConfig ReadRunConfig();
+void SetUpMachine(const RunConfig &config);
 
 }  // namespace headless

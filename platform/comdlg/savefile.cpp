@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
 
 namespace headless {
 namespace {

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 namespace headless {
 namespace {

@@ -6,6 +6,7 @@
 #include <strings.h>
 
 #include <cstring>
+#include <map>
 
 // The compiled resource file, embedded by the build.
 extern "C" const unsigned char qmsaver_res_data[];

@@ -6,6 +6,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <map>
 
 namespace Layer {
 

@@ -3,6 +3,8 @@
 // BN_CLICKED; a check box turns its check over first.
 #include "../internal.h"
 
+#include <map>
+
 namespace headless {
 namespace {
 

@@ -2,6 +2,8 @@
 // chooses them, and notifications to the parent.
 #include "../internal.h"
 
+#include <map>
+
 namespace headless {
 namespace {
 

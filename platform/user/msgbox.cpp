@@ -4,6 +4,7 @@
 #include "../internal.h"
 
 #include <cstdio>
+#include <deque>
 
 namespace headless {
 namespace {

@@ -5,6 +5,7 @@
 #include "../internal.h"
 
 #include <algorithm>
+#include <map>
 
 namespace headless {
 namespace {
