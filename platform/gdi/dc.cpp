@@ -1,6 +1,6 @@
 // Device contexts on the headless screen, GDI objects, and the simple
 // fills: PatBlt, Rectangle, pixels.
-#include "../internal.h"
+#include "gdi.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The headless screen: its monitors, their layout, and the pixels they show.
-#include "../internal.h"
+#include "gdi.h"
 
 #include <algorithm>
 #include <cctype>

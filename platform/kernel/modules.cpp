@@ -1,6 +1,7 @@
 // Modules: the program itself with its compiled resources, and stand-ins
 // for the system DLLs it loads by name.
-#include "../internal.h"
+#include "kernel.h"
+#include "../testing/hooks.h"
 
 #include <iconv.h>
 #include <strings.h>

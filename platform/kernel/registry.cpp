@@ -1,6 +1,6 @@
 // A small registry in memory: keys by path, without regard to case, holding
 // typed values.
-#include "../internal.h"
+#include "kernel.h"
 
 #include <algorithm>
 #include <cctype>

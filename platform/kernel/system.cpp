@@ -1,6 +1,7 @@
 // Version, clock, last error, command line and the process-wide settings of
 // the portable layer.
-#include "../internal.h"
+#include "kernel.h"
+#include "../testing/hooks.h"
 
 #include <algorithm>
 #include <chrono>

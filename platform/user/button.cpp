@@ -1,7 +1,7 @@
 // The Button control: push buttons (the default one framed in black) and
 // automatic check boxes. A click, the space bar or BM_CLICK tells the parent
 // BN_CLICKED; a check box turns its check over first.
-#include "../internal.h"
+#include "user.h"
 
 #include <map>
 

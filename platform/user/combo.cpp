@@ -3,7 +3,7 @@
 // arrow keys change the selection while the list is closed; a click on an
 // item of the dropped list chooses it. The parent hears CBN_SELCHANGE when
 // the user changes the selection, not when the program does.
-#include "../internal.h"
+#include "user.h"
 
 #include <algorithm>
 #include <cstring>

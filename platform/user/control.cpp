@@ -1,6 +1,6 @@
 // What the standard controls share: their font, their colours as the parent
 // chooses them, and notifications to the parent.
-#include "../internal.h"
+#include "user.h"
 
 #include <map>
 

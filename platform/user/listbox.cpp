@@ -3,7 +3,7 @@
 // variable height. The owner measures and draws owner-drawn items
 // (WM_MEASUREITEM, WM_DRAWITEM) and hears when one goes (WM_DELETEITEM).
 // The combo box's drop-down list is one of these too ("ComboLBox").
-#include "../internal.h"
+#include "user.h"
 
 #include <strings.h>
 

@@ -1,6 +1,6 @@
 // The window half of device contexts: the DCs handed out for windows, kept
 // placed where their windows are, painting, and the fills user32 has.
-#include "../internal.h"
+#include "user.h"
 
 #include <algorithm>
 #include <climits>

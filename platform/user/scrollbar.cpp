@@ -2,7 +2,7 @@
 // scroll bars a window has of its own (WS_VSCROLL, WS_HSCROLL), with the
 // calls that set their range and position. The control tells its parent
 // with WM_HSCROLL or WM_VSCROLL what the mouse did.
-#include "../internal.h"
+#include "user.h"
 
 #include <algorithm>
 #include <map>

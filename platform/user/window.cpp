@@ -1,6 +1,7 @@
 // Window classes and windows: creation and destruction with the messages
 // Windows sends on the way, geometry, titles, visibility and activation.
-#include "../internal.h"
+#include "user.h"
+#include "../testing/hooks.h"
 
 #include <strings.h>
 

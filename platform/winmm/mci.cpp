@@ -3,7 +3,8 @@
 // real duration has passed on the layer's clock.
 #include <mmsystem.h>
 
-#include "../internal.h"
+#include "winmm.h"
+#include "../testing/hooks.h"
 
 #include <strings.h>
 
