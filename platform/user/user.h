@@ -6,6 +6,7 @@
 #include "../gdi/gdi.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@ WorkArea &workArea();
 struct WindowClass {
     std::string name;
     WNDCLASSA wc{};
+};
+
+// A standard control's record, kept with its window: made when the control
+// is created, fetched once per message, gone with WM_NCDESTROY (or with the
+// window, should a reset drop it unannounced).
+struct ControlState {
+    virtual ~ControlState() = default;
 };
 
 struct Window {
@@ -45,6 +53,7 @@ struct Window {
     LONG_PTR userData = 0;
     std::vector<uint8_t> extra;  // the class's window extra bytes (a dialog's DWLP_ values)
     HMENU menu = nullptr;        // a top-level window's menu bar
+    std::unique_ptr<ControlState> control;  // a standard control's own record
 };
 
 // The classes Windows has before a program starts (controls, dialogs).
@@ -57,6 +66,21 @@ void RegisterComboBoxClass();
 void RegisterDialogClass();
 void RegisterMenuClass();
 Window *FindWindowRecord(HWND hwnd);
+// The record of a control of type T, made fresh, or as it is; null for a
+// window without one.
+template <typename T>
+T *NewControlState(HWND hwnd) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w) return nullptr;
+    w->control = std::make_unique<T>();
+    return static_cast<T *>(w->control.get());
+}
+template <typename T>
+T *ControlStateOf(HWND hwnd) {
+    Window *w = FindWindowRecord(hwnd);
+    return w ? dynamic_cast<T *>(w->control.get()) : nullptr;
+}
+void FreeControlState(HWND hwnd);
 std::vector<Window *> AllWindows();  // in z-order, bottom first
 HWND DesktopHandle();
 // The client area in screen coordinates: the window rectangle less its
@@ -106,9 +130,9 @@ void NotifyParent(HWND control, int code);
 HDC ControlDc(HWND control);
 // A control's painting: in answer to WM_PAINT, and at once when its state
 // changes while it is visible (as Windows' controls redraw themselves).
-typedef void (*ControlPainter)(HWND control, HDC hdc);
-void PaintControl(HWND control, ControlPainter draw);
-void RepaintControl(HWND control, ControlPainter draw);
+using ControlPainter = std::function<void(HWND control, HDC hdc)>;
+void PaintControl(HWND control, const ControlPainter &draw);
+void RepaintControl(HWND control, const ControlPainter &draw);
 
 // Keys down now, as the queue's messages have said.
 void NoteKey(UINT message, WPARAM key);

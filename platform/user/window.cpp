@@ -207,6 +207,10 @@ Window *FindWindowRecord(HWND hwnd) {
     return nullptr;
 }
 
+void FreeControlState(HWND hwnd) {
+    if (Window *w = FindWindowRecord(hwnd)) w->control.reset();
+}
+
 std::vector<Window *> AllWindows() {
     std::vector<Window *> list;
     for (auto &w : table().windows)
