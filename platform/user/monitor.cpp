@@ -1,6 +1,6 @@
 // The monitors of the headless screen as user32 reports them: their
 // handles, rectangles and work areas, which one a point, a rectangle or a
-// window is on, and the screen's layout as the machine is told it.
+// window is on; and the system parameters the program asks for.
 #include "user.h"
 #include "../testing/hooks.h"
 
