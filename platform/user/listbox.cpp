@@ -29,7 +29,6 @@ struct ListState : ControlState {
     bool scrolls = false;  // made with WS_VSCROLL: the bar shows while items overflow
 };
 
-
 DWORD Style(HWND list) { return static_cast<DWORD>(GetWindowLongA(list, GWL_STYLE)); }
 bool OwnerDrawn(HWND list) { return Style(list) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE); }
 bool Variable(HWND list) { return Style(list) & LBS_OWNERDRAWVARIABLE; }
