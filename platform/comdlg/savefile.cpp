@@ -1,13 +1,15 @@
 // The save-as dialog on a machine without a user: a script gives the path
 // the user chooses (or Cancel), every dialog is kept with what the program
 // gave it, and the headless run tells the person at the terminal.
-#include "../internal.h"
+#include "comdlg.h"
+#include "../testing/hooks.h"
 
 #include <commdlg.h>
 #include <strings.h>
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
 
 namespace headless {
 namespace {

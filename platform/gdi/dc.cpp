@@ -1,9 +1,10 @@
 // Device contexts on the headless screen, GDI objects, and the simple
-// fills: FillRect, PatBlt, pixels.
-#include "../internal.h"
+// fills: PatBlt, Rectangle, pixels.
+#include "gdi.h"
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace headless {
 namespace {
@@ -20,7 +21,6 @@ struct Object {
 struct Gdi {
     std::map<uintptr_t, Object> objects;
     std::map<uintptr_t, DeviceContext> dcs;
-    std::map<HWND, HDC> ownDcs;
     std::map<uintptr_t, LOGFONTA> logFonts;  // what each font but the system font was made from
     uintptr_t nextObject = 0x50000, nextDc = 0x60000;
 };
@@ -61,12 +61,12 @@ void Init() {
 
 const bool registered = (Init(), OnReset(Init), true);
 
-HDC NewDc(HWND hwnd, bool owned) {
+}  // namespace
+
+HDC NewDc() {
     uintptr_t h = gdi().nextDc;
     gdi().nextDc += 4;
     DeviceContext dc;
-    dc.hwnd = hwnd;
-    dc.owned = owned;
     dc.brush = GetStockObject(WHITE_BRUSH);
     dc.pen = GetStockObject(BLACK_PEN);
     dc.font = GetStockObject(SYSTEM_FONT);
@@ -75,7 +75,7 @@ HDC NewDc(HWND hwnd, bool owned) {
     return reinterpret_cast<HDC>(h);
 }
 
-}  // namespace
+void FreeDc(HDC hdc) { gdi().dcs.erase(reinterpret_cast<uintptr_t>(hdc)); }
 
 DeviceContext *FindDc(HDC hdc) {
     auto it = gdi().dcs.find(reinterpret_cast<uintptr_t>(hdc));
@@ -96,30 +96,32 @@ bool DcGeometry(HDC hdc, POINT &origin, RECT &clip) {
         if (clip.right < clip.left) clip.right = clip.left;
         if (clip.bottom < clip.top) clip.bottom = clip.top;
     };
-    if (!dc->hwnd) {
+    const DcPlacement &place = dc->placement;
+    if (place.kind == DcPlacement::WholeScreen) {
         if (dc->clipped) narrow(dc->clip);
         return true;
     }
-    Window *w = FindWindowRecord(dc->hwnd);
-    if (!w) {
+    if (place.kind == DcPlacement::Nowhere) {
         clip = {0, 0, 0, 0};
         return true;
     }
-    RECT client = dc->wholeWindow ? w->rect : ClientRectOnScreen(*w);
-    origin = {client.left, client.top};
+    origin = place.origin;
     if (dc->clipped)
         narrow(RECT{dc->clip.left + origin.x, dc->clip.top + origin.y, dc->clip.right + origin.x, dc->clip.bottom + origin.y});
-    // A window draws inside its client area (or itself, for a window DC) and inside every parent's client area.
-    for (Window *p = w; p; p = (p->style & WS_CHILD) ? FindWindowRecord(p->parent) : nullptr) {
-        narrow(p == w ? client : ClientRectOnScreen(*p));
-        if (!(p->style & WS_CHILD)) break;
-    }
+    narrow(place.visible);
     return true;
 }
 
 const LOGFONTA *FontObjectLogFont(HGDIOBJ object) {
     auto it = gdi().logFonts.find(reinterpret_cast<uintptr_t>(object));
     return it == gdi().logFonts.end() ? nullptr : &it->second;
+}
+
+bool FillWithBrush(HDC hdc, const RECT &r, HGDIOBJ brush) {
+    auto it = gdi().objects.find(reinterpret_cast<uintptr_t>(brush));
+    if (it == gdi().objects.end() || it->second.kind != ObjectKind::Brush) return false;
+    if (!it->second.null) FillOnScreen(hdc, r, ToPixel(it->second.color));
+    return true;
 }
 
 uint32_t ToPixel(COLORREF c) { return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
@@ -160,60 +162,6 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
     return TRUE;
 }
 
-HDC WINAPI GetDC(HWND hwnd) {
-    if (hwnd && hwnd != DesktopHandle()) {
-        Window *w = FindWindowRecord(hwnd);
-        if (!w) return nullptr;
-        if (w->cls->wc.style & CS_OWNDC) {
-            auto it = gdi().ownDcs.find(hwnd);
-            if (it != gdi().ownDcs.end() && FindDc(it->second)) return it->second;
-            return gdi().ownDcs[hwnd] = NewDc(hwnd, true);
-        }
-        return NewDc(hwnd, false);
-    }
-    return NewDc(nullptr, false);
-}
-
-HDC WINAPI GetWindowDC(HWND hwnd) {
-    if (!FindWindowRecord(hwnd)) return GetDC(nullptr);
-    HDC hdc = NewDc(hwnd, false);
-    FindDc(hdc)->wholeWindow = true;
-    return hdc;
-}
-
-int WINAPI ReleaseDC(HWND, HDC hdc) {
-    DeviceContext *dc = FindDc(hdc);
-    if (!dc) return 0;
-    if (!dc->owned) gdi().dcs.erase(reinterpret_cast<uintptr_t>(hdc));
-    return 1;
-}
-
-HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
-    Window *w = FindWindowRecord(hwnd);
-    if (!w || !ps) return nullptr;
-    HDC hdc = GetDC(hwnd);
-    *ps = PAINTSTRUCT{};
-    ps->hdc = hdc;
-    GetClientRect(hwnd, &ps->rcPaint);
-    w->needsPaint = false;
-    // The frame first, as Windows sends WM_NCPAINT before the client is painted.
-    if (w->needsFrame) {
-        w->needsFrame = false;
-        SendMessageA(hwnd, WM_NCPAINT, 1, 0);
-        if (!(w = FindWindowRecord(hwnd))) return hdc;
-    }
-    if (w->needsErase) {
-        w->needsErase = false;
-        ps->fErase = !SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
-    }
-    return hdc;
-}
-
-BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT *ps) {
-    if (ps) ReleaseDC(hwnd, ps->hdc);
-    return TRUE;
-}
-
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
     if (!FindDc(hdc)) return 0;
     Screen &s = screen();
@@ -226,29 +174,6 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
     return 0;
 }
 
-int WINAPI FillRect(HDC hdc, const RECT *rect, HBRUSH brush) {
-    if (!rect || !FindDc(hdc)) return 0;
-    uintptr_t h = reinterpret_cast<uintptr_t>(brush);
-    // A brush may also be given as a system colour index + 1.
-    if (h >= 1 && h <= COLOR_3DLIGHT + 1) {
-        FillOnScreen(hdc, *rect, ToPixel(SystemColor(static_cast<int>(h - 1))));
-        return 1;
-    }
-    auto it = gdi().objects.find(h);
-    if (it == gdi().objects.end() || it->second.kind != ObjectKind::Brush) return 0;
-    if (!it->second.null) FillOnScreen(hdc, *rect, ToPixel(it->second.color));
-    return 1;
-}
-
-// A one-pixel frame in the brush's colour, inside the rectangle.
-BOOL WINAPI FrameRect(HDC hdc, const RECT *rect, HBRUSH brush) {
-    if (!rect || rect->right <= rect->left || rect->bottom <= rect->top) return FALSE;
-    RECT top{rect->left, rect->top, rect->right, rect->top + 1}, bottom{rect->left, rect->bottom - 1, rect->right, rect->bottom};
-    RECT left{rect->left, rect->top, rect->left + 1, rect->bottom}, right{rect->right - 1, rect->top, rect->right, rect->bottom};
-    return FillRect(hdc, &top, brush) && FillRect(hdc, &bottom, brush) && FillRect(hdc, &left, brush) &&
-           FillRect(hdc, &right, brush);
-}
-
 // The pen draws the outline (one pixel, inside the rectangle), the brush fills the rest.
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     DeviceContext *dc = FindDc(hdc);
@@ -256,7 +181,7 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     if (right < left) std::swap(left, right);
     if (bottom < top) std::swap(top, bottom);
     RECT inside{left + 1, top + 1, right - 1, bottom - 1};
-    if (inside.right > inside.left && inside.bottom > inside.top) FillRect(hdc, &inside, static_cast<HBRUSH>(dc->brush));
+    if (inside.right > inside.left && inside.bottom > inside.top) FillWithBrush(hdc, inside, dc->brush);
     auto pen = gdi().objects.find(reinterpret_cast<uintptr_t>(dc->pen));
     if (pen != gdi().objects.end() && pen->second.kind == ObjectKind::Pen && !pen->second.null) {
         uint32_t ink = ToPixel(pen->second.color);

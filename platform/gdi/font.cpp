@@ -8,7 +8,7 @@
 // Wine the Windows build is tested on is set up to; any other face name gets
 // the system font. Fonts are loaded once per process and kept across resets,
 // with the glyphs they have drawn.
-#include "../internal.h"
+#include "gdi.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -1,6 +1,7 @@
 // Writes what the headless screen shows to a BMP or PNG file, so a person
 // can look at a run: the whole virtual screen, every monitor in its place.
-#include "../internal.h"
+#include "gdi.h"
+#include "../testing/hooks.h"
 
 #include <png.h>
 #include <strings.h>

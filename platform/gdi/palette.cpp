@@ -1,11 +1,13 @@
 // Logical palettes and the system palette of an 8-bit screen: CreatePalette,
 // SelectPalette, RealizePalette, GetPaletteEntries, and DeleteObject for
 // palettes. On a deeper screen a realisation is only recorded.
-#include "../internal.h"
+#include "gdi.h"
+#include "../testing/hooks.h"
 
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <map>
 
 namespace headless {
 namespace {

@@ -1,7 +1,7 @@
 // StretchDIBits and the DC's stretch mode: a packed DIB's pixels put on the
 // screen, stretched or shrunk picking the pixels Windows picks, clipped to
 // the DC, and reduced to what the screen's depth can show.
-#include "../internal.h"
+#include "gdi.h"
 
 #include <algorithm>
 #include <cstdlib>

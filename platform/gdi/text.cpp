@@ -2,7 +2,7 @@
 // GetTextMetricsA. The reference point is the top-left of the text cell
 // (TA_TOP | TA_LEFT), and text is code page 932, so a lead byte and its trail
 // byte make one character.
-#include "../internal.h"
+#include "gdi.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,6 @@
 // Code page conversions: the ANSI code page 932 and UTF-8 to and from wide
 // characters, through iconv.
-#include "../internal.h"
+#include "kernel.h"
 
 #include <iconv.h>
 

@@ -1,7 +1,8 @@
 // DOS paths on host folders: a drive table maps each drive letter to a
 // folder, names are found without regard to case as on FAT and NTFS, and the
 // handle-based file calls work on POSIX descriptors.
-#include "../internal.h"
+#include "kernel.h"
+#include "../testing/hooks.h"
 
 #include <io.h>
 
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 namespace headless {
 namespace {

@@ -1,11 +1,13 @@
 // Global memory blocks: fixed blocks whose handle is their address, and
 // movable ones behind a handle with a lock count. Each block is its own heap
 // allocation of exactly the size asked for, so the sanitizers see overruns.
-#include "../internal.h"
+#include "kernel.h"
+#include "../testing/hooks.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 namespace headless {
 namespace {

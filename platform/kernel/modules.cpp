@@ -1,11 +1,13 @@
 // Modules: the program itself with its compiled resources, and stand-ins
 // for the system DLLs it loads by name.
-#include "../internal.h"
+#include "kernel.h"
+#include "../testing/hooks.h"
 
 #include <iconv.h>
 #include <strings.h>
 
 #include <cstring>
+#include <map>
 
 // The compiled resource file, embedded by the build.
 extern "C" const unsigned char qmsaver_res_data[];

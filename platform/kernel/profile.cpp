@@ -1,7 +1,7 @@
 // Profile (.ini) files as Windows reads and writes them: a bare file name
 // lives in the Windows directory, sections and keys match without regard to
 // case, and writing keeps the rest of the file as it was.
-#include "../internal.h"
+#include "kernel.h"
 
 #include <strings.h>
 

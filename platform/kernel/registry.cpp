@@ -1,10 +1,11 @@
 // A small registry in memory: keys by path, without regard to case, holding
 // typed values.
-#include "../internal.h"
+#include "kernel.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 
 namespace headless {
 namespace {

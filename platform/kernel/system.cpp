@@ -1,6 +1,7 @@
 // Version, clock, last error, command line and the process-wide settings of
 // the portable layer.
-#include "../internal.h"
+#include "kernel.h"
+#include "../testing/hooks.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,10 +23,7 @@ struct System {
     DWORD lastError = 0;
     std::string commandLine = "qmsaver";
     LPTOP_LEVEL_EXCEPTION_FILTER filter = nullptr;
-    bool screenSaverRunning = false;
     TimeLimit limit;
-    Screen screen;
-    WorkArea workArea;
     std::vector<std::string> unimplemented;  // reported once each, kept across resets
     int unimplementedReports = 0;            // since the last reset
 };
@@ -39,10 +37,12 @@ std::vector<std::function<void()>> &resets() {
     static std::vector<std::function<void()>> r;
     return r;
 }
-}  // namespace
 
-Screen &screen() { return sys().screen; }
-WorkArea &workArea() { return sys().workArea; }
+std::vector<std::function<void()>> &firstResets() {
+    static std::vector<std::function<void()>> r;
+    return r;
+}
+}  // namespace
 
 void ReportUnimplemented(const std::string &what) {
     System &s = sys();
@@ -53,38 +53,6 @@ void ReportUnimplemented(const std::string &what) {
 }
 
 int UnimplementedReports() { return sys().unimplementedReports; }
-
-void ResizeScreen(int width, int height, int depth) { SetMonitors({RECT{0, 0, width, height}}, depth); }
-
-bool SetMonitors(const std::vector<RECT> &monitors, int depth) {
-    if (monitors.empty() || monitors[0].left != 0 || monitors[0].top != 0) return false;
-    RECT bounds = monitors[0];
-    for (const RECT &m : monitors) {
-        if (m.right <= m.left || m.bottom <= m.top) return false;
-        bounds = {std::min(bounds.left, m.left), std::min(bounds.top, m.top), std::max(bounds.right, m.right),
-                  std::max(bounds.bottom, m.bottom)};
-    }
-    // Screen coordinates travel in 16-bit message parameters.
-    if (bounds.left < -32768 || bounds.top < -32768 || bounds.right > 32767 || bounds.bottom > 32767 ||
-        int64_t{bounds.right - bounds.left} * (bounds.bottom - bounds.top) > (int64_t{1} << 28))
-        return false;
-    Screen &s = sys().screen;
-    s.monitors = monitors;
-    s.width = monitors[0].right;
-    s.height = monitors[0].bottom;
-    s.depth = depth;
-    s.bounds = bounds;
-    s.pixels.assign(static_cast<size_t>(bounds.right - bounds.left) * static_cast<size_t>(bounds.bottom - bounds.top), 0);
-    return true;
-}
-
-bool Screen::OnMonitor(long x, long y) const {
-    for (const RECT &m : monitors)
-        if (x >= m.left && x < m.right && y >= m.top && y < m.bottom) return true;
-    return false;
-}
-
-uint32_t Screen::Shown(long x, long y) { return monitors.size() == 1 || OnMonitor(x, y) ? At(x, y) : 0; }
 
 uint64_t Now() {
     if (sys().virtualClock) return sys().virtualNow;
@@ -111,6 +79,7 @@ bool &Narrating() {
 }
 
 void OnReset(std::function<void()> reset) { resets().push_back(std::move(reset)); }
+void OnResetFirst(std::function<void()> reset) { firstResets().push_back(std::move(reset)); }
 
 void ResetAll() {
     System &s = sys();
@@ -119,11 +88,9 @@ void ResetAll() {
     s.virtualNow = kBootTick;
     s.lastError = 0;
     s.filter = nullptr;
-    s.screenSaverRunning = false;
     s.limit = TimeLimit{};
-    s.workArea = WorkArea{};
     s.unimplementedReports = 0;
-    ResizeScreen(640, 480, 24);
+    for (auto &r : firstResets()) r();
     for (auto &r : resets()) r();
 }
 
@@ -135,7 +102,6 @@ void UseVirtualClock(bool on) {
     if (!on) sys().realStart = std::chrono::steady_clock::now() - std::chrono::milliseconds(sys().virtualNow - kBootTick);
 }
 void SetCommandLine(const std::string &line) { sys().commandLine = line; }
-bool ScreenSaverRunning() { return sys().screenSaverRunning; }
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { return sys().filter; }
 
 }  // namespace headless
@@ -178,26 +144,6 @@ LPTOP_LEVEL_EXCEPTION_FILTER WINAPI SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCE
     LPTOP_LEVEL_EXCEPTION_FILTER previous = sys().filter;
     sys().filter = filter;
     return previous;
-}
-
-BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT) {
-    if (action == SPI_SCREENSAVERRUNNING) {
-        sys().screenSaverRunning = uiParam != 0;
-        return TRUE;
-    }
-    if (action == SPI_GETWORKAREA && pvParam) {
-        // The whole screen unless a test gave the desktop a task bar, or took the area away.
-        const WorkArea &area = workArea();
-        if (area.missing) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
-        // The primary monitor's, as Windows answers on several.
-        *static_cast<RECT *>(pvParam) = area.set ? area.rect : RECT{0, 0, screen().width, screen().height};
-        return TRUE;
-    }
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
 }
 
 // Rounded to the nearest, halves away from zero, as Windows rounds.

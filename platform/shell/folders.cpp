@@ -1,7 +1,8 @@
 // The shell's folders on a machine without a user: the Pictures folder on
 // drive C:, and a folder chooser whose choices a script gives (or Cancel),
 // every chooser kept with what the program gave it.
-#include "../internal.h"
+#include "shell.h"
+#include "../testing/hooks.h"
 
 #include <shlobj.h>
 

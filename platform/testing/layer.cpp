@@ -1,11 +1,14 @@
 // The test hooks, over the layer's own state.
 #include "layer.h"
 
-#include "../internal.h"
+#include "hooks.h"
+
+#include "../user/user.h"
 
 #include <dirent.h>
 
 #include <algorithm>
+#include <map>
 
 namespace Layer {
 

@@ -1,21 +1,18 @@
 // The Button control: push buttons (the default one framed in black) and
 // automatic check boxes. A click, the space bar or BM_CLICK tells the parent
 // BN_CLICKED; a check box turns its check over first.
-#include "../internal.h"
+#include "user.h"
+
+#include <string>
 
 namespace headless {
 namespace {
 
-struct ButtonState {
+struct ButtonState : ControlState {
     int check = BST_UNCHECKED;
     bool pushed = false;
     bool focused = false;
 };
-
-std::map<HWND, ButtonState> &buttons() {
-    static std::map<HWND, ButtonState> b;
-    return b;
-}
 
 DWORD Type(HWND button) { return static_cast<DWORD>(GetWindowLongA(button, GWL_STYLE)) & BS_TYPEMASK; }
 bool IsCheckBox(HWND button) { return Type(button) == BS_AUTOCHECKBOX || Type(button) == BS_CHECKBOX; }
@@ -73,8 +70,7 @@ void DrawCheckBox(HWND button, HDC hdc, const ButtonState &state, RECT r, const 
     DrawTextA(hdc, text, length, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
 
-void Draw(HWND button, HDC hdc) {
-    ButtonState &state = buttons()[button];
+void Draw(HWND button, HDC hdc, const ButtonState &state) {
     RECT r;
     GetClientRect(button, &r);
     if (HFONT font = ControlFont(button)) SelectObject(hdc, font);
@@ -91,13 +87,16 @@ void Draw(HWND button, HDC hdc) {
     }
 }
 
-void PaintNow(HWND button) { RepaintControl(button, Draw); }
+ControlPainter Painter(const ButtonState &state) {
+    return [&state](HWND button, HDC hdc) { Draw(button, hdc, state); };
+}
 
-void Click(HWND button) {
+void PaintNow(HWND button, const ButtonState &state) { RepaintControl(button, Painter(state)); }
+
+void Click(HWND button, ButtonState &state) {
     if (Type(button) == BS_AUTOCHECKBOX) {
-        ButtonState &state = buttons()[button];
         state.check = state.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-        PaintNow(button);
+        PaintNow(button, state);
     }
     NotifyParent(button, BN_CLICKED);
 }
@@ -108,24 +107,26 @@ bool Inside(HWND button, LPARAM lParam) {
     return PtInRect(&r, POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))});
 }
 
-void SetPushed(HWND button, bool pushed) {
-    ButtonState &state = buttons()[button];
+void SetPushed(HWND button, ButtonState &state, bool pushed) {
     if (state.pushed == pushed) return;
     state.pushed = pushed;
-    PaintNow(button);
+    PaintNow(button, state);
 }
 
 LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) NewControlState<ButtonState>(button);
+    ButtonState *state = ControlStateOf<ButtonState>(button);
+    if (!state) return DefWindowProcA(button, message, wParam, lParam);
+    ButtonState &s = *state;
     switch (message) {
     case WM_CREATE:
-        buttons()[button] = ButtonState{};
         return 0;
     case WM_NCDESTROY:
-        buttons().erase(button);
+        FreeControlState(button);
         ForgetControl(button);
         break;
     case WM_PAINT:
-        PaintControl(button, Draw);
+        PaintControl(button, Painter(s));
         return 0;
     case WM_ERASEBKGND:
         return 1;
@@ -133,40 +134,40 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
     case WM_LBUTTONDBLCLK:
         SetCapture(button);
         SetFocus(button);
-        SetPushed(button, true);
+        SetPushed(button, s, true);
         return 0;
     case WM_LBUTTONUP: {
-        bool wasPushed = buttons()[button].pushed;
+        bool wasPushed = s.pushed;
         ReleaseCapture();
-        SetPushed(button, false);
-        if (wasPushed && Inside(button, lParam)) Click(button);
+        SetPushed(button, s, false);
+        if (wasPushed && Inside(button, lParam)) Click(button, s);
         return 0;
     }
     case WM_KEYDOWN:
-        if (wParam == VK_SPACE) SetPushed(button, true);
+        if (wParam == VK_SPACE) SetPushed(button, s, true);
         return 0;
     case WM_KEYUP:
-        if (wParam == VK_SPACE && buttons()[button].pushed) {
-            SetPushed(button, false);
-            Click(button);
+        if (wParam == VK_SPACE && s.pushed) {
+            SetPushed(button, s, false);
+            Click(button, s);
         }
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        buttons()[button].focused = message == WM_SETFOCUS;
-        PaintNow(button);
+        s.focused = message == WM_SETFOCUS;
+        PaintNow(button, s);
         return 0;
     case WM_ENABLE:
-        PaintNow(button);
+        PaintNow(button, s);
         return 0;
     case WM_SETTEXT: {
         LRESULT result = DefWindowProcA(button, message, wParam, lParam);
-        PaintNow(button);
+        PaintNow(button, s);
         return result;
     }
     case WM_SETFONT:
         SetControlFont(button, reinterpret_cast<HFONT>(wParam));
-        if (lParam) PaintNow(button);
+        if (lParam) PaintNow(button, s);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(ControlFont(button));
@@ -175,19 +176,17 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
                               : Type(button) == BS_PUSHBUTTON  ? DLGC_UNDEFPUSHBUTTON
                                                                : 0);
     case BM_GETCHECK:
-        return IsCheckBox(button) ? buttons()[button].check : BST_UNCHECKED;
+        return IsCheckBox(button) ? s.check : BST_UNCHECKED;
     case BM_SETCHECK:
         if (IsCheckBox(button)) {
-            buttons()[button].check = wParam == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
-            PaintNow(button);
+            s.check = wParam == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
+            PaintNow(button, s);
         }
         return 0;
-    case BM_GETSTATE: {
-        const ButtonState &s = buttons()[button];
+    case BM_GETSTATE:
         return s.check | (s.pushed ? BST_PUSHED : 0) | (s.focused ? BST_FOCUS : 0);
-    }
     case BM_CLICK:
-        if (IsWindowEnabled(button)) Click(button);
+        if (IsWindowEnabled(button)) Click(button, s);
         return 0;
     }
     return DefWindowProcA(button, message, wParam, lParam);
@@ -197,7 +196,6 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
 
 void RegisterButtonClass() {
     RegisterSystemClass("Button", ButtonProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
-    OnReset([] { buttons().clear(); });
 }
 
 }  // namespace headless

@@ -3,7 +3,7 @@
 // arrow keys change the selection while the list is closed; a click on an
 // item of the dropped list chooses it. The parent hears CBN_SELCHANGE when
 // the user changes the selection, not when the program does.
-#include "../internal.h"
+#include "user.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +11,7 @@
 namespace headless {
 namespace {
 
-struct ComboState {
+struct ComboState : ControlState {
     std::vector<std::string> items;
     std::vector<LRESULT> data;  // each item's item data
     int selected = -1;
@@ -19,11 +19,6 @@ struct ComboState {
     HWND dropped = nullptr;   // the list while it is down
     bool focused = false;
 };
-
-std::map<HWND, ComboState> &combos() {
-    static std::map<HWND, ComboState> c;
-    return c;
-}
 
 int FieldHeight(HWND combo) {
     HDC hdc = ControlDc(combo);
@@ -43,8 +38,7 @@ void FitToField(HWND combo) {
     SetWindowPos(combo, nullptr, at.x, at.y, r.right - r.left, FieldHeight(combo), SWP_NOZORDER);
 }
 
-void Draw(HWND combo, HDC hdc) {
-    ComboState &s = combos()[combo];
+void Draw(HWND combo, HDC hdc, const ComboState &s) {
     RECT r;
     GetClientRect(combo, &r);
     if (HFONT font = ControlFont(combo)) SelectObject(hdc, font);
@@ -72,24 +66,26 @@ void Draw(HWND combo, HDC hdc) {
     }
 }
 
-void PaintNow(HWND combo) { RepaintControl(combo, Draw); }
+ControlPainter Painter(const ComboState &s) {
+    return [&s](HWND combo, HDC hdc) { Draw(combo, hdc, s); };
+}
 
-void ChangeSelection(HWND combo, int index, bool byUser) {
-    ComboState &s = combos()[combo];
+void PaintNow(HWND combo, const ComboState &s) { RepaintControl(combo, Painter(s)); }
+
+void ChangeSelection(HWND combo, ComboState &s, int index, bool byUser) {
     if (index == s.selected) return;
     s.selected = index;
-    PaintNow(combo);
+    PaintNow(combo, s);
     if (byUser) NotifyParent(combo, CBN_SELCHANGE);
 }
 
-void CloseUp(HWND combo, bool chosen) {
-    ComboState &s = combos()[combo];
+void CloseUp(HWND combo, ComboState &s, bool chosen) {
     HWND list = s.dropped;
     if (!list) return;
     int index = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
     s.dropped = nullptr;
     DestroyWindow(list);
-    if (chosen && index >= 0) ChangeSelection(combo, index, true);
+    if (chosen && index >= 0) ChangeSelection(combo, s, index, true);
     NotifyParent(combo, chosen ? CBN_SELENDOK : CBN_SELENDCANCEL);
     NotifyParent(combo, CBN_CLOSEUP);
     InvalidateTree(GetParent(combo));
@@ -97,8 +93,7 @@ void CloseUp(HWND combo, bool chosen) {
 
 LRESULT CALLBACK DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
-void DropDown(HWND combo) {
-    ComboState &s = combos()[combo];
+void DropDown(HWND combo, ComboState &s) {
     if (s.dropped) return;
     NotifyParent(combo, CBN_DROPDOWN);
     RECT r;
@@ -109,10 +104,10 @@ void DropDown(HWND combo) {
     HWND list = CreateWindowExA(WS_EX_TOPMOST, "ComboLBox", "", WS_POPUP | WS_BORDER | WS_VSCROLL, r.left,
                                 r.top + field, r.right - r.left, height, combo, nullptr, nullptr, nullptr);
     if (!list) return;
-    combos()[combo].dropped = list;
+    s.dropped = list;
     if (HFONT font = ControlFont(combo)) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-    for (const std::string &item : combos()[combo].items) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(combos()[combo].selected), 0);
+    for (const std::string &item : s.items) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(s.selected), 0);
     SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(GetWindowLongPtrA(list, GWLP_WNDPROC)));
     SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DroppedListProc));
     ShowWindow(list, SW_SHOWNA);
@@ -122,17 +117,22 @@ void DropDown(HWND combo) {
 // The dropped list: a click on an item chooses it, Enter chooses, Esc closes.
 LRESULT CALLBACK DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     auto base = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    // The combo box whose list this is.
     HWND combo = nullptr;
-    for (auto &[hwnd, state] : combos())
-        if (state.dropped == list) combo = hwnd;
+    ComboState *s = nullptr;
+    for (Window *w : AllWindows())
+        if (auto *state = dynamic_cast<ComboState *>(w->control.get()); state && state->dropped == list) {
+            combo = w->handle;
+            s = state;
+        }
     if (!combo) return CallWindowProcA(base, list, message, wParam, lParam);
     switch (message) {
     case WM_LBUTTONUP:
-        CloseUp(combo, true);
+        CloseUp(combo, *s, true);
         return 0;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
-            CloseUp(combo, wParam == VK_RETURN);
+            CloseUp(combo, *s, wParam == VK_RETURN);
             return 0;
         }
         break;
@@ -140,15 +140,14 @@ LRESULT CALLBACK DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
     return CallWindowProcA(base, list, message, wParam, lParam);
 }
 
-void OnKey(HWND combo, WPARAM key) {
-    ComboState &s = combos()[combo];
+void OnKey(HWND combo, ComboState &s, WPARAM key) {
     if (s.dropped) {
         SendMessageA(s.dropped, WM_KEYDOWN, key, 0);
         return;
     }
     int count = static_cast<int>(s.items.size());
     if (key == VK_F4) {
-        DropDown(combo);
+        DropDown(combo, s);
         return;
     }
     if (count == 0) return;
@@ -162,17 +161,19 @@ void OnKey(HWND combo, WPARAM key) {
     case VK_END: to = count - 1; break;
     default: return;
     }
-    ChangeSelection(combo, to, true);
+    ChangeSelection(combo, s, to, true);
 }
 
 LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) NewControlState<ComboState>(combo);
+    ComboState *state = ControlStateOf<ComboState>(combo);
+    if (!state) return DefWindowProcA(combo, message, wParam, lParam);
+    ComboState &s = *state;
     switch (message) {
     case WM_CREATE: {
         auto *cs = reinterpret_cast<CREATESTRUCTA *>(lParam);
         if ((cs->style & 3) != CBS_DROPDOWNLIST) ReportUnimplemented("a combo box other than a drop-down list");
-        ComboState s;
         s.droppedHeight = cs->cy;
-        combos()[combo] = s;
         // Scroll bars are the dropped list's, not the field's.
         SetWindowLongA(combo, GWL_STYLE, cs->style & ~(WS_VSCROLL | WS_HSCROLL));
         FitToField(combo);
@@ -181,50 +182,48 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
     case WM_SETFONT:
         SetControlFont(combo, reinterpret_cast<HFONT>(wParam));
         FitToField(combo);
-        if (lParam) PaintNow(combo);
+        if (lParam) PaintNow(combo, s);
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(ControlFont(combo));
     case WM_DESTROY:
-        if (HWND list = combos()[combo].dropped) {
-            combos()[combo].dropped = nullptr;
+        if (HWND list = s.dropped) {
+            s.dropped = nullptr;
             DestroyWindow(list);
         }
         break;
     case WM_NCDESTROY:
-        combos().erase(combo);
+        FreeControlState(combo);
         ForgetControl(combo);
         break;
     case WM_PAINT:
-        PaintControl(combo, Draw);
+        PaintControl(combo, Painter(s));
         return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_LBUTTONDOWN:
         SetFocus(combo);
-        if (combos()[combo].dropped) CloseUp(combo, false);
-        else DropDown(combo);
+        if (s.dropped) CloseUp(combo, s, false);
+        else DropDown(combo, s);
         return 0;
     case WM_KEYDOWN:
-        OnKey(combo, wParam);
+        OnKey(combo, s, wParam);
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        combos()[combo].focused = message == WM_SETFOCUS;
-        if (message == WM_KILLFOCUS) CloseUp(combo, false);
-        PaintNow(combo);
+        s.focused = message == WM_SETFOCUS;
+        if (message == WM_KILLFOCUS) CloseUp(combo, s, false);
+        PaintNow(combo, s);
         NotifyParent(combo, message == WM_SETFOCUS ? CBN_SETFOCUS : CBN_KILLFOCUS);
         return 0;
     case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS | (combos()[combo].dropped ? DLGC_WANTMESSAGE : 0);
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (s.dropped ? DLGC_WANTMESSAGE : 0);
     case CB_ADDSTRING: {
-        ComboState &s = combos()[combo];
         s.items.push_back(lParam ? reinterpret_cast<LPCSTR>(lParam) : "");
         s.data.push_back(0);
         return static_cast<LRESULT>(s.items.size() - 1);
     }
     case CB_INSERTSTRING: {
-        ComboState &s = combos()[combo];
         int index = static_cast<int>(wParam);
         if (index < -1 || index > static_cast<int>(s.items.size())) return CB_ERR;
         if (index == -1) index = static_cast<int>(s.items.size());
@@ -236,7 +235,6 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
     }
     case CB_SETITEMDATA:
     case CB_GETITEMDATA: {
-        ComboState &s = combos()[combo];
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size())) return CB_ERR;
         if (message == CB_GETITEMDATA) return s.data[static_cast<size_t>(index)];
@@ -244,26 +242,23 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
         return TRUE;
     }
     case CB_RESETCONTENT: {
-        ComboState &s = combos()[combo];
         s.items.clear();
         s.data.clear();
         s.selected = -1;
-        PaintNow(combo);
+        PaintNow(combo, s);
         return CB_OKAY;
     }
     case CB_GETCOUNT:
-        return static_cast<LRESULT>(combos()[combo].items.size());
+        return static_cast<LRESULT>(s.items.size());
     case CB_GETCURSEL:
-        return combos()[combo].selected;
+        return s.selected;
     case CB_SETCURSEL: {
-        ComboState &s = combos()[combo];
         int index = static_cast<int>(wParam);
         if (index < -1 || index >= static_cast<int>(s.items.size())) return CB_ERR;
-        ChangeSelection(combo, index, false);
+        ChangeSelection(combo, s, index, false);
         return index < 0 ? CB_ERR : index;
     }
     case CB_GETLBTEXT: {
-        const ComboState &s = combos()[combo];
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size()) || !lParam) return CB_ERR;
         const std::string &item = s.items[static_cast<size_t>(index)];
@@ -271,7 +266,6 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
         return static_cast<LRESULT>(item.size());
     }
     case CB_GETLBTEXTLEN: {
-        const ComboState &s = combos()[combo];
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size())) return CB_ERR;
         return static_cast<LRESULT>(s.items[static_cast<size_t>(index)].size());
@@ -284,7 +278,6 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
 
 void RegisterComboBoxClass() {
     RegisterSystemClass("ComboBox", ComboProc, CS_DBLCLKS);
-    OnReset([] { combos().clear(); });
 }
 
 }  // namespace headless

@@ -1,6 +1,8 @@
 // What the standard controls share: their font, their colours as the parent
 // chooses them, and notifications to the parent.
-#include "../internal.h"
+#include "user.h"
+
+#include <map>
 
 namespace headless {
 namespace {
@@ -44,14 +46,14 @@ HDC ControlDc(HWND control) {
     return hdc;
 }
 
-void PaintControl(HWND control, ControlPainter draw) {
+void PaintControl(HWND control, const ControlPainter &draw) {
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(control, &ps);
     draw(control, hdc);
     EndPaint(control, &ps);
 }
 
-void RepaintControl(HWND control, ControlPainter draw) {
+void RepaintControl(HWND control, const ControlPainter &draw) {
     if (!IsWindowVisible(control)) return;
     HDC hdc = GetDC(control);
     draw(control, hdc);

@@ -2,10 +2,11 @@
 // default procedure, modal and modeless creation in Windows' order (the
 // dialog procedure hears WM_SETFONT first, and the controls exist before
 // WM_INITDIALOG), the modal loop, the dialog keys, and dialog units.
-#include "../internal.h"
+#include "user.h"
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace headless {
 namespace {

@@ -5,7 +5,7 @@
 // line's start and opening ones off its end. An '&' underlines the character
 // after it; "&&" shows one. Where Windows is loose about details (the spaces
 // at a break, a lone '&'), this follows the Wine the Windows build is tested on.
-#include "../internal.h"
+#include "user.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,6 @@
 // The non-client area: borders, the caption with its title and close box,
 // the menu bar, and a window's own scroll bars, drawn in Wine's default look.
-#include "../internal.h"
+#include "user.h"
 
 #include <algorithm>
 

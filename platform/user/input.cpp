@@ -1,6 +1,7 @@
 // The cursor, system metrics and colours, the icons and cursors handed out
 // by name, and rectangle arithmetic.
-#include "../internal.h"
+#include "user.h"
+#include "../testing/hooks.h"
 
 #include <algorithm>
 

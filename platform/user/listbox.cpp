@@ -3,7 +3,7 @@
 // variable height. The owner measures and draws owner-drawn items
 // (WM_MEASUREITEM, WM_DRAWITEM) and hears when one goes (WM_DELETEITEM).
 // The combo box's drop-down list is one of these too ("ComboLBox").
-#include "../internal.h"
+#include "user.h"
 
 #include <strings.h>
 
@@ -19,7 +19,7 @@ struct Item {
     UINT height = 0;
 };
 
-struct ListState {
+struct ListState : ControlState {
     std::vector<Item> items;
     int selected = -1;   // the selected item, -1 for none
     int caret = -1;      // the item with the focus frame
@@ -28,11 +28,6 @@ struct ListState {
     bool focused = false;
     bool scrolls = false;  // made with WS_VSCROLL: the bar shows while items overflow
 };
-
-std::map<HWND, ListState> &lists() {
-    static std::map<HWND, ListState> l;
-    return l;
-}
 
 DWORD Style(HWND list) { return static_cast<DWORD>(GetWindowLongA(list, GWL_STYLE)); }
 bool OwnerDrawn(HWND list) { return Style(list) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE); }
@@ -122,16 +117,15 @@ void DrawItem(HWND list, ListState &s, HDC hdc, int index, UINT action) {
 }
 
 // Redraws items now, as Windows does when the selection or focus moves.
-void RedrawItems(HWND list, std::initializer_list<int> indices, UINT action) {
+void RedrawItems(HWND list, ListState &s, std::initializer_list<int> indices, UINT action) {
     if (!IsWindowVisible(list)) return;
-    ListState &s = lists()[list];
     HDC hdc = ControlDc(list);
     ControlColors(list, hdc, WM_CTLCOLORLISTBOX);
     for (int i : indices) DrawItem(list, s, hdc, i, action);
     ReleaseDC(list, hdc);
 }
 
-void Paint(HWND list) {
+void Paint(HWND list, ListState &s) {
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(list, &ps);
     if (HFONT font = ControlFont(list)) SelectObject(hdc, font);
@@ -139,7 +133,6 @@ void Paint(HWND list) {
     RECT client;
     GetClientRect(list, &client);
     FillRect(hdc, &client, brush);
-    ListState &s = lists()[list];
     for (int i = s.top; i < static_cast<int>(s.items.size()); i++) {
         if (ItemRect(list, s, i).top >= client.bottom) break;
         DrawItem(list, s, hdc, i, ODA_DRAWENTIRE);
@@ -156,8 +149,7 @@ void ScrollInto(HWND list, ListState &s, int index) {
 }
 
 // Moves the selection (and the caret) to index; redraws what changed.
-void Select(HWND list, int index, bool notify) {
-    ListState &s = lists()[list];
+void Select(HWND list, ListState &s, int index, bool notify) {
     int old = s.selected, oldCaret = s.caret;
     int oldTop = s.top;
     s.selected = index;
@@ -165,9 +157,9 @@ void Select(HWND list, int index, bool notify) {
     ScrollInto(list, s, index);
     if (s.top != oldTop) InvalidateRect(list, nullptr, TRUE);
     else if (old != index || oldCaret != s.caret) {
-        if (oldCaret != s.caret) RedrawItems(list, {oldCaret}, ODA_FOCUS);
-        if (old != index) RedrawItems(list, {old, index}, ODA_SELECT);
-        if (oldCaret != s.caret) RedrawItems(list, {s.caret}, ODA_FOCUS);
+        if (oldCaret != s.caret) RedrawItems(list, s, {oldCaret}, ODA_FOCUS);
+        if (old != index) RedrawItems(list, s, {old, index}, ODA_SELECT);
+        if (oldCaret != s.caret) RedrawItems(list, s, {s.caret}, ODA_FOCUS);
     }
     if (notify && old != index && (Style(list) & LBS_NOTIFY)) NotifyParent(list, LBN_SELCHANGE);
 }
@@ -184,7 +176,7 @@ void DeleteItemNotice(HWND list, int index, const Item &item) {
     SendMessageA(Owner(list), WM_DELETEITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
 }
 
-UINT MeasureItem(HWND list, int index, ULONG_PTR data) {
+UINT MeasureItem(HWND list, const ListState &s, int index, ULONG_PTR data) {
     MEASUREITEMSTRUCT mis{};
     mis.CtlType = ODT_LISTBOX;
     mis.CtlID = static_cast<UINT>(GetDlgCtrlID(list));
@@ -192,14 +184,13 @@ UINT MeasureItem(HWND list, int index, ULONG_PTR data) {
     RECT client;
     GetClientRect(list, &client);
     mis.itemWidth = static_cast<UINT>(client.right);
-    mis.itemHeight = lists()[list].itemHeight;
+    mis.itemHeight = s.itemHeight;
     mis.itemData = data;
     SendMessageA(Owner(list), WM_MEASUREITEM, mis.CtlID, reinterpret_cast<LPARAM>(&mis));
     return mis.itemHeight;
 }
 
-int Insert(HWND list, int index, LPARAM lParam, bool sorted) {
-    ListState &s = lists()[list];
+int Insert(HWND list, ListState &s, int index, LPARAM lParam, bool sorted) {
     Item item;
     if (HasStrings(list)) item.text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
     else item.data = static_cast<ULONG_PTR>(lParam);
@@ -215,22 +206,24 @@ int Insert(HWND list, int index, LPARAM lParam, bool sorted) {
     if (s.selected >= index) s.selected++;
     if (s.caret >= index) s.caret++;
     if (Variable(list)) {
-        UINT height = MeasureItem(list, index, item.data);
-        lists()[list].items[static_cast<size_t>(index)].height = height;
+        UINT height = MeasureItem(list, s, index, item.data);
+        s.items[static_cast<size_t>(index)].height = height;
     }
-    UpdateScrollBar(list, lists()[list]);
+    UpdateScrollBar(list, s);
     InvalidateRect(list, nullptr, TRUE);
     return index;
 }
 
 // The item leaves the list, then its owner hears of it, as Windows orders it.
-LRESULT Delete(HWND list, int index) {
-    ListState &s = lists()[list];
+LRESULT Delete(HWND list, ListState &s, int index) {
     if (index < 0 || index >= static_cast<int>(s.items.size())) return LB_ERR;
     Item item = s.items[static_cast<size_t>(index)];
     s.items.erase(s.items.begin() + index);
     DeleteItemNotice(list, index, item);
-    ListState &again = lists()[list];
+    // The owner may have destroyed the list on hearing it.
+    ListState *still = ControlStateOf<ListState>(list);
+    if (!still) return 0;
+    ListState &again = *still;
     if (again.selected == index) again.selected = -1;
     else if (again.selected > index) again.selected--;
     if (again.caret >= static_cast<int>(again.items.size())) again.caret = static_cast<int>(again.items.size()) - 1;
@@ -240,13 +233,17 @@ LRESULT Delete(HWND list, int index) {
     return static_cast<LRESULT>(again.items.size());
 }
 
-void Reset(HWND list) {
-    ListState &s = lists()[list];
+void Reset(HWND list, ListState &s) {
     std::vector<Item> items = std::move(s.items);
-    s = ListState{{}, -1, -1, 0, s.itemHeight, s.focused, s.scrolls};
+    ListState fresh;
+    fresh.itemHeight = s.itemHeight;
+    fresh.focused = s.focused;
+    fresh.scrolls = s.scrolls;
+    s = fresh;
     // From the last item to the first.
     for (size_t i = items.size(); i-- > 0;) DeleteItemNotice(list, static_cast<int>(i), items[i]);
-    UpdateScrollBar(list, lists()[list]);
+    // The owner may have destroyed the list on hearing it.
+    if (ListState *still = ControlStateOf<ListState>(list)) UpdateScrollBar(list, *still);
     InvalidateRect(list, nullptr, TRUE);
 }
 
@@ -277,8 +274,7 @@ LRESULT Find(const ListState &s, int start, LPCSTR text, bool exact) {
     return LB_ERR;
 }
 
-void OnKey(HWND list, WPARAM key) {
-    ListState &s = lists()[list];
+void OnKey(HWND list, ListState &s, WPARAM key) {
     int count = static_cast<int>(s.items.size());
     if (count == 0) return;
     int from = s.caret < 0 ? 0 : s.caret, to = from;
@@ -291,51 +287,51 @@ void OnKey(HWND list, WPARAM key) {
     case VK_NEXT: to = std::min(count - 1, from + VisibleCount(list, s) - 1); break;
     default: return;
     }
-    Select(list, to, true);
+    Select(list, s, to, true);
 }
 
-void SetFocusState(HWND list, bool focused) {
-    ListState &s = lists()[list];
+void SetFocusState(HWND list, ListState &s, bool focused) {
     s.focused = focused;
-    if (s.caret >= 0) RedrawItems(list, {s.caret}, ODA_FOCUS);
+    if (s.caret >= 0) RedrawItems(list, s, {s.caret}, ODA_FOCUS);
     if (Style(list) & LBS_NOTIFY) NotifyParent(list, focused ? LBN_SETFOCUS : LBN_KILLFOCUS);
 }
 
 LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) NewControlState<ListState>(list);
+    ListState *state = ControlStateOf<ListState>(list);
+    if (!state) return DefWindowProcA(list, message, wParam, lParam);
+    ListState &s = *state;
     switch (message) {
     case WM_CREATE: {
-        ListState s;
-        s.scrolls = Style(list) & WS_VSCROLL;
-        if (Style(list) & LBS_OWNERDRAWFIXED) {
-            lists()[list] = s;
-            s.itemHeight = MeasureItem(list, 0, 0);
-        }
-        lists()[list] = s;
-        UpdateScrollBar(list, lists()[list]);
+        ListState made;
+        made.scrolls = Style(list) & WS_VSCROLL;
+        if (Style(list) & LBS_OWNERDRAWFIXED) made.itemHeight = MeasureItem(list, s, 0, 0);
+        s = made;
+        UpdateScrollBar(list, s);
         return 0;
     }
     case WM_DESTROY:
         // The items go with the list, each told to the owner.
-        Reset(list);
+        Reset(list, s);
         break;
     case WM_NCDESTROY:
-        lists().erase(list);
+        FreeControlState(list);
         ForgetControl(list);
         break;
     case WM_PAINT:
-        Paint(list);
+        Paint(list, s);
         return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_SIZE:
-        UpdateScrollBar(list, lists()[list]);
+        UpdateScrollBar(list, s);
         break;
     case WM_SETFONT: {
         SetControlFont(list, reinterpret_cast<HFONT>(wParam));
         if (!OwnerDrawn(list)) {
             HDC hdc = ControlDc(list);
             TEXTMETRICA tm{};
-            if (GetTextMetricsA(hdc, &tm)) lists()[list].itemHeight = static_cast<UINT>(tm.tmHeight);
+            if (GetTextMetricsA(hdc, &tm)) s.itemHeight = static_cast<UINT>(tm.tmHeight);
             ReleaseDC(list, hdc);
         }
         if (lParam) InvalidateRect(list, nullptr, TRUE);
@@ -344,46 +340,45 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(ControlFont(list));
     case WM_SETFOCUS:
-        SetFocusState(list, true);
+        SetFocusState(list, s, true);
         return 0;
     case WM_KILLFOCUS:
-        SetFocusState(list, false);
+        SetFocusState(list, s, false);
         return 0;
     case WM_LBUTTONDOWN: {
         SetFocus(list);
-        int index = ItemAt(list, lists()[list], static_cast<SHORT>(HIWORD(lParam)));
-        if (index >= 0) Select(list, index, true);
+        int index = ItemAt(list, s, static_cast<SHORT>(HIWORD(lParam)));
+        if (index >= 0) Select(list, s, index, true);
         return 0;
     }
     case WM_LBUTTONDBLCLK: {
-        int index = ItemAt(list, lists()[list], static_cast<SHORT>(HIWORD(lParam)));
+        int index = ItemAt(list, s, static_cast<SHORT>(HIWORD(lParam)));
         if (index >= 0 && (Style(list) & LBS_NOTIFY)) NotifyParent(list, LBN_DBLCLK);
         return 0;
     }
     case WM_KEYDOWN:
-        OnKey(list, wParam);
+        OnKey(list, s, wParam);
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case LB_ADDSTRING:
-        return Insert(list, -1, lParam, (Style(list) & LBS_SORT) != 0);
+        return Insert(list, s, -1, lParam, (Style(list) & LBS_SORT) != 0);
     case LB_DELETESTRING:
-        return Delete(list, static_cast<int>(wParam));
+        return Delete(list, s, static_cast<int>(wParam));
     case LB_RESETCONTENT:
-        Reset(list);
+        Reset(list, s);
         return 0;
     case LB_GETCOUNT:
-        return static_cast<LRESULT>(lists()[list].items.size());
+        return static_cast<LRESULT>(s.items.size());
     case LB_GETCURSEL:
-        return lists()[list].selected;
+        return s.selected;
     case LB_SETCURSEL: {
         int index = static_cast<int>(wParam);
-        if (index < -1 || index >= static_cast<int>(lists()[list].items.size())) return LB_ERR;
-        Select(list, index, false);
+        if (index < -1 || index >= static_cast<int>(s.items.size())) return LB_ERR;
+        Select(list, s, index, false);
         return index < 0 ? LB_ERR : index;
     }
     case LB_GETTEXT: {
-        const ListState &s = lists()[list];
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size()) || !lParam) return LB_ERR;
         const Item &item = s.items[static_cast<size_t>(index)];
@@ -396,26 +391,22 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         return static_cast<LRESULT>(item.text.size());
     }
     case LB_GETTEXTLEN: {
-        const ListState &s = lists()[list];
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size())) return LB_ERR;
         return HasStrings(list) ? static_cast<LRESULT>(s.items[static_cast<size_t>(index)].text.size()) : sizeof(ULONG_PTR);
     }
     case LB_GETITEMDATA: {
-        const ListState &s = lists()[list];
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size())) return LB_ERR;
         return static_cast<LRESULT>(s.items[static_cast<size_t>(index)].data);
     }
     case LB_SETITEMDATA: {
-        ListState &s = lists()[list];
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size())) return LB_ERR;
         s.items[static_cast<size_t>(index)].data = static_cast<ULONG_PTR>(lParam);
         return TRUE;
     }
     case LB_SETITEMHEIGHT: {
-        ListState &s = lists()[list];
         int index = static_cast<int>(wParam);
         UINT height = LOWORD(lParam);
         if (height > 255) return LB_ERR;
@@ -430,7 +421,6 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     }
     case LB_GETITEMHEIGHT: {
-        const ListState &s = lists()[list];
         int index = static_cast<int>(wParam);
         if (Variable(list)) {
             if (index < 0 || index >= static_cast<int>(s.items.size())) return LB_ERR;
@@ -439,9 +429,8 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         return s.itemHeight;
     }
     case LB_GETTOPINDEX:
-        return lists()[list].top;
+        return s.top;
     case LB_SETTOPINDEX: {
-        ListState &s = lists()[list];
         int index = static_cast<int>(wParam);
         if (index < 0 || (index >= static_cast<int>(s.items.size()) && index != 0)) return LB_ERR;
         s.top = index;
@@ -450,7 +439,6 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     }
     case LB_GETITEMRECT: {
-        const ListState &s = lists()[list];
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size()) || !lParam) return LB_ERR;
         *reinterpret_cast<RECT *>(lParam) = ItemRect(list, s, index);
@@ -462,7 +450,7 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
             ReportUnimplemented("finding an item by data in a list without strings");
             return LB_ERR;
         }
-        return Find(lists()[list], static_cast<int>(wParam), reinterpret_cast<LPCSTR>(lParam),
+        return Find(s, static_cast<int>(wParam), reinterpret_cast<LPCSTR>(lParam),
                     message == LB_FINDSTRINGEXACT);
     }
     return DefWindowProcA(list, message, wParam, lParam);
@@ -473,7 +461,6 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
 void RegisterListBoxClasses() {
     RegisterSystemClass("ListBox", ListBoxProc, CS_DBLCLKS);
     RegisterSystemClass("ComboLBox", ListBoxProc, CS_DBLCLKS);
-    OnReset([] { lists().clear(); });
 }
 
 }  // namespace headless

@@ -2,9 +2,10 @@
 // items, the bar a top-level window shows under its caption, and the popup
 // a press on the bar opens, tracked in its own loop until the user chooses
 // an item or closes it, as Windows tracks a menu.
-#include "../internal.h"
+#include "user.h"
 
 #include <algorithm>
+#include <map>
 
 namespace headless {
 namespace {

@@ -1,10 +1,12 @@
 // The thread's message queue: posted and input messages, WM_QUIT, WM_PAINT
 // and WM_TIMER in the order Windows retrieves them, and the default window
 // procedure.
-#include "../internal.h"
+#include "user.h"
+#include "../testing/hooks.h"
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 
 namespace headless {
 namespace {

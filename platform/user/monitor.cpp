@@ -1,12 +1,11 @@
 // The monitors of the headless screen as user32 reports them: their
 // handles, rectangles and work areas, which one a point, a rectangle or a
-// window is on, and the screen's layout as the machine is told it.
-#include "../internal.h"
+// window is on; and the system parameters the program asks for.
+#include "user.h"
+#include "../testing/hooks.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 
 namespace headless {
 namespace {
@@ -58,75 +57,23 @@ HMONITOR FromRect(RECT r, DWORD flags) {
     return (flags & MONITOR_DEFAULTTOPRIMARY) ? MonitorHandle(0) : nullptr;
 }
 
-// "WxH" or "WxHxD", with a '*' in front for the primary.
-bool ParseMonitor(const char *&p, LONG &width, LONG &height, int &depth, bool &primary) {
-    primary = *p == '*';
-    if (primary) p++;
-    char *end;
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
-    long w = std::strtol(p, &end, 10);
-    if (*end != 'x' || !std::isdigit(static_cast<unsigned char>(end[1]))) return false;
-    long h = std::strtol(end + 1, &end, 10);
-    long d = 0;
-    if (*end == 'x') {
-        if (!std::isdigit(static_cast<unsigned char>(end[1]))) return false;
-        d = std::strtol(end + 1, &end, 10);
-    }
-    p = end;
-    if (w <= 0 || h <= 0 || w > 8192 || h > 8192 || d > 32) return false;
-    width = static_cast<LONG>(w), height = static_cast<LONG>(h), depth = static_cast<int>(d);
-    return true;
+// What SystemParametersInfo keeps.
+struct Settings {
+    bool screenSaverRunning = false;
+    WorkArea workArea;
+};
+
+Settings &settings() {
+    static Settings s;
+    return s;
 }
+
+const bool registered = (OnResetFirst([] { settings() = Settings{}; }), true);
 
 }  // namespace
 
-// Monitors joined by '+' (the next one to the right of the one before, tops
-// in line) or '/' (the next one below it, left edges in line); the primary
-// is the one marked '*', else the first. One depth for the whole screen.
-bool ParseScreenLayout(const std::string &text, std::vector<RECT> &monitors, int &depth) {
-    std::vector<RECT> placed;
-    size_t primary = 0;
-    bool marked = false;
-    int given = 0;
-    const char *p = text.c_str();
-    for (char joint = 0;;) {
-        LONG w, h;
-        int d;
-        bool isPrimary;
-        if (!ParseMonitor(p, w, h, d, isPrimary)) return false;
-        if (isPrimary) {
-            if (marked) return false;
-            marked = true;
-            primary = placed.size();
-        }
-        if (d) {
-            if (given && given != d) return false;
-            given = d;
-        }
-        RECT r{0, 0, w, h};
-        if (!placed.empty()) {
-            const RECT &before = placed.back();
-            LONG left = joint == '+' ? before.right : before.left, top = joint == '+' ? before.top : before.bottom;
-            r = {left, top, left + w, top + h};
-        }
-        for (const RECT &other : placed)
-            if (Overlap(r, other)) return false;
-        placed.push_back(r);
-        if (*p == 0) break;
-        if (placed.size() == 16) return false;
-        if (*p != '+' && *p != '/') return false;
-        joint = *p++;
-    }
-    // The primary at the origin, listed first.
-    LONG dx = placed[primary].left, dy = placed[primary].top;
-    monitors.clear();
-    monitors.push_back(placed[primary]);
-    for (size_t i = 0; i < placed.size(); i++)
-        if (i != primary) monitors.push_back(placed[i]);
-    for (RECT &r : monitors) r = {r.left - dx, r.top - dy, r.right - dx, r.bottom - dy};
-    depth = !given ? 24 : given <= 8 ? 8 : given <= 16 ? 16 : given <= 24 ? 24 : 32;
-    return true;
-}
+WorkArea &workArea() { return settings().workArea; }
+bool ScreenSaverRunning() { return settings().screenSaverRunning; }
 
 }  // namespace headless
 
@@ -184,4 +131,24 @@ HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags) {
     if (GetWindowRect(hwnd, &r)) return FromRect(r, flags);
     // A window that is not there is on no monitor: the primary, unless asked for none.
     return (flags & (MONITOR_DEFAULTTOPRIMARY | MONITOR_DEFAULTTONEAREST)) ? MonitorHandle(0) : nullptr;
+}
+
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT) {
+    if (action == SPI_SCREENSAVERRUNNING) {
+        settings().screenSaverRunning = uiParam != 0;
+        return TRUE;
+    }
+    if (action == SPI_GETWORKAREA && pvParam) {
+        // The whole screen unless a test gave the desktop a task bar, or took the area away.
+        const WorkArea &area = workArea();
+        if (area.missing) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        // The primary monitor's, as Windows answers on several.
+        *static_cast<RECT *>(pvParam) = area.set ? area.rect : RECT{0, 0, screen().width, screen().height};
+        return TRUE;
+    }
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
 }

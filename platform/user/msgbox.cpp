@@ -1,9 +1,11 @@
 // Message boxes on a machine without a user: a script gives the answers,
 // and every box is kept for the tests to read. The headless run also tells
 // the person at the terminal.
-#include "../internal.h"
+#include "user.h"
+#include "../testing/hooks.h"
 
 #include <cstdio>
+#include <deque>
 
 namespace headless {
 namespace {

@@ -2,9 +2,10 @@
 // scroll bars a window has of its own (WS_VSCROLL, WS_HSCROLL), with the
 // calls that set their range and position. The control tells its parent
 // with WM_HSCROLL or WM_VSCROLL what the mouse did.
-#include "../internal.h"
+#include "user.h"
 
 #include <algorithm>
+#include <map>
 
 namespace headless {
 namespace {
@@ -13,9 +14,13 @@ struct Bars {
     ScrollState horizontal, vertical;
 };
 
-// The control's state, and the state of windows' own bars, by window.
+// The control's own record.
+struct ScrollBarState : ControlState {
+    ScrollState bar;
+};
+
+// The state of windows' own bars, by window.
 struct ScrollBars {
-    std::map<HWND, ScrollState> controls;
     std::map<HWND, Bars> windows;
     // A thumb being dragged: the control and the mouse's offset into the thumb.
     HWND dragging = nullptr;
@@ -66,8 +71,7 @@ int PositionAt(HWND control, const ScrollState &s, int along) {
     return s.minimum + static_cast<int>((int64_t{offset} * (s.maximum - s.minimum) + track / 2) / track);
 }
 
-void OnButtonDown(HWND control, LPARAM lParam) {
-    ScrollState &s = bars().controls[control];
+void OnButtonDown(HWND control, const ScrollState &s, LPARAM lParam) {
     Layout l = Measure(control, s);
     int at = Along(control, lParam);
     SetCapture(control);
@@ -81,24 +85,23 @@ void OnButtonDown(HWND control, LPARAM lParam) {
     }
 }
 
-void OnMouseMove(HWND control, LPARAM lParam) {
+void OnMouseMove(HWND control, const ScrollState &s, LPARAM lParam) {
     if (bars().dragging != control) return;
-    Notify(control, SB_THUMBTRACK, PositionAt(control, bars().controls[control], Along(control, lParam)));
+    Notify(control, SB_THUMBTRACK, PositionAt(control, s, Along(control, lParam)));
 }
 
-void OnButtonUp(HWND control, LPARAM lParam) {
+void OnButtonUp(HWND control, const ScrollState &s, LPARAM lParam) {
     if (bars().dragging == control) {
-        Notify(control, SB_THUMBPOSITION, PositionAt(control, bars().controls[control], Along(control, lParam)));
+        Notify(control, SB_THUMBPOSITION, PositionAt(control, s, Along(control, lParam)));
         bars().dragging = nullptr;
     }
     ReleaseCapture();
     Notify(control, SB_ENDSCROLL, 0);
 }
 
-void Draw(HWND control, HDC hdc) {
+void Draw(HWND control, HDC hdc, const ScrollState &s) {
     RECT r;
     GetClientRect(control, &r);
-    ScrollState &s = bars().controls[control];
     DrawScrollBar(hdc, r, IsVertical(control), s, IsWindowEnabled(control) && s.maximum > s.minimum);
 }
 
@@ -109,46 +112,47 @@ int SetPosition(ScrollState &s, int position) {
 }
 
 LRESULT CALLBACK ScrollBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) NewControlState<ScrollBarState>(control);
+    ScrollBarState *state = ControlStateOf<ScrollBarState>(control);
+    if (!state) return DefWindowProcA(control, message, wParam, lParam);
+    ScrollState &s = state->bar;
     switch (message) {
     case WM_CREATE:
-        bars().controls[control] = ScrollState{};
         return 0;
     case WM_NCDESTROY:
-        bars().controls.erase(control);
+        FreeControlState(control);
         if (bars().dragging == control) bars().dragging = nullptr;
         break;
     case WM_PAINT:
-        PaintControl(control, Draw);
+        PaintControl(control, [&s](HWND bar, HDC hdc) { Draw(bar, hdc, s); });
         return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_LBUTTONDOWN:
-        OnButtonDown(control, lParam);
+        OnButtonDown(control, s, lParam);
         return 0;
     case WM_MOUSEMOVE:
-        OnMouseMove(control, lParam);
+        OnMouseMove(control, s, lParam);
         return 0;
     case WM_LBUTTONUP:
-        OnButtonUp(control, lParam);
+        OnButtonUp(control, s, lParam);
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
     case SBM_SETPOS: {
-        int old = SetPosition(bars().controls[control], static_cast<int>(wParam));
+        int old = SetPosition(s, static_cast<int>(wParam));
         if (lParam) InvalidateRect(control, nullptr, TRUE);
         return old;
     }
     case SBM_GETPOS:
-        return bars().controls[control].position;
+        return s.position;
     case SBM_SETRANGE: {
-        ScrollState &s = bars().controls[control];
         s.minimum = static_cast<int>(wParam);
         s.maximum = static_cast<int>(lParam);
         SetPosition(s, s.position);
         return TRUE;
     }
     case SBM_GETRANGE: {
-        const ScrollState &s = bars().controls[control];
         if (wParam) *reinterpret_cast<int *>(wParam) = s.minimum;
         if (lParam) *reinterpret_cast<int *>(lParam) = s.maximum;
         return TRUE;
@@ -166,12 +170,14 @@ void RegisterScrollBarClass() {
 
 namespace {
 
-
-bool IsScrollBarControl(HWND hwnd) { return bars().controls.count(hwnd) != 0; }
+bool IsScrollBarControl(HWND hwnd) { return ControlStateOf<ScrollBarState>(hwnd) != nullptr; }
 
 // The state a SetScroll call works on: the control's for SB_CTL, else the window's own bar.
 ScrollState *StateFor(HWND hwnd, int bar) {
-    if (bar == SB_CTL) return IsScrollBarControl(hwnd) ? &bars().controls[hwnd] : nullptr;
+    if (bar == SB_CTL) {
+        ScrollBarState *control = ControlStateOf<ScrollBarState>(hwnd);
+        return control ? &control->bar : nullptr;
+    }
     return WindowScrollBar(hwnd, bar);
 }
 

@@ -1,7 +1,7 @@
 // The Static control: a label (left, centred or right, wrapped or not) or a
 // black frame or rectangle. A label repaints at once when its text changes,
 // so a window that runs no message loop still shows the new text.
-#include "../internal.h"
+#include "user.h"
 
 namespace headless {
 namespace {

@@ -1,6 +1,7 @@
 // Window classes and windows: creation and destruction with the messages
 // Windows sends on the way, geometry, titles, visibility and activation.
-#include "../internal.h"
+#include "user.h"
+#include "../testing/hooks.h"
 
 #include <strings.h>
 
@@ -206,6 +207,10 @@ Window *FindWindowRecord(HWND hwnd) {
     return nullptr;
 }
 
+void FreeControlState(HWND hwnd) {
+    if (Window *w = FindWindowRecord(hwnd)) w->control.reset();
+}
+
 std::vector<Window *> AllWindows() {
     std::vector<Window *> list;
     for (auto &w : table().windows)
@@ -270,6 +275,7 @@ void InvalidateTree(HWND hwnd) {
 }
 
 void FrameChanged(HWND hwnd) {
+    PlaceWindowDcs();
     RECT client;
     GetClientRect(hwnd, &client);
     SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));  // SIZE_RESTORED
@@ -435,6 +441,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
         width = limited.cx, height = limited.cy;
         again->rect.right = again->rect.left + width;
         again->rect.bottom = again->rect.top + height;
+        PlaceWindowDcs();
     }
 
     CREATESTRUCTA cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style), title, className,
@@ -497,6 +504,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     PurgeMessagesFor(hwnd);
     auto &ws = t.windows;
     ws.erase(std::remove_if(ws.begin(), ws.end(), [&](auto &r) { return r->handle == hwnd; }), ws.end());
+    PlaceWindowDcs();
     return TRUE;
 }
 
@@ -628,6 +636,7 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT fla
     }
     MoveDescendants(hwnd, r.left - w->rect.left, r.top - w->rect.top);
     w->rect = r;
+    PlaceWindowDcs();
     if (!(flags & SWP_NOZORDER)) BringToTop(hwnd);
     RECT client;
     GetClientRect(hwnd, &client);
@@ -673,8 +682,8 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
     }
     LONG_PTR old = GetWindowLongPtrA(hwnd, index);
     switch (index) {
-    case GWL_STYLE: w->style = static_cast<DWORD>(value); return old;
-    case GWL_EXSTYLE: w->exStyle = static_cast<DWORD>(value); return old;
+    case GWL_STYLE: w->style = static_cast<DWORD>(value); PlaceWindowDcs(); return old;
+    case GWL_EXSTYLE: w->exStyle = static_cast<DWORD>(value); PlaceWindowDcs(); return old;
     case GWLP_ID: w->id = static_cast<int>(value); return old;
     case GWLP_USERDATA: w->userData = value; return old;
     case GWLP_WNDPROC: w->proc = reinterpret_cast<WNDPROC>(value); return old;

@@ -3,13 +3,15 @@
 // real duration has passed on the layer's clock.
 #include <mmsystem.h>
 
-#include "../internal.h"
+#include "winmm.h"
+#include "../testing/hooks.h"
 
 #include <strings.h>
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 
 namespace headless {
 namespace {

@@ -1,6 +1,6 @@
 // The native saver's entry: sets up the headless machine, runs WinMain,
 // and writes what the screen shows at the time limit or when the run ends.
-#include "../internal.h"
+#include "host.h"
 
 #include <csignal>
 #include <filesystem>

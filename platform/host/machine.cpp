@@ -1,6 +1,6 @@
 // The headless machine a native program runs on, set up from the
 // environment or from a small config file: screen, clock, version, drives.
-#include "../internal.h"
+#include "host.h"
 
 #include <cctype>
 #include <cstdio>

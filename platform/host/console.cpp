@@ -2,7 +2,7 @@
 // the saver's, with the host's root as drive Z: and the host's working
 // folder as the current directory, as Wine gives a console program. Host
 // paths then work as they stand ("/tmp/x.jpg" is Z:\tmp\x.jpg).
-#include "../internal.h"
+#include "host.h"
 
 #include <unistd.h>
 
