@@ -82,20 +82,22 @@ DeviceContext *FindDc(HDC hdc) {
     return it == gdi().dcs.end() ? nullptr : &it->second;
 }
 
+void NarrowRect(RECT &clip, const RECT &r) {
+    clip.left = std::max(clip.left, r.left);
+    clip.top = std::max(clip.top, r.top);
+    clip.right = std::min(clip.right, r.right);
+    clip.bottom = std::min(clip.bottom, r.bottom);
+    if (clip.right < clip.left) clip.right = clip.left;
+    if (clip.bottom < clip.top) clip.bottom = clip.top;
+}
+
 // Where a DC draws on the screen: its origin, and the rectangle it may touch.
 bool DcGeometry(HDC hdc, POINT &origin, RECT &clip) {
     DeviceContext *dc = FindDc(hdc);
     if (!dc) return false;
     clip = screen().bounds;
     origin = {0, 0};
-    auto narrow = [&](const RECT &r) {
-        clip.left = std::max(clip.left, r.left);
-        clip.top = std::max(clip.top, r.top);
-        clip.right = std::min(clip.right, r.right);
-        clip.bottom = std::min(clip.bottom, r.bottom);
-        if (clip.right < clip.left) clip.right = clip.left;
-        if (clip.bottom < clip.top) clip.bottom = clip.top;
-    };
+    auto narrow = [&](const RECT &r) { NarrowRect(clip, r); };
     const DcPlacement &place = dc->placement;
     if (place.kind == DcPlacement::WholeScreen) {
         if (dc->clipped) narrow(dc->clip);

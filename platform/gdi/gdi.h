@@ -73,6 +73,8 @@ T ExchangeDcAttribute(HDC hdc, T DeviceContext::*field, T value, T failed) {
 }
 // Where a DC draws on the screen: its origin, and the rectangle it may touch.
 bool DcGeometry(HDC hdc, POINT &origin, RECT &clip);
+// Narrows clip to its part inside r (empty, not inverted, when they miss).
+void NarrowRect(RECT &clip, const RECT &r);
 // Fills a rectangle given in the DC's coordinates, clipped.
 void FillOnScreen(HDC hdc, RECT r, uint32_t pixel);
 // Fills with a brush object; false when brush is not one.

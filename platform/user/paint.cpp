@@ -27,15 +27,6 @@ Dcs &dcs() {
 
 const bool registered = (OnReset([] { dcs() = Dcs{}; }), true);
 
-void Narrow(RECT &clip, const RECT &r) {
-    clip.left = std::max(clip.left, r.left);
-    clip.top = std::max(clip.top, r.top);
-    clip.right = std::min(clip.right, r.right);
-    clip.bottom = std::min(clip.bottom, r.bottom);
-    if (clip.right < clip.left) clip.right = clip.left;
-    if (clip.bottom < clip.top) clip.bottom = clip.top;
-}
-
 void Place(DeviceContext &dc, const HandedOut &d) {
     DcPlacement &place = dc.placement;
     if (!d.hwnd) {
@@ -53,7 +44,7 @@ void Place(DeviceContext &dc, const HandedOut &d) {
     place.visible = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     // A window draws inside its client area (or itself, for a window DC) and inside every parent's client area.
     for (Window *p = w; p; p = (p->style & WS_CHILD) ? FindWindowRecord(p->parent) : nullptr) {
-        Narrow(place.visible, p == w ? client : ClientRectOnScreen(*p));
+        NarrowRect(place.visible, p == w ? client : ClientRectOnScreen(*p));
         if (!(p->style & WS_CHILD)) break;
     }
 }
