@@ -13,6 +13,7 @@
 #include "photo/photo.h"
 #include "photo/pipeline.h"
 #include "platform/testing/layer.h"
+#include "library_decode.h"
 #include "ratios.h"
 #include "support/fixtures.h"
 #include "support/jpeg.h"
@@ -47,29 +48,7 @@ void LibraryDecode(benchmark::State &state, int width, int height) {
     FitInto(kWidth, kHeight, width, height, &fitWidth, &fitHeight);
     const unsigned scale = static_cast<unsigned>(JpegScaleFor(kWidth, kHeight, fitWidth, fitHeight));
     std::string host = Layer::HostPath(kPhoto);
-    for (auto _ : state) {
-        FILE *f = std::fopen(host.c_str(), "rb");
-        jpeg_decompress_struct cinfo;
-        jpeg_error_mgr errors;
-        cinfo.err = jpeg_std_error(&errors);
-        jpeg_create_decompress(&cinfo);
-        jpeg_stdio_src(&cinfo, f);
-        jpeg_read_header(&cinfo, TRUE);
-        cinfo.scale_num = scale;
-        cinfo.scale_denom = 8;
-        jpeg_start_decompress(&cinfo);
-        size_t stride = size_t{cinfo.output_width} * cinfo.output_components;
-        auto *image = static_cast<JSAMPLE *>(std::malloc(stride * cinfo.output_height));
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW row = image + stride * cinfo.output_scanline;
-            jpeg_read_scanlines(&cinfo, &row, 1);
-        }
-        jpeg_finish_decompress(&cinfo);
-        jpeg_destroy_decompress(&cinfo);
-        std::fclose(f);
-        benchmark::DoNotOptimize(image);
-        std::free(image);
-    }
+    for (auto _ : state) DecodeWithLibrary(host, scale);
 }
 
 void BM_LoadPhotoFullScreen(benchmark::State &state) { LoadAsPhoto(state, 800, 600); }

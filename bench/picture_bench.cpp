@@ -12,6 +12,7 @@
 #include "image/dib.h"
 #include "image/jpeg.h"
 #include "platform/testing/layer.h"
+#include "library_decode.h"
 #include "ratios.h"
 #include "support/builders.h"
 #include "support/fixtures.h"
@@ -46,27 +47,7 @@ void BM_JpegLoadFile(benchmark::State &state) {
 void BM_JpegLibraryDecode(benchmark::State &state) {
     Prepare();
     std::string host = Layer::HostPath(kPhoto);
-    for (auto _ : state) {
-        FILE *f = std::fopen(host.c_str(), "rb");
-        jpeg_decompress_struct cinfo;
-        jpeg_error_mgr errors;
-        cinfo.err = jpeg_std_error(&errors);
-        jpeg_create_decompress(&cinfo);
-        jpeg_stdio_src(&cinfo, f);
-        jpeg_read_header(&cinfo, TRUE);
-        jpeg_start_decompress(&cinfo);
-        size_t stride = size_t{cinfo.output_width} * cinfo.output_components;
-        auto *image = static_cast<JSAMPLE *>(std::malloc(stride * cinfo.output_height));
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW row = image + stride * cinfo.output_scanline;
-            jpeg_read_scanlines(&cinfo, &row, 1);
-        }
-        jpeg_finish_decompress(&cinfo);
-        jpeg_destroy_decompress(&cinfo);
-        std::fclose(f);
-        benchmark::DoNotOptimize(image);
-        std::free(image);
-    }
+    for (auto _ : state) DecodeWithLibrary(host, 8);
 }
 
 void BM_DibLoadFile(benchmark::State &state) {
