@@ -58,6 +58,10 @@ void Apply(headless::RunConfig &c, const std::string &key, const std::string &va
         c.failRenameAfter = std::atoi(value.c_str());
     } else if (key == "fail_close_after") {
         c.failCloseAfter = std::atoi(value.c_str());
+    } else if (key == "stop_after_step") {
+        c.stopAfterStep = std::atoi(value.c_str());
+    } else if (key == "standard_account") {
+        c.standardAccount = value == "1" || strcasecmp(value.c_str(), "yes") == 0;
     }
 }
 
@@ -95,6 +99,8 @@ RunConfig ReadRunConfig() {
         {"QMSAVER_FAIL_WRITE_AFTER", "fail_write_after"},
         {"QMSAVER_FAIL_RENAME_AFTER", "fail_rename_after"},
         {"QMSAVER_FAIL_CLOSE_AFTER", "fail_close_after"},
+        {"QMSAVER_STOP_AFTER_STEP", "stop_after_step"},
+        {"QMSAVER_STANDARD_ACCOUNT", "standard_account"},
         {"QMSAVER_FRAME_LIMIT", "frame_limit"},
     };
     for (auto [var, key] : vars)
@@ -124,6 +130,10 @@ void SetUpMachine(const RunConfig &c) {
     if (c.failWriteAfter >= 0) FailWritesAfter(c.failWriteAfter);
     if (c.failRenameAfter >= 0) FailRenamesAfter(c.failRenameAfter, 1, ERROR_WRITE_FAULT);
     if (c.failCloseAfter >= 0) FailClosesAfter(c.failCloseAfter);
+    // The process ends at once after that change to the disk, as at a power cut.
+    if (c.stopAfterStep > 0) StopAfterSteps(c.stopAfterStep, true);
+    // A standard account may not change the Windows folders (the 95 family knows no such thing).
+    if (c.standardAccount && !c.win95) ProtectFolder("C:\\WINDOWS");
     if (c.timeLimit >= 0) timeLimit() = TimeLimit{true, Now() + c.timeLimit, false};
 }
 

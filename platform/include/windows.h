@@ -181,6 +181,9 @@ typedef struct _OFSTRUCT {
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_LOCK_VIOLATION 33L
+#define ERROR_NOT_READY 21L
+#define ERROR_INVALID_NAME 123L
+#define ERROR_FILENAME_EXCED_RANGE 206L
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_ATTRIBUTE_DIRECTORY 0x10
 #define FILE_ATTRIBUTE_NORMAL 0x80
@@ -193,6 +196,9 @@ UINT WINAPI _lwrite(HFILE file, LPCSTR buffer, UINT bytes);
 long WINAPI _hwrite(HFILE file, LPCSTR buffer, long bytes);
 LONG WINAPI _llseek(HFILE file, LONG offset, int origin);
 HFILE WINAPI _lclose(HFILE file);
+HFILE WINAPI _lopen(LPCSTR path, int style);
+HFILE WINAPI _lcreat(LPCSTR path, int attributes);
+DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR *filePart);
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR path);

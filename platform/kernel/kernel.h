@@ -45,6 +45,9 @@ bool HostPath(const std::string &dosPath, std::string &host);
 // A DOS path made absolute against the current directory, "." and ".." resolved.
 bool FullDosPath(const std::string &path, std::string &full);
 void ResetFiles(const std::string &driveC);
+// Whether the program may change the file (not after a power cut, not in
+// a folder the user may not write); sets the last error when not.
+bool MayChangeFile(const std::string &dosPath);
 
 // ---- modules ----------------------------------------------------------------
 

@@ -73,6 +73,9 @@ void FailWritesAfter(int writes) { headless::FailWritesAfter(writes); }
 void FailReadsAfter(int reads) { headless::FailReadsAfter(reads); }
 void FailRenamesAfter(int renames, int times, DWORD error) { headless::FailRenamesAfter(renames, times, error); }
 void FailClosesAfter(int closes) { headless::FailClosesAfter(closes); }
+void ProtectFolder(const std::string &dosFolder) { headless::ProtectFolder(dosFolder); }
+void StopAfterSteps(int steps) { headless::StopAfterSteps(steps, false); }
+bool StoppedByPowerCut() { return headless::StoppedByPowerCut(); }
 std::string PlayingWave() { return headless::PlayingWave(); }
 int OpenWaveDevices() { return headless::OpenWaveDevices(); }
 void FailWavePlays(bool fail) { headless::FailWavePlays(fail); }

@@ -70,6 +70,14 @@ void FailReadsAfter(int reads);
 // (the file is closed all the same, as when its delayed writes are lost).
 void FailRenamesAfter(int renames, int times = 1, DWORD error = ERROR_WRITE_FAULT);
 void FailClosesAfter(int closes);
+// A standard account's view of a folder: read, but never changed (every
+// create, write, move or delete in it is refused with ERROR_ACCESS_DENIED).
+void ProtectFolder(const std::string &dosFolder);
+// A power cut after the n-th change to the disk (a file created, a write,
+// a flush, a move, a delete; 0: none): from then on every change is
+// refused, so the disk stays as the cut left it. Off again with 0.
+void StopAfterSteps(int steps);
+bool StoppedByPowerCut();
 
 // Sound: the element the wave device is playing now ("" when silent), the
 // number of open wave devices, and the wave output volume.
