@@ -15,6 +15,7 @@ namespace headless {
 struct RunConfig {
     std::vector<RECT> monitors{RECT{0, 0, 640, 480}};
     int depth = 24;
+    int dpi = 96;
     bool virtualClock = false;
     long long timeLimit = -1;  // milliseconds from start
     std::string screenshot;

@@ -28,6 +28,11 @@ void Apply(headless::RunConfig &c, const std::string &key, const std::string &va
                          "qmsaver: screen must look like 800x600, 800x600x8 or 1024x768+*1280x1024/800x600, not '%s'\n",
                          value.c_str());
         }
+    } else if (key == "dpi") {
+        // As Windows' scaling offers it, 100 % to 500 %.
+        int dpi = std::atoi(value.c_str());
+        if (dpi >= 96 && dpi <= 480) c.dpi = dpi;
+        else std::fprintf(stderr, "qmsaver: dpi must be a number from 96 to 480, not '%s'\n", value.c_str());
     } else if (key == "clock") {
         c.virtualClock = strcasecmp(value.c_str(), "virtual") == 0;
     } else if (key == "time_limit") {
@@ -102,6 +107,7 @@ RunConfig ReadRunConfig() {
         {"QMSAVER_STOP_AFTER_STEP", "stop_after_step"},
         {"QMSAVER_STANDARD_ACCOUNT", "standard_account"},
         {"QMSAVER_FRAME_LIMIT", "frame_limit"},
+        {"QMSAVER_DPI", "dpi"},
     };
     for (auto [var, key] : vars)
         if (const char *v = std::getenv(var)) Apply(c, key, v);
@@ -116,6 +122,7 @@ RunConfig ReadRunConfig() {
 void SetUpMachine(const RunConfig &c) {
     ResetAll();
     SetMonitors(c.monitors, c.depth);
+    screen().dpi = c.dpi;
     auto drives = c.drives;
     std::error_code ignored;
     std::filesystem::create_directories(drives['C'].first, ignored);

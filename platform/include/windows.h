@@ -284,6 +284,8 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags);
 #define RT_GROUP_ICON MAKEINTRESOURCE(14)
 #define RT_DIALOG MAKEINTRESOURCE(5)
 #define RT_MENU MAKEINTRESOURCE(4)
+#define RT_VERSION MAKEINTRESOURCE(16)
+#define RT_MANIFEST MAKEINTRESOURCE(24)
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
@@ -669,6 +671,8 @@ BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
 HMONITOR WINAPI MonitorFromPoint(POINT pt, DWORD flags);
 HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags);
 HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags);
+// Windows 10 1607 and later: look it up in user32 at run time.
+UINT WINAPI GetDpiForWindow(HWND hwnd);
 HWND WINAPI WindowFromPoint(POINT pt);
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
 
@@ -723,6 +727,7 @@ int WINAPI MulDiv(int number, int numerator, int denominator);
 #define WM_CTLCOLORSCROLLBAR 0x0137
 #define WM_ENTERIDLE 0x0121
 #define WM_CAPTURECHANGED 0x0215
+#define WM_DPICHANGED 0x02E0
 #define VK_BACK 0x08
 #define VK_TAB 0x09
 #define VK_PRIOR 0x21
@@ -1030,6 +1035,8 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, LPRECT rect, UINT format)
 #define BITSPIXEL 12
 #define HORZRES 8
 #define VERTRES 10
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
 #define RC_PALETTE 0x0100
 
 // Device-independent bitmaps

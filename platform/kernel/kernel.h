@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,10 @@ struct Resource {
 const std::vector<Resource> &Resources();
 const Resource *FindResourceRecord(LPCSTR name, LPCSTR type);
 HINSTANCE MainInstance();
+// A system DLL every process has loaded (user32): its exports the program
+// looks up by name. It stays through every reset; a test may put a
+// stand-in of another Windows in its place until the next.
+void RegisterSystemModule(const std::string &name, const std::map<std::string, FARPROC> &exports);
 
 // ---- reset ------------------------------------------------------------------
 

@@ -28,6 +28,8 @@ bool SetScreenLayout(const std::string &layout) {
     return true;
 }
 
+void SetDpi(int dpi) { headless::screen().dpi = dpi; }
+
 uint32_t ScreenPixel(int x, int y) {
     headless::Screen &s = headless::screen();
     if (!s.OnMonitor(x, y)) return 0xFFFFFFFF;

@@ -28,6 +28,11 @@ void SetScreen(int width, int height, int depth);
 // another primary ("1280x1024+*1024x768"), "/" puts the next one below.
 // False (the screen unchanged) for a layout that is not one.
 bool SetScreenLayout(const std::string &layout);
+// Dots per inch of every monitor (96 after Reset), as GetDpiForWindow and
+// GetDeviceCaps(LOGPIXELSY) report it and dialogs made from now on size
+// their font by. Windows already up are not told: send them WM_DPICHANGED
+// as Windows would.
+void SetDpi(int dpi);
 // Screen coordinates (negative left of or above the primary); 0xFFFFFFFF
 // where no monitor is.
 uint32_t ScreenPixel(int x, int y);  // 0x00RRGGBB
