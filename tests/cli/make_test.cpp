@@ -16,7 +16,7 @@ protected:
     void SetUp() override {
         SystemFileTest::SetUp();
         if (IsSkipped()) return;
-        system = SystemDirectory() + "\\";
+        system = ShowDirectory() + "\\";
         CreateDirectoryA("C:\\MINE", nullptr);
         CreateDirectoryA((system + "SOUND").c_str(), nullptr);
         WriteDosFile("C:\\MINE\\A.JPG", MakeJpeg(120, 90, PhotoPixel));

@@ -32,7 +32,7 @@ protected:
         discE.File("DAT\\SOUND\\S\\01.WAV", track);
         discE.File("DAT\\SOUND\\S\\02.WAV", MakeWav(100));
         ASSERT_TRUE(ScanForTitleDisc());
-        system = SystemDirectory() + "\\";
+        system = ShowDirectory() + "\\";
         CreateDirectoryA((system + "SOUND").c_str(), nullptr);
     }
     void TearDown() override {

@@ -16,7 +16,7 @@ protected:
         WriteSystemFile(name, MakeShow({{MakePackedDib(8, 6, 24, [](int, int) { return 0x123456u; }), {}}}));
     }
     void Music(const std::string &name) {
-        CreateDirectoryA((SystemDirectory() + "\\SOUND").c_str(), nullptr);
+        CreateDirectoryA((ShowDirectory() + "\\SOUND").c_str(), nullptr);
         WriteSystemFile("SOUND\\" + name, MakeWav(100));
     }
     static std::string Selection(HWND manager) {
@@ -28,15 +28,13 @@ protected:
     }
     // What the manager selects for a stored ItemName.
     std::string SelectedFor(const char *itemName) {
-        WritePrivateProfileStringA(kSettingsSection, "ItemName", itemName, "control.ini");
+        StoreSetting("ItemName", itemName);
         std::string selected;
         RunManager([&](HWND manager) { selected = Selection(manager); });
         return selected;
     }
     static std::string StoredItemName() {
-        char value[MAX_PATH] = "?";
-        GetPrivateProfileStringA(kSettingsSection, "ItemName", "?", value, sizeof value, "control.ini");
-        return value;
+        return StoredSetting("ItemName", "?");
     }
 };
 
@@ -73,7 +71,7 @@ TEST_F(Manager, TheStoredNameSelectsTheFirstShowItBeginsInAnyCase) {
 
 TEST_F(Manager, CloseStoresTheSelectedShow) {
     for (const char *name : {"ONE.QMS", "TWO.QMS"}) Show(name);
-    WritePrivateProfileStringA(kSettingsSection, "ItemName", "ONE.QMS", "control.ini");
+    StoreSetting("ItemName", "ONE.QMS");
     RunManager([&](HWND manager) {
         SelectItem(manager, IDC_SHOWS, 1, true);
         EXPECT_STREQ(settings.itemName, "TWO.QMS");
@@ -93,7 +91,7 @@ TEST_F(Manager, DeleteAsksThenRemovesTheShowAndMusicNoOtherShowPlays) {
     for (const char *name : {"A.QMS", "A.OLD.QMS", "C.QMS"}) Show(name);
     Music("A");
     Music("C");
-    WritePrivateProfileStringA(kSettingsSection, "ItemName", "C.QMS", "control.ini");
+    StoreSetting("ItemName", "C.QMS");
     std::vector<ShownBox> boxes;
     RunManager([&](HWND manager) {
         boxes = BoxesShownDuring([&] { Click(manager, IDC_DELETE_SHOW); }, {IDNO});
