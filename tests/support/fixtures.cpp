@@ -7,8 +7,7 @@
 #include <cstring>
 
 bool WriteDosFile(const std::string &path, const Bytes &bytes) {
-    OFSTRUCT info{};
-    HFILE f = OpenFile(path.c_str(), &info, OF_CREATE | OF_WRITE);
+    HFILE f = _lcreat(path.c_str(), 0);
     if (f == HFILE_ERROR) return false;
     bool ok = bytes.empty() ||
               _hwrite(f, reinterpret_cast<LPCSTR>(bytes.data()), static_cast<long>(bytes.size())) ==
@@ -18,8 +17,7 @@ bool WriteDosFile(const std::string &path, const Bytes &bytes) {
 }
 
 Bytes ReadDosFile(const std::string &path) {
-    OFSTRUCT info{};
-    HFILE f = OpenFile(path.c_str(), &info, OF_READ);
+    HFILE f = _lopen(path.c_str(), OF_READ);
     if (f == HFILE_ERROR) return {};
     LONG size = _llseek(f, 0, FILE_END);
     _llseek(f, 0, FILE_BEGIN);
@@ -29,10 +27,7 @@ Bytes ReadDosFile(const std::string &path) {
     return bytes;
 }
 
-void DeleteDosFile(const std::string &path) {
-    OFSTRUCT info{};
-    OpenFile(path.c_str(), &info, OF_DELETE);
-}
+void DeleteDosFile(const std::string &path) { DeleteFileA(path.c_str()); }
 
 std::string SystemDirectory() {
     char dir[MAX_PATH];

@@ -15,7 +15,7 @@ std::string SystemFileTest::WriteSystemFile(const std::string &name, const Bytes
 }
 
 void SystemFileTest::ExpectNothingOfASaveLeftBehind(const std::string &what) {
-    for (const char *left : {"QMSAVER.TMP", "QMSAVER.BAK", "SOUND\\QMSAVER.TMP", "SOUND\\QMSAVER.BAK"}) {
+    for (const char *left : {"QMSAVER.TMP", "QMSAVER.BAK", "QMSAVER.JNL", "SOUND\\QMSAVER.TMP", "SOUND\\QMSAVER.BAK"}) {
         std::string path = ShowDirectory() + "\\" + left;
         EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << what << ": " << left;
     }
