@@ -94,13 +94,12 @@ bool WriteBmpFile(const char *path, const BITMAPINFOHEADER *dib, const BYTE *pix
     header.bfType = 0x4D42;
     header.bfSize = static_cast<DWORD>(sizeof header + length);
     header.bfOffBits = static_cast<DWORD>(sizeof header + (pixels - reinterpret_cast<const BYTE *>(dib)));
-    OFSTRUCT info{};
-    HFILE file = OpenFile(path, &info, OF_CREATE | OF_WRITE);
+    HFILE file = _lcreat(path, 0);
     if (file == HFILE_ERROR) return false;
     bool written = _lwrite(file, reinterpret_cast<LPCSTR>(&header), sizeof header) == sizeof header &&
                    _hwrite(file, reinterpret_cast<LPCSTR>(dib), static_cast<long>(length)) == static_cast<long>(length);
     if (_lclose(file) != 0) written = false;
-    if (!written) OpenFile(path, &info, OF_DELETE);
+    if (!written) DeleteFileA(path);
     return written;
 }
 
@@ -132,8 +131,7 @@ int Disc(int argc, char **argv) {
 
 int Decode(int argc, char **argv) {
     if (argc != 2) return Usage();
-    OFSTRUCT info{};
-    HFILE file = OpenFile(argv[0], &info, OF_READ);
+    HFILE file = _lopen(argv[0], OF_READ);
     if (file == HFILE_ERROR) return Fail(std::string("cannot open ") + argv[0]);
     BYTE start[2] = {};
     UINT got = _lread(file, start, 2);
@@ -167,8 +165,7 @@ struct Show {
 };
 
 bool OpenShow(const char *path, Show &show, std::string &why) {
-    OFSTRUCT info{};
-    show.file = OpenFile(path, &info, OF_READ);
+    show.file = _lopen(path, OF_READ);
     if (show.file == HFILE_ERROR) {
         why = std::string("cannot open ") + path;
         return false;

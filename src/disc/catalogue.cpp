@@ -73,8 +73,8 @@ bool ReadCatalogueFile(const char *path, char *text) {
 }
 
 bool Exists(const char *path) {
-    OFSTRUCT info{};
-    return OpenFile(path, &info, OF_EXIST) != HFILE_ERROR;
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace

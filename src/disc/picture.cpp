@@ -54,9 +54,8 @@ PackedDib Placeholder() { return DibLoadResource(GetModuleHandleA(nullptr), MAKE
 PackedDib PlaceholderPicture(int content, int picture) {
     if (content != 0 || picture != 0) {
         char path[MAX_PATH];
-        OFSTRUCT info{};
         if (!PicturePath(kStandardBmp, content, picture, path, sizeof path) ||
-            OpenFile(path, &info, OF_EXIST) == HFILE_ERROR)
+            GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
             return nullptr;
     }
     return Placeholder();

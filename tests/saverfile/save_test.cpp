@@ -369,4 +369,25 @@ TEST_F(Save, APhotoThatCannotBeReadIsLeftOutAndTheRestSaved) {
     RemoveDirectoryA(folder.c_str());
 }
 
+// An old file that cannot be moved back is never lost: the save says where
+// it waits, and the next start puts it back.
+TEST_F(Save, AnOldFileThatCannotBeMovedBackIsReportedAndPutBackAtTheNextStart) {
+    SKIP_WITHOUT_LAYER("fails moves on the layer");
+    Add(DiscEntry(1, 1, Picture(10, 8, 1)));
+    Bytes oldShow = MakeShow({{Picture(8, 8, 0x445566), Picture(4, 4, 1)}}), oldMusic = MakeWav(50);
+    WriteDosFile(system + "EDIT.QMS", oldShow);
+    WriteDosFile(system + "SOUND\\EDIT", oldMusic);
+    // The show and the old music moved aside; then the new music's move and the move back fail.
+    Layer::FailRenamesAfter(3, 2);
+    SaveResult result = SaveList("EDIT.QMS", 2);
+    Layer::FailRenamesAfter(-1, 0);
+    EXPECT_EQ(result.status, SaveStatus::kNotRestored);
+    EXPECT_EQ(result.keptAs, system + "SOUND\\QMSAVER.BAK");
+    EXPECT_TRUE(ReadDosFile(result.keptAs) == oldMusic) << "kept, never deleted";
+    EXPECT_TRUE(ReadDosFile(system + "EDIT.QMS") == oldShow);
+    FinishInterruptedSave();
+    EXPECT_TRUE(ReadDosFile(system + "SOUND\\EDIT") == oldMusic);
+    ExpectNothingOfASaveLeftBehind("the next start");
+}
+
 }  // namespace
