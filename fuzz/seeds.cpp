@@ -1,5 +1,6 @@
 // Writes the seed inputs of the fuzz targets, made by the tests' builders:
-//   fuzz_seeds FOLDER      gives FOLDER/bmp, FOLDER/jpeg, FOLDER/show, FOLDER/catalogue, FOLDER/exif, FOLDER/photo
+//   fuzz_seeds FOLDER      gives FOLDER/bmp, FOLDER/jpeg, FOLDER/show, FOLDER/catalogue, FOLDER/exif, FOLDER/photo,
+//                          FOLDER/load
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -25,7 +26,7 @@ uint32_t Gradient(int x, int y) { return static_cast<uint32_t>((x * 40) & 255) <
 int main(int argc, char **argv) {
     if (argc != 2) return 2;
     std::filesystem::path root = argv[1];
-    for (const char *target : {"bmp", "jpeg", "show", "catalogue", "exif", "photo"}) std::filesystem::create_directories(root / target);
+    for (const char *target : {"bmp", "jpeg", "show", "catalogue", "exif", "photo", "load"}) std::filesystem::create_directories(root / target);
 
     // Pictures of every depth and form the loader carries.
     auto index = [](int x, int y) { return static_cast<uint32_t>(x + 2 * y); };
@@ -60,6 +61,24 @@ int main(int argc, char **argv) {
     Save(root / "show" / "two.qms", MakeShow({{full24, preview24}, {full8, preview8}}));
     Save(root / "show" / "one.qms", MakeShow({{full24, preview24}}));
     Save(root / "show" / "masks.qms", MakeShow({{masks, masks}, {full24, preview8}}));
+
+    // Shows opened for editing: pictures of both depths, with
+    // and without a preview, and a preview that draws nothing; one cut short
+    // in its last preview, one whose count claims more records than it
+    // holds, one whose count is negative.
+    Bytes undrawable = preview24;
+    undrawable[4] = 0;  // width 0
+    Bytes two = MakeShow({{full24, preview24}, {full8, preview8}});
+    const std::pair<const char *, Bytes> shows[] = {
+        {"mixed.qms", MakeShow({{full24, preview24}, {full8, preview8}, {full24, {}}})},
+        {"eight.qms", MakeShow({{full8, preview8}, {full8, preview8}})},
+        {"nopreview.qms", MakeShow({{full24, {}}, {full8, {}}})},
+        {"undrawable.qms", MakeShow({{full24, undrawable}, {full8, preview8}})},
+        {"cut.qms", Bytes(two.begin(), two.end() - 7)},
+        {"count.qms", MakeShow({{full24, preview24}, {full8, preview8}}, 5)},
+        {"negative.qms", MakeShow({{full8, preview8}}, -1)},
+    };
+    for (const auto &[name, show] : shows) Save(root / "load" / name, show);
 
     // Catalogues: plain, with blank lines, and the two special titles.
     Save(root / "catalogue" / "plain.sd", CatalogueText("湖の四季", {"春", "夏", "秋"}, {"朝", "夕"}));
