@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/testing/layer.h"
 
@@ -16,6 +17,8 @@
 void FuzzMachine(int width = 160, int height = 120);
 // Writes the input to a DOS path; false when the write fails.
 bool WriteInput(const std::string &path, const uint8_t *data, size_t size);
+// The whole of the file at a DOS path; false when it cannot be opened or read.
+bool ReadBack(const std::string &path, std::vector<uint8_t> *bytes);
 
 // A finding: what the program produced contradicts itself.
 #define FUZZ_CHECK(condition)                                                            \
