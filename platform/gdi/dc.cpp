@@ -172,6 +172,8 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
     case BITSPIXEL: return s.depth;
     case HORZRES: return s.width;
     case VERTRES: return s.height;
+    case LOGPIXELSX:
+    case LOGPIXELSY: return s.dpi;
     }
     return 0;
 }

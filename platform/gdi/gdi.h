@@ -17,6 +17,7 @@ struct Screen {
     int width = 640;               // the primary monitor's size
     int height = 480;
     int depth = 24;                // 8 makes the device report a palette
+    int dpi = 96;                  // dots per inch, of every monitor
     std::vector<RECT> monitors{RECT{0, 0, 640, 480}};  // the primary first
     RECT bounds{0, 0, 640, 480};                       // the virtual screen
     std::vector<uint32_t> pixels;  // 0x00RRGGBB, row by row from the virtual screen's top-left corner

@@ -14,7 +14,11 @@ Screen &theScreen() {
 }
 
 // Every other part's reset may size itself by the screen: it comes first.
-const bool registered = (OnResetFirst([] { ResizeScreen(640, 480, 24); }), true);
+const bool registered = (OnResetFirst([] {
+                             ResizeScreen(640, 480, 24);
+                             theScreen().dpi = 96;
+                         }),
+                         true);
 
 bool Overlap(const RECT &a, const RECT &b) {
     return std::min(a.right, b.right) > std::max(a.left, b.left) && std::min(a.bottom, b.bottom) > std::max(a.top, b.top);

@@ -15,6 +15,7 @@ namespace headless {
 struct RunConfig {
     std::vector<RECT> monitors{RECT{0, 0, 640, 480}};
     int depth = 24;
+    int dpi = 96;
     bool virtualClock = false;
     long long timeLimit = -1;  // milliseconds from start
     std::string screenshot;
@@ -25,6 +26,8 @@ struct RunConfig {
     int failWriteAfter = -1;       // every write after this many fails
     int failRenameAfter = -1;      // the file move after this many fails
     int failCloseAfter = -1;       // the file close after this many fails
+    int stopAfterStep = 0;         // the process ends after this many changes to the disk (0: never)
+    bool standardAccount = false;  // C:\WINDOWS may be read, not changed
     std::map<char, std::pair<std::string, UINT>> drives;  // letter -> folder, drive type
 };
 // From the config file named by QMSAVER_CONFIG, then the environment.

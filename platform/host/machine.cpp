@@ -28,6 +28,11 @@ void Apply(headless::RunConfig &c, const std::string &key, const std::string &va
                          "qmsaver: screen must look like 800x600, 800x600x8 or 1024x768+*1280x1024/800x600, not '%s'\n",
                          value.c_str());
         }
+    } else if (key == "dpi") {
+        // As Windows' scaling offers it, 100 % to 500 %.
+        int dpi = std::atoi(value.c_str());
+        if (dpi >= 96 && dpi <= 480) c.dpi = dpi;
+        else std::fprintf(stderr, "qmsaver: dpi must be a number from 96 to 480, not '%s'\n", value.c_str());
     } else if (key == "clock") {
         c.virtualClock = strcasecmp(value.c_str(), "virtual") == 0;
     } else if (key == "time_limit") {
@@ -58,6 +63,10 @@ void Apply(headless::RunConfig &c, const std::string &key, const std::string &va
         c.failRenameAfter = std::atoi(value.c_str());
     } else if (key == "fail_close_after") {
         c.failCloseAfter = std::atoi(value.c_str());
+    } else if (key == "stop_after_step") {
+        c.stopAfterStep = std::atoi(value.c_str());
+    } else if (key == "standard_account") {
+        c.standardAccount = value == "1" || strcasecmp(value.c_str(), "yes") == 0;
     }
 }
 
@@ -95,7 +104,10 @@ RunConfig ReadRunConfig() {
         {"QMSAVER_FAIL_WRITE_AFTER", "fail_write_after"},
         {"QMSAVER_FAIL_RENAME_AFTER", "fail_rename_after"},
         {"QMSAVER_FAIL_CLOSE_AFTER", "fail_close_after"},
+        {"QMSAVER_STOP_AFTER_STEP", "stop_after_step"},
+        {"QMSAVER_STANDARD_ACCOUNT", "standard_account"},
         {"QMSAVER_FRAME_LIMIT", "frame_limit"},
+        {"QMSAVER_DPI", "dpi"},
     };
     for (auto [var, key] : vars)
         if (const char *v = std::getenv(var)) Apply(c, key, v);
@@ -110,6 +122,7 @@ RunConfig ReadRunConfig() {
 void SetUpMachine(const RunConfig &c) {
     ResetAll();
     SetMonitors(c.monitors, c.depth);
+    screen().dpi = c.dpi;
     auto drives = c.drives;
     std::error_code ignored;
     std::filesystem::create_directories(drives['C'].first, ignored);
@@ -124,6 +137,10 @@ void SetUpMachine(const RunConfig &c) {
     if (c.failWriteAfter >= 0) FailWritesAfter(c.failWriteAfter);
     if (c.failRenameAfter >= 0) FailRenamesAfter(c.failRenameAfter, 1, ERROR_WRITE_FAULT);
     if (c.failCloseAfter >= 0) FailClosesAfter(c.failCloseAfter);
+    // The process ends at once after that change to the disk, as at a power cut.
+    if (c.stopAfterStep > 0) StopAfterSteps(c.stopAfterStep, true);
+    // A standard account may not change the Windows folders (the 95 family knows no such thing).
+    if (c.standardAccount && !c.win95) ProtectFolder("C:\\WINDOWS");
     if (c.timeLimit >= 0) timeLimit() = TimeLimit{true, Now() + c.timeLimit, false};
 }
 

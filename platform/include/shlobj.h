@@ -12,6 +12,7 @@ typedef LONG HRESULT;
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 
+#define CSIDL_LOCAL_APPDATA 0x001c
 #define CSIDL_MYPICTURES 0x0027
 #define CSIDL_FLAG_CREATE 0x8000
 #define SHGFP_TYPE_CURRENT 0

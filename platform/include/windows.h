@@ -181,6 +181,9 @@ typedef struct _OFSTRUCT {
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_LOCK_VIOLATION 33L
+#define ERROR_NOT_READY 21L
+#define ERROR_INVALID_NAME 123L
+#define ERROR_FILENAME_EXCED_RANGE 206L
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_ATTRIBUTE_DIRECTORY 0x10
 #define FILE_ATTRIBUTE_NORMAL 0x80
@@ -193,6 +196,9 @@ UINT WINAPI _lwrite(HFILE file, LPCSTR buffer, UINT bytes);
 long WINAPI _hwrite(HFILE file, LPCSTR buffer, long bytes);
 LONG WINAPI _llseek(HFILE file, LONG offset, int origin);
 HFILE WINAPI _lclose(HFILE file);
+HFILE WINAPI _lopen(LPCSTR path, int style);
+HFILE WINAPI _lcreat(LPCSTR path, int attributes);
+DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR *filePart);
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR path);
@@ -278,6 +284,8 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags);
 #define RT_GROUP_ICON MAKEINTRESOURCE(14)
 #define RT_DIALOG MAKEINTRESOURCE(5)
 #define RT_MENU MAKEINTRESOURCE(4)
+#define RT_VERSION MAKEINTRESOURCE(16)
+#define RT_MANIFEST MAKEINTRESOURCE(24)
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
@@ -663,6 +671,8 @@ BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
 HMONITOR WINAPI MonitorFromPoint(POINT pt, DWORD flags);
 HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags);
 HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags);
+// Windows 10 1607 and later: look it up in user32 at run time.
+UINT WINAPI GetDpiForWindow(HWND hwnd);
 HWND WINAPI WindowFromPoint(POINT pt);
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
 
@@ -717,6 +727,7 @@ int WINAPI MulDiv(int number, int numerator, int denominator);
 #define WM_CTLCOLORSCROLLBAR 0x0137
 #define WM_ENTERIDLE 0x0121
 #define WM_CAPTURECHANGED 0x0215
+#define WM_DPICHANGED 0x02E0
 #define VK_BACK 0x08
 #define VK_TAB 0x09
 #define VK_PRIOR 0x21
@@ -1024,6 +1035,8 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, LPRECT rect, UINT format)
 #define BITSPIXEL 12
 #define HORZRES 8
 #define VERTRES 10
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
 #define RC_PALETTE 0x0100
 
 // Device-independent bitmaps

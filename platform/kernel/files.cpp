@@ -8,6 +8,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,6 +48,15 @@ struct FileSystem {
     int renameFailures = 0;
     DWORD renameError = ERROR_WRITE_FAULT;
     int closesUntilFailure = -1;
+    // Folders the user may read but not change, as a standard account meets
+    // the Windows folders: upper-case DOS paths with a trailing backslash.
+    std::vector<std::string> protectedFolders;
+    // A power cut after the n-th change to the disk (create, write, flush,
+    // move, delete): the process ends there, or with a test the disk takes
+    // no further change.
+    int stepsUntilStop = -1;
+    bool killAtStop = false;
+    bool stopped = false;
 };
 
 constexpr int kFirstHandle = 3;
@@ -201,6 +211,40 @@ bool Allowed(int &n) {
     return true;
 }
 
+bool IsProtected(const std::string &dos) {
+    std::string upper = dos;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    for (const std::string &folder : fs().protectedFolders)
+        if (upper.compare(0, folder.size(), folder) == 0) return true;
+    return false;
+}
+
+// Whether a change to the disk may be made: refused after a power cut, and
+// in a protected folder.
+bool MayChange(const std::string &dos) {
+    if (fs().stopped) {
+        SetLastError(ERROR_NOT_READY);
+        return false;
+    }
+    if (!dos.empty() && IsProtected(dos)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+// One change made to the disk; the one the power cut comes after stops it all.
+void Changed() {
+    FileSystem &f = fs();
+    if (f.stepsUntilStop <= 0) return;
+    if (--f.stepsUntilStop > 0) return;
+    if (f.killAtStop) {
+        std::fflush(nullptr);
+        kill(getpid(), SIGKILL);
+    }
+    f.stopped = true;
+}
+
 // Moves up to bytes through step (a read or a write at an offset), going
 // on after interruptions; a read stops early at the end of the file.
 template <typename Step>
@@ -267,6 +311,23 @@ void FailRenamesAfter(int renames, int times, DWORD error) {
     fs().renameError = error;
 }
 void FailClosesAfter(int closes) { fs().closesUntilFailure = closes; }
+void ProtectFolder(const std::string &dosFolder) {
+    std::string full;
+    if (!Absolute(dosFolder, full)) return;
+    std::transform(full.begin(), full.end(), full.begin(), [](unsigned char c) { return std::toupper(c); });
+    if (full.back() != '\\') full += '\\';
+    fs().protectedFolders.push_back(full);
+}
+void StopAfterSteps(int steps, bool kill) {
+    fs().stepsUntilStop = steps > 0 ? steps : -1;
+    fs().killAtStop = kill;
+    fs().stopped = false;
+}
+bool StoppedByPowerCut() { return fs().stopped; }
+bool MayChangeFile(const std::string &dosPath) {
+    std::string full;
+    return MayChange(Absolute(dosPath, full) ? full : dosPath);
+}
 
 // A fresh C: drive with the Windows and system directories.
 void ResetFiles(const std::string &driveC) {
@@ -277,6 +338,8 @@ void ResetFiles(const std::string &driveC) {
     fs().readsUntilFailure = -1;
     FailRenamesAfter(-1, 0, ERROR_WRITE_FAULT);
     fs().closesUntilFailure = -1;
+    fs().protectedFolders.clear();
+    StopAfterSteps(0, false);
     MapDrive('C', driveC, DRIVE_FIXED);
     mkdir(driveC.c_str(), 0755);
     std::string windows, system;
@@ -295,6 +358,32 @@ void ResetToScratch() {
 }
 }  // namespace
 
+namespace {
+
+// Creates (or empties) a file for reading and writing.
+HFILE CreateFileHandle(const std::string &path, LPOFSTRUCT info) {
+    std::string dos, host;
+    if (!ResolveHost(path, dos, host)) return Fail(info, path, ERROR_PATH_NOT_FOUND);
+    if (IsDirectory(host)) return Fail(info, dos, ERROR_ACCESS_DENIED);
+    if (!MayChange(dos)) return Fail(info, dos, GetLastError());
+    int fd = open(host.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return Fail(info, dos, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+    Changed();
+    FillInfo(info, dos, 0);
+    return NewHandle(fd, dos);
+}
+
+// Opens an existing file with the access of OF_READ, OF_WRITE or OF_READWRITE.
+HFILE OpenFileHandle(const std::string &dos, const std::string &host, UINT style, LPOFSTRUCT info) {
+    int access = (style & 3) == OF_WRITE ? O_WRONLY : (style & 3) == OF_READWRITE ? O_RDWR : O_RDONLY;
+    if (access != O_RDONLY && !MayChange(dos)) return Fail(info, dos, GetLastError());
+    int fd = open(host.c_str(), access | O_CLOEXEC);
+    if (fd < 0) return Fail(info, dos, ERROR_ACCESS_DENIED);
+    FillInfo(info, dos, 0);
+    return NewHandle(fd, dos);
+}
+
+}  // namespace
 }  // namespace headless
 
 using namespace headless;
@@ -302,34 +391,56 @@ using namespace headless;
 HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT info, UINT style) {
     std::string path = name ? name : "";
     std::string dos, host;
+    // The path must fit the record's szPathName, as on Windows.
+    if (path.size() >= OFS_MAXPATHNAME) return Fail(info, "", ERROR_FILENAME_EXCED_RANGE);
     if (style & OF_PARSE) {
         if (!Absolute(path, dos)) return Fail(info, path, ERROR_PATH_NOT_FOUND);
         FillInfo(info, dos, 0);
         return 0;
     }
-    if (style & OF_CREATE) {
-        if (!ResolveHost(path, dos, host)) return Fail(info, path, ERROR_PATH_NOT_FOUND);
-        if (IsDirectory(host)) return Fail(info, dos, ERROR_ACCESS_DENIED);
-        int fd = open(host.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0) return Fail(info, dos, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
-        FillInfo(info, dos, 0);
-        return NewHandle(fd, dos);
-    }
+    if (style & OF_CREATE) return CreateFileHandle(path, info);
     if (!Search(path, dos, host)) return Fail(info, dos.empty() ? path : dos, ERROR_FILE_NOT_FOUND);
     if (style & OF_DELETE) {
+        if (!MayChange(dos)) return Fail(info, dos, GetLastError());
         if (unlink(host.c_str()) != 0) return Fail(info, dos, ERROR_ACCESS_DENIED);
+        Changed();
         FillInfo(info, dos, 0);
         return 1;
     }
-    int access = (style & 3) == OF_WRITE ? O_WRONLY : (style & 3) == OF_READWRITE ? O_RDWR : O_RDONLY;
-    int fd = open(host.c_str(), access | O_CLOEXEC);
-    if (fd < 0) return Fail(info, dos, ERROR_ACCESS_DENIED);
-    FillInfo(info, dos, 0);
     if (style & OF_EXIST) {
-        close(fd);
+        if (access(host.c_str(), R_OK) != 0) return Fail(info, dos, ERROR_ACCESS_DENIED);
+        FillInfo(info, dos, 0);
         return 1;
     }
-    return NewHandle(fd, dos);
+    return OpenFileHandle(dos, host, style, info);
+}
+
+// No record to fill, so no limit on the path but MAX_PATH; a bare name is
+// not looked for along the search path.
+HFILE WINAPI _lopen(LPCSTR name, int style) {
+    std::string dos, host;
+    if (!name || !ResolveHost(name, dos, host) || !IsFile(host)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return HFILE_ERROR;
+    }
+    return OpenFileHandle(dos, host, static_cast<UINT>(style), nullptr);
+}
+
+HFILE WINAPI _lcreat(LPCSTR name, int) { return CreateFileHandle(name ? name : "", nullptr); }
+
+DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR *filePart) {
+    std::string full;
+    if (!name || !*name || !Absolute(name, full)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return 0;
+    }
+    if (full.size() + 1 > size) return static_cast<DWORD>(full.size() + 1);
+    std::memcpy(buffer, full.c_str(), full.size() + 1);
+    if (filePart) {
+        char *slash = std::strrchr(buffer, '\\');
+        *filePart = slash && slash[1] ? slash + 1 : nullptr;
+    }
+    return static_cast<DWORD>(full.size());
 }
 
 long WINAPI _hread(HFILE file, LPVOID buffer, long bytes) {
@@ -364,13 +475,16 @@ long WINAPI _hwrite(HFILE file, LPCSTR buffer, long bytes) {
         if (pos < 0 || ftruncate(h->fd, pos) != 0) return HFILE_ERROR;
         return 0;
     }
+    if (!MayChange("")) return HFILE_ERROR;
     if (!Allowed(fs().writesUntilFailure)) {
         SetLastError(ERROR_DISK_FULL);
         return HFILE_ERROR;
     }
-    return Transfer(bytes, [&](long done) {
+    long written = Transfer(bytes, [&](long done) {
         return write(h->fd, buffer + done, static_cast<size_t>(bytes - done));
     });
+    if (written > 0) Changed();
+    return written;
 }
 
 UINT WINAPI _lwrite(HFILE file, LPCSTR buffer, UINT bytes) {
@@ -421,7 +535,9 @@ BOOL WINAPI FlushFileBuffers(HANDLE file) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    return fsync(h->fd) == 0;
+    if (!MayChange("") || fsync(h->fd) != 0) return FALSE;
+    Changed();
+    return TRUE;
 }
 
 // A descriptor of the C runtime takes an OpenFile handle over, as on
@@ -470,6 +586,11 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
+    if (IsDirectory(host) || IsFile(host)) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return FALSE;
+    }
+    if (!MayChange(dos)) return FALSE;
     if (mkdir(host.c_str(), 0755) != 0) {
         SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : ERROR_PATH_NOT_FOUND);
         return FALSE;
@@ -492,7 +613,13 @@ BOOL WINAPI DeleteFileA(LPCSTR path) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    return unlink(host.c_str()) == 0;
+    if (!MayChange(dos)) return FALSE;
+    if (unlink(host.c_str()) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    Changed();
+    return TRUE;
 }
 
 BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) { return MoveFileExA(from, to, 0); }
@@ -507,6 +634,7 @@ BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
         return FALSE;
     }
     FileSystem &f = fs();
+    if (!MayChange(fromDos) || !MayChange(toDos)) return FALSE;
     if (!Allowed(f.renamesUntilFailure)) {
         if (--f.renameFailures <= 0) f.renamesUntilFailure = -1;
         else f.renamesUntilFailure = 0;
@@ -535,6 +663,7 @@ BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
             close(dir);
         }
     }
+    Changed();
     return TRUE;
 }
 

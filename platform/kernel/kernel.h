@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ bool HostPath(const std::string &dosPath, std::string &host);
 // A DOS path made absolute against the current directory, "." and ".." resolved.
 bool FullDosPath(const std::string &path, std::string &full);
 void ResetFiles(const std::string &driveC);
+// Whether the program may change the file (not after a power cut, not in
+// a folder the user may not write); sets the last error when not.
+bool MayChangeFile(const std::string &dosPath);
 
 // ---- modules ----------------------------------------------------------------
 
@@ -58,6 +62,10 @@ struct Resource {
 const std::vector<Resource> &Resources();
 const Resource *FindResourceRecord(LPCSTR name, LPCSTR type);
 HINSTANCE MainInstance();
+// A system DLL every process has loaded (user32): its exports the program
+// looks up by name. It stays through every reset; a test may put a
+// stand-in of another Windows in its place until the next.
+void RegisterSystemModule(const std::string &name, const std::map<std::string, FARPROC> &exports);
 
 // ---- reset ------------------------------------------------------------------
 

@@ -33,6 +33,11 @@ std::vector<Module> &modules() {
     return m;
 }
 
+std::map<std::string, std::map<std::string, FARPROC>> &systemModules() {
+    static std::map<std::string, std::map<std::string, FARPROC>> m;
+    return m;
+}
+
 Module *FindModule(const std::string &name) {
     for (Module &m : modules())
         if (strcasecmp(m.name.c_str(), name.c_str()) == 0) return &m;
@@ -157,7 +162,16 @@ int ModuleLoadCount(const std::string &name) {
     return m ? m->loads : 0;
 }
 
-static const bool registered = (OnReset([] { modules().clear(); }), true);
+void RegisterSystemModule(const std::string &name, const std::map<std::string, FARPROC> &exports) {
+    systemModules()[name] = exports;
+    RegisterModule(name, exports, true);
+}
+
+static const bool registered = (OnReset([] {
+                                    modules().clear();
+                                    for (const auto &[name, exports] : systemModules()) RegisterModule(name, exports, true);
+                                }),
+                                true);
 
 }  // namespace headless
 

@@ -125,6 +125,9 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
+    std::string name = file ? file : "win.ini";
+    if (name.find_first_of("\\/:") == std::string::npos) name = "C:\\WINDOWS\\" + name;
+    if (!MayChangeFile(name)) return FALSE;
     std::vector<std::string> lines = ReadLines(host);
     std::vector<std::string> out;
     bool inSection = false, sectionFound = false, written = false;

@@ -20,6 +20,7 @@ namespace headless {
 namespace {
 
 const char kPicturesFolder[] = "C:\\Users\\User\\Pictures";
+const char kLocalAppDataFolder[] = "C:\\Users\\User\\AppData\\Local";
 
 struct FolderDialogs {
     std::deque<std::string> answers;
@@ -56,19 +57,23 @@ using namespace headless;
 
 HRESULT WINAPI SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) {
     if (!path) return E_INVALIDARG;
-    if ((folder & ~CSIDL_FLAG_CREATE) != CSIDL_MYPICTURES) {
-        ReportUnimplemented("SHGetFolderPathA of folders other than the Pictures folder");
+    const char *wanted = nullptr;
+    switch (folder & ~CSIDL_FLAG_CREATE) {
+    case CSIDL_MYPICTURES: wanted = kPicturesFolder; break;
+    case CSIDL_LOCAL_APPDATA: wanted = kLocalAppDataFolder; break;
+    default:
+        ReportUnimplemented("SHGetFolderPathA of folders other than Pictures and local application data");
         *path = 0;
         return E_INVALIDARG;
     }
-    // Every user has one, made with the profile.
+    // Every user has them, made with the profile.
     std::string made;
-    for (const char *p = std::strchr(kPicturesFolder, '\\'); p; p = std::strchr(p + 1, '\\')) {
-        made.assign(kPicturesFolder, static_cast<size_t>(p - kPicturesFolder));
+    for (const char *p = std::strchr(wanted, '\\'); p; p = std::strchr(p + 1, '\\')) {
+        made.assign(wanted, static_cast<size_t>(p - wanted));
         if (made.size() > 2) CreateDirectoryA(made.c_str(), nullptr);
     }
-    CreateDirectoryA(kPicturesFolder, nullptr);
-    std::strcpy(path, kPicturesFolder);
+    CreateDirectoryA(wanted, nullptr);
+    std::strcpy(path, wanted);
     return S_OK;
 }
 

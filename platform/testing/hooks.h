@@ -41,6 +41,9 @@ void FailWritesAfter(int writes);
 void FailReadsAfter(int reads);
 void FailRenamesAfter(int renames, int times, DWORD error);
 void FailClosesAfter(int closes);
+void ProtectFolder(const std::string &dosFolder);
+void StopAfterSteps(int steps, bool kill);
+bool StoppedByPowerCut();
 
 // Global memory: fault injection and a count of live blocks.
 void FailAllocationAfter(int allocations);

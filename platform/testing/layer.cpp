@@ -28,6 +28,8 @@ bool SetScreenLayout(const std::string &layout) {
     return true;
 }
 
+void SetDpi(int dpi) { headless::screen().dpi = dpi; }
+
 uint32_t ScreenPixel(int x, int y) {
     headless::Screen &s = headless::screen();
     if (!s.OnMonitor(x, y)) return 0xFFFFFFFF;
@@ -73,6 +75,9 @@ void FailWritesAfter(int writes) { headless::FailWritesAfter(writes); }
 void FailReadsAfter(int reads) { headless::FailReadsAfter(reads); }
 void FailRenamesAfter(int renames, int times, DWORD error) { headless::FailRenamesAfter(renames, times, error); }
 void FailClosesAfter(int closes) { headless::FailClosesAfter(closes); }
+void ProtectFolder(const std::string &dosFolder) { headless::ProtectFolder(dosFolder); }
+void StopAfterSteps(int steps) { headless::StopAfterSteps(steps, false); }
+bool StoppedByPowerCut() { return headless::StoppedByPowerCut(); }
 std::string PlayingWave() { return headless::PlayingWave(); }
 int OpenWaveDevices() { return headless::OpenWaveDevices(); }
 void FailWavePlays(bool fail) { headless::FailWavePlays(fail); }

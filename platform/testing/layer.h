@@ -28,6 +28,11 @@ void SetScreen(int width, int height, int depth);
 // another primary ("1280x1024+*1024x768"), "/" puts the next one below.
 // False (the screen unchanged) for a layout that is not one.
 bool SetScreenLayout(const std::string &layout);
+// Dots per inch of every monitor (96 after Reset), as GetDpiForWindow and
+// GetDeviceCaps(LOGPIXELSY) report it and dialogs made from now on size
+// their font by. Windows already up are not told: send them WM_DPICHANGED
+// as Windows would.
+void SetDpi(int dpi);
 // Screen coordinates (negative left of or above the primary); 0xFFFFFFFF
 // where no monitor is.
 uint32_t ScreenPixel(int x, int y);  // 0x00RRGGBB
@@ -70,6 +75,14 @@ void FailReadsAfter(int reads);
 // (the file is closed all the same, as when its delayed writes are lost).
 void FailRenamesAfter(int renames, int times = 1, DWORD error = ERROR_WRITE_FAULT);
 void FailClosesAfter(int closes);
+// A standard account's view of a folder: read, but never changed (every
+// create, write, move or delete in it is refused with ERROR_ACCESS_DENIED).
+void ProtectFolder(const std::string &dosFolder);
+// A power cut after the n-th change to the disk (a file created, a write,
+// a flush, a move, a delete; 0: none): from then on every change is
+// refused, so the disk stays as the cut left it. Off again with 0.
+void StopAfterSteps(int steps);
+bool StoppedByPowerCut();
 
 // Sound: the element the wave device is playing now ("" when silent), the
 // number of open wave devices, and the wave output volume.

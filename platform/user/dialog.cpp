@@ -284,7 +284,7 @@ namespace {
 void ChooseFont(const DialogTemplate &t, DialogInfo &info) {
     if (!t.hasFont) return;
     LOGFONTA lf{};
-    lf.lfHeight = -MulDiv(t.pointSize, 96, 72);
+    lf.lfHeight = -MulDiv(t.pointSize, screen().dpi, 72);
     lf.lfWeight = t.weight;
     lf.lfItalic = t.italic;
     lf.lfCharSet = static_cast<BYTE>(t.charset);

@@ -1,6 +1,7 @@
 // The monitors of the headless screen as user32 reports them: their
 // handles, rectangles and work areas, which one a point, a rectangle or a
-// window is on; and the system parameters the program asks for.
+// window is on, and their DPI; and the system parameters the program asks
+// for.
 #include "user.h"
 #include "../testing/hooks.h"
 
@@ -70,6 +71,12 @@ Settings &settings() {
 
 const bool registered = (OnResetFirst([] { settings() = Settings{}; }), true);
 
+// user32 as Windows 10 1607 and later have it, with the calls older ones
+// lack, which the program looks up.
+const bool user32 =
+    (RegisterSystemModule("user32.dll", {{"GetDpiForWindow", reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(GetDpiForWindow))}}),
+     true);
+
 }  // namespace
 
 WorkArea &workArea() { return settings().workArea; }
@@ -124,6 +131,16 @@ HMONITOR WINAPI MonitorFromPoint(POINT pt, DWORD flags) { return FromRect(RECT{p
 HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags) {
     if (!rect) return nullptr;
     return FromRect(*rect, flags);
+}
+
+// Every monitor has the screen's DPI, and the program is aware of it per
+// monitor (its manifest says so): the DPI as it is, not 96.
+UINT WINAPI GetDpiForWindow(HWND hwnd) {
+    if (!IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return static_cast<UINT>(screen().dpi);
 }
 
 HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags) {

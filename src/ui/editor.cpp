@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr int kItemHeight = 70;
+constexpr int kItemHeight = 70;       // at 96 dots per inch; in proportion at more
 constexpr UINT kNothingToActOn = 10;  // the beep of an action that finds no selection
 constexpr int kListMargin = 9;        // between the lists' bottom and the window's
 const char kCaption[] = "Quillmere Saver";
@@ -146,8 +146,32 @@ HPALETTE CreateThumbnailPalette() {
     return CreatePalette(reinterpret_cast<LOGPALETTE *>(&palette));
 }
 
+// The dots per inch of the monitor the window is on. Windows has a window's
+// own only from 10 1607; before it, the screen's serves.
+int DpiOf(HWND window) {
+    using GetDpiForWindowProc = UINT(WINAPI *)(HWND);
+    UINT dpi = 0;
+    if (HMODULE user = GetModuleHandleA("user32.dll")) {
+        auto proc = reinterpret_cast<GetDpiForWindowProc>(
+            reinterpret_cast<void (*)()>(GetProcAddress(user, "GetDpiForWindow")));
+        if (proc) dpi = proc(window);
+    }
+    if (dpi == 0) {
+        HDC screen = GetDC(nullptr);
+        dpi = static_cast<UINT>(std::max(0, GetDeviceCaps(screen, LOGPIXELSY)));
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi ? static_cast<int>(dpi) : 96;
+}
+
+// A list box item is at most 255 pixels high.
+int ItemHeightAt(int dpi) { return std::min(MulDiv(kItemHeight, dpi, 96), 255); }
+
+// A length of the 70-pixel item's drawing in an item of this height.
+int InItem(int length, const RECT &item) { return MulDiv(length, item.bottom - item.top, kItemHeight); }
+
 // A preview 56 pixels high in a 70-pixel item, centred by the width it
-// would have at 70 pixels.
+// would have at 70 pixels; all in proportion in a taller item.
 void DrawPreview(HDC hdc, const RECT &item, const BITMAPINFOHEADER *preview) {
     const BYTE *bits = DibPixels(preview);
     if (!bits) return;
@@ -160,13 +184,14 @@ void DrawPreview(HDC hdc, const RECT &item, const BITMAPINFOHEADER *preview) {
             RealizePalette(hdc);
         }
     }
-    float scale = 70.0f / static_cast<float>(preview->biHeight);
+    float scale = static_cast<float>(item.bottom - item.top) / static_cast<float>(preview->biHeight);
     auto w = static_cast<int16_t>(std::clamp(static_cast<float>(preview->biWidth) * scale, -32768.0f, 32767.0f));
-    int x = static_cast<int16_t>(item.right - w) / 2 + 7;
-    int width = w - 7;
-    if (x < 10) x = 10;
-    if (width > item.right - 20) width = item.right - 20;
-    StretchDIBits(hdc, x, item.top + 7, width, 56, 0, 0, preview->biWidth, preview->biHeight, bits,
+    int inset = InItem(7, item);
+    int x = static_cast<int16_t>(item.right - w) / 2 + inset;
+    int width = w - inset;
+    if (x < InItem(10, item)) x = InItem(10, item);
+    if (width > item.right - InItem(20, item)) width = item.right - InItem(20, item);
+    StretchDIBits(hdc, x, item.top + inset, width, InItem(56, item), 0, 0, preview->biWidth, preview->biHeight, bits,
                   reinterpret_cast<const BITMAPINFO *>(preview), DIB_RGB_COLORS, SRCCOPY);
     if (palette) {
         SelectPalette(hdc, previous, FALSE);
@@ -193,8 +218,8 @@ BOOL OnDrawItem(const DRAWITEMSTRUCT &item) {
     bool selection = item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT);
     bool focus = item.itemAction & (ODA_DRAWENTIRE | ODA_FOCUS);
     if ((item.itemAction & ODA_DRAWENTIRE) && entry && entry->preview) DrawPreview(item.hDC, item.rcItem, entry->preview);
-    if (selection) FrameItem(item.hDC, item.rcItem, 3, item.itemState & ODS_SELECTED, BLACK_BRUSH);
-    if (focus) FrameItem(item.hDC, item.rcItem, 5, item.itemState & ODS_FOCUS, GRAY_BRUSH);
+    if (selection) FrameItem(item.hDC, item.rcItem, InItem(3, item.rcItem), item.itemState & ODS_SELECTED, BLACK_BRUSH);
+    if (focus) FrameItem(item.hDC, item.rcItem, InItem(5, item.rcItem), item.itemState & ODS_FOCUS, GRAY_BRUSH);
     return TRUE;
 }
 
@@ -312,13 +337,14 @@ void Delete(HWND dialog) {
     SetModified(dialog, true);
 }
 
-// Puts the entries at the end of the list, 70 pixels high; those the list
-// cannot take are released.
+// Puts the entries at the end of the list, 70 pixels high at 96 dots per
+// inch; those the list cannot take are released.
 void AppendEntries(HWND dialog, int listId, const std::vector<PictureEntry *> &entries) {
+    int height = ItemHeightAt(DpiOf(dialog));
     for (PictureEntry *entry : entries) {
         LRESULT index = ListMessage(dialog, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
         if (index < 0) FreePictureEntry(entry);
-        else ListMessage(dialog, listId, LB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(kItemHeight, 0));
+        else ListMessage(dialog, listId, LB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(height, 0));
     }
 }
 
@@ -746,6 +772,26 @@ void OnSize(HWND dialog, int clientHeight) {
     }
 }
 
+// The window went to a monitor of another DPI, or the user changed the
+// scaling: the items take their height at the new DPI, and the window the
+// size Windows suggests, which its limits must let it take.
+void OnDpiChanged(HWND dialog, int dpi, const RECT &suggested) {
+    EditorState *state = StateOf(dialog);
+    int width = suggested.right - suggested.left;
+    if (state && state->initialWidth > 0) {
+        state->initialHeight = MulDiv(state->initialHeight, width, state->initialWidth);
+        state->initialWidth = width;
+    }
+    SetWindowPos(dialog, nullptr, suggested.left, suggested.top, width, suggested.bottom - suggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    int height = ItemHeightAt(dpi);
+    for (int id : {IDC_SOURCE_LIST, IDC_SHOW_LIST}) {
+        auto count = static_cast<int>(ListMessage(dialog, id, LB_GETCOUNT));
+        for (int i = 0; i < count; i++) ListMessage(dialog, id, LB_SETITEMHEIGHT, static_cast<WPARAM>(i), MAKELPARAM(height, 0));
+        InvalidateRect(GetDlgItem(dialog, id), nullptr, TRUE);
+    }
+}
+
 INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
@@ -757,8 +803,11 @@ INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         OnSize(dialog, HIWORD(lParam));
         return FALSE;
     case WM_MEASUREITEM:
-        reinterpret_cast<MEASUREITEMSTRUCT *>(lParam)->itemHeight = kItemHeight;
+        reinterpret_cast<MEASUREITEMSTRUCT *>(lParam)->itemHeight = static_cast<UINT>(ItemHeightAt(DpiOf(dialog)));
         return TRUE;
+    case WM_DPICHANGED:
+        OnDpiChanged(dialog, LOWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return FALSE;
     case WM_DRAWITEM:
         return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
     case WM_DELETEITEM: {

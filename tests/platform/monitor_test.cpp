@@ -2,6 +2,7 @@
 // the display has) and against the layer's screens of several monitors.
 #include "support/saver_fixture.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,35 @@ TEST_F(DisplayMonitors, ScreenLayoutsPlaceEachMonitorBesideTheOneBefore) {
     for (const char *bad : {"", "800x", "*800x600+*640x480", "800x600+", "800x600-640x480", "800x600x8+640x480x24", "9000x600"})
         EXPECT_FALSE(Layer::SetScreenLayout(bad)) << bad;
     EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 4) << "a refused layout leaves the screen as it was";
+}
+
+// A window has the DPI of the screen (the program is aware of it per
+// monitor, and each monitor here has the system's), through the call as
+// the program finds it in user32; no window has none. Under Wine the
+// prefix's DPI, which tools/test names when it sets one.
+TEST_F(DisplayMonitors, AWindowHasTheScreensDpi) {
+    std::vector<int> dpis{0};  // the system's
+    if (Layer::Available()) dpis = {96, 144};
+    HWND window = MakePlainWindow(100, 80);
+    using GetDpiProc = UINT(WINAPI *)(HWND);
+    auto getDpi = reinterpret_cast<GetDpiProc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    ASSERT_NE(getDpi, nullptr);
+    for (int dpi : dpis) {
+        if (dpi) Layer::SetDpi(dpi);
+        HDC screen = GetDC(nullptr);
+        int logPixels = GetDeviceCaps(screen, LOGPIXELSY);
+        EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), logPixels);
+        ReleaseDC(nullptr, screen);
+        if (dpi) EXPECT_EQ(logPixels, dpi);
+        if (const char *expected = std::getenv("QMSAVER_EXPECTED_DPI")) EXPECT_EQ(logPixels, std::atoi(expected));
+        EXPECT_EQ(getDpi(window), static_cast<UINT>(logPixels));
+        EXPECT_EQ(GetDpiForWindow(window), static_cast<UINT>(logPixels));
+    }
+    DestroyWindow(window);
+    SetLastError(0);
+    EXPECT_EQ(getDpi(window), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
 }  // namespace
