@@ -347,6 +347,7 @@ void ResetFiles(const std::string &driveC) {
     mkdir(windows.c_str(), 0755);
     HostPath("C:\\WINDOWS\\SYSTEM", system);
     mkdir(system.c_str(), 0755);
+    LoadRegistry();
 }
 
 namespace {

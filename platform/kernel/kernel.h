@@ -49,6 +49,10 @@ void ResetFiles(const std::string &driveC);
 // Whether the program may change the file (not after a power cut, not in
 // a folder the user may not write); sets the last error when not.
 bool MayChangeFile(const std::string &dosPath);
+// The registry: the current user's keys read from drive C:, where every
+// change is written back.
+void LoadRegistry();
+void SaveRegistry();
 
 // ---- modules ----------------------------------------------------------------
 

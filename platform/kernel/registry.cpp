@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace headless {
@@ -57,6 +61,60 @@ HKEY OpenHandle(const std::string &path) {
     return reinterpret_cast<HKEY>(h);
 }
 
+// The current user's keys live in a file on drive C:, so that they last
+// from one run to the next as on Windows: one line per value, its key's
+// path, name, type and bytes in hex.
+std::string StoreFile() {
+    std::string host;
+    return HostPath("C:\\Users\\User\\ntuser.reg", host) ? host : std::string();
+}
+
+}  // namespace
+
+void SaveRegistry() {
+    std::string file = StoreFile();
+    if (file.empty()) return;
+    std::string text;
+    char hex[3];
+    for (const auto &[path, values] : reg().keys) {
+        if (path.compare(0, 4, "hkcu") != 0) continue;
+        text += "key\t" + path + "\n";
+        for (const auto &[name, value] : values) {
+            text += "value\t" + path + "\t" + name + "\t" + std::to_string(value.type) + "\t";
+            for (BYTE b : value.data) {
+                std::snprintf(hex, sizeof hex, "%02x", b);
+                text += hex;
+            }
+            text += "\n";
+        }
+    }
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+}
+
+void LoadRegistry() {
+    reg() = Registry{};
+    std::ifstream in(StoreFile(), std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        for (size_t at = 0;;) {
+            size_t tab = line.find('\t', at);
+            f.push_back(line.substr(at, tab == std::string::npos ? std::string::npos : tab - at));
+            if (tab == std::string::npos) break;
+            at = tab + 1;
+        }
+        if (f.size() == 2 && f[0] == "key") reg().keys[f[1]];
+        if (f.size() != 5 || f[0] != "value") continue;
+        Value v;
+        v.type = static_cast<DWORD>(std::strtoul(f[3].c_str(), nullptr, 10));
+        for (size_t i = 0; i + 1 < f[4].size(); i += 2)
+            v.data.push_back(static_cast<BYTE>(std::strtoul(f[4].substr(i, 2).c_str(), nullptr, 16)));
+        reg().keys[f[1]][f[2]] = v;
+    }
+}
+
+namespace {
 const bool registered = (OnReset([] { reg() = Registry{}; }), true);
 
 }  // namespace
@@ -87,6 +145,7 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REG
         reg().keys[path.substr(0, pos)];
     reg().keys[path];
     if (disposition) *disposition = existed ? 2 : 1;  // REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY
+    if (!existed) SaveRegistry();
     *result = OpenHandle(path);
     return ERROR_SUCCESS;
 }
@@ -117,13 +176,29 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BY
     v.type = type;
     if (data) v.data.assign(data, data + size);
     reg().keys[path][Lower(name ? name : "")] = v;
+    SaveRegistry();
     return ERROR_SUCCESS;
 }
 
 LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR name) {
     std::string path;
     if (!PathOf(key, path)) return ERROR_INVALID_HANDLE;
-    return reg().keys[path].erase(Lower(name ? name : "")) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    if (!reg().keys[path].erase(Lower(name ? name : ""))) return ERROR_FILE_NOT_FOUND;
+    SaveRegistry();
+    return ERROR_SUCCESS;
+}
+
+// A key without subkeys goes with its values, as on Windows.
+LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
+    std::string base;
+    if (!PathOf(key, base)) return ERROR_INVALID_HANDLE;
+    std::string path = Join(base, subKey);
+    if (!reg().keys.count(path)) return ERROR_FILE_NOT_FOUND;
+    for (const auto &[other, values] : reg().keys)
+        if (other.size() > path.size() && other.compare(0, path.size() + 1, path + "\\") == 0) return ERROR_ACCESS_DENIED;
+    reg().keys.erase(path);
+    SaveRegistry();
+    return ERROR_SUCCESS;
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY key) {

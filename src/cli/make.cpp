@@ -25,7 +25,7 @@ int Fail(const std::string &why) {
 
 uint32_t BlockSize(PackedDib dib) { return static_cast<uint32_t>(GlobalSize(GlobalHandle(dib))); }
 
-// The show's file name alone: shows live in the system directory.
+// The show's file name alone: shows live in the show folder.
 std::string BareName(const char *path) {
     std::string name = path;
     size_t cut = name.find_last_of("\\/:");
@@ -54,7 +54,10 @@ int MakeShowCommand(int argc, char **argv) {
     if (argc < 1 || pictures.empty() || pictures.size() > static_cast<size_t>(kMaxPictures)) return 2;
     std::string name = BareName(argv[0]);
     if (name.empty()) return 2;
-    std::string path = SystemFolder() + name;
+    if (IsReservedShowName(name.c_str())) return Fail(name + ": a name the save works under; choose another");
+    // Where the editor saves, after whatever an earlier save left unfinished.
+    FinishInterruptedSave();
+    std::string path = ShowFolder() + name;
 
     ShowWriter writer;
     if (!BeginShow(writer, path.c_str())) return Fail("cannot write " + path);
@@ -64,8 +67,7 @@ int MakeShowCommand(int argc, char **argv) {
         if (!full || !preview) {
             DibFree(full);
             AbandonShow(writer);
-            OFSTRUCT info{};
-            if (OpenFile(picture, &info, OF_EXIST) == HFILE_ERROR) return Fail(std::string("cannot open ") + picture);
+            if (GetFileAttributesA(picture) == INVALID_FILE_ATTRIBUTES) return Fail(std::string("cannot open ") + picture);
             // Without memory for a picture there is no telling it from a damaged one.
             return Fail(std::string(picture) + ": not a picture this tool can read (JPEG, PNG or BMP, not run-length coded)");
         }
@@ -77,14 +79,17 @@ int MakeShowCommand(int argc, char **argv) {
             return Fail("cannot write " + path);
         }
     }
-    switch (CommitShow(writer, music, nullptr)) {
+    std::string kept;
+    switch (CommitShow(writer, music, nullptr, &kept)) {
     case CommitResult::kCommitted: break;
     case CommitResult::kNoMusicMemory: return Fail(std::string("no memory to copy the music ") + music);
+    case CommitResult::kNotRestored:
+        return Fail("cannot write " + path + "; the old file could not be put back and is kept as " + kept);
     case CommitResult::kFailed:
         return Fail(music ? "cannot write " + path + " with the music " + music : "cannot write " + path);
     }
     std::printf("show\t%s\t%zu\n", path.c_str(), pictures.size());
     char musicPath[MAX_PATH];
-    if (music && MusicPathOf(name.c_str(), musicPath, sizeof musicPath)) std::printf("music\t%s\n", musicPath);
+    if (music && MusicPathOf(path.c_str(), musicPath, sizeof musicPath)) std::printf("music\t%s\n", musicPath);
     return 0;
 }

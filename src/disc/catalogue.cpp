@@ -62,8 +62,7 @@ struct LineReader {
 };
 
 bool ReadCatalogueFile(const char *path, char *text) {
-    OFSTRUCT info{};
-    HFILE file = OpenFile(path, &info, OF_READ);
+    HFILE file = _lopen(path, OF_READ);
     if (file == HFILE_ERROR) return false;
     LONG size = _llseek(file, 0, FILE_END);
     _llseek(file, 0, FILE_BEGIN);

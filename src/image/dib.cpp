@@ -186,8 +186,7 @@ PackedDib DibReadHeader(HFILE file) {
 }
 
 PackedDib DibLoadFile(const char *path) {
-    OFSTRUCT info{};
-    HFILE file = OpenFile(path, &info, OF_READ);
+    HFILE file = _lopen(path, OF_READ);
     if (file == HFILE_ERROR) return nullptr;
     PackedDib dib = DibReadHeader(file);
     if (!dib) {

@@ -51,8 +51,7 @@ void JpegShowMessage(j_common_ptr cinfo) {
 // A picture file as a C stream for the library, through the same file call
 // as every other file the program opens: the stream takes the handle over.
 FILE *OpenReadStream(const char *path) {
-    OFSTRUCT info{};
-    HFILE file = OpenFile(path, &info, OF_READ);
+    HFILE file = _lopen(path, OF_READ);
     if (file == HFILE_ERROR) return nullptr;
     int fd = _open_osfhandle(static_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
     if (fd == -1) {

@@ -14,8 +14,7 @@ bool IsRunLength(const BITMAPINFOHEADER *dib) { return dib->biCompression == BI_
 
 // The loader shows what it can of a file cut short; a photo must be whole.
 bool HoldsItsRows(const char *path) {
-    OFSTRUCT info{};
-    HFILE file = OpenFile(path, &info, OF_READ);
+    HFILE file = _lopen(path, OF_READ);
     if (file == HFILE_ERROR) return false;
     PackedDib header = DibReadHeader(file);
     bool whole = false;

@@ -1,6 +1,8 @@
 // The show's music, played in a loop through the MCI waveaudio device.
 #include "player/player.h"
 
+#include "saverfile/places.h"
+
 #include "player/settings.h"
 
 #include <cstring>
@@ -42,7 +44,7 @@ void RestartMusic(HWND window) {
     if (player.isPreview) return;
     if (player.musicDevice == static_cast<MCIDEVICEID>(-1)) {
         char path[MAX_PATH];
-        if (MusicPathFor(settings.itemName, path, sizeof path)) PlayMusic(window, path);
+        if (MusicPathOf(FindShow(settings.itemName).c_str(), path, sizeof path)) PlayMusic(window, path);
         return;
     }
     // The device that played stays open and plays again from its start:
@@ -54,16 +56,3 @@ void RestartMusic(HWND window) {
     mciSendCommandA(player.musicDevice, MCI_PLAY, MCI_FROM | MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play));
 }
 
-bool MusicPathFor(const char *itemName, char *path, size_t size) {
-    if (!itemName || !*itemName) return false;
-    // Cut at the first dot of the show's name; a dot in a folder name stays.
-    size_t nameLength = std::strcspn(itemName, ".");
-    size_t dirLength = std::strlen(player.systemDir);
-    const char sound[] = "SOUND\\";
-    if (dirLength + sizeof sound - 1 + nameLength >= size) return false;
-    std::memcpy(path, player.systemDir, dirLength);
-    std::memcpy(path + dirLength, sound, sizeof sound - 1);
-    std::memcpy(path + dirLength + sizeof sound - 1, itemName, nameLength);
-    path[dirLength + sizeof sound - 1 + nameLength] = 0;
-    return true;
-}

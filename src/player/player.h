@@ -10,7 +10,6 @@
 #include <vector>
 
 struct PlayerState {
-    char systemDir[MAX_PATH] = "";  // with a trailing backslash; also the current directory
     int16_t displayDepth = 24;      // 8 on a palette display
     bool isPreview = false;         // set by the host when it creates a preview window
     DWORD savedWaveVolume = 0;
@@ -43,9 +42,8 @@ bool PlayerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRE
 // What a tick's drawing came to; the tick decides the timers from it.
 enum class DrawResult { Drawn, Nothing, DepthMismatch };
 
-// Makes the system directory, where the shows live, the current one and
-// records it in player.systemDir.
-void EnterSystemDirectory();
+// Makes the show folder the current directory.
+void EnterShowFolder();
 // player.displayDepth from the screen: 8 on a palette display, else 24.
 void ReadDisplayDepth();
 
@@ -68,9 +66,6 @@ struct MonitorLayout {
 MonitorLayout MonitorsUnder(HWND hwnd);
 
 // Background music through the MCI waveaudio device; nothing in preview.
-// The show's music file: the system directory's SOUND folder, the show's
-// name without its extension. False when there is no show name.
-bool MusicPathFor(const char *itemName, char *path, size_t size);
 void PlayMusic(HWND window, const char *path);
 void StopMusic();
 void CloseMusic();

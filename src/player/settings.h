@@ -34,4 +34,9 @@ extern Settings settings;
 
 void LoadSettingStrings(HINSTANCE instance);
 void ReadSettings();
+// Where NT keeps the settings, under HKEY_CURRENT_USER.
+extern const char kSettingsKey[];
+// A setting written where this Windows keeps them (on NT the registry, the
+// section then unused); FALSE when it could not be.
 BOOL WriteSetting(const char *section, const char *key, unsigned value);
+BOOL WriteItemName(const char *name);

@@ -5,6 +5,7 @@
 
 #include "player/settings.h"
 #include "saverfile/format.h"
+#include "saverfile/transaction.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,14 +24,7 @@ void CloseShow() {
     player.showFile = HFILE_ERROR;
 }
 
-void EnterSystemDirectory() {
-    GetSystemDirectoryA(player.systemDir, sizeof player.systemDir);
-    SetCurrentDirectoryA(player.systemDir);
-    GetCurrentDirectoryA(sizeof player.systemDir, player.systemDir);
-    size_t length = std::strlen(player.systemDir);
-    if (length == 0 || (player.systemDir[length - 1] != '\\' && length + 1 < sizeof player.systemDir))
-        std::strcat(player.systemDir, "\\");
-}
+void EnterShowFolder() { SetCurrentDirectoryA(ShowFolder().c_str()); }
 
 void ReadDisplayDepth() {
     if (HDC screen = GetDC(nullptr)) {
@@ -42,8 +36,8 @@ void ReadDisplayDepth() {
 namespace {
 
 void OpenShow() {
-    OFSTRUCT info{};
-    player.showFile = OpenFile(settings.itemName, &info, OF_READ);
+    if (!*settings.itemName) return;
+    player.showFile = _lopen(FindShow(settings.itemName).c_str(), OF_READ);
     if (player.showFile == HFILE_ERROR) return;
     // A count the player cannot walk safely means a damaged file, shown as a missing one.
     if (!ReadPictureCount(player.showFile, &player.pictureCount) || !IsPlayableCount(player.pictureCount))
@@ -53,7 +47,7 @@ void OpenShow() {
 void Start(HWND hwnd, const CREATESTRUCTA &create) {
     // A window inside another is the control panel's preview.
     player.isPreview = (create.style & WS_CHILD) != 0;
-    EnterSystemDirectory();
+    EnterShowFolder();
     ReadDisplayDepth();
 
     LoadSettingStrings(create.hInstance);
@@ -61,14 +55,18 @@ void Start(HWND hwnd, const CREATESTRUCTA &create) {
     SetTimer(hwnd, kShowTimer, 1000, nullptr);
 
     if (!player.isPreview) {
+        // A save the process never came back from is finished or undone first.
+        FinishInterruptedSave();
+        // Only a volume that can be put back at the end is changed.
         player.waveVolumeSaved = waveOutGetVolume(nullptr, &player.savedWaveVolume) == MMSYSERR_NOERROR;
         // Volume 7 is full scale; anything above it too.
         DWORD v = std::min<DWORD>(static_cast<DWORD>(settings.volume) * 9362, 0xFFFF);
-        waveOutSetVolume(nullptr, v << 16 | v);
+        if (player.waveVolumeSaved) waveOutSetVolume(nullptr, v << 16 | v);
     }
 
     if (player.pictureIndex != 0) return;
-    if (!MusicPathFor(settings.itemName, player.musicPath, sizeof player.musicPath)) player.musicPath[0] = 0;
+    if (!MusicPathOf(FindShow(settings.itemName).c_str(), player.musicPath, sizeof player.musicPath))
+        player.musicPath[0] = 0;
     OpenShow();
 }
 

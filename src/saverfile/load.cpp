@@ -1,5 +1,9 @@
 #include "saverfile/load.h"
 
+#include "saverfile/places.h"
+
+#include <cstring>
+
 #include "disc/picture.h"
 #include "disc/picture_entry.h"
 #include "saverfile/format.h"
@@ -43,8 +47,9 @@ int LoadPreview(HFILE file, const RecordSizes &sizes, PictureEntry *entry) {
 
 LoadedShow LoadShowForEditing(const char *fileName) {
     LoadedShow show;
-    OFSTRUCT info{};
-    HFILE file = OpenFile(fileName, &info, OF_READ);
+    // A bare name is a show's: in the show folder, or left in the system directory.
+    bool bare = !std::strpbrk(fileName, "\\:");
+    HFILE file = _lopen(bare ? FindShow(fileName).c_str() : fileName, OF_READ);
     int &error = show.error;
     int32_t count = 0;
     if (file == HFILE_ERROR) error = kCannotOpen;

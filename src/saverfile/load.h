@@ -26,7 +26,7 @@ struct LoadedShow {
     int position = 0;  // the 1-based record at which loading stopped (0 before the first)
 };
 
-// One KIND_KEPT entry per record of the show fileName (in the current
-// directory), in file order. A damaged file stops the loading where the
+// One KIND_KEPT entry per record of the show fileName (a bare show name,
+// found as FindShow finds it, or a path), in file order. A damaged file stops the loading where the
 // damage is; the records before it are there.
 LoadedShow LoadShowForEditing(const char *fileName);

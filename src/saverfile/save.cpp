@@ -13,6 +13,11 @@
 
 namespace {
 
+bool Exists(const char *path) {
+    DWORD attributes = path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 PackedDib AllocateBlock(uint32_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
     auto *block = memory ? static_cast<PackedDib>(GlobalLock(memory)) : nullptr;
@@ -51,10 +56,7 @@ PackedDib LoadFullPicture(const PictureEntry &entry, bool largeSize, bool *missi
     for (int i = 0; i < count; i++) {
         if (PackedDib dib = LoadPicture(kinds[i], entry.content, entry.picture)) return dib;
         char path[MAX_PATH];
-        OFSTRUCT info{};
-        if (PicturePath(kinds[i], entry.content, entry.picture, path, sizeof path) &&
-            OpenFile(path, &info, OF_EXIST) != HFILE_ERROR)
-            *missing = false;
+        if (PicturePath(kinds[i], entry.content, entry.picture, path, sizeof path) && Exists(path)) *missing = false;
     }
     return nullptr;
 }
@@ -67,11 +69,6 @@ struct Saved {
     uint32_t fullSize, previewSize;
     PackedDib preview;  // a preview made for the record, to replace the entry's; null to keep it
 };
-
-bool Exists(const char *path) {
-    OFSTRUCT info{};
-    return path && OpenFile(path, &info, OF_EXIST) != HFILE_ERROR;
-}
 
 // A picture file of the user's, fitted within the standard size or, with
 // largeSize, the primary screen. In 256 colours its preview is made again
@@ -94,16 +91,18 @@ bool LoadFilePicture(const PictureEntry &entry, bool largeSize, PackedDib *full,
 SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *fileName, int musicTrack, bool largeSize,
                     const SaveProgress &progress) {
     SaveResult result;
-    std::string folder = SystemFolder();
+    std::string folder = ShowFolder();
     SetCurrentDirectoryA(folder.c_str());
     if (entries.empty()) {
         result.status = SaveStatus::kEmpty;
         return result;
     }
+    if (IsReservedShowName(fileName)) return result;
     int count = static_cast<int>(entries.size());
     std::string path = folder + fileName;
-    OFSTRUCT info{};
-    HFILE old = OpenFile(path.c_str(), &info, OF_READ);
+    // The show as it stands, perhaps one an earlier installation left in the system directory.
+    std::string oldPath = FindShow(fileName);
+    HFILE old = _lopen(oldPath.c_str(), OF_READ);
     ShowWriter writer;
     std::vector<Saved> saved;
     bool discInDrive = TitleDiscInDrive();
@@ -121,13 +120,14 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
             record.fullSize = entry->fullSize;
             record.previewSize = entry->previewSize;
         } else if (entry->kind == KIND_FILE) {
-            // A file that is gone is left out, like a picture the disc lacks;
-            // one that is there but cannot be loaded now fails the save.
+            // A file that is gone, or that cannot be read now (cut short,
+            // locked), is left out, like a picture the disc lacks: one bad
+            // photo must not keep the rest from being saved.
             PackedDib full = nullptr;
             bool missing = false;
             if (!LoadFilePicture(*entry, largeSize, &full, &record.preview, &missing)) {
-                ok = missing;
-                if (missing) result.leftOut.push_back({static_cast<size_t>(i), LeftOutReason::kFileMissing});
+                result.leftOut.push_back(
+                    {static_cast<size_t>(i), missing ? LeftOutReason::kFileMissing : LeftOutReason::kFileUnreadable});
                 continue;
             }
             const BITMAPINFOHEADER *preview = record.preview ? record.preview : entry->preview;
@@ -175,16 +175,20 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
     char source[MAX_PATH];
     bool withMusic = musicTrack > 0 && discInDrive;
     result.musicLeftOut = musicTrack > 0 && !discInDrive;
-    if (withMusic && !PicturePath(kMusicTrack, musicTrack, 0, source, sizeof source)) {
+    // A show that moves from the system directory to the user's folder takes its music along.
+    if (musicTrack <= 0 && oldPath != path && MusicPathOf(oldPath.c_str(), source, sizeof source) && Exists(source))
+        withMusic = true;
+    else if (withMusic && !PicturePath(kMusicTrack, musicTrack, 0, source, sizeof source)) {
         AbandonShow(writer);
         dropPreviews();
         result.status = SaveStatus::kFailed;
         return result;
     }
-    switch (CommitShow(writer, withMusic ? source : nullptr, progress)) {
+    switch (CommitShow(writer, withMusic ? source : nullptr, progress, &result.keptAs)) {
     case CommitResult::kCommitted: result.status = SaveStatus::kSaved; break;
     case CommitResult::kFailed: result.status = SaveStatus::kFailed; break;
     case CommitResult::kNoMusicMemory: result.status = SaveStatus::kNoMusicMemory; break;
+    case CommitResult::kNotRestored: result.status = SaveStatus::kNotRestored; break;
     }
     if (result.status != SaveStatus::kSaved) {
         dropPreviews();

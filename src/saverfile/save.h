@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "disc/picture_entry.h"
@@ -14,6 +15,7 @@ enum class SaveStatus {
     kNothingFound,   // none of the pictures could be had: nothing was written
     kFailed,         // the old show and its music stand as they were
     kNoMusicMemory,  // likewise, for want of memory to copy the music
+    kNotRestored,    // failed, and an old file could not be put back: it waits under keptAs
 };
 
 // Why a picture of the show was not written.
@@ -21,6 +23,7 @@ enum class LeftOutReason {
     kDiscAbsent,  // the title disc is not in the drive
     kNotOnDisc,   // the disc in the drive lacks the picture
     kFileMissing, // the user's picture file is gone
+    kFileUnreadable, // the user's picture file is there but cannot be read as a picture
 };
 
 struct LeftOut {
@@ -32,10 +35,12 @@ struct SaveResult {
     SaveStatus status = SaveStatus::kFailed;
     std::vector<LeftOut> leftOut;  // pictures the saved show lacks, in show order
     bool musicLeftOut = false;     // the track was not copied: the title disc is not in the drive
+    std::string keptAs;            // kNotRestored: where the old file waits
 };
 
-// Writes the entries, in order, to the show fileName in the system
-// directory: pictures kept from the show as it is there are copied from it;
+// Writes the entries, in order, to the show fileName in the show folder:
+// pictures kept from the show as it is there (or, not yet there, in the
+// system directory, whose music then comes along) are copied from it;
 // disc pictures are loaded from the title disc (the large size first when
 // largeSize is set), the user's picture files fitted within 800 x 600 (or,
 // with largeSize, the primary screen); those that cannot be had are left out. With a music

@@ -1,13 +1,12 @@
 #include "saverfile/show_writer.h"
 
 #include "saverfile/format.h"
+#include "saverfile/places.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-const char kNewVersionName[] = "QMSAVER.TMP";
 
 bool WriteAll(HFILE file, const void *data, uint32_t size) {
     return size == 0 ||
@@ -25,13 +24,10 @@ bool BesideFile(const char *path, const char *name, char *out, size_t size) {
 
 bool BeginShow(ShowWriter &w, const char *path) {
     w = ShowWriter{};
-    // Full paths: a bare name given to OpenFile is looked for along the system's path too.
-    OFSTRUCT info{};
-    if (OpenFile(path, &info, OF_PARSE) == HFILE_ERROR) return false;
-    if (std::snprintf(w.showPath, sizeof w.showPath, "%s", info.szPathName) >= static_cast<int>(sizeof w.showPath) ||
-        !BesideFile(w.showPath, kNewVersionName, w.newPath, sizeof w.newPath))
+    DWORD length = GetFullPathNameA(path, sizeof w.showPath, w.showPath, nullptr);
+    if (length == 0 || length >= sizeof w.showPath || !BesideFile(w.showPath, kNewVersionName, w.newPath, sizeof w.newPath))
         return false;
-    w.file = OpenFile(w.newPath, &info, OF_CREATE | OF_WRITE);
+    w.file = _lcreat(w.newPath, 0);
     if (w.file == HFILE_ERROR) return false;
     // The count is written last, when it is known; a file stopped before that counts nothing.
     if (!WritePictureCount(w.file, 0)) {

@@ -13,9 +13,11 @@
 #include "player/settings.h"
 #include "resources/resource.h"
 #include "saverfile/load.h"
+#include "saverfile/places.h"
 #include "saverfile/save.h"
 #include "ui/music_dialog.h"
 #include "ui/progress.h"
+#include "ui/settings_dialog.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
@@ -484,23 +486,15 @@ void ChooseMusic(HWND dialog) {
 
 void SetUseLargeSize(HWND dialog) {
     settings.useLargeSize = SendDlgItemMessageA(dialog, IDC_USE_LARGE, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-    WriteSetting(settingStrings.section, settingStrings.keyUseLSize, static_cast<unsigned>(settings.useLargeSize));
+    if (!WriteSetting(settingStrings.section, settingStrings.keyUseLSize, static_cast<unsigned>(settings.useLargeSize)))
+        ReportUnwritableSettings(dialog);
 }
 
 void SetUse8bit(HWND dialog, int value) {
     settings.use8bit = value;
     CheckColourItems(dialog);
-    WriteSetting(settingStrings.section, settingStrings.keyUse8bit, static_cast<unsigned>(value));
-}
-
-// The system directory with its trailing backslash.
-void SystemFolder(char *folder, size_t size) {
-    UINT n = GetSystemDirectoryA(folder, static_cast<UINT>(size));
-    if (n == 0 || n >= size) {
-        *folder = 0;
-        return;
-    }
-    if (folder[n - 1] != '\\' && n + 1 < size) std::strcpy(folder + n, "\\");
+    if (!WriteSetting(settingStrings.section, settingStrings.keyUse8bit, static_cast<unsigned>(value)))
+        ReportUnwritableSettings(dialog);
 }
 
 void ReportUnstorableName(HWND dialog, const char *name) {
@@ -511,15 +505,16 @@ void ReportUnstorableName(HWND dialog, const char *name) {
 }
 
 // The save-as dialog. Whatever folder the user browses to, the show is
-// written in the system directory under the chosen name and extension; a
-// show of that name already there is not overwritten without asking.
+// written in the show folder under the chosen name and extension; a show
+// of that name already there (or left in the system directory) is not
+// replaced without asking.
 bool AskShowName(HWND dialog, char (&name)[kShowNameSize]) {
     char filter[] = "Quillmere Saver Files(*.QMS)|*.QMS|";
     for (char &c : filter)
         if (c == '|') c = 0;
-    char path[256] = "*.QMS";
-    char folder[MAX_PATH];
-    SystemFolder(folder, sizeof folder);
+    char path[MAX_PATH] = "*.QMS";
+    std::string showFolder = ShowFolder();
+    const char *folder = showFolder.c_str();
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = dialog;
@@ -535,6 +530,14 @@ bool AskShowName(HWND dialog, char (&name)[kShowNameSize]) {
     }
     size_t length = std::strlen(path);
     const char *bare = ofn.nFileOffset < length ? path + ofn.nFileOffset : "";
+    if (IsReservedShowName(bare)) {
+        char text[400];
+        std::snprintf(text, sizeof text,
+                      "'%s' は保存の作業に使う名前のため、ショーの名前には使えません。\r\n別の名前を付けてください。",
+                      bare);
+        MessageBoxA(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     if (!IsStorableShowName(bare)) {
         ReportUnstorableName(dialog, bare);
         return false;
@@ -543,10 +546,8 @@ bool AskShowName(HWND dialog, char (&name)[kShowNameSize]) {
     char browsed[sizeof path];
     std::snprintf(browsed, sizeof browsed, "%.*s", static_cast<int>(ofn.nFileOffset), path);
     bool elsewhere = lstrcmpiA(browsed, folder) != 0;
-    char target[MAX_PATH];
-    OFSTRUCT info{};
-    if (elsewhere && std::snprintf(target, sizeof target, "%s%s", folder, bare) < static_cast<int>(sizeof target) &&
-        OpenFile(target, &info, OF_EXIST) != HFILE_ERROR) {
+    if ((elsewhere && GetFileAttributesA((showFolder + bare).c_str()) != INVALID_FILE_ATTRIBUTES) ||
+        GetFileAttributesA((SystemShowFolder() + bare).c_str()) != INVALID_FILE_ATTRIBUTES) {
         char text[400];
         std::snprintf(text, sizeof text, "'%s' は既に存在します。\r\n上書きしますか？", bare);
         if (MessageBoxA(dialog, text, kCaption, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return false;
@@ -578,25 +579,36 @@ struct SavingWindows {
     ~SavingWindows() { CloseProgressWindow(window); }
 };
 
-void ReportSaveFailure(HWND dialog, const char *name, SaveStatus status) {
+// existed: there was a show of that name before the save.
+void ReportSaveFailure(HWND dialog, const char *name, SaveStatus status, bool existed, const char *keptAs) {
     if (status == SaveStatus::kNoMusicMemory) {
         MessageBoxA(dialog,
                     "サウンドファイルを保存するのに必要なメモリが不足しています。"
                     "動作中のアプリケーションを終了してからもう一度実行してください。",
                     kCaption, MB_OK);
     }
-    char text[kShowNameSize + 128];
-    std::snprintf(text, sizeof text, "'%s' を保存できませんでした。以前の内容はそのまま残っています。", name);
+    char text[kShowNameSize + MAX_PATH + 256];
+    if (status == SaveStatus::kNotRestored)
+        std::snprintf(text, sizeof text,
+                      "'%s' を保存できませんでした。\r\n以前の内容を元に戻せなかったため、'%s' として残しています。"
+                      "次にスクリーン セーバーを起動したときに、もう一度戻します。",
+                      name, keptAs);
+    else if (existed)
+        std::snprintf(text, sizeof text, "'%s' を保存できませんでした。以前の内容はそのまま残っています。", name);
+    else
+        std::snprintf(text, sizeof text, "'%s' を保存できませんでした。", name);
     MessageBoxA(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // What the saved show lacks, and that the editor still holds it.
-void ReportLeftOut(HWND dialog, const SaveResult &result) {
-    int absent = 0, notOnDisc = 0, gone = 0;
+void ReportLeftOut(HWND dialog, const SaveResult &result, const std::vector<PictureEntry *> &entries) {
+    int absent = 0, notOnDisc = 0, gone = 0, unreadable = 0;
+    const char *firstUnreadable = nullptr;
     for (const LeftOut &left : result.leftOut) {
         if (left.reason == LeftOutReason::kDiscAbsent) absent++;
         else if (left.reason == LeftOutReason::kNotOnDisc) notOnDisc++;
-        else gone++;
+        else if (left.reason == LeftOutReason::kFileMissing) gone++;
+        else if (unreadable++ == 0 && left.index < entries.size()) firstUnreadable = entries[left.index]->filePath;
     }
     char line[200];
     std::string text;
@@ -613,6 +625,12 @@ void ReportLeftOut(HWND dialog, const SaveResult &result) {
     if (gone) {
         std::snprintf(line, sizeof line, "%d 枚の画像のファイルが見つからないため、保存できませんでした。\r\n", gone);
         text += line;
+    }
+    if (unreadable) {
+        char many[MAX_PATH + 200];
+        std::snprintf(many, sizeof many, "%d 枚の画像のファイルを読み込めないため、保存できませんでした（'%s' など）。\r\n",
+                      unreadable, firstUnreadable ? firstUnreadable : "");
+        text += many;
     }
     text += "保存できなかったものは一覧に残っています。";
     if (absent || result.musicLeftOut) text += "ディスクを入れてから、もう一度保存してください。";
@@ -633,6 +651,7 @@ bool SaveUnder(HWND dialog, const char *name) {
     state.saving = true;
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     SaveResult result;
+    bool existed = GetFileAttributesA(FindShow(name).c_str()) != INVALID_FILE_ATTRIBUTES;
     {
         SavingWindows windows{dialog, state.instance};
         result = SaveShow(entries, name, state.musicChoice, settings.useLargeSize != 0,
@@ -641,10 +660,11 @@ bool SaveUnder(HWND dialog, const char *name) {
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     bool complete = result.leftOut.empty() && !result.musicLeftOut;
     bool written = result.status == SaveStatus::kSaved || result.status == SaveStatus::kEmpty;
-    if (result.status == SaveStatus::kFailed || result.status == SaveStatus::kNoMusicMemory)
-        ReportSaveFailure(dialog, name, result.status);
+    if (result.status == SaveStatus::kFailed || result.status == SaveStatus::kNoMusicMemory ||
+        result.status == SaveStatus::kNotRestored)
+        ReportSaveFailure(dialog, name, result.status, existed, result.keptAs.c_str());
     else if (!complete)
-        ReportLeftOut(dialog, result);
+        ReportLeftOut(dialog, result, entries);
     state.saving = false;
     SetModified(dialog, !(written && complete));
     return written;
@@ -831,10 +851,10 @@ INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 bool IsStorableShowName(const char *name) {
     size_t length = name ? std::strlen(name) : 0;
     if (length == 0 || length >= kShowNameSize) return false;
-    char folder[MAX_PATH];
-    SystemFolder(folder, sizeof folder);
-    // The saver opens its shows with OpenFile, whose record holds a path of 128 bytes.
-    return *folder && std::strlen(folder) + length < OFS_MAXPATHNAME;
+    // Every path made from it fits MAX_PATH: the show, its music and the
+    // music's new version in SOUND\.
+    size_t longest = std::max(length, std::strlen(kNewVersionName)) + std::strlen("SOUND\\");
+    return ShowFolder().size() + longest < MAX_PATH;
 }
 
 INT_PTR RunEditor(HINSTANCE instance, HWND owner, char (&fileName)[kShowNameSize]) {

@@ -18,5 +18,5 @@ constexpr size_t kShowNameSize = 128;
 INT_PTR RunEditor(HINSTANCE instance, HWND owner, char (&fileName)[kShowNameSize]);
 
 // Whether the bare name fits a show's name and every path the saver
-// builds from it (the show in the system directory, its music).
+// builds from it (the show in the show folder, its music).
 bool IsStorableShowName(const char *name);

@@ -14,8 +14,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
+
+const char kCaption[] = "Quillmere Saver";
 
 // What the manager knows while it is open, kept with its window.
 struct ManagerState {
@@ -48,41 +51,44 @@ void SetCurrentFileName(HWND dialog, const char *name) {
     current[length] = 0;
 }
 
-// The shows of the current directory, in the list's sorted order, with the
-// first one whose name begins with ItemName (in any case) selected.
+// The shows of one folder into the list, each name once.
+void ListShowsIn(HWND list, const std::string &folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*.qms").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsReservedShowName(found.cFileName) &&
+            SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(found.cFileName)) < 0)
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// The shows of the show folder and those left in the system directory, in
+// the list's sorted order, with the first one whose name begins with
+// ItemName (in any case) selected.
 void FillShowList(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_SHOWS);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("*.qms", &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    std::string own = ShowFolder(), left = SystemShowFolder();
+    ListShowsIn(list, own);
+    if (lstrcmpiA(own.c_str(), left.c_str()) != 0) ListShowsIn(list, left);
     LRESULT match = SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(settings.itemName));
     if (match >= 0) SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(match), 0);
 }
 
-// A show's name up to its first dot: the name of its music.
-void MusicStem(const char *show, char (&stem)[MAX_PATH]) {
-    std::snprintf(stem, sizeof stem, "%.*s", static_cast<int>(std::strcspn(show, ".")), show);
-}
-
-// Whether a show other than name plays the same music (A.QMS and A.B.QMS
-// both play SOUND\A).
-bool MusicSharedWithAnotherShow(const char *name) {
-    char stem[MAX_PATH], otherStem[MAX_PATH];
-    MusicStem(name, stem);
+// Whether a show other than the one at path plays the same music (A.QMS
+// and A.B.QMS both play SOUND\A).
+bool MusicSharedWithAnotherShow(const std::string &path, const char *music) {
+    std::string folder = path.substr(0, path.rfind('\\') + 1);
     bool shared = false;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("*.qms", &found);
+    HANDLE search = FindFirstFileA((folder + "*.qms").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     do {
-        MusicStem(found.cFileName, otherStem);
-        shared = lstrcmpiA(found.cFileName, name) != 0 && lstrcmpiA(otherStem, stem) == 0;
+        char other[MAX_PATH];
+        shared = lstrcmpiA((folder + found.cFileName).c_str(), path.c_str()) != 0 &&
+                 MusicPathOf((folder + found.cFileName).c_str(), other, sizeof other) && lstrcmpiA(other, music) == 0;
     } while (!shared && FindNextFileA(search, &found));
     FindClose(search);
     return shared;
@@ -117,13 +123,21 @@ void Delete(HWND dialog) {
     char question[MAX_PATH + 64];
     std::snprintf(question, sizeof question, "'%s' を削除してよろしいですか？", name);
     if (MessageBoxA(dialog, question, "ファイルの削除", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
-    EnterSystemDirectory();
-    OFSTRUCT info{};
+    std::string path = FindShow(name);
     char music[MAX_PATH];
     // The music goes with the last show that plays it, and only when the show went.
-    if (OpenFile(name, &info, OF_DELETE) != HFILE_ERROR && !MusicSharedWithAnotherShow(name) &&
-        MusicPathOf(name, music, sizeof music))
-        OpenFile(music, &info, OF_DELETE);
+    if (DeleteFileA(path.c_str())) {
+        if (MusicPathOf(path.c_str(), music, sizeof music) && !MusicSharedWithAnotherShow(path, music))
+            DeleteFileA(music);
+    } else if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // One an administrator left in the system directory stays where it is.
+        char text[MAX_PATH + 200];
+        std::snprintf(text, sizeof text,
+                      "'%s' はシステムのフォルダーにあり、削除する権限がないため削除できませんでした。\r\n"
+                      "削除するには管理者に依頼してください。",
+                      name);
+        MessageBoxA(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+    }
     FillShowList(dialog);
     SendDlgItemMessageA(dialog, IDC_SHOWS, LB_SETCURSEL, 0, 0);
 }
@@ -131,8 +145,8 @@ void Delete(HWND dialog) {
 void Close(HWND dialog) {
     char name[MAX_PATH];
     if (!SelectedShow(dialog, name)) std::snprintf(name, sizeof name, "%s", StateOf(dialog).currentFileName);
-    WritePrivateProfileStringA(settingStrings.section, settingStrings.keyItemName, name, settingStrings.profile);
     std::snprintf(settings.itemName, sizeof settings.itemName, "%s", name);
+    if (!WriteItemName(name)) ReportUnwritableSettings(dialog);
     EndDialog(dialog, 0);
 }
 
@@ -166,7 +180,8 @@ BOOL OnInitDialog(HWND dialog, ManagerState *state) {
     LoadSettingStrings(state->instance);
     ReadSettings();
     ScanForTitleDisc();
-    EnterSystemDirectory();
+    FinishInterruptedSave();
+    EnterShowFolder();
     FillShowList(dialog);
     ReadDisplayDepth();
     CentreWindow(dialog, GetDesktopWindow());

@@ -77,8 +77,9 @@ void OnCommand(HWND dialog, int id) {
         settings.volume = static_cast<uint16_t>(choice->volume);
         settings.interval = static_cast<uint16_t>(choice->interval);
         const SettingStrings &s = settingStrings;
-        WriteSetting(s.section, s.keyVolume, settings.volume);
-        WriteSetting(s.section, s.keyInterval, settings.interval);
+        bool written = WriteSetting(s.section, s.keyVolume, settings.volume);
+        written = WriteSetting(s.section, s.keyInterval, settings.interval) && written;
+        if (!written) ReportUnwritableSettings(dialog);
         EndDialog(dialog, IDOK);
     } else if (id == IDCANCEL) {
         EndDialog(dialog, IDCANCEL);
@@ -105,4 +106,11 @@ bool RunSettingsDialog(HINSTANCE instance, HWND owner) {
     SettingsChoice choice{instance, 0, 0};
     return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc,
                            reinterpret_cast<LPARAM>(&choice)) == IDOK;
+}
+
+void ReportUnwritableSettings(HWND owner) {
+    MessageBoxA(owner,
+                "設定を保存できませんでした。\r\n"
+                "変更はスクリーン セーバーを次に起動したときには反映されません。",
+                "Quillmere Saver", MB_OK | MB_ICONEXCLAMATION);
 }

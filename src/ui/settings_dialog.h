@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
-// Runs the dialog over owner; OK stores both settings in control.ini and
-// returns true, Cancel changes nothing and returns false.
+// Runs the dialog over owner; OK stores both settings where this Windows
+// keeps them and returns true, Cancel changes nothing and returns false.
 bool RunSettingsDialog(HINSTANCE instance, HWND owner);
+// Tells the user that a setting could not be written (and so is gone at
+// the next start), once for what was asked.
+void ReportUnwritableSettings(HWND owner);

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "cli/make.h"
+#include "saverfile/load.h"
+#include "saverfile/transaction.h"
 #include "support/exif.h"
 #include "support/jpeg.h"
 #include "support/png.h"
@@ -16,7 +18,7 @@ protected:
     void SetUp() override {
         SystemFileTest::SetUp();
         if (IsSkipped()) return;
-        system = SystemDirectory() + "\\";
+        system = ShowDirectory() + "\\";
         CreateDirectoryA("C:\\MINE", nullptr);
         CreateDirectoryA((system + "SOUND").c_str(), nullptr);
         WriteDosFile("C:\\MINE\\A.JPG", MakeJpeg(120, 90, PhotoPixel));
@@ -128,6 +130,62 @@ TEST_F(MakeShow, FailingAnyAllocationWriteMoveOrCloseLosesNothing) {
             ASSERT_LT(n, 300) << "the sweep must end";
         }
     }
+}
+
+// qmshow make stopped at any change to the disk: the next start (of the
+// manager, the saver or make itself) finds both old files or both new ones.
+TEST_F(MakeShow, StoppedAtAnyStepTheNextStartFindsBothOldOrBothNewFiles) {
+    SKIP_WITHOUT_LAYER("cuts the power on the layer's disk");
+    Bytes oldShow = ReadDosFile(system + "MINE.QMS"), oldMusic = ReadDosFile(system + "SOUND\\MINE");
+    ASSERT_EQ(Make(), 0);
+    Bytes newShow = ReadDosFile(system + "MINE.QMS"), newMusic = ReadDosFile(system + "SOUND\\MINE");
+    for (int n = 1;; n++) {
+        WriteDosFile(system + "MINE.QMS", oldShow);
+        WriteDosFile(system + "SOUND\\MINE", oldMusic);
+        Layer::StopAfterSteps(n);
+        Make();
+        bool stopped = Layer::StoppedByPowerCut();
+        Layer::StopAfterSteps(0);
+        FinishInterruptedSave();
+        std::string what = "stopped after step " + std::to_string(n);
+        Bytes show = ReadDosFile(system + "MINE.QMS"), music = ReadDosFile(system + "SOUND\\MINE");
+        EXPECT_TRUE((show == oldShow && music == oldMusic) || (show == newShow && music == newMusic)) << what;
+        ExpectNothingOfASaveLeftBehind(what);
+        if (!stopped) break;
+        ASSERT_LT(n, 400) << "the sweep must end";
+    }
+}
+
+// Photos and shows a few folders down: paths past OpenFile's 128 bytes.
+TEST_F(MakeShow, TakesPhotosAndWritesShowsUnderPathsOf200Characters) {
+    std::string folder = "C:\\MINE";
+    std::vector<std::string> made;
+    while (folder.size() < 190) {
+        folder += "\\Folder of holiday photos " + std::to_string(made.size());
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+        made.push_back(folder);
+    }
+    std::string photo = folder + "\\PHOTO.JPG";
+    ASSERT_GE(photo.size(), 200u);
+    ASSERT_TRUE(WriteDosFile(photo, MakeJpeg(120, 90, PhotoPixel)));
+    const char *args[] = {"DEEP.QMS", photo.c_str()};
+    EXPECT_EQ(MakeShowCommand(2, const_cast<char **>(args)), 0);
+    written.push_back(system + "DEEP.QMS");
+    EXPECT_EQ(CountOf(ReadDosFile(system + "DEEP.QMS")), 1);
+    // A long path to the show itself opens too.
+    LoadedShow loaded = LoadShowForEditing((system + "DEEP.QMS").c_str());
+    EXPECT_EQ(loaded.error, kLoaded);
+    for (PictureEntry *e : loaded.entries) FreePictureEntry(e);
+    DeleteDosFile(photo);
+    for (size_t i = made.size(); i-- > 0;) RemoveDirectoryA(made[i].c_str());
+}
+
+TEST_F(MakeShow, TheSavesWorkingNamesAreNoShowNames) {
+    for (const char *name : {"QMSAVER.TMP", "qmsaver.bak", "QMSAVER.JNL"}) {
+        const char *args[] = {name, "C:\\MINE\\A.JPG"};
+        EXPECT_EQ(MakeShowCommand(2, const_cast<char **>(args)), 1) << name;
+    }
+    ExpectNothingOfASaveLeftBehind("refused");
 }
 
 }  // namespace

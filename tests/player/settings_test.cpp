@@ -2,6 +2,9 @@
 #include <cstring>
 
 #include "player/settings.h"
+#include "saverfile/places.h"
+#include "support/fixtures.h"
+#include "platform/testing/layer.h"
 #include "support/saver_fixture.h"
 
 namespace {
@@ -13,10 +16,10 @@ protected:
     void SetUp() override {
         SaverTest::SetUp();
         LoadSettingStrings(host.instance);
-        WritePrivateProfileStringA(kSection, nullptr, nullptr, "control.ini");
+        ForgetStoredSettings();
     }
     void TearDown() override {
-        WritePrivateProfileStringA(kSection, nullptr, nullptr, "control.ini");
+        ForgetStoredSettings();
         SaverTest::TearDown();
     }
 };
@@ -51,19 +54,50 @@ TEST_F(SettingsTest, WrittenValuesReadBack) {
     EXPECT_TRUE(WriteSetting(kSection, "Volume", 0));
     EXPECT_TRUE(WriteSetting(kSection, "UseLSize", 1));
     EXPECT_TRUE(WriteSetting(kSection, "Use8bit", 1));
-    WritePrivateProfileStringA(kSection, "ItemName", "HOLIDAY.QMS", "control.ini");
+    EXPECT_TRUE(WriteItemName("HOLIDAY.QMS"));
     ReadSettings();
     EXPECT_EQ(settings.interval, 25);
     EXPECT_EQ(settings.volume, 0);
     EXPECT_EQ(settings.useLargeSize, 1);
     EXPECT_EQ(settings.use8bit, 1);
     EXPECT_STREQ(settings.itemName, "HOLIDAY.QMS");
+    EXPECT_EQ(StoredSetting("Interval"), "25") << "plain decimal, or a DWORD";
+    WriteSetting(kSection, "Interval", 4000000000u);
+    EXPECT_EQ(StoredSetting("Interval"), "4000000000") << "written unsigned";
+}
+
+// NT keeps the settings in the user's registry key; until that exists, what
+// control.ini held (an earlier installation's) is where they start.
+TEST_F(SettingsTest, OnNtTheRegistryKeyTakesOverFromControlIni) {
+    if (OnWindows95Family()) GTEST_SKIP() << "the 95 family keeps control.ini";
+    WritePrivateProfileStringA(kSection, "Interval", "20", "control.ini");
+    WritePrivateProfileStringA(kSection, "ItemName", "OLD.QMS", "control.ini");
+    ReadSettings();
+    EXPECT_EQ(settings.interval, 20);
+    EXPECT_STREQ(settings.itemName, "OLD.QMS");
+    EXPECT_TRUE(WriteItemName("NEW.QMS"));
+    ReadSettings();
+    EXPECT_STREQ(settings.itemName, "NEW.QMS");
+    EXPECT_EQ(settings.interval, 10) << "once the key exists, it alone holds the settings";
+    char text[16] = "";
+    GetPrivateProfileStringA(kSection, "ItemName", "", text, sizeof text, "control.ini");
+    EXPECT_STREQ(text, "OLD.QMS") << "control.ini is not written on NT";
+    ForgetStoredSettings();
+}
+
+TEST_F(SettingsTest, OnThe95FamilyControlIniHoldsThem) {
+    if (!Layer::Available()) GTEST_SKIP() << "needs the layer to stand in for the 95 family";
+    Layer::SetWindows95Family(true);
+    EXPECT_TRUE(WriteSetting(kSection, "Interval", 25));
+    EXPECT_TRUE(WriteItemName("HOLIDAY.QMS"));
     char text[16] = "";
     GetPrivateProfileStringA(kSection, "Interval", "", text, sizeof text, "control.ini");
-    EXPECT_STREQ(text, "25") << "plain decimal";
-    WriteSetting(kSection, "Interval", 4000000000u);
-    GetPrivateProfileStringA(kSection, "Interval", "", text, sizeof text, "control.ini");
-    EXPECT_STREQ(text, "4000000000") << "written unsigned";
+    EXPECT_STREQ(text, "25");
+    GetPrivateProfileStringA(kSection, "ItemName", "", text, sizeof text, "control.ini");
+    EXPECT_STREQ(text, "HOLIDAY.QMS");
+    HKEY key;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    Layer::SetWindows95Family(false);
 }
 
 TEST_F(SettingsTest, NumbersAreCutToTheirFieldWidth) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "player/player.h"
+#include "saverfile/places.h"
 #include "player/settings.h"
 #include "support/fixtures.h"
 #include "support/show_fixture.h"
@@ -201,18 +202,17 @@ TEST_F(Banner, DamagedCountsAreShownAsAMissingShow) {
     }
 }
 
-TEST_F(Slideshow, MusicPathIsTheSoundFolderAndTheNameWithoutExtension) {
-    std::strcpy(player.systemDir, "C:\\WINDOWS\\SYSTEM\\");
+TEST_F(Slideshow, MusicPathIsTheSoundFolderBesideTheShowAndTheNameWithoutExtension) {
     char path[MAX_PATH];
-    ASSERT_TRUE(MusicPathFor("NAME.QMS", path, sizeof path));
+    ASSERT_TRUE(MusicPathOf("C:\\WINDOWS\\SYSTEM\\NAME.QMS", path, sizeof path));
     EXPECT_STREQ(path, "C:\\WINDOWS\\SYSTEM\\SOUND\\NAME");
-    ASSERT_TRUE(MusicPathFor("A.B.QMS", path, sizeof path));
+    ASSERT_TRUE(MusicPathOf("C:\\WINDOWS\\SYSTEM\\A.B.QMS", path, sizeof path));
     EXPECT_STREQ(path, "C:\\WINDOWS\\SYSTEM\\SOUND\\A");
-    EXPECT_FALSE(MusicPathFor("", path, sizeof path));
-    std::strcpy(player.systemDir, "D:\\WIN.95\\SYSTEM\\");
-    ASSERT_TRUE(MusicPathFor("SHOW.QMS", path, sizeof path));
+    EXPECT_FALSE(MusicPathOf("C:\\WINDOWS\\SYSTEM\\", path, sizeof path));
+    EXPECT_FALSE(MusicPathOf("C:\\WINDOWS\\SYSTEM\\.QMS", path, sizeof path)) << "a name that starts with a dot has no music";
+    ASSERT_TRUE(MusicPathOf("D:\\WIN.95\\SYSTEM\\SHOW.QMS", path, sizeof path));
     EXPECT_STREQ(path, "D:\\WIN.95\\SYSTEM\\SOUND\\SHOW") << "a dot in a folder name is not the extension";
-    EXPECT_FALSE(MusicPathFor("SHOW.QMS", path, 10)) << "too small a buffer";
+    EXPECT_FALSE(MusicPathOf("C:\\SHOW.QMS", path, 10)) << "too small a buffer";
 }
 
 class Music : public Slideshow {
@@ -227,7 +227,7 @@ TEST_F(Music, StartsAtTheFirstTickAndLoops) {
     InstallShow("TUNE.QMS", MakeShow({Record(1)}));
     InstallMusic("TUNE", 1500);
     Start();
-    std::string expected = SystemDirectory() + "\\SOUND\\TUNE";
+    std::string expected = ShowDirectory() + "\\SOUND\\TUNE";
     EXPECT_STREQ(player.musicPath, expected.c_str());
     RunFor(999);
     EXPECT_EQ(Layer::PlayingWave(), "");
@@ -276,7 +276,7 @@ TEST_F(Slideshow, MusicStartsOverOnTheSameDeviceAtEachEnd) {
     EXPECT_EQ(player.musicDevice, device);
     if (Layer::Available()) {
         EXPECT_EQ(Layer::OpenWaveDevices(), 1);
-        EXPECT_EQ(Layer::PlayingWave(), SystemDirectory() + "\\SOUND\\LOOP");
+        EXPECT_EQ(Layer::PlayingWave(), ShowDirectory() + "\\SOUND\\LOOP");
     }
     DestroyWindow(host.saverWindow);
     EXPECT_EQ(player.musicDevice, static_cast<MCIDEVICEID>(-1)) << "the end of the show closes the music";
@@ -312,7 +312,7 @@ TEST_F(Music, AMissingOrBrokenMusicFileRunsSilently) {
 
     ResetProgramState();
     InstallMusic("QUIET", 1000);
-    std::string music = SystemDirectory() + "\\SOUND\\QUIET";
+    std::string music = ShowDirectory() + "\\SOUND\\QUIET";
     ASSERT_TRUE(WriteDosFile(music, Bytes(200, 'x')));
     Start();
     RunFor(1000);
@@ -355,7 +355,7 @@ TEST_F(Music, VolumeIsSetForTheShowAndRestoredAfter) {
     }
 }
 
-TEST_F(Music, AVolumeThatCannotBeReadIsNotPutBack) {
+TEST_F(Music, AVolumeThatCannotBeReadIsLeftAlone) {
     InstallShow("TUNE.QMS", MakeShow({Record(1)}));
     waveOutSetVolume(nullptr, 0x12345678);
     Layer::FailWaveVolumeReads(true);
@@ -365,7 +365,7 @@ TEST_F(Music, AVolumeThatCannotBeReadIsNotPutBack) {
     Layer::FailWaveVolumeReads(false);
     DWORD after = 0;
     waveOutGetVolume(nullptr, &after);
-    EXPECT_EQ(after, 0x6DB66DB6u) << "the show's volume stays: nothing known to go back to";
+    EXPECT_EQ(after, 0x12345678u) << "never set: there was nothing known to put back";
 }
 
 TEST_F(Music, PreviewLeavesMusicAndVolumeAlone) {

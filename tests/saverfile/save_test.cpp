@@ -6,6 +6,7 @@
 
 #include "disc/picture.h"
 #include "saverfile/load.h"
+#include "saverfile/places.h"
 #include "saverfile/save.h"
 #include "support/boxes.h"
 #include "support/editor_fixture.h"
@@ -32,7 +33,7 @@ protected:
         discE.File("DAT\\SOUND\\S\\01.WAV", track);
         discE.File("DAT\\SOUND\\S\\02.WAV", MakeWav(100));
         ASSERT_TRUE(ScanForTitleDisc());
-        system = SystemDirectory() + "\\";
+        system = ShowDirectory() + "\\";
         CreateDirectoryA((system + "SOUND").c_str(), nullptr);
     }
     void TearDown() override {
@@ -280,6 +281,91 @@ TEST_F(Save, FailingAnyAllocationWriteMoveOrCloseLosesNothing) {
             ASSERT_LT(n, 200) << "the sweep must end";
         }
     }
+}
+
+// The process may stop at any change it makes to the disk (a power cut):
+// the next start finds both old files or both new ones, and nothing else.
+TEST_F(Save, StoppedAtAnyStepTheNextStartFindsBothOldOrBothNewFiles) {
+    SKIP_WITHOUT_LAYER("cuts the power on the layer's disk");
+    for (int p = 1; p <= 2; p++) Add(DiscEntry(1, p, Picture(10, 8, 0x010101 * p)));
+    Bytes oldShow = MakeShow({{Picture(8, 8, 0x445566), Picture(4, 4, 1)}}), oldMusic = MakeWav(50);
+    auto putOld = [&] {
+        WriteDosFile(system + "EDIT.QMS", oldShow);
+        WriteDosFile(system + "SOUND\\EDIT", oldMusic);
+    };
+    putOld();
+    ASSERT_TRUE(SaveAs("EDIT.QMS", 2));
+    Bytes newShow = ReadDosFile(system + "EDIT.QMS"), newMusic = ReadDosFile(system + "SOUND\\EDIT");
+    ASSERT_NE(newShow, oldShow);
+    int steps = 0;
+    for (int n = 1;; n++) {
+        putOld();
+        for (PictureEntry *e : Entries()) e->kind = KIND_DISC;
+        Layer::StopAfterSteps(n);
+        SaveShow(Entries(), "EDIT.QMS", 2, false);
+        bool stopped = Layer::StoppedByPowerCut();
+        Layer::StopAfterSteps(0);
+        FinishInterruptedSave();  // the next start
+        std::string what = "stopped after step " + std::to_string(n);
+        Bytes show = ReadDosFile(system + "EDIT.QMS"), music = ReadDosFile(system + "SOUND\\EDIT");
+        EXPECT_TRUE((show == oldShow && music == oldMusic) || (show == newShow && music == newMusic)) << what;
+        ExpectNothingOfASaveLeftBehind(what);
+        if (!stopped) break;
+        steps = n;
+        ASSERT_LT(n, 400) << "the sweep must end";
+    }
+    EXPECT_GT(steps, 6) << "a save of a show and its music takes several steps";
+}
+
+// A show an earlier installation left in the system directory is found and
+// edited there; saved, it goes to the user's folder with its music, and
+// from then on that copy is the one found.
+TEST_F(Save, AShowLeftInTheSystemDirectoryIsSavedIntoTheUsersFolderWithItsMusic) {
+    if (OnWindows95Family()) GTEST_SKIP() << "on the 95 family the system directory is the show folder";
+    std::string left = SystemDirectory() + "\\";
+    if (left == system) GTEST_SKIP() << "no folder of the user's";
+    CreateDirectoryA((left + "SOUND").c_str(), nullptr);
+    Bytes music = MakeWav(70);
+    WriteDosFile(left + "LEFT.QMS", MakeShow({{Picture(8, 8, 0x112233), Picture(4, 4, 1)}}));
+    WriteDosFile(left + "SOUND\\LEFT", music);
+    EXPECT_EQ(FindShow("LEFT.QMS"), left + "LEFT.QMS");
+    LoadedShow loaded = LoadShowForEditing("LEFT.QMS");
+    ASSERT_EQ(loaded.error, kLoaded);
+    Append(loaded.entries);
+    Add(DiscEntry(1, 1, Picture(10, 8, 1)));
+    ASSERT_TRUE(SaveAs("LEFT.QMS"));
+    EXPECT_EQ(FindShow("LEFT.QMS"), system + "LEFT.QMS");
+    EXPECT_EQ(CountOf(ReadDosFile(system + "LEFT.QMS")), 2);
+    EXPECT_TRUE(ReadDosFile(system + "SOUND\\LEFT") == music) << "the music came along";
+    EXPECT_EQ(CountOf(ReadDosFile(left + "LEFT.QMS")), 1) << "the system directory's copy is not written";
+    ExpectNothingOfASaveLeftBehind("a show moved to the user's folder");
+    for (const char *f : {"LEFT.QMS", "SOUND\\LEFT"}) {
+        DeleteDosFile(system + f);
+        DeleteDosFile(left + f);
+    }
+}
+
+// A photo that is there but cannot be read is left out as a missing one is;
+// the rest is saved and the entry stays to save.
+TEST_F(Save, APhotoThatCannotBeReadIsLeftOutAndTheRestSaved) {
+    std::string folder = system + "PHOTOS";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    WriteDosFile(folder + "\\CUT.JPG", Bytes{0xFF, 0xD8, 0xFF, 0xDB, 0, 0});
+    Add(DiscEntry(1, 1, Picture(10, 8, 1)));
+    PictureEntry *photo = NewPictureEntry();
+    photo->kind = KIND_FILE;
+    ASSERT_TRUE(SetEntryFile(photo, (folder + "\\CUT.JPG").c_str()));
+    Add(photo);
+    SaveResult result = SaveList("A.QMS");
+    written.push_back(system + "A.QMS");
+    EXPECT_EQ(result.status, SaveStatus::kSaved);
+    ASSERT_EQ(result.leftOut.size(), 1u);
+    EXPECT_EQ(result.leftOut[0].index, 1u);
+    EXPECT_EQ(result.leftOut[0].reason, LeftOutReason::kFileUnreadable);
+    EXPECT_EQ(CountOf(ReadDosFile(system + "A.QMS")), 1);
+    EXPECT_EQ(Entries()[1]->kind, KIND_FILE) << "still to save";
+    DeleteDosFile(folder + "\\CUT.JPG");
+    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

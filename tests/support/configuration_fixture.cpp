@@ -19,26 +19,26 @@ const char kAside[] = "\\qms-aside";
 void ConfigurationTest::SetUp() {
     DiscTest::SetUp();
     if (IsSkipped()) return;
-    WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");
+    ForgetStoredSettings();
     // The manager lists every show of the system directory: others wait aside.
-    std::string system = SystemDirectory();
+    std::string system = ShowDirectory();
     CreateDirectoryA((system + kAside).c_str(), nullptr);
-    setAside = ShowsInSystemDirectory();
+    setAside = ShowsInShowDirectory();
     for (const std::string &name : setAside)
         MoveFileA((system + "\\" + name).c_str(), (system + kAside + "\\" + name).c_str());
 }
 
 void ConfigurationTest::TearDown() {
-    std::string system = SystemDirectory();
+    std::string system = ShowDirectory();
     // What the test's shows left behind: every show there now, and its music.
-    for (const std::string &name : ShowsInSystemDirectory()) {
+    for (const std::string &name : ShowsInShowDirectory()) {
         DeleteFileA((system + "\\" + name).c_str());
         DeleteFileA((system + "\\SOUND\\" + name.substr(0, name.find('.'))).c_str());
     }
     for (const std::string &name : setAside)
         MoveFileA((system + kAside + "\\" + name).c_str(), (system + "\\" + name).c_str());
     RemoveDirectoryA((system + kAside).c_str());
-    WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");
+    ForgetStoredSettings();
     DiscTest::TearDown();
 }
 
@@ -75,7 +75,7 @@ void ConfigurationTest::OpenConfiguration() {
     LoadSettingStrings(GetModuleHandleA(nullptr));
     ReadSettings();
     ScanForTitleDisc();
-    EnterSystemDirectory();
+    EnterShowFolder();
     ReadDisplayDepth();
 }
 
@@ -143,10 +143,10 @@ std::vector<std::string> ConfigurationTest::ComboTexts(HWND dialog, int comboId)
     return ItemTexts(GetDlgItem(dialog, comboId), CB_GETCOUNT, CB_GETLBTEXT);
 }
 
-std::vector<std::string> ConfigurationTest::ShowsInSystemDirectory() {
+std::vector<std::string> ConfigurationTest::ShowsInShowDirectory() {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((SystemDirectory() + "\\*.qms").c_str(), &found);
+    HANDLE search = FindFirstFileA((ShowDirectory() + "\\*.qms").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do names.push_back(found.cFileName);
     while (FindNextFileA(search, &found));
@@ -155,7 +155,7 @@ std::vector<std::string> ConfigurationTest::ShowsInSystemDirectory() {
 }
 
 std::vector<Bytes> ConfigurationTest::Records(const std::string &name) {
-    Bytes file = ReadDosFile(SystemDirectory() + "\\" + name);
+    Bytes file = ReadDosFile(ShowDirectory() + "\\" + name);
     std::vector<Bytes> records;
     size_t at = 4;
     while (at + 8 <= file.size()) {
@@ -171,7 +171,7 @@ std::vector<Bytes> ConfigurationTest::Records(const std::string &name) {
 }
 
 bool ConfigurationTest::SystemFileExists(const std::string &name) {
-    return GetFileAttributesA((SystemDirectory() + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesA((ShowDirectory() + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 int ConfigurationTest::Beeps() { return Layer::Available() ? Layer::Beeps() : 0; }

@@ -44,7 +44,7 @@ protected:
     static std::vector<PictureEntry *> Entries(HWND editor, int listId);
     static std::vector<std::string> ListTexts(HWND dialog, int listId);
     static std::vector<std::string> ComboTexts(HWND dialog, int comboId);
-    static std::vector<std::string> ShowsInSystemDirectory();
+    static std::vector<std::string> ShowsInShowDirectory();
     // The records of a show in the system directory: each one's size pair and blocks.
     static std::vector<Bytes> Records(const std::string &name);
     static bool SystemFileExists(const std::string &name);

@@ -13,3 +13,10 @@ bool WriteDosFile(const std::string &path, const Bytes &bytes);
 Bytes ReadDosFile(const std::string &path);
 void DeleteDosFile(const std::string &path);
 std::string SystemDirectory();  // without a trailing backslash
+// Where shows are saved (the user's folder on NT), without a trailing backslash.
+std::string ShowDirectory();
+// The saver's settings where this Windows keeps them (NT: the user's
+// registry key; 95: control.ini), as a test sets and reads them.
+void ForgetStoredSettings();
+void StoreSetting(const char *key, const char *value);
+std::string StoredSetting(const char *key, const char *absent = "");

@@ -8,15 +8,15 @@ void SystemFileTest::TearDown() {
 }
 
 std::string SystemFileTest::WriteSystemFile(const std::string &name, const Bytes &bytes) {
-    std::string path = SystemDirectory() + "\\" + name;
+    std::string path = ShowDirectory() + "\\" + name;
     EXPECT_TRUE(WriteDosFile(path, bytes)) << path;
     written.push_back(path);
     return path;
 }
 
 void SystemFileTest::ExpectNothingOfASaveLeftBehind(const std::string &what) {
-    for (const char *left : {"QMSAVER.TMP", "QMSAVER.BAK", "SOUND\\QMSAVER.TMP", "SOUND\\QMSAVER.BAK"}) {
-        std::string path = SystemDirectory() + "\\" + left;
+    for (const char *left : {"QMSAVER.TMP", "QMSAVER.BAK", "QMSAVER.JNL", "SOUND\\QMSAVER.TMP", "SOUND\\QMSAVER.BAK"}) {
+        std::string path = ShowDirectory() + "\\" + left;
         EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << what << ": " << left;
     }
 }
@@ -39,16 +39,16 @@ void SystemFileTest::ClearFaults() {
 
 void ShowTest::SetUp() {
     SaverTest::SetUp();
-    WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");
+    ForgetStoredSettings();
 }
 
 void ShowTest::TearDown() {
     SystemFileTest::TearDown();
-    WritePrivateProfileStringA(kSettingsSection, nullptr, nullptr, "control.ini");
+    ForgetStoredSettings();
 }
 
 void ShowTest::SetSetting(const char *key, const char *value) {
-    WritePrivateProfileStringA(kSettingsSection, key, value, "control.ini");
+    StoreSetting(key, value);
 }
 
 void ShowTest::InstallShow(const char *name, const Bytes &show) {
@@ -57,7 +57,7 @@ void ShowTest::InstallShow(const char *name, const Bytes &show) {
 }
 
 void ShowTest::InstallMusic(const char *baseName, unsigned milliseconds) {
-    std::string dir = SystemDirectory() + "\\SOUND";
+    std::string dir = ShowDirectory() + "\\SOUND";
     CreateDirectoryA(dir.c_str(), nullptr);
     WriteSystemFile(std::string("SOUND\\") + baseName, MakeWav(milliseconds));
 }

@@ -72,7 +72,7 @@ TEST_F(Configuration, AShowComposedInTheDialogsIsPlayedAndEditedAgain) {
         EXPECT_EQ(Rows(b.full), Rows(InFile(fullFiles[1][picture]))) << "BMP " << picture;
         EXPECT_EQ(b.preview, InFile(previews[1][picture]));
     }
-    EXPECT_EQ(ReadDosFile(SystemDirectory() + "\\SOUND\\TRIP"), tracks[2]);
+    EXPECT_EQ(ReadDosFile(ShowDirectory() + "\\SOUND\\TRIP"), tracks[2]);
 
     // The saver plays it with its music.
     HWND saver = CreateSaverWindow(nullptr, nullptr);
@@ -81,7 +81,7 @@ TEST_F(Configuration, AShowComposedInTheDialogsIsPlayedAndEditedAgain) {
     EXPECT_STREQ(settings.itemName, "TRIP.QMS");
     EXPECT_EQ(player.pictureCount, 4);
     EXPECT_EQ(player.pictureIndex, 1);
-    std::string music = SystemDirectory() + "\\SOUND\\TRIP";
+    std::string music = ShowDirectory() + "\\SOUND\\TRIP";
     EXPECT_STREQ(player.musicPath, music.c_str());
     if (Layer::Available()) EXPECT_EQ(Layer::PlayingWave(), music);
     DestroyWindow(saver);

@@ -46,16 +46,14 @@ protected:
         WriteSystemFile(name, MakeShow(records));
     }
     static std::string Setting(const char *key) {
-        char value[32] = "";
-        GetPrivateProfileStringA(kSettingsSection, key, "", value, sizeof value, "control.ini");
-        return value;
+        return StoredSetting(key);
     }
     int blocks = 0;
 };
 
 TEST_F(Editor, OpensANewShowOnTheFirstContentOfTheDisc) {
-    WritePrivateProfileStringA(kSettingsSection, "UseLSize", "1", "control.ini");
-    WritePrivateProfileStringA(kSettingsSection, "Use8bit", "1", "control.ini");
+    StoreSetting("UseLSize", "1");
+    StoreSetting("Use8bit", "1");
     ReadSettings();
     std::vector<ShownBox> boxes;
     INT_PTR result = RunEditor("", [&](HWND editor) {
@@ -258,9 +256,9 @@ TEST_F(Editor, PreviewsAreDrawnSmallerInTheMiddleOfTheirItems) {
 
 TEST_F(Editor, AnExistingShowOpensWithItsPicturesAndSavesInTheNewOrder) {
     WriteShow("OLD.QMS");
-    CreateDirectoryA((SystemDirectory() + "\\SOUND").c_str(), nullptr);
+    CreateDirectoryA((ShowDirectory() + "\\SOUND").c_str(), nullptr);
     WriteSystemFile("SOUND\\OLD", MakeWav(200));
-    Bytes music = ReadDosFile(SystemDirectory() + "\\SOUND\\OLD");
+    Bytes music = ReadDosFile(ShowDirectory() + "\\SOUND\\OLD");
     std::vector<Bytes> before = Records("OLD.QMS");
     ASSERT_EQ(before.size(), 3u);
     std::vector<ShownBox> boxes;
@@ -287,7 +285,7 @@ TEST_F(Editor, AnExistingShowOpensWithItsPicturesAndSavesInTheNewOrder) {
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(Records("OLD.QMS"), (std::vector<Bytes>{before[1], before[2]}));
-    EXPECT_EQ(ReadDosFile(SystemDirectory() + "\\SOUND\\OLD"), music) << "no music chosen: its file stays";
+    EXPECT_EQ(ReadDosFile(ShowDirectory() + "\\SOUND\\OLD"), music) << "no music chosen: its file stays";
 }
 
 TEST_F(Editor, ClosingWithChangesAsksWhetherToSave) {
@@ -336,7 +334,7 @@ TEST_F(Editor, ANewShowIsSavedUnderTheChosenNameInTheSystemDirectory) {
                      });
         cancelled = AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {""});
         EXPECT_TRUE(SaveEnabled(editor)) << "a cancelled save leaves the changes to save";
-        EXPECT_TRUE(ShowsInSystemDirectory().empty());
+        EXPECT_TRUE(ShowsInShowDirectory().empty());
         // The user browses to another folder: the show still goes beside the others.
         chosen = AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {elsewhere + "\\Trip"});
         caption = Text(editor);
@@ -350,32 +348,32 @@ TEST_F(Editor, ANewShowIsSavedUnderTheChosenNameInTheSystemDirectory) {
     EXPECT_EQ(cancelled[0].offered, "*.QMS");
     EXPECT_EQ(chosen.size(), 1u);
     // The dialog adds the extension (in the case the system likes).
-    std::vector<std::string> shows = ShowsInSystemDirectory();
+    std::vector<std::string> shows = ShowsInShowDirectory();
     ASSERT_EQ(shows.size(), 1u);
     EXPECT_EQ(lstrcmpiA(shows[0].c_str(), "Trip.QMS"), 0) << shows[0];
     EXPECT_EQ(caption, "Quillmere Saver - " + shows[0]);
     EXPECT_EQ(Records(shows[0]).size(), 3u);
     EXPECT_EQ(GetFileAttributesA((elsewhere + "\\Trip.QMS").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(ReadDosFile(SystemDirectory() + "\\SOUND\\Trip"), tracks[2]);
+    EXPECT_EQ(ReadDosFile(ShowDirectory() + "\\SOUND\\Trip"), tracks[2]);
     RemoveDirectoryA(elsewhere.c_str());
 }
 
 TEST_F(Editor, ANameTheSaverCouldNotOpenOrAShowOfThatNameElsewhereIsNotTakenSilently) {
     WriteShow("OLD.QMS");
-    Bytes old = ReadDosFile(SystemDirectory() + "\\OLD.QMS");
+    Bytes old = ReadDosFile(ShowDirectory() + "\\OLD.QMS");
     const std::string elsewhere = "C:\\QMSAVER-ELSEWHERE";
     CreateDirectoryA(elsewhere.c_str(), nullptr);
     std::vector<ShownBox> refused, replaced;
     RunEditor("", [&](HWND editor) {
         Click(editor, IDC_ADD_ALL);
-        // The path of the show would not fit OpenFile's record.
-        refused = BoxesShownDuring([&] { AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {std::string(120, 'N')}); });
+        // A name longer than a show's name may be.
+        refused = BoxesShownDuring([&] { AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {std::string(130, 'N')}); });
         EXPECT_TRUE(SaveEnabled(editor));
         // OLD.QMS is not in the folder browsed to, but is where the show goes.
         replaced = BoxesShownDuring([&] { AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {elsewhere + "\\OLD.QMS"}); },
                                     {IDNO});
         EXPECT_TRUE(SaveEnabled(editor));
-        EXPECT_EQ(ReadDosFile(SystemDirectory() + "\\OLD.QMS"), old);
+        EXPECT_EQ(ReadDosFile(ShowDirectory() + "\\OLD.QMS"), old);
         BoxesShownDuring([&] { AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {elsewhere + "\\OLD.QMS"}); }, {IDYES});
         EXPECT_FALSE(SaveEnabled(editor));
     });
@@ -384,7 +382,7 @@ TEST_F(Editor, ANameTheSaverCouldNotOpenOrAShowOfThatNameElsewhereIsNotTakenSile
     ASSERT_EQ(replaced.size(), 1u);
     EXPECT_EQ(replaced[0].text, "'OLD.QMS' は既に存在します。\r\n上書きしますか？");
     EXPECT_EQ(Records("OLD.QMS").size(), 4u);
-    EXPECT_EQ(ShowsInSystemDirectory(), std::vector<std::string>{"OLD.QMS"});
+    EXPECT_EQ(ShowsInShowDirectory(), std::vector<std::string>{"OLD.QMS"});
     RemoveDirectoryA(elsewhere.c_str());
 }
 
@@ -407,9 +405,9 @@ TEST_F(Editor, ClosingANewShowWithChangesSavesItUnderANameOrStays) {
 
 TEST_F(Editor, AFailedSaveKeepsTheOldShowAndTheChangesToSave) {
     WriteShow("OLD.QMS");
-    Bytes before = ReadDosFile(SystemDirectory() + "\\OLD.QMS");
+    Bytes before = ReadDosFile(ShowDirectory() + "\\OLD.QMS");
     // A folder where the save writes its new version makes every save fail.
-    std::string blocker = SystemDirectory() + "\\QMSAVER.TMP";
+    std::string blocker = ShowDirectory() + "\\QMSAVER.TMP";
     RunEditor("OLD.QMS", [&](HWND editor) {
         SelectItem(editor, IDC_SHOW_LIST, 2);
         Click(editor, IDC_UP);
@@ -423,19 +421,19 @@ TEST_F(Editor, AFailedSaveKeepsTheOldShowAndTheChangesToSave) {
         boxes = BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDYES});
         EXPECT_EQ(boxes.size(), 2u) << "the question and the failure";
         EXPECT_TRUE(StillOpen(editor)) << "a failed save does not end the editor";
-        EXPECT_EQ(ReadDosFile(SystemDirectory() + "\\OLD.QMS"), before);
+        EXPECT_EQ(ReadDosFile(ShowDirectory() + "\\OLD.QMS"), before);
         // With the disk mended, Yes saves and ends the editor.
         RemoveDirectoryA(blocker.c_str());
         BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDYES});
         EXPECT_FALSE(StillOpen(editor));
     });
     RemoveDirectoryA(blocker.c_str());
-    EXPECT_NE(ReadDosFile(SystemDirectory() + "\\OLD.QMS"), before);
+    EXPECT_NE(ReadDosFile(ShowDirectory() + "\\OLD.QMS"), before);
 }
 
 TEST_F(Editor, WhileAJpegErrorOfASaveIsUpTheEditorTakesNoCommandAndStaysOpen) {
     WriteShow("OLD.QMS");
-    Bytes before = ReadDosFile(SystemDirectory() + "\\OLD.QMS");
+    Bytes before = ReadDosFile(ShowDirectory() + "\\OLD.QMS");
     // The first photo of the second content breaks off after its first marker.
     discE.Picture(4, 2, 1, Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F'});
     RunEditor("OLD.QMS", [&](HWND editor) {
@@ -458,14 +456,14 @@ TEST_F(Editor, WhileAJpegErrorOfASaveIsUpTheEditorTakesNoCommandAndStaysOpen) {
         EXPECT_EQ(failures, 1) << "one save ran";
         EXPECT_TRUE(StillOpen(editor));
         EXPECT_TRUE(SaveEnabled(editor)) << "the changes are still to save";
-        EXPECT_EQ(ReadDosFile(SystemDirectory() + "\\OLD.QMS"), before);
+        EXPECT_EQ(ReadDosFile(ShowDirectory() + "\\OLD.QMS"), before);
         BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
     });
 }
 
 TEST_F(Editor, ADamagedShowOpensWithThePicturesBeforeTheDamageAndSaysWhere) {
     WriteShow("OLD.QMS");
-    Bytes show = ReadDosFile(SystemDirectory() + "\\OLD.QMS");
+    Bytes show = ReadDosFile(ShowDirectory() + "\\OLD.QMS");
     WriteSystemFile("OLD.QMS", Bytes(show.begin(), show.end() - 9));
     std::vector<ShownBox> boxes;
     size_t listed = 0;

@@ -180,7 +180,7 @@ TEST_F(Folders, FolderPicturesAreSavedFromTheirFiles) {
 // picture are both stored with a palette: the preview mode draws the
 // record's preview.
 TEST_F(Folders, In256ColoursBothBlocksHaveAPalette) {
-    WritePrivateProfileStringA(kSettingsSection, "Use8bit", "1", "control.ini");
+    StoreSetting("Use8bit", "1");
     ReadSettings();
     RunEditor("", [&](HWND editor) {
         ChooseFolder(editor, kFolder);

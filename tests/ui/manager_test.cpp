@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "support/boxes.h"
 #include "support/configuration_fixture.h"
+#include "platform/testing/layer.h"
 #include "ui/editor.h"
 
 namespace {
@@ -16,7 +17,7 @@ protected:
         WriteSystemFile(name, MakeShow({{MakePackedDib(8, 6, 24, [](int, int) { return 0x123456u; }), {}}}));
     }
     void Music(const std::string &name) {
-        CreateDirectoryA((SystemDirectory() + "\\SOUND").c_str(), nullptr);
+        CreateDirectoryA((ShowDirectory() + "\\SOUND").c_str(), nullptr);
         WriteSystemFile("SOUND\\" + name, MakeWav(100));
     }
     static std::string Selection(HWND manager) {
@@ -28,15 +29,13 @@ protected:
     }
     // What the manager selects for a stored ItemName.
     std::string SelectedFor(const char *itemName) {
-        WritePrivateProfileStringA(kSettingsSection, "ItemName", itemName, "control.ini");
+        StoreSetting("ItemName", itemName);
         std::string selected;
         RunManager([&](HWND manager) { selected = Selection(manager); });
         return selected;
     }
     static std::string StoredItemName() {
-        char value[MAX_PATH] = "?";
-        GetPrivateProfileStringA(kSettingsSection, "ItemName", "?", value, sizeof value, "control.ini");
-        return value;
+        return StoredSetting("ItemName", "?");
     }
 };
 
@@ -73,7 +72,7 @@ TEST_F(Manager, TheStoredNameSelectsTheFirstShowItBeginsInAnyCase) {
 
 TEST_F(Manager, CloseStoresTheSelectedShow) {
     for (const char *name : {"ONE.QMS", "TWO.QMS"}) Show(name);
-    WritePrivateProfileStringA(kSettingsSection, "ItemName", "ONE.QMS", "control.ini");
+    StoreSetting("ItemName", "ONE.QMS");
     RunManager([&](HWND manager) {
         SelectItem(manager, IDC_SHOWS, 1, true);
         EXPECT_STREQ(settings.itemName, "TWO.QMS");
@@ -93,7 +92,7 @@ TEST_F(Manager, DeleteAsksThenRemovesTheShowAndMusicNoOtherShowPlays) {
     for (const char *name : {"A.QMS", "A.OLD.QMS", "C.QMS"}) Show(name);
     Music("A");
     Music("C");
-    WritePrivateProfileStringA(kSettingsSection, "ItemName", "C.QMS", "control.ini");
+    StoreSetting("ItemName", "C.QMS");
     std::vector<ShownBox> boxes;
     RunManager([&](HWND manager) {
         boxes = BoxesShownDuring([&] { Click(manager, IDC_DELETE_SHOW); }, {IDNO});
@@ -130,6 +129,36 @@ TEST_F(Manager, TheListIsMadeAgainAfterTheEditor) {
     });
     EXPECT_EQ(editorCaption, "QM Custom Saver - Untitled");
     EXPECT_EQ(listed, (std::vector<std::string>{"NEW.QMS", "OLD.QMS"}));
+}
+
+// Shows an earlier installation left in the system directory are listed
+// beside the user's (a name in both once); one the user may not delete
+// stays, and a box says so; settings that cannot be written are told.
+TEST_F(Manager, ShowsLeftInTheSystemDirectoryAreListedAndOneNotTheUsersToDeleteStays) {
+    SKIP_WITHOUT_LAYER("the layer stands in for a standard account");
+    std::string left = SystemDirectory() + "\\";
+    for (const char *name : {"LEFT.QMS", "BOTH.QMS"}) WriteDosFile(left + name, ::MakeShow({}));
+    for (const char *name : {"OWN.QMS", "BOTH.QMS"}) Show(name);
+    Layer::ProtectFolder("C:\\WINDOWS");
+    std::vector<std::string> listed;
+    std::vector<ShownBox> refused, unwritten;
+    RunManager([&](HWND manager) {
+        listed = ListTexts(manager, IDC_SHOWS);
+        SelectItem(manager, IDC_SHOWS, 1, true);  // LEFT.QMS
+        refused = BoxesShownDuring([&] { Click(manager, IDC_DELETE_SHOW); }, {IDYES, IDOK});
+        // The registry refuses nothing here; control.ini is what a standard account cannot write.
+        Layer::SetWindows95Family(true);
+        unwritten = BoxesShownDuring([&] { SendMessageA(manager, WM_COMMAND, IDOK, 0); });
+        Layer::SetWindows95Family(false);
+    });
+    EXPECT_EQ(listed, (std::vector<std::string>{"BOTH.QMS", "LEFT.QMS", "OWN.QMS"}));
+    ASSERT_EQ(refused.size(), 2u);
+    EXPECT_EQ(refused[1].caption, "Quillmere Saver");
+    EXPECT_NE(refused[1].text.find("'LEFT.QMS'"), std::string::npos) << refused[1].text;
+    EXPECT_NE(GetFileAttributesA((left + "LEFT.QMS").c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(unwritten.size(), 1u);
+    EXPECT_NE(unwritten[0].text.find("設定を保存できませんでした"), std::string::npos) << unwritten[0].text;
+    for (const char *name : {"LEFT.QMS", "BOTH.QMS"}) DeleteFileA((left + name).c_str());
 }
 
 }  // namespace

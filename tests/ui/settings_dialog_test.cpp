@@ -2,6 +2,7 @@
 // interval and volume, the bars move within their bounds with the "N 秒"
 // text following, OK stores and Cancel does not, and it opens where it can
 // be seen.
+#include <cstdlib>
 #include <functional>
 
 #include "player/settings.h"
@@ -28,7 +29,7 @@ protected:
         SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(code, thumb), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
     }
     static void Press(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-    static int Stored(const char *key) { return static_cast<int>(GetPrivateProfileIntA(kSettingsSection, key, -1, "control.ini")); }
+    static int Stored(const char *key) { return std::atoi(StoredSetting(key, "-1").c_str()); }
 };
 
 TEST_F(SettingsDialog, OpensWithTheStoredValuesAndOkStoresTheNewOnes) {

@@ -1,0 +1,71 @@
+#include "saverfile/places.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+
+const char kNewVersionName[] = "QMSAVER.TMP";
+const char kBackupName[] = "QMSAVER.BAK";
+const char kJournalName[] = "QMSAVER.JNL";
+
+namespace {
+
+const char kUserFolderName[] = "QM Custom Saver";
+
+std::string WithBackslash(std::string folder) {
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+bool IsFile(const std::string &path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+bool OnWindows95Family() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+std::string SystemShowFolder() {
+    char dir[MAX_PATH] = "";
+    UINT n = GetSystemDirectoryA(dir, sizeof dir);
+    return WithBackslash(n > 0 && n < sizeof dir ? dir : "");
+}
+
+std::string ShowFolder() {
+    if (OnWindows95Family()) return SystemShowFolder();
+    char local[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, local)) || !*local)
+        return SystemShowFolder();
+    std::string folder = WithBackslash(local) + kUserFolderName;
+    CreateDirectoryA(folder.c_str(), nullptr);  // an existing one is fine
+    return folder + '\\';
+}
+
+std::string FindShow(const char *name) {
+    std::string own = ShowFolder() + (name ? name : "");
+    if (!name || !*name || IsFile(own) || OnWindows95Family()) return own;
+    std::string left = SystemShowFolder() + name;
+    return IsFile(left) ? left : own;
+}
+
+bool MusicPathOf(const char *showPath, char *path, size_t size) {
+    const char *slash = std::strrchr(showPath, '\\');
+    const char *name = slash ? slash + 1 : showPath;
+    size_t stem = std::strcspn(name, ".");
+    int n = std::snprintf(path, size, "%.*sSOUND\\%.*s", static_cast<int>(name - showPath), showPath,
+                          static_cast<int>(stem), name);
+    return stem > 0 && n > 0 && static_cast<size_t>(n) < size;
+}
+
+bool IsReservedShowName(const char *name) {
+    for (const char *reserved : {kNewVersionName, kBackupName, kJournalName})
+        if (lstrcmpiA(name, reserved) == 0) return true;
+    return false;
+}
