@@ -13,7 +13,7 @@
 
 namespace {
 
-const char kName[] = "FUZZ.QMS";
+const char kPath[] = "C:\\FUZZ.QMS";
 
 uint32_t Get32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 
@@ -89,14 +89,13 @@ void CheckPreview(const PictureEntry &e, const uint8_t *bytes) {
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     FuzzMachine();
-    SetCurrentDirectoryA("C:\\");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    if (!WriteInput(std::string("C:\\") + kName, data, size)) return 0;
+    if (!WriteInput(kPath, data, size)) return 0;
     int blocks = Layer::LiveGlobalBlocks(), descriptors = Layer::OpenDescriptors();
-    LoadedShow show = LoadShowForEditing(kName);
+    LoadedShow show = LoadShowForEditing(kPath);
     Walk walk = WalkShow(data, size);
 
     FUZZ_CHECK(show.error != kCannotOpen);

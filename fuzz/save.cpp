@@ -1,11 +1,13 @@
 // Shows saved over themselves, whatever the old file holds: the records
 // loaded from it are saved back, all of them in order with the disc's first
 // track as music, then in reverse with one of them twice and the second
-// track, while one allocation, write, read, move or close fails as the
-// input's last bytes say. A save copies each kept record byte for byte and
-// counts them truly; a failed one leaves the old show and its music as they
-// were; none leaves anything else in the show's folder or its SOUND folder,
-// or any memory or file open.
+// track, while one allocation, write, read, move or close fails, or the
+// power is cut, as the input's last bytes say. A save copies each kept
+// record byte for byte and counts them truly; a failed one leaves the old
+// show and its music as they were; one the power cut leaves both old files
+// or both new ones once the next start has finished it; none leaves
+// anything else in the show's folder or its SOUND folder, or any memory or
+// file open.
 #include "target.h"
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include "disc/catalogue.h"
 #include "saverfile/format.h"
 #include "saverfile/load.h"
+#include "saverfile/places.h"
 #include "saverfile/save.h"
 #include "saverfile/transaction.h"
 
@@ -128,13 +131,13 @@ EntryState StateOf(const PictureEntry &e) {
 // mutation of the show keeps it): the last picks what fails, the one before
 // after how many of them.
 struct Fault {
-    int kind = 0;  // 0 none, 1 allocation, 2 write, 3 read, 4 move, 5 close
+    int kind = 0;  // 0 none, 1 allocation, 2 write, 3 read, 4 move, 5 close, 6 power cut
     int after = 0;
 };
 
 Fault FaultOf(const uint8_t *data, size_t size) {
     if (size < 2) return {};
-    return {data[size - 1] % 6, data[size - 2] % 32};
+    return {data[size - 1] % 7, data[size - 2] % 32};
 }
 
 void ArmFault(const Fault &fault) {
@@ -144,6 +147,7 @@ void ArmFault(const Fault &fault) {
     case 3: Layer::FailReadsAfter(fault.after); break;
     case 4: Layer::FailRenamesAfter(fault.after); break;
     case 5: Layer::FailClosesAfter(fault.after); break;
+    case 6: Layer::StopAfterSteps(fault.after + 1); break;
     default: break;
     }
 }
@@ -165,6 +169,19 @@ bool SaveAndCheck(const std::vector<PictureEntry *> &list, int track, const Faul
     Layer::FailReadsAfter(-1);
     Layer::FailRenamesAfter(-1);
     Layer::FailClosesAfter(-1);
+    if (Layer::StoppedByPowerCut()) {
+        // The process is gone; the next start finishes or undoes the save.
+        Layer::StopAfterSteps(0);
+        FinishInterruptedSave();
+        CheckNothingLeftBehind();
+        std::optional<Bytes> nowShow = FileOrNothing(show), nowMusic = FileOrNothing(music);
+        bool done = nowShow == expected && nowMusic == tracks[track - 1];
+        FUZZ_CHECK(done || (nowShow == oldShow && nowMusic == oldMusic));
+        // A save the user was told is done stays done.
+        FUZZ_CHECK(done || result.status != SaveStatus::kSaved);
+        return done;
+    }
+    Layer::StopAfterSteps(0);
 
     // Kept pictures only, the disc in the drive: nothing is left out.
     FUZZ_CHECK(result.leftOut.empty() && !result.musicLeftOut);
@@ -194,7 +211,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     FuzzMachine();
     // Every save flushes the show, its music and their folders to the disk.
     DriveCInMemory();
-    folder = SystemFolder();
+    folder = ShowFolder();
     // A title disc with two tracks of different lengths in a CD-ROM drive.
     for (const char *dir : {"C:\\cdrom", "C:\\cdrom\\DAT", "C:\\cdrom\\DAT\\SOUND", "C:\\cdrom\\DAT\\SOUND\\S"})
         CreateDirectoryA(dir, nullptr);

@@ -78,11 +78,13 @@ int main(int argc, char **argv) {
         {"cut.qms", Bytes(two.begin(), two.end() - 7)},
         {"count.qms", MakeShow({{full24, preview24}, {full8, preview8}}, 5)},
         {"negative.qms", MakeShow({{full8, preview8}}, -1)},
+        {"power.qms", MakeShow({{full24, preview24}, {full8, {}}})},
     };
     // The save target's second save fails as the last two bytes say (after
-    // how many, then what: 1 allocation, 2 write, 3 read, 4 move, 5 close);
+    // how many, then what: 1 allocation, 2 write, 3 read, 4 move, 5 close,
+    // 6 the power);
     // past the records they are left alone.
-    const uint8_t faults[][2] = {{0, 0}, {2, 2}, {1, 4}, {1, 3}, {3, 5}, {0, 1}, {0, 0}};
+    const uint8_t faults[][2] = {{0, 0}, {2, 2}, {1, 4}, {1, 3}, {3, 5}, {0, 1}, {0, 0}, {9, 6}};
     for (size_t i = 0; i < std::size(shows); i++) {
         Save(root / "load" / shows[i].first, shows[i].second);
         Bytes save = shows[i].second;
