@@ -32,6 +32,9 @@ void FailWritesAfter(int) { Missing(); }
 void FailReadsAfter(int) { Missing(); }
 void FailRenamesAfter(int, int, DWORD) { Missing(); }
 void FailClosesAfter(int) { Missing(); }
+void ProtectFolder(const std::string &) { Missing(); }
+void StopAfterSteps(int) { Missing(); }
+bool StoppedByPowerCut() { return false; }
 void AnswerFolderDialogs(std::vector<std::string>) { Missing(); }
 std::vector<FolderDialogShown> FolderDialogsShown() { Missing(); }
 std::string PlayingWave() { Missing(); }

@@ -1,12 +1,16 @@
 // The user's own pictures in the editor: the Pictures folder and a folder
 // the user chooses as contents of the chooser, their pictures listed by
 // name, taken into the show, and saved fitted as every picture is.
+#include <algorithm>
 #include <cstring>
 
 #include <shlobj.h>
 
 #include "disc/picture.h"
+#include "host/host.h"
+#include "player/player.h"
 #include "player/settings.h"
+#include "saverfile/places.h"
 #include "resources/resource.h"
 #include "support/boxes.h"
 #include "support/configuration_fixture.h"
@@ -246,6 +250,54 @@ TEST_F(Folders, WithoutADiscNewMakesAShowFromAFolder) {
     });
     EXPECT_EQ(listed, (std::vector<std::string>{"OWN.QMS"}));
     EXPECT_EQ(Records("OWN.QMS").size(), 4u);
+}
+
+// What a standard account does, which may not write the Windows folders:
+// a show composed from the Pictures folder through New, saved, chosen at
+// Close, and played. Under Wine tools/test runs it as such a user.
+TEST_F(Folders, AStandardAccountComposesFromPicturesSavesAndPlaysTheShow) {
+    if (OnWindows95Family()) GTEST_SKIP() << "the 95 family has no standard accounts";
+    if (Layer::Available()) Layer::ProtectFolder("C:\\WINDOWS");
+    discE.Remove();
+    ScanForTitleDisc();
+    char pictures[MAX_PATH] = "";
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures)));
+    std::vector<std::string> mine;
+    for (const char *name : {"\\qms-account-1.jpg", "\\qms-account-2.jpg"}) {
+        mine.push_back(std::string(pictures) + name);
+        ASSERT_TRUE(WriteDosFile(mine.back(), MakeJpeg(160, 120, PhotoPixel)));
+    }
+    std::vector<ShownBox> boxes;
+    RunManager([&](HWND manager) {
+        InNextDialog([&] { Click(manager, IDC_NEW); },
+                     [&](HWND editor) {
+                         Click(editor, IDC_ADD_ALL);
+                         boxes = BoxesShownDuring(
+                             [&] { AnswerSaveAs([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {"ACCOUNT.QMS"}); },
+                             {IDYES});
+                     });
+        std::vector<std::string> listed = ListTexts(manager, IDC_SHOWS);
+        auto at = std::find(listed.begin(), listed.end(), "ACCOUNT.QMS");
+        ASSERT_NE(at, listed.end());
+        SelectItem(manager, IDC_SHOWS, static_cast<int>(at - listed.begin()), true);
+        std::vector<ShownBox> closing = BoxesShownDuring([&] { SendMessageA(manager, WM_COMMAND, IDOK, 0); });
+        EXPECT_TRUE(closing.empty()) << "the setting is written";
+    });
+    for (const std::string &path : mine) DeleteDosFile(path);
+    ASSERT_EQ(boxes.size(), 1u) << "only the question whether to save";
+    std::string folder = ShowFolder();
+    EXPECT_EQ(folder.find(SystemDirectory()), std::string::npos) << folder;
+    EXPECT_GE(Records("ACCOUNT.QMS").size(), 2u);
+    EXPECT_EQ(StoredSetting("ItemName"), "ACCOUNT.QMS");
+    // The saver plays it.
+    ReadSettings();
+    HWND saver = CreateSaverWindow(nullptr, nullptr);
+    ASSERT_NE(saver, nullptr);
+    EXPECT_NE(player.showFile, HFILE_ERROR);
+    EXPECT_GE(player.pictureCount, 2);
+    DestroyWindow(saver);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
 }  // namespace
