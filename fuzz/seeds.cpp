@@ -1,7 +1,9 @@
 // Writes the seed inputs of the fuzz targets, made by the tests' builders:
-//   fuzz_seeds FOLDER      gives FOLDER/bmp, FOLDER/jpeg, FOLDER/show, FOLDER/catalogue, FOLDER/exif, FOLDER/photo
+//   fuzz_seeds FOLDER      gives FOLDER/bmp, FOLDER/jpeg, FOLDER/show, FOLDER/catalogue, FOLDER/exif, FOLDER/photo,
+//                          FOLDER/load, FOLDER/save
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "support/builders.h"
@@ -25,7 +27,7 @@ uint32_t Gradient(int x, int y) { return static_cast<uint32_t>((x * 40) & 255) <
 int main(int argc, char **argv) {
     if (argc != 2) return 2;
     std::filesystem::path root = argv[1];
-    for (const char *target : {"bmp", "jpeg", "show", "catalogue", "exif", "photo"}) std::filesystem::create_directories(root / target);
+    for (const char *target : {"bmp", "jpeg", "show", "catalogue", "exif", "photo", "load", "save"}) std::filesystem::create_directories(root / target);
 
     // Pictures of every depth and form the loader carries.
     auto index = [](int x, int y) { return static_cast<uint32_t>(x + 2 * y); };
@@ -60,6 +62,35 @@ int main(int argc, char **argv) {
     Save(root / "show" / "two.qms", MakeShow({{full24, preview24}, {full8, preview8}}));
     Save(root / "show" / "one.qms", MakeShow({{full24, preview24}}));
     Save(root / "show" / "masks.qms", MakeShow({{masks, masks}, {full24, preview8}}));
+
+    // Shows opened for editing and saved again: pictures of both depths, with
+    // and without a preview, and a preview that draws nothing; one cut short
+    // in its last preview, one whose count claims more records than it
+    // holds, one whose count is negative.
+    Bytes undrawable = preview24;
+    undrawable[4] = 0;  // width 0
+    Bytes two = MakeShow({{full24, preview24}, {full8, preview8}});
+    const std::pair<const char *, Bytes> shows[] = {
+        {"mixed.qms", MakeShow({{full24, preview24}, {full8, preview8}, {full24, {}}})},
+        {"eight.qms", MakeShow({{full8, preview8}, {full8, preview8}})},
+        {"nopreview.qms", MakeShow({{full24, {}}, {full8, {}}})},
+        {"undrawable.qms", MakeShow({{full24, undrawable}, {full8, preview8}})},
+        {"cut.qms", Bytes(two.begin(), two.end() - 7)},
+        {"count.qms", MakeShow({{full24, preview24}, {full8, preview8}}, 5)},
+        {"negative.qms", MakeShow({{full8, preview8}}, -1)},
+        {"power.qms", MakeShow({{full24, preview24}, {full8, {}}})},
+    };
+    // The save target's second save fails as the last two bytes say (after
+    // how many, then what: 1 allocation, 2 write, 3 read, 4 move, 5 close,
+    // 6 the power);
+    // past the records they are left alone.
+    const uint8_t faults[][2] = {{0, 0}, {2, 2}, {1, 4}, {1, 3}, {3, 5}, {0, 1}, {0, 0}, {9, 6}};
+    for (size_t i = 0; i < std::size(shows); i++) {
+        Save(root / "load" / shows[i].first, shows[i].second);
+        Bytes save = shows[i].second;
+        save.insert(save.end(), faults[i], faults[i] + 2);
+        Save(root / "save" / shows[i].first, save);
+    }
 
     // Catalogues: plain, with blank lines, and the two special titles.
     Save(root / "catalogue" / "plain.sd", CatalogueText("湖の四季", {"春", "夏", "秋"}, {"朝", "夕"}));
