@@ -19,12 +19,12 @@ std::string WithBackslash(std::string folder) {
     return folder;
 }
 
-bool IsFile(const std::string &path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+}  // namespace
+
+bool IsFile(const char *path) {
+    DWORD attributes = path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
-
-}  // namespace
 
 bool OnWindows95Family() {
     OSVERSIONINFOA info{};
@@ -50,9 +50,9 @@ std::string ShowFolder() {
 
 std::string FindShow(const char *name) {
     std::string own = ShowFolder() + (name ? name : "");
-    if (!name || !*name || IsFile(own) || OnWindows95Family()) return own;
+    if (!name || !*name || IsFile(own.c_str()) || OnWindows95Family()) return own;
     std::string left = SystemShowFolder() + name;
-    return IsFile(left) ? left : own;
+    return IsFile(left.c_str()) ? left : own;
 }
 
 bool MusicPathOf(const char *showPath, char *path, size_t size) {

@@ -9,6 +9,8 @@
 #include <string>
 
 bool OnWindows95Family();
+// Whether path names a file (not a folder) that is there.
+bool IsFile(const char *path);
 // The folder shows are saved in, with a trailing backslash; made when missing.
 std::string ShowFolder();
 // The system directory, with a trailing backslash.

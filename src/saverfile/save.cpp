@@ -8,15 +8,11 @@
 #include "disc/picture.h"
 #include "photo/photo.h"
 #include "saverfile/format.h"
+#include "saverfile/places.h"
 
 #include <string>
 
 namespace {
-
-bool Exists(const char *path) {
-    DWORD attributes = path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 PackedDib AllocateBlock(uint32_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
@@ -56,7 +52,7 @@ PackedDib LoadFullPicture(const PictureEntry &entry, bool largeSize, bool *missi
     for (int i = 0; i < count; i++) {
         if (PackedDib dib = LoadPicture(kinds[i], entry.content, entry.picture)) return dib;
         char path[MAX_PATH];
-        if (PicturePath(kinds[i], entry.content, entry.picture, path, sizeof path) && Exists(path)) *missing = false;
+        if (PicturePath(kinds[i], entry.content, entry.picture, path, sizeof path) && IsFile(path)) *missing = false;
     }
     return nullptr;
 }
@@ -77,7 +73,7 @@ struct Saved {
 bool LoadFilePicture(const PictureEntry &entry, bool largeSize, PackedDib *full, PackedDib *preview, bool *missing) {
     int width = largeSize ? GetSystemMetrics(SM_CXSCREEN) : 800, height = largeSize ? GetSystemMetrics(SM_CYSCREEN) : 600;
     int bits = Wants256Colours() ? 8 : 24;
-    *missing = !Exists(entry.filePath);
+    *missing = !IsFile(entry.filePath);
     *full = *missing ? nullptr : LoadPhoto(entry.filePath, width, height, bits);
     *preview = *full && bits == 8 ? LoadPhoto(entry.filePath, 100, 75, 8) : nullptr;
     if (*full && (bits == 24 || *preview)) return true;
@@ -176,7 +172,7 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
     bool withMusic = musicTrack > 0 && discInDrive;
     result.musicLeftOut = musicTrack > 0 && !discInDrive;
     // A show that moves from the system directory to the user's folder takes its music along.
-    if (musicTrack <= 0 && oldPath != path && MusicPathOf(oldPath.c_str(), source, sizeof source) && Exists(source))
+    if (musicTrack <= 0 && oldPath != path && MusicPathOf(oldPath.c_str(), source, sizeof source) && IsFile(source))
         withMusic = true;
     else if (withMusic && !PicturePath(kMusicTrack, musicTrack, 0, source, sizeof source)) {
         AbandonShow(writer);

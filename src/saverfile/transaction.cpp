@@ -12,10 +12,7 @@ constexpr long kMusicChunk = 102400;
 // second; longer than that, the save is reported as failed.
 constexpr DWORD kMoveRetryWait = 50;
 
-bool Exists(const std::string &path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool Exists(const std::string &path) { return IsFile(path.c_str()); }
 
 enum class CopyResult { kCopied, kFailed, kNoMemory };
 
