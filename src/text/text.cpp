@@ -75,11 +75,9 @@ std::string ListItemText(HWND control, int index, bool combo) {
 }
 
 std::string LoadText(HINSTANCE instance, UINT id) {
-    // With no buffer size, LoadStringW hands out the resource's own text.
-    const WCHAR *text = nullptr;
-    int length = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
-    if (length <= 0 || !text) return {};
-    return Utf8(std::wstring_view(text, static_cast<size_t>(length)));
+    WCHAR buffer[1024];
+    int length = LoadStringW(instance, id, buffer, 1024);
+    return length > 0 ? Utf8(std::wstring_view(buffer, static_cast<size_t>(length))) : std::string();
 }
 
 int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type) {
