@@ -5,6 +5,7 @@
 // place together.
 #include "cli/make.h"
 
+#include "cli/console.h"
 #include "photo/photo.h"
 #include "saverfile/format.h"
 #include "saverfile/transaction.h"
@@ -19,7 +20,7 @@ namespace {
 constexpr int kPreviewWidth = 100, kPreviewHeight = 75;
 
 int Fail(const std::string &why) {
-    std::fprintf(stderr, "qmshow: %s\n", why.c_str());
+    Err("qmshow: %s\n", why.c_str());
     return 1;
 }
 
@@ -67,7 +68,7 @@ int MakeShowCommand(int argc, char **argv) {
         if (!full || !preview) {
             DibFree(full);
             AbandonShow(writer);
-            if (GetFileAttributesA(picture) == INVALID_FILE_ATTRIBUTES) return Fail(std::string("cannot open ") + picture);
+            if (FileAttributes(picture) == INVALID_FILE_ATTRIBUTES) return Fail(std::string("cannot open ") + picture);
             // Without memory for a picture there is no telling it from a damaged one.
             return Fail(std::string(picture) + ": not a picture this tool can read (JPEG, PNG or BMP, not run-length coded)");
         }
@@ -88,8 +89,8 @@ int MakeShowCommand(int argc, char **argv) {
     case CommitResult::kFailed:
         return Fail(music ? "cannot write " + path + " with the music " + music : "cannot write " + path);
     }
-    std::printf("show\t%s\t%zu\n", path.c_str(), pictures.size());
-    char musicPath[MAX_PATH];
-    if (music && MusicPathOf(path.c_str(), musicPath, sizeof musicPath)) std::printf("music\t%s\n", musicPath);
+    Out("show\t%s\t%zu\n", path.c_str(), pictures.size());
+    char musicPath[kPathBytes];
+    if (music && MusicPathOf(path.c_str(), musicPath, sizeof musicPath)) Out("music\t%s\n", musicPath);
     return 0;
 }

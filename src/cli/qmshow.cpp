@@ -1,7 +1,9 @@
 // qmshow: the program's own code for discs, pictures and shows, from the
 // command line. Exit status 0 when done, 1 on failure (with one line on
 // stderr saying why), 2 on wrong usage.
+#include "cli/console.h"
 #include "cli/make.h"
+#include "text/text.h"
 #include "disc/catalogue.h"
 #include "disc/picture.h"
 #include "image/jpeg.h"
@@ -28,7 +30,7 @@ const char kUsage[] =
     "  extract SHOW.QMS N OUT.BMP [--preview]\n"
     "                                       record N's full-screen picture (or its preview)\n"
     "  make SHOW.QMS PICTURE... [--music WAV] [--screen WxH] [--8bit]\n"
-    "                                       a show in the system directory from JPEG, PNG and BMP\n"
+    "                                       a show in the show folder from JPEG, PNG and BMP\n"
     "                                       pictures, each turned upright as its EXIF data says and\n"
     "                                       fitted into the screen (800x600 unless told) and into a\n"
     "                                       100x75 preview; --8bit makes both 256-colour pictures\n"
@@ -38,32 +40,17 @@ const char kUsage[] =
 constexpr int kDone = 0, kFailed = 1, kUsageError = 2;
 
 int Fail(const std::string &why) {
-    std::fprintf(stderr, "qmshow: %s\n", why.c_str());
+    Err("qmshow: %s\n", why.c_str());
     return kFailed;
 }
 
 int Usage() {
-    std::fputs(kUsage, stderr);
+    Err("%s", kUsage);
     return kUsageError;
 }
 
-// The program's texts are code page 932; the console may speak another.
-std::string ForConsole(const char *cp932) {
-    int wide = MultiByteToWideChar(932, 0, cp932, -1, nullptr, 0);
-    if (wide <= 0) return cp932;
-    std::vector<WCHAR> buffer(static_cast<size_t>(wide));
-    MultiByteToWideChar(932, 0, cp932, -1, buffer.data(), wide);
-    UINT codePage = GetConsoleOutputCP();
-    int bytes = WideCharToMultiByte(codePage, 0, buffer.data(), -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return cp932;
-    std::string out(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(codePage, 0, buffer.data(), -1, out.data(), bytes, nullptr, nullptr);
-    out.resize(std::strlen(out.c_str()));
-    return out;
-}
-
 void ReportToStderr(const char *text, bool isError) {
-    std::fprintf(stderr, "qmshow: %s: %s\n", isError ? "JPEG ERROR" : "JPEG Error", text);
+    Err("qmshow: %s: %s\n", isError ? "JPEG ERROR" : "JPEG Error", text);
 }
 
 bool ParseNumber(const char *text, long low, long high, int *value) {
@@ -94,12 +81,12 @@ bool WriteBmpFile(const char *path, const BITMAPINFOHEADER *dib, const BYTE *pix
     header.bfType = 0x4D42;
     header.bfSize = static_cast<DWORD>(sizeof header + length);
     header.bfOffBits = static_cast<DWORD>(sizeof header + (pixels - reinterpret_cast<const BYTE *>(dib)));
-    HFILE file = _lcreat(path, 0);
+    HFILE file = CreateAnew(path);
     if (file == HFILE_ERROR) return false;
     bool written = _lwrite(file, reinterpret_cast<LPCSTR>(&header), sizeof header) == sizeof header &&
                    _hwrite(file, reinterpret_cast<LPCSTR>(dib), static_cast<long>(length)) == static_cast<long>(length);
     if (_lclose(file) != 0) written = false;
-    if (!written) DeleteFileA(path);
+    if (!written) RemoveFile(path);
     return written;
 }
 
@@ -119,19 +106,19 @@ int Disc(int argc, char **argv) {
     if (argc > 1) return Usage();
     bool found = argc == 1 ? ReadTitleDisc(argv[0]) : ScanForTitleDisc();
     if (!found) return Fail(argc == 1 ? std::string("no title disc at ") + argv[0] : "no title disc in any CD-ROM drive");
-    std::printf("title\t%s\n", ForConsole(catalogue.title).c_str());
-    std::printf("root\t%s\n", ForConsole(catalogue.discRoot).c_str());
-    std::printf("sound\t%s\n", ForConsole(catalogue.soundDir).c_str());
+    Out("title\t%s\n", catalogue.title);
+    Out("root\t%s\n", catalogue.discRoot);
+    Out("sound\t%s\n", catalogue.soundDir);
     for (int i = 0; i < catalogue.contentCount; i++)
-        std::printf("content\t%d\t%s\n", i + 1, ForConsole(catalogue.contentNames[i]).c_str());
+        Out("content\t%d\t%s\n", i + 1, catalogue.contentNames[i]);
     for (int i = 0; i < catalogue.trackCount; i++)
-        std::printf("track\t%d\t%s\n", i + 1, ForConsole(catalogue.trackNames[i]).c_str());
+        Out("track\t%d\t%s\n", i + 1, catalogue.trackNames[i]);
     return kDone;
 }
 
 int Decode(int argc, char **argv) {
     if (argc != 2) return Usage();
-    HFILE file = _lopen(argv[0], OF_READ);
+    HFILE file = OpenForReading(argv[0]);
     if (file == HFILE_ERROR) return Fail(std::string("cannot open ") + argv[0]);
     BYTE start[2] = {};
     UINT got = _lread(file, start, 2);
@@ -149,7 +136,7 @@ int Picture(int argc, char **argv) {
         !ParseNumber(argv[2], 0, 999, &number))
         return Usage();
     if (!(root ? ReadTitleDisc(root) : ScanForTitleDisc())) return Fail("no title disc");
-    char path[MAX_PATH];
+    char path[kPathBytes];
     if (!PicturePath(kind, content, number, path, sizeof path)) return Fail("kind " + std::string(argv[0]) + " names no picture");
     return WritePicture(LoadPicture(kind, content, number), argv[3], path);
 }
@@ -165,7 +152,7 @@ struct Show {
 };
 
 bool OpenShow(const char *path, Show &show, std::string &why) {
-    show.file = _lopen(path, OF_READ);
+    show.file = OpenForReading(path);
     if (show.file == HFILE_ERROR) {
         why = std::string("cannot open ") + path;
         return false;
@@ -208,21 +195,21 @@ int Info(int argc, char **argv) {
     Show show;
     std::string why;
     if (!OpenShow(argv[0], show, why)) return Fail(why);
-    std::printf("count\t%d\n", show.count);
+    Out("count\t%d\n", show.count);
     bool damaged = !IsPlayableCount(show.count);
-    if (damaged) std::printf("damaged\tthe player plays 1 to %d pictures\n", kMaxPictures);
+    if (damaged) Out("damaged\tthe player plays 1 to %d pictures\n", kMaxPictures);
     for (int32_t k = 1; !damaged && k <= show.count; k++) {
         LONG offset = _llseek(show.file, 0, FILE_CURRENT);
         RecordSizes sizes;
         if (!ReadRecord(show.file, sizes, why)) {
-            std::printf("record\t%d\t%ld\tdamaged: %s\n", k, static_cast<long>(offset), why.c_str());
+            Out("record\t%d\t%ld\tdamaged: %s\n", k, static_cast<long>(offset), why.c_str());
             damaged = true;
             break;
         }
         std::string full = DescribeBlock(show.file, sizes.fullSize);
         // A record may hold no preview: the editor shows its placeholder.
         std::string preview = sizes.previewSize == 0 ? "none" : DescribeBlock(show.file, sizes.previewSize);
-        std::printf("record\t%d\t%ld\t%lu\t%lu\t%s\t%s\n", k, static_cast<long>(offset),
+        Out("record\t%d\t%ld\t%lu\t%lu\t%s\t%s\n", k, static_cast<long>(offset),
                     static_cast<unsigned long>(sizes.fullSize), static_cast<unsigned long>(sizes.previewSize),
                     full.c_str(), preview.c_str());
         if (full.find('x') == std::string::npos || (sizes.previewSize != 0 && preview.find('x') == std::string::npos))
@@ -230,7 +217,7 @@ int Info(int argc, char **argv) {
     }
     if (damaged) return Fail(std::string(argv[0]) + " is damaged");
     LONG here = _llseek(show.file, 0, FILE_CURRENT), end = _llseek(show.file, 0, FILE_END);
-    if (end > here) std::printf("trailing\t%ld\n", static_cast<long>(end - here));
+    if (end > here) Out("trailing\t%ld\n", static_cast<long>(end - here));
     return kDone;
 }
 
@@ -264,16 +251,21 @@ int Extract(int argc, char **argv) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
-    if (argc < 2) return Usage();
-    std::string command = argv[1];
+int main(int, char **) {
+    // The arguments as the system has them, whatever the ANSI code page.
+    std::vector<std::string> words = CommandLineArguments();
+    if (words.empty()) return Usage();
+    std::string command = words[0];
     if (command == "--help" || command == "-h" || command == "help") {
-        std::fputs(kUsage, stdout);
+        Out("%s", kUsage);
         return kDone;
     }
     SetJpegReporter(ReportToStderr);
-    int n = argc - 2;
-    char **args = argv + 2;
+    std::vector<char *> pointers;
+    for (size_t i = 1; i < words.size(); i++) pointers.push_back(words[i].data());
+    pointers.push_back(nullptr);
+    int n = static_cast<int>(words.size()) - 1;
+    char **args = pointers.data();
     if (command == "disc") return Disc(n, args);
     if (command == "decode") return Decode(n, args);
     if (command == "picture") return Picture(n, args);

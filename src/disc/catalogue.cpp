@@ -1,5 +1,6 @@
 // Finding the title disc and reading its catalogue.
 #include "disc/catalogue.h"
+#include "text/text.h"
 
 #include <cstdio>
 #include <cstring>
@@ -17,13 +18,13 @@ constexpr UINT kCatalogueLimit = 1023;
 void FillBuiltInCatalogue(Catalogue &c) {
     static const char *const kContents[] = {"春", "夏", "秋", "冬"};
     static const char *const kTracks[] = {"Meltwater Suite", "Low evening hum", "Ridges", "Frost chimes", "Far Fields"};
-    CopyCp932(c.title, sizeof c.title, "HOLM・TARNIK", std::strlen("HOLM・TARNIK"));
+    CopyText(c.title, sizeof c.title, "HOLM・TARNIK");
     if (std::snprintf(c.soundDir, sizeof c.soundDir, "%sDAT\\SOUND\\S\\", c.discRoot) >= static_cast<int>(sizeof c.soundDir))
         c.soundDir[0] = 0;
     c.contentCount = 4;
-    for (int i = 0; i < 4; i++) CopyCp932(c.contentNames[i], kNameSize, kContents[i], std::strlen(kContents[i]));
+    for (int i = 0; i < 4; i++) CopyText(c.contentNames[i], sizeof c.contentNames[i], kContents[i]);
     c.trackCount = 5;
-    for (int i = 0; i < 5; i++) CopyCp932(c.trackNames[i], kNameSize, kTracks[i], std::strlen(kTracks[i]));
+    for (int i = 0; i < 5; i++) CopyText(c.trackNames[i], sizeof c.trackNames[i], kTracks[i]);
 }
 
 // The lines of the catalogue in turn; blank lines do not count.
@@ -37,10 +38,13 @@ struct LineReader {
         *length = static_cast<size_t>(p - start);
         return start;
     }
+    // The next line as a name: cut as the disc's code page counts, kept in UTF-8.
     void Copy(char *slot, size_t size) {
         size_t length;
         const char *line = Next(&length);
-        CopyCp932(slot, size, line, length);
+        char name[kNameSize];
+        CopyCp932(name, sizeof name, line, length);
+        CopyText(slot, size, FromCodePage(932, name));
     }
     // A count: decimal after leading blanks, 0 for anything else or a
     // negative number, at most limit.
@@ -62,7 +66,7 @@ struct LineReader {
 };
 
 bool ReadCatalogueFile(const char *path, char *text) {
-    HFILE file = _lopen(path, OF_READ);
+    HFILE file = OpenForReading(path);
     if (file == HFILE_ERROR) return false;
     LONG size = _llseek(file, 0, FILE_END);
     _llseek(file, 0, FILE_BEGIN);
@@ -73,7 +77,7 @@ bool ReadCatalogueFile(const char *path, char *text) {
 }
 
 bool Exists(const char *path) {
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = FileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -98,9 +102,9 @@ void ParseCatalogue(const char *text, Catalogue &c) {
     lines.Skip(1);  // the picture folder: pictures are always under DAT\ .
     size_t length;
     const char *sound = lines.Next(&length);
-    size_t root = std::strlen(c.discRoot);
-    std::memcpy(c.soundDir, c.discRoot, root + 1);
-    CopyCp932(c.soundDir + root, sizeof c.soundDir - root, sound, length);
+    char folder[MAX_PATH];
+    CopyCp932(folder, sizeof folder, sound, length);
+    CopyText(c.soundDir, sizeof c.soundDir, c.discRoot + FromCodePage(932, folder));
 
     int stated;
     c.contentCount = lines.Count(kMaxContents, &stated);
@@ -108,19 +112,19 @@ void ParseCatalogue(const char *text, Catalogue &c) {
         c.contentCount = 1;
         std::strcpy(c.contentNames[0], "SLIDESHOW");
     } else {
-        for (int i = 0; i < c.contentCount; i++) lines.Copy(c.contentNames[i], kNameSize);
+        for (int i = 0; i < c.contentCount; i++) lines.Copy(c.contentNames[i], sizeof c.contentNames[i]);
         lines.Skip(stated - c.contentCount);
     }
     c.trackCount = lines.Count(kMaxTracks, &stated);
     if (std::strcmp(c.title, "「KESTIN」") == 0) c.trackCount = 4;
-    for (int i = 0; i < c.trackCount; i++) lines.Copy(c.trackNames[i], kNameSize);
+    for (int i = 0; i < c.trackCount; i++) lines.Copy(c.trackNames[i], sizeof c.trackNames[i]);
 }
 
 bool ReadTitleDisc(const char *root) {
     catalogue = Catalogue{};
     size_t length = std::strlen(root);
     const char *separator = length > 0 && (root[length - 1] == '\\' || root[length - 1] == '/') ? "" : "\\";
-    char path[MAX_PATH];
+    char path[kPathBytes];
     bool builtIn = false;
     if (std::snprintf(path, sizeof path, "%s%s%s", root, separator, kCatalogueName) >= static_cast<int>(sizeof path))
         return false;
@@ -144,14 +148,14 @@ bool ReadTitleDisc(const char *root) {
 bool TitleDiscInDrive() { return catalogue.discFound && Exists(catalogue.catalogueFile); }
 
 bool ScanForTitleDisc() {
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     SetErrorMode(SEM_NOOPENFILEERRORBOX);
     catalogue = Catalogue{};
     for (char drive = 'C'; drive <= 'Z'; drive++) {
         char root[4];
         std::snprintf(root, sizeof root, "%c:\\", drive);
-        if (GetDriveTypeA(root) == DRIVE_CDROM && ReadTitleDisc(root)) break;
+        if (GetDriveTypeW(Wide(root).c_str()) == DRIVE_CDROM && ReadTitleDisc(root)) break;
     }
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     return catalogue.discFound;
 }

@@ -4,24 +4,28 @@
 #pragma once
 
 #include <windows.h>
+#include "text/text.h"
 
 #include <cstddef>
 #include <cstdint>
 
 constexpr int kMaxContents = 32;
 constexpr int kMaxTracks = 32;
-constexpr size_t kNameSize = 65;  // a content or track name with its terminator
+// A content or track name on the disc: 64 bytes of code page 932 at most.
+// The record holds it in UTF-8, where a character may take three bytes.
+constexpr size_t kNameSize = 65;
+constexpr size_t kNameTextSize = (kNameSize - 1) * 3 + 1;
 
 struct Catalogue {
     bool discFound = false;
-    char discRoot[MAX_PATH] = "";   // "E:\", the start of every picture path
-    char catalogueFile[MAX_PATH] = "";
-    char title[kNameSize] = "";
-    char soundDir[MAX_PATH] = "";   // "E:\DAT\SOUND\S\"
+    char discRoot[kPathBytes] = "";   // "E:\", the start of every picture path
+    char catalogueFile[kPathBytes] = "";
+    char title[kNameTextSize] = "";
+    char soundDir[kPathBytes] = "";   // "E:\DAT\SOUND\S\"
     int16_t contentCount = 0;
-    char contentNames[kMaxContents][kNameSize] = {};
+    char contentNames[kMaxContents][kNameTextSize] = {};
     int16_t trackCount = 0;
-    char trackNames[kMaxTracks][kNameSize] = {};
+    char trackNames[kMaxTracks][kNameTextSize] = {};
 };
 
 extern Catalogue catalogue;
@@ -37,7 +41,7 @@ bool TitleDiscInDrive();
 bool ReadTitleDisc(const char *root);
 
 // The catalogue text (code page 932, lines split at CR and LF, blank lines
-// skipped) read into c, whose discRoot is already set.
+// skipped) read into c, whose discRoot is already set; its texts in UTF-8.
 void ParseCatalogue(const char *text, Catalogue &c);
 
 // Copies a code-page-932 text of length bytes into a slot of size bytes,

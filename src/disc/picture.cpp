@@ -1,5 +1,6 @@
 // Disc pictures by kind, content and number.
 #include "disc/picture.h"
+#include "text/text.h"
 
 #include "disc/catalogue.h"
 #include "image/jpeg.h"
@@ -39,7 +40,7 @@ bool Wants256Colours() { return settings.use8bit || player.displayDepth == 8; }
 
 PackedDib LoadPicture(int kind, int content, int picture) {
     if (Wants256Colours() && kind >= kStandardBmp && kind <= kLargeJpeg) kind += k256ColourOffset;
-    char path[MAX_PATH];
+    char path[kPathBytes];
     if (kind < kPreview || kind > 15 || !PicturePath(kind, content, picture, path, sizeof path)) return nullptr;
     if (kind == kStandardJpeg || kind == kLargeJpeg) return JpegLoadFile(path);
     return DibLoadFile(path);
@@ -47,15 +48,15 @@ PackedDib LoadPicture(int kind, int content, int picture) {
 
 namespace {
 
-PackedDib Placeholder() { return DibLoadResource(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_NOPREVIEW)); }
+PackedDib Placeholder() { return DibLoadResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_NOPREVIEW)); }
 
 }  // namespace
 
 PackedDib PlaceholderPicture(int content, int picture) {
     if (content != 0 || picture != 0) {
-        char path[MAX_PATH];
+        char path[kPathBytes];
         if (!PicturePath(kStandardBmp, content, picture, path, sizeof path) ||
-            GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+            FileAttributes(path) == INVALID_FILE_ATTRIBUTES)
             return nullptr;
     }
     return Placeholder();

@@ -1,6 +1,7 @@
 // The command line Windows starts a screen saver with, and the mode it picks.
 #include "host/host.h"
 
+#include "saverfile/places.h"
 #include "ui/manager.h"
 
 HostState host;
@@ -32,9 +33,7 @@ HWND ReadWindowHandle(const char *p) {
 }  // namespace
 
 void DetectPlatform() {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof info;
-    host.isWin95Family = GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    host.isWin95Family = OnWindows95Family();
 }
 
 CommandLine ParseCommandLine(const char *line) {
@@ -73,7 +72,7 @@ CommandLine ParseCommandLine(const char *line) {
 }
 
 void ChangePassword(HWND owner) {
-    HMODULE library = LoadLibraryA("MPR.DLL");
+    HMODULE library = LoadLibraryW(L"MPR.DLL");
     if (!library) return;
     auto change = ProcAddress<ChangePasswordProc>(library, "PwdChangePasswordA");
     if (change) change("SCRSAVE", owner, 0, 0);
@@ -105,6 +104,6 @@ int RunFromCommandLine(const char *line) {
 }
 
 LONG WINAPI SaverFailureFilter(EXCEPTION_POINTERS *) {
-    if (host.isWin95Family) SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);
+    if (host.isWin95Family) SystemParametersInfoW(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);
     return EXCEPTION_CONTINUE_SEARCH;
 }

@@ -10,8 +10,8 @@
 
 namespace {
 
-const char kSaverClass[] = "WindowsScreenSaverClass";
-const char kSaverTitle[] = "Screen Saver";
+const WCHAR kSaverClass[] = L"WindowsScreenSaverClass";
+const WCHAR kSaverTitle[] = L"Screen Saver";
 
 void HideCursor() { SetCursor(nullptr); }
 
@@ -29,7 +29,7 @@ bool IsInputMessage(UINT message) {
 }
 
 LRESULT OnCreate(HWND hwnd) {
-    if (HMODULE imm = GetModuleHandleA("IMM32.DLL")) {
+    if (HMODULE imm = GetModuleHandleW(L"IMM32.DLL")) {
         host.imeFunction = ProcAddress<AssociateContextProc>(imm, "ImmAssociateContext");
         if (host.imeFunction) host.savedInputContext = host.imeFunction(hwnd, nullptr);
     }
@@ -54,9 +54,9 @@ BOOL CloseCheck(HWND hwnd) {
     host.verifying = TRUE;
     // The check may take a while; timer ticks that piled up meanwhile are stale.
     MSG msg;
-    PeekMessageA(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
-    PeekMessageA(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
-    host.closeAllowed = static_cast<BOOL>(SendMessageA(hwnd, WM_VERIFYPASSWORD, 0, 0));
+    PeekMessageW(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+    PeekMessageW(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+    host.closeAllowed = static_cast<BOOL>(SendMessageW(hwnd, WM_VERIFYPASSWORD, 0, 0));
     host.verifying = FALSE;
     if (!host.closeAllowed) HideCursor();
     host.lastVerifyTick = GetTickCount();
@@ -66,7 +66,7 @@ BOOL CloseCheck(HWND hwnd) {
 }  // namespace
 
 LRESULT DefSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (host.isPreview || host.closeAllowed) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (host.isPreview || host.closeAllowed) return DefWindowProcW(hwnd, message, wParam, lParam);
 
     if (host.isWin95Family) {
         if (message == WM_CLOSE && !CloseCheck(hwnd)) {
@@ -91,20 +91,20 @@ LRESULT DefSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+            PostMessageW(hwnd, WM_CLOSE, 0, 0);
             break;
         case WM_MOUSEMOVE: {
             POINT pt;
             GetCursorPos(&pt);
             if (std::abs(pt.x - host.lastCursor.x) + std::abs(pt.y - host.lastCursor.y) > host.moveThreshold) {
-                PostMessageA(hwnd, WM_CLOSE, 0, 0);
+                PostMessageW(hwnd, WM_CLOSE, 0, 0);
                 host.lastCursor = pt;
             }
             break;
         }
         }
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 // The next stop for a message the host does not finish itself: the player,
@@ -124,7 +124,7 @@ LRESULT CALLBACK SaverClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         OnDestroy(hwnd);
         break;
     case WM_PAINT:
-        if (host.closeAllowed) return DefWindowProcA(hwnd, message, wParam, lParam);
+        if (host.closeAllowed) return DefWindowProcW(hwnd, message, wParam, lParam);
         if (!host.isPreview) HideCursor();
         break;
     case WM_HELP:
@@ -134,8 +134,8 @@ LRESULT CALLBACK SaverClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             // a HELPINFO that lives only during this call, so Windows refuses
             // to post it: it is sent instead.
             HWND parent = GetParent(hwnd);
-            if (message == WM_HELP) SendMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
-            else PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+            if (message == WM_HELP) SendMessageW(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+            else PostMessageW(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
             return 1;
         }
         break;
@@ -156,7 +156,7 @@ LRESULT CALLBACK SaverClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_SETTEXT:
         return 0;
     default:
-        if (IsInputMessage(message) && host.closeAllowed) return DefWindowProcA(hwnd, message, wParam, lParam);
+        if (IsInputMessage(message) && host.closeAllowed) return DefWindowProcW(hwnd, message, wParam, lParam);
         break;
     }
     return PassOn(hwnd, message, wParam, lParam);
@@ -165,19 +165,19 @@ LRESULT CALLBACK SaverClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 void LoadPasswordCheck() {
     if (!host.isWin95Family) return;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_READ, &key) != ERROR_SUCCESS) return;
     DWORD usePassword = 0, size = sizeof usePassword, type = 0;
-    if (RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, &type,
+    if (RegQueryValueExW(key, L"ScreenSaveUsePassword", nullptr, &type,
                          reinterpret_cast<BYTE *>(&usePassword), &size) != ERROR_SUCCESS)
         usePassword = 0;
     RegCloseKey(key);
     if (!usePassword) return;
-    host.passwordLibrary = LoadLibraryA("PASSWORD.CPL");
+    host.passwordLibrary = LoadLibraryW(L"PASSWORD.CPL");
     if (!host.passwordLibrary) return;
     host.verifyFunction =
         ProcAddress<VerifyPasswordProc>(host.passwordLibrary, "VerifyScreenSavePwd");
     if (host.verifyFunction) {
-        SystemParametersInfoA(SPI_SCREENSAVERRUNNING, TRUE, nullptr, 0);
+        SystemParametersInfoW(SPI_SCREENSAVERRUNNING, TRUE, nullptr, 0);
     } else {
         FreeLibrary(host.passwordLibrary);
         host.passwordLibrary = nullptr;
@@ -185,7 +185,7 @@ void LoadPasswordCheck() {
 }
 
 void UnloadPasswordCheck() {
-    if (host.isWin95Family) SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);
+    if (host.isWin95Family) SystemParametersInfoW(SPI_SCREENSAVERRUNNING, FALSE, nullptr, 0);
     if (host.passwordLibrary) FreeLibrary(host.passwordLibrary);
     host.passwordLibrary = nullptr;
     host.verifyFunction = nullptr;
@@ -193,27 +193,27 @@ void UnloadPasswordCheck() {
 
 HWND CreateSaverWindow(HWND parent, bool *alreadyRunning) {
     if (alreadyRunning) *alreadyRunning = false;
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = SaverClassProc;
     wc.hInstance = host.instance;
-    wc.hIcon = LoadIconA(host.instance, MAKEINTRESOURCEA(IDI_SAVER));
+    wc.hIcon = LoadIconW(host.instance, MAKEINTRESOURCEW(IDI_SAVER));
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = kSaverClass;
 
     DWORD style, exStyle = 0;
     int x = 0, y = 0, width, height;
-    const char *title;
+    const WCHAR *title;
     if (parent) {
         RECT r;
         GetClientRect(parent, &r);
         width = r.right;
         height = r.bottom;
         style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-        title = "Preview";
+        title = L"Preview";
         host.isPreview = true;
     } else {
-        if (HWND running = FindWindowA(kSaverClass, kSaverTitle)) {
+        if (HWND running = FindWindowW(kSaverClass, kSaverTitle)) {
             SetForegroundWindow(running);
             if (alreadyRunning) *alreadyRunning = true;
             return nullptr;
@@ -230,18 +230,18 @@ HWND CreateSaverWindow(HWND parent, bool *alreadyRunning) {
         title = kSaverTitle;
     }
     // The class stays registered from an earlier window of this process.
-    RegisterClassA(&wc);
+    RegisterClassW(&wc);
     host.saverWindow =
-        CreateWindowExA(exStyle, kSaverClass, title, style, x, y, width, height, parent, nullptr, host.instance, nullptr);
+        CreateWindowExW(exStyle, kSaverClass, title, style, x, y, width, height, parent, nullptr, host.instance, nullptr);
     if (host.saverWindow && !host.isPreview) SetForegroundWindow(host.saverWindow);
     return host.saverWindow;
 }
 
 int RunMessageLoop() {
     MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }

@@ -7,7 +7,7 @@
 
 void ResetProgramState() {
     host = HostState{};
-    host.instance = GetModuleHandleA(nullptr);
+    host.instance = GetModuleHandleW(nullptr);
     DetectPlatform();
     player = PlayerState{};
     settings = Settings{};

@@ -1,4 +1,5 @@
 #include "image/dib.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -186,7 +187,7 @@ PackedDib DibReadHeader(HFILE file) {
 }
 
 PackedDib DibLoadFile(const char *path) {
-    HFILE file = _lopen(path, OF_READ);
+    HFILE file = OpenForReading(path);
     if (file == HFILE_ERROR) return nullptr;
     PackedDib dib = DibReadHeader(file);
     if (!dib) {
@@ -230,14 +231,14 @@ PackedDib DibLoadFile(const char *path) {
     return dib;
 }
 
-PackedDib DibLoadResource(HINSTANCE module, LPCSTR id) {
+PackedDib DibLoadResource(HINSTANCE module, LPCWSTR id) {
     std::string key = std::to_string(reinterpret_cast<uintptr_t>(module)) + "/" +
-                      (IS_INTRESOURCE(id) ? "#" + std::to_string(LOWORD(id)) : std::string(id));
+                      (IS_INTRESOURCE(id) ? "#" + std::to_string(LOWORD(id)) : Utf8(id));
     auto &copies = resourceCopies();
     auto found = copies.find(key);
     if (found != copies.end()) return reinterpret_cast<PackedDib>(found->second.get());
 
-    HRSRC info = FindResourceA(module, id, RT_BITMAP);
+    HRSRC info = FindResourceW(module, id, RT_BITMAP);
     HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
     const void *data = loaded ? LockResource(loaded) : nullptr;
     DWORD size = info ? SizeofResource(module, info) : 0;

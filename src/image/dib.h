@@ -27,7 +27,7 @@ PackedDib DibCreate(int bitCount, int width, int height);
 PackedDib DibReadHeader(HFILE file);
 PackedDib DibLoadFile(const char *path);
 // A bitmap resource of the module, not a block: DibFree leaves it alone.
-PackedDib DibLoadResource(HINSTANCE module, LPCSTR id);
+PackedDib DibLoadResource(HINSTANCE module, LPCWSTR id);
 void DibFree(PackedDib dib);
 // The size of the block a bitmap of its own lives in; 0 for a resource
 // bitmap, which is shared and not a block.

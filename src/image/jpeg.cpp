@@ -2,6 +2,7 @@
 // decodes one row at a time straight into its final bottom-up,
 // blue-green-red place in the bitmap.
 #include "image/jpeg.h"
+#include "text/text.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -28,7 +29,7 @@ JpegReporter reporter = nullptr;
 // second decode or save while it is open.
 void Report(const char *text, bool isError) {
     if (reporter) reporter(text, isError);
-    else MessageBoxA(GetActiveWindow(), text, isError ? "JPEG ERROR" : "JPEG Error", MB_OK);
+    else ShowMessageBox(GetActiveWindow(), text, isError ? "JPEG ERROR" : "JPEG Error", MB_OK);
 }
 
 // The library's error hook: shows the message and goes back to the
@@ -51,7 +52,7 @@ void JpegShowMessage(j_common_ptr cinfo) {
 // A picture file as a C stream for the library, through the same file call
 // as every other file the program opens: the stream takes the handle over.
 FILE *OpenReadStream(const char *path) {
-    HFILE file = _lopen(path, OF_READ);
+    HFILE file = OpenForReading(path);
     if (file == HFILE_ERROR) return nullptr;
     int fd = _open_osfhandle(static_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
     if (fd == -1) {

@@ -5,6 +5,7 @@
 #include "photo/decoders.h"
 
 #include "photo/pipeline.h"
+#include "text/text.h"
 
 #include <cstring>
 
@@ -14,7 +15,7 @@ bool IsRunLength(const BITMAPINFOHEADER *dib) { return dib->biCompression == BI_
 
 // The loader shows what it can of a file cut short; a photo must be whole.
 bool HoldsItsRows(const char *path) {
-    HFILE file = _lopen(path, OF_READ);
+    HFILE file = OpenForReading(path);
     if (file == HFILE_ERROR) return false;
     PackedDib header = DibReadHeader(file);
     bool whole = false;

@@ -1,17 +1,19 @@
 #include "photo/folder.h"
 
+#include "text/text.h"
+
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 
 namespace {
 
-bool IsPictureName(const char *name) {
-    const char *dot = std::strrchr(name, '.');
+bool IsPictureName(const WCHAR *name) {
+    const WCHAR *dot = std::wcsrchr(name, L'.');
     if (!dot) return false;
-    for (const char *extension : {".jpg", ".jpeg", ".png", ".bmp"})
-        if (lstrcmpiA(dot, extension) == 0) return true;
+    for (const WCHAR *extension : {L".jpg", L".jpeg", L".png", L".bmp"})
+        if (lstrcmpiW(dot, extension) == 0) return true;
     return false;
 }
 
@@ -20,17 +22,18 @@ bool IsPictureName(const char *name) {
 std::vector<std::string> PhotoFilesIn(const std::string &folder) {
     std::string base = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW file;
+    HANDLE search = FindFirstFileW(Wide(base + "*").c_str(), &file);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsPictureName(found.cFileName))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
+        if (!(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsPictureName(file.cFileName))
+            found.push_back(file.cFileName);
+    } while (FindNextFileW(search, &file));
     FindClose(search);
-    std::sort(names.begin(), names.end(),
-              [](const std::string &a, const std::string &b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
-    if (names.size() > kMostPicturesInAFolder) names.resize(kMostPicturesInAFolder);
-    for (std::string &name : names) name = base + name;
+    std::sort(found.begin(), found.end(),
+              [](const std::wstring &a, const std::wstring &b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
+    if (found.size() > kMostPicturesInAFolder) found.resize(kMostPicturesInAFolder);
+    for (const std::wstring &name : found) names.push_back(base + Utf8(name));
     return names;
 }

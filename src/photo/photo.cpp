@@ -2,6 +2,7 @@
 #include "photo/photo.h"
 
 #include "photo/decoders.h"
+#include "text/text.h"
 
 #include <cstring>
 
@@ -27,7 +28,7 @@ size_t ReadPiece(PhotoReader &reader) {
 
 PackedDib LoadPhoto(const char *path, int maxWidth, int maxHeight, int bits) {
     if (!path || maxWidth < 1 || maxHeight < 1 || (bits != 24 && bits != 8)) return nullptr;
-    HFILE file = _lopen(path, OF_READ);
+    HFILE file = OpenForReading(path);
     if (file == HFILE_ERROR) return nullptr;
     BYTE start[8] = {};
     Kind kind = KindOf(start, _lread(file, start, sizeof start));

@@ -66,7 +66,7 @@ PackedDib LoadBlock(HWND hwnd, const RecordSizes &sizes) {
         if (!player.isPreview) {
             char text[64];
             std::snprintf(text, sizeof text, "GlobalAllocPtrError num = %d", player.pictureIndex);
-            MessageBoxA(hwnd, text, kCaption, MB_OK);
+            ShowMessageBox(hwnd, text, kCaption, MB_OK);
         }
         // Both blocks lie within the file: the next tick reads the next record.
         if (!SkipBlock(player.showFile, sizes.fullSize) || !SkipBlock(player.showFile, sizes.previewSize))

@@ -15,7 +15,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT rect, LPARAM data) {
     auto *found = reinterpret_cast<Found *>(data);
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    if (!found->primaryFound && GetMonitorInfoA(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY)) {
+    if (!found->primaryFound && GetMonitorInfoW(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY)) {
         found->primaryFound = true;
         found->primary = *rect;
     } else {

@@ -1,22 +1,24 @@
 // The show's music, played in a loop through the MCI waveaudio device.
 #include "player/player.h"
+#include "text/text.h"
 
 #include "saverfile/places.h"
 
 #include "player/settings.h"
+#include "text/text.h"
 
 #include <cstring>
 
 void StopMusic() {
     if (player.isPreview || player.musicDevice == static_cast<MCIDEVICEID>(-1)) return;
     MCI_GENERIC_PARMS params{};
-    mciSendCommandA(player.musicDevice, MCI_STOP, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&params));
+    mciSendCommandW(player.musicDevice, MCI_STOP, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&params));
 }
 
 void CloseMusic() {
     if (player.isPreview || player.musicDevice == static_cast<MCIDEVICEID>(-1)) return;
     MCI_GENERIC_PARMS params{};
-    mciSendCommandA(player.musicDevice, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&params));
+    mciSendCommandW(player.musicDevice, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&params));
     player.musicDevice = static_cast<MCIDEVICEID>(-1);
 }
 
@@ -26,24 +28,25 @@ void PlayMusic(HWND window, const char *path) {
         StopMusic();
         CloseMusic();
     }
-    MCI_WAVE_OPEN_PARMSA open{};
-    open.lpstrDeviceType = "waveaudio";
-    open.lpstrElementName = path;
+    std::wstring element = Wide(path);
+    MCI_WAVE_OPEN_PARMSW open{};
+    open.lpstrDeviceType = L"waveaudio";
+    open.lpstrElementName = element.c_str();
     open.dwBufferSeconds = 9;
     // A missing or broken file: the show runs silently.
-    if (mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAVE_OPEN_BUFFER,
+    if (mciSendCommandW(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAVE_OPEN_BUFFER,
                         reinterpret_cast<DWORD_PTR>(&open)) != 0)
         return;
     player.musicDevice = open.wDeviceID;
     MCI_PLAY_PARMS play{};
     play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
-    mciSendCommandA(player.musicDevice, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play));
+    mciSendCommandW(player.musicDevice, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play));
 }
 
 void RestartMusic(HWND window) {
     if (player.isPreview) return;
     if (player.musicDevice == static_cast<MCIDEVICEID>(-1)) {
-        char path[MAX_PATH];
+        char path[kPathBytes];
         if (MusicPathOf(FindShow(settings.itemName).c_str(), path, sizeof path)) PlayMusic(window, path);
         return;
     }
@@ -53,6 +56,6 @@ void RestartMusic(HWND window) {
     MCI_PLAY_PARMS play{};
     play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
     play.dwFrom = 0;
-    mciSendCommandA(player.musicDevice, MCI_PLAY, MCI_FROM | MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play));
+    mciSendCommandW(player.musicDevice, MCI_PLAY, MCI_FROM | MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play));
 }
 

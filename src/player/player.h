@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include "text/text.h"
 #include <mmsystem.h>
 
 #include <cstdint>
@@ -22,7 +23,7 @@ struct PlayerState {
     bool restUnreadable = false;
     bool depthMismatch = false;
     int16_t bannerX = 0;            // 0: the banner has not started
-    char musicPath[MAX_PATH] = "";  // empty: the show has no music
+    char musicPath[kPathBytes] = "";  // empty: the show has no music
     MCIDEVICEID musicDevice = static_cast<MCIDEVICEID>(-1);
     // The palette of the last 8-bit picture, kept for the deeper ones after it.
     HPALETTE currentPalette = nullptr;

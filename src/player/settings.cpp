@@ -2,6 +2,7 @@
 
 #include "resources/resource.h"
 #include "saverfile/places.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,16 +14,17 @@ Settings settings;
 
 void LoadSettingStrings(HINSTANCE instance) {
     SettingStrings &s = settingStrings;
-    LoadStringA(instance, IDS_SECTION, s.section, sizeof s.section);
-    LoadStringA(instance, IDS_PROFILE, s.profile, sizeof s.profile);
-    LoadStringA(instance, IDS_APPNAME, s.appName, sizeof s.appName);
-    LoadStringA(instance, IDS_KEY_VOLUME, s.keyVolume, sizeof s.keyVolume);
-    LoadStringA(instance, IDS_KEY_INTERVAL, s.keyInterval, sizeof s.keyInterval);
-    LoadStringA(instance, IDS_KEY_USELSIZE, s.keyUseLSize, sizeof s.keyUseLSize);
-    LoadStringA(instance, IDS_KEY_USE8BIT, s.keyUse8bit, sizeof s.keyUse8bit);
-    LoadStringA(instance, IDS_KEY_ITEMNAME, s.keyItemName, sizeof s.keyItemName);
-    LoadStringA(instance, IDS_HELPFILE, s.helpFile, sizeof s.helpFile);
-    LoadStringA(instance, IDS_NOMEMORY, s.noMemory, sizeof s.noMemory);
+    auto load = [instance](UINT id, char *slot, size_t size) { CopyText(slot, size, LoadText(instance, id)); };
+    load(IDS_SECTION, s.section, sizeof s.section);
+    load(IDS_PROFILE, s.profile, sizeof s.profile);
+    load(IDS_APPNAME, s.appName, sizeof s.appName);
+    load(IDS_KEY_VOLUME, s.keyVolume, sizeof s.keyVolume);
+    load(IDS_KEY_INTERVAL, s.keyInterval, sizeof s.keyInterval);
+    load(IDS_KEY_USELSIZE, s.keyUseLSize, sizeof s.keyUseLSize);
+    load(IDS_KEY_USE8BIT, s.keyUse8bit, sizeof s.keyUse8bit);
+    load(IDS_KEY_ITEMNAME, s.keyItemName, sizeof s.keyItemName);
+    load(IDS_HELPFILE, s.helpFile, sizeof s.helpFile);
+    load(IDS_NOMEMORY, s.noMemory, sizeof s.noMemory);
 }
 
 const char kSettingsKey[] = "Software\\Quillmere\\QM Custom Saver 2.1";
@@ -35,7 +37,8 @@ bool InRegistry() { return !OnWindows95Family(); }
 
 void ReadDword(HKEY key, const char *name, DWORD *value) {
     DWORD type = 0, data = 0, size = sizeof data;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(&data), &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExW(key, Wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&data), &size) ==
+            ERROR_SUCCESS &&
         type == REG_DWORD && size == sizeof data)
         *value = data;
 }
@@ -43,7 +46,8 @@ void ReadDword(HKEY key, const char *name, DWORD *value) {
 // The user's key, once it exists; false (and the profile's values stand) before.
 bool ReadRegistrySettings() {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(kSettingsKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
     const SettingStrings &s = settingStrings;
     DWORD volume = 5, interval = 10, large = 0, eight = 0;
     ReadDword(key, s.keyVolume, &volume);
@@ -54,12 +58,13 @@ bool ReadRegistrySettings() {
     settings.interval = static_cast<uint16_t>(interval);
     settings.useLargeSize = static_cast<int32_t>(large);
     settings.use8bit = static_cast<int32_t>(eight);
-    char name[MAX_PATH] = "";
-    DWORD type = 0, size = sizeof name - 1;
-    if (RegQueryValueExA(key, s.keyItemName, nullptr, &type, reinterpret_cast<BYTE *>(name), &size) == ERROR_SUCCESS &&
+    WCHAR name[MAX_PATH] = L"";
+    DWORD type = 0, size = sizeof name - sizeof name[0];
+    if (RegQueryValueExW(key, Wide(s.keyItemName).c_str(), nullptr, &type, reinterpret_cast<BYTE *>(name), &size) ==
+            ERROR_SUCCESS &&
         type == REG_SZ) {
-        name[std::min<DWORD>(size, sizeof name - 1)] = 0;
-        std::snprintf(settings.itemName, sizeof settings.itemName, "%s", name);
+        name[std::min<DWORD>(size / sizeof name[0], MAX_PATH - 1)] = 0;
+        CopyText(settings.itemName, sizeof settings.itemName, Utf8(name));
     } else {
         settings.itemName[0] = 0;
     }
@@ -69,10 +74,10 @@ bool ReadRegistrySettings() {
 
 bool WriteRegistryValue(const char *name, DWORD type, const void *data, DWORD size) {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, Wide(kSettingsKey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return false;
-    bool ok = RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size) == ERROR_SUCCESS;
+    bool ok = RegSetValueExW(key, Wide(name).c_str(), 0, type, static_cast<const BYTE *>(data), size) == ERROR_SUCCESS;
     RegCloseKey(key);
     return ok;
 }
@@ -82,11 +87,17 @@ bool WriteRegistryValue(const char *name, DWORD type, const void *data, DWORD si
 void ReadSettings() {
     if (InRegistry() && ReadRegistrySettings()) return;
     const SettingStrings &s = settingStrings;
-    settings.volume = static_cast<uint16_t>(GetPrivateProfileIntA(s.section, s.keyVolume, 5, s.profile));
-    settings.interval = static_cast<uint16_t>(GetPrivateProfileIntA(s.section, s.keyInterval, 10, s.profile));
-    settings.useLargeSize = static_cast<int32_t>(GetPrivateProfileIntA(s.section, s.keyUseLSize, 0, s.profile));
-    settings.use8bit = static_cast<int32_t>(GetPrivateProfileIntA(s.section, s.keyUse8bit, 0, s.profile));
-    GetPrivateProfileStringA(s.section, s.keyItemName, "", settings.itemName, sizeof settings.itemName, s.profile);
+    std::wstring section = Wide(s.section), profile = Wide(s.profile);
+    auto number = [&](const char *key, int fallback) {
+        return GetPrivateProfileIntW(section.c_str(), Wide(key).c_str(), fallback, profile.c_str());
+    };
+    settings.volume = static_cast<uint16_t>(number(s.keyVolume, 5));
+    settings.interval = static_cast<uint16_t>(number(s.keyInterval, 10));
+    settings.useLargeSize = static_cast<int32_t>(number(s.keyUseLSize, 0));
+    settings.use8bit = static_cast<int32_t>(number(s.keyUse8bit, 0));
+    WCHAR name[MAX_PATH] = L"";
+    GetPrivateProfileStringW(section.c_str(), Wide(s.keyItemName).c_str(), L"", name, MAX_PATH, profile.c_str());
+    CopyText(settings.itemName, sizeof settings.itemName, Utf8(name));
 }
 
 BOOL WriteSetting(const char *section, const char *key, unsigned value) {
@@ -96,12 +107,16 @@ BOOL WriteSetting(const char *section, const char *key, unsigned value) {
     }
     char text[16];
     std::snprintf(text, sizeof text, "%u", value);
-    return WritePrivateProfileStringA(section, key, text, settingStrings.profile);
+    return WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(text).c_str(),
+                                      Wide(settingStrings.profile).c_str());
 }
 
 BOOL WriteItemName(const char *name) {
     const SettingStrings &s = settingStrings;
+    std::wstring wide = Wide(name);
     if (InRegistry())
-        return WriteRegistryValue(s.keyItemName, REG_SZ, name, static_cast<DWORD>(std::strlen(name) + 1));
-    return WritePrivateProfileStringA(s.section, s.keyItemName, name, s.profile);
+        return WriteRegistryValue(s.keyItemName, REG_SZ, wide.c_str(),
+                                  static_cast<DWORD>((wide.size() + 1) * sizeof(WCHAR)));
+    return WritePrivateProfileStringW(Wide(s.section).c_str(), Wide(s.keyItemName).c_str(), wide.c_str(),
+                                      Wide(s.profile).c_str());
 }

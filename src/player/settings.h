@@ -4,19 +4,21 @@
 
 #include <windows.h>
 
+#include "text/text.h"
+
 #include <cstdint>
 
 struct SettingStrings {
     char section[40];      // "ScreenSaver.QM Custom Saver 2.1"
     char profile[13];      // "control.ini", found in the Windows directory
-    char appName[22];
+    char appName[22 * 3];  // UTF-8: up to three bytes a character
     char keyVolume[16];
     char keyInterval[16];
     char keyUseLSize[16];
     char keyUse8bit[16];
     char keyItemName[16];
     char helpFile[13];
-    char noMemory[255];
+    char noMemory[255 * 3];
 };
 
 struct Settings {
@@ -25,8 +27,8 @@ struct Settings {
     int32_t useLargeSize = 0; // the save takes the large picture size
     int32_t use8bit = 0;      // pictures are taken in their 256-colour variants
     // The show to play, a bare file name in the system directory. Room for
-    // any name the save-as dialog allows, not only 8.3 ones.
-    char itemName[MAX_PATH] = "";
+    // any name the save-as dialog allows, not only 8.3 ones, in UTF-8.
+    char itemName[kPathBytes] = "";
 };
 
 extern SettingStrings settingStrings;

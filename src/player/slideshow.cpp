@@ -2,6 +2,7 @@
 // music kept going, everything released on WM_DESTROY. A show that cannot
 // run scrolls an error banner along the top of the screen instead.
 #include "player/player.h"
+#include "text/glyphs.h"
 
 #include "player/settings.h"
 #include "saverfile/format.h"
@@ -24,7 +25,7 @@ void CloseShow() {
     player.showFile = HFILE_ERROR;
 }
 
-void EnterShowFolder() { SetCurrentDirectoryA(ShowFolder().c_str()); }
+void EnterShowFolder() { EnterFolder(ShowFolder().c_str()); }
 
 void ReadDisplayDepth() {
     if (HDC screen = GetDC(nullptr)) {
@@ -37,14 +38,14 @@ namespace {
 
 void OpenShow() {
     if (!*settings.itemName) return;
-    player.showFile = _lopen(FindShow(settings.itemName).c_str(), OF_READ);
+    player.showFile = OpenForReading(FindShow(settings.itemName).c_str());
     if (player.showFile == HFILE_ERROR) return;
     // A count the player cannot walk safely means a damaged file, shown as a missing one.
     if (!ReadPictureCount(player.showFile, &player.pictureCount) || !IsPlayableCount(player.pictureCount))
         CloseShow();
 }
 
-void Start(HWND hwnd, const CREATESTRUCTA &create) {
+void Start(HWND hwnd, const CREATESTRUCTW &create) {
     // A window inside another is the control panel's preview.
     player.isPreview = (create.style & WS_CHILD) != 0;
     EnterShowFolder();
@@ -74,10 +75,13 @@ void Start(HWND hwnd, const CREATESTRUCTA &create) {
 // pixels to the left and starts again at the right edge once it has left
 // the monitor (or stands exactly at 0, which means "not started").
 void DrawBanner(HWND hwnd, HDC hdc) {
-    const char *text = player.depthMismatch ? kDepthMismatchText : kMissingShowText;
-    int length = static_cast<int>(std::strlen(text));
+    std::wstring text = Wide(player.depthMismatch ? kDepthMismatchText : kMissingShowText);
+    int length = static_cast<int>(text.size());
+    // A Western system's font has no Japanese: one that has it draws the banner.
+    HGDIOBJ oldFont = nullptr;
+    if (HFONT font = FontWithGlyphsFor(hdc, text)) oldFont = SelectObject(hdc, font);
     SIZE extent{};
-    GetTextExtentPoint32A(hdc, text, length, &extent);
+    GetTextExtentPoint32W(hdc, text.c_str(), length, &extent);
     RECT client;
     GetClientRect(hwnd, &client);
     const RECT primary = MonitorsUnder(hwnd).primary;
@@ -92,8 +96,9 @@ void DrawBanner(HWND hwnd, HDC hdc) {
     if (player.bannerX < -extent.cx) player.bannerX = static_cast<int16_t>(width - 10);
     SetBkColor(hdc, RGB(0, 0, 0));
     SetTextColor(hdc, RGB(255, 255, 255));
-    TextOutA(hdc, primary.left + player.bannerX, primary.top, text, length);
+    TextOutW(hdc, primary.left + player.bannerX, primary.top, text.c_str(), length);
     SelectClipRgn(hdc, nullptr);
+    if (oldFont) SelectObject(hdc, oldFont);
 }
 
 void Tick(HWND hwnd) {
@@ -134,7 +139,7 @@ void Stop() {
 bool PlayerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result) {
     switch (message) {
     case WM_CREATE:
-        Start(hwnd, *reinterpret_cast<CREATESTRUCTA *>(lParam));
+        Start(hwnd, *reinterpret_cast<CREATESTRUCTW *>(lParam));
         break;
     case WM_TIMER:
         if (wParam == kShowTimer) {

@@ -7,6 +7,7 @@
 #include "disc/picture.h"
 #include "disc/picture_entry.h"
 #include "saverfile/format.h"
+#include "text/text.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ LoadedShow LoadShowForEditing(const char *fileName) {
     LoadedShow show;
     // A bare name is a show's: in the show folder, or left in the system directory.
     bool bare = !std::strpbrk(fileName, "\\:");
-    HFILE file = _lopen(bare ? FindShow(fileName).c_str() : fileName, OF_READ);
+    HFILE file = OpenForReading(bare ? FindShow(fileName).c_str() : fileName);
     int &error = show.error;
     int32_t count = 0;
     if (file == HFILE_ERROR) error = kCannotOpen;

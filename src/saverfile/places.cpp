@@ -1,5 +1,7 @@
 #include "saverfile/places.h"
 
+#include "text/text.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -22,29 +24,29 @@ std::string WithBackslash(std::string folder) {
 }  // namespace
 
 bool IsFile(const char *path) {
-    DWORD attributes = path ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+    DWORD attributes = path ? FileAttributes(path) : INVALID_FILE_ATTRIBUTES;
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool OnWindows95Family() {
-    OSVERSIONINFOA info{};
+    OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof info;
-    return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
 std::string SystemShowFolder() {
-    char dir[MAX_PATH] = "";
-    UINT n = GetSystemDirectoryA(dir, sizeof dir);
-    return WithBackslash(n > 0 && n < sizeof dir ? dir : "");
+    WCHAR dir[MAX_PATH] = L"";
+    UINT n = GetSystemDirectoryW(dir, MAX_PATH);
+    return WithBackslash(n > 0 && n < MAX_PATH ? Utf8(dir) : "");
 }
 
 std::string ShowFolder() {
     if (OnWindows95Family()) return SystemShowFolder();
-    char local[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, local)) || !*local)
+    WCHAR local[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, local)) || !*local)
         return SystemShowFolder();
-    std::string folder = WithBackslash(local) + kUserFolderName;
-    CreateDirectoryA(folder.c_str(), nullptr);  // an existing one is fine
+    std::string folder = WithBackslash(Utf8(local)) + kUserFolderName;
+    MakeFolder(folder.c_str());  // an existing one is fine
     return folder + '\\';
 }
 
@@ -66,6 +68,6 @@ bool MusicPathOf(const char *showPath, char *path, size_t size) {
 
 bool IsReservedShowName(const char *name) {
     for (const char *reserved : {kNewVersionName, kBackupName, kJournalName})
-        if (lstrcmpiA(name, reserved) == 0) return true;
+        if (SameName(name, reserved)) return true;
     return false;
 }

@@ -3,6 +3,7 @@
 // to the new version, which replaces the old one, together with the chosen
 // music, only once both are complete.
 #include "saverfile/save.h"
+#include "text/text.h"
 
 #include "disc/catalogue.h"
 #include "disc/picture.h"
@@ -51,7 +52,7 @@ PackedDib LoadFullPicture(const PictureEntry &entry, bool largeSize, bool *missi
     *missing = true;
     for (int i = 0; i < count; i++) {
         if (PackedDib dib = LoadPicture(kinds[i], entry.content, entry.picture)) return dib;
-        char path[MAX_PATH];
+        char path[kPathBytes];
         if (PicturePath(kinds[i], entry.content, entry.picture, path, sizeof path) && IsFile(path)) *missing = false;
     }
     return nullptr;
@@ -88,7 +89,7 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
                     const SaveProgress &progress) {
     SaveResult result;
     std::string folder = ShowFolder();
-    SetCurrentDirectoryA(folder.c_str());
+    EnterFolder(folder.c_str());
     if (entries.empty()) {
         result.status = SaveStatus::kEmpty;
         return result;
@@ -98,7 +99,7 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
     std::string path = folder + fileName;
     // The show as it stands, perhaps one an earlier installation left in the system directory.
     std::string oldPath = FindShow(fileName);
-    HFILE old = _lopen(oldPath.c_str(), OF_READ);
+    HFILE old = OpenForReading(oldPath.c_str());
     ShowWriter writer;
     std::vector<Saved> saved;
     bool discInDrive = TitleDiscInDrive();
@@ -168,7 +169,7 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
     }
     // Without the disc its music cannot be copied either: the show's old
     // music stays, and the user hears that it was left out.
-    char source[MAX_PATH];
+    char source[kPathBytes];
     bool withMusic = musicTrack > 0 && discInDrive;
     result.musicLeftOut = musicTrack > 0 && !discInDrive;
     // A show that moves from the system directory to the user's folder takes its music along.

@@ -2,6 +2,7 @@
 
 #include "saverfile/format.h"
 #include "saverfile/places.h"
+#include "text/text.h"
 
 #include <cstdio>
 #include <cstring>
@@ -24,10 +25,12 @@ bool BesideFile(const char *path, const char *name, char *out, size_t size) {
 
 bool BeginShow(ShowWriter &w, const char *path) {
     w = ShowWriter{};
-    DWORD length = GetFullPathNameA(path, sizeof w.showPath, w.showPath, nullptr);
-    if (length == 0 || length >= sizeof w.showPath || !BesideFile(w.showPath, kNewVersionName, w.newPath, sizeof w.newPath))
-        return false;
-    w.file = _lcreat(w.newPath, 0);
+    WCHAR full[MAX_PATH];
+    DWORD length = GetFullPathNameW(Wide(path).c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) return false;
+    CopyText(w.showPath, sizeof w.showPath, Utf8(full));
+    if (!BesideFile(w.showPath, kNewVersionName, w.newPath, sizeof w.newPath)) return false;
+    w.file = CreateAnew(w.newPath);
     if (w.file == HFILE_ERROR) return false;
     // The count is written last, when it is known; a file stopped before that counts nothing.
     if (!WritePictureCount(w.file, 0)) {
@@ -55,12 +58,12 @@ bool FinishShow(ShowWriter &w) {
                    FlushFileBuffers(reinterpret_cast<HANDLE>(static_cast<intptr_t>(w.file)));
     bool closed = _lclose(w.file) == 0;
     w.file = HFILE_ERROR;
-    if (!written || !closed) DeleteFileA(w.newPath);
+    if (!written || !closed) RemoveFile(w.newPath);
     return written && closed;
 }
 
 void AbandonShow(ShowWriter &w) {
     if (w.file != HFILE_ERROR) _lclose(w.file);
     w.file = HFILE_ERROR;
-    if (w.newPath[0]) DeleteFileA(w.newPath);
+    if (w.newPath[0]) RemoveFile(w.newPath);
 }

@@ -5,13 +5,14 @@
 #pragma once
 
 #include <windows.h>
+#include "text/text.h"
 
 #include <cstdint>
 
 struct ShowWriter {
     HFILE file = HFILE_ERROR;
-    char newPath[MAX_PATH] = "";
-    char showPath[MAX_PATH] = "";
+    char newPath[kPathBytes] = "";
+    char showPath[kPathBytes] = "";
     int32_t records = 0;
     LONG offset = 0;  // where the next record starts
 };

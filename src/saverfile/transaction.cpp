@@ -1,4 +1,5 @@
 #include "saverfile/transaction.h"
+#include "text/text.h"
 
 #include "saverfile/places.h"
 
@@ -20,8 +21,8 @@ enum class CopyResult { kCopied, kFailed, kNoMemory };
 // 102400-byte pieces; with nothing left behind when it cannot.
 CopyResult CopyMusic(const char *source, const char *newPath, const SaveProgress &progress) {
     // The track first: without it nothing is written at all.
-    HFILE from = _lopen(source, OF_READ);
-    HFILE to = from == HFILE_ERROR ? HFILE_ERROR : _lcreat(newPath, 0);
+    HFILE from = OpenForReading(source);
+    HFILE to = from == HFILE_ERROR ? HFILE_ERROR : CreateAnew(newPath);
     CopyResult result = from != HFILE_ERROR && to != HFILE_ERROR ? CopyResult::kCopied : CopyResult::kFailed;
     HGLOBAL memory = result == CopyResult::kCopied ? GlobalAlloc(GMEM_FIXED, kMusicChunk) : nullptr;
     if (result == CopyResult::kCopied && !memory) result = CopyResult::kNoMemory;
@@ -41,7 +42,7 @@ CopyResult CopyMusic(const char *source, const char *newPath, const SaveProgress
     }
     if (from != HFILE_ERROR) _lclose(from);
     if (to != HFILE_ERROR && _lclose(to) != 0) result = CopyResult::kFailed;
-    if (result != CopyResult::kCopied && to != HFILE_ERROR) DeleteFileA(newPath);
+    if (result != CopyResult::kCopied && to != HFILE_ERROR) RemoveFile(newPath);
     return result;
 }
 
@@ -49,7 +50,7 @@ CopyResult CopyMusic(const char *source, const char *newPath, const SaveProgress
 
 bool MoveFileRetrying(const char *from, const char *to, DWORD flags) {
     for (int attempt = 1;; attempt++) {
-        if (MoveFileExA(from, to, flags | MOVEFILE_WRITE_THROUGH)) return true;
+        if (MoveFileTo(from, to, flags | MOVEFILE_WRITE_THROUGH)) return true;
         DWORD error = GetLastError();
         bool heldByAnother = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
                              error == ERROR_LOCK_VIOLATION;
@@ -81,18 +82,18 @@ bool WriteJournal(const Journal &journal) {
     for (const Journal::Line &l : journal.lines)
         text += (l.hadOld ? "1\t" : "0\t") + l.newPath + "\t" + l.backup + "\t" + l.target + "\r\n";
     text += "end\r\n";
-    HFILE file = _lcreat(journal.path.c_str(), 0);
+    HFILE file = CreateAnew(journal.path.c_str());
     if (file == HFILE_ERROR) return false;
     bool ok = _hwrite(file, text.data(), static_cast<long>(text.size())) == static_cast<long>(text.size()) &&
               FlushFileBuffers(reinterpret_cast<HANDLE>(static_cast<intptr_t>(file)));
     ok = _lclose(file) == 0 && ok;
-    if (!ok) DeleteFileA(journal.path.c_str());
+    if (!ok) RemoveFile(journal.path.c_str());
     return ok;
 }
 
 // Turns the record to undoing: one byte, rewritten in place.
 bool MarkJournalUndo(const Journal &journal) {
-    HFILE file = _lopen(journal.path.c_str(), OF_READWRITE);
+    HFILE file = OpenForUpdate(journal.path.c_str());
     if (file == HFILE_ERROR) return false;
     bool ok = _hwrite(file, "U", 1) == 1 && FlushFileBuffers(reinterpret_cast<HANDLE>(static_cast<intptr_t>(file)));
     return _lclose(file) == 0 && ok;
@@ -100,7 +101,7 @@ bool MarkJournalUndo(const Journal &journal) {
 
 // False for a record cut short, or none.
 bool ReadJournal(Journal &journal) {
-    HFILE file = _lopen(journal.path.c_str(), OF_READ);
+    HFILE file = OpenForReading(journal.path.c_str());
     if (file == HFILE_ERROR) return false;
     std::string text;
     char buffer[1024];
@@ -134,9 +135,9 @@ bool Undo(const Journal &journal, std::string *kept) {
             }
         } else if (!Exists(l.newPath) && Exists(l.target)) {
             // The target was not there before the save: what stands there now is the new version.
-            DeleteFileA(l.target.c_str());
+            RemoveFile(l.target.c_str());
         }
-        if (Exists(l.newPath)) DeleteFileA(l.newPath.c_str());
+        if (Exists(l.newPath)) RemoveFile(l.newPath.c_str());
     }
     return restored;
 }
@@ -151,7 +152,7 @@ bool Redo(const Journal &journal) {
         if (!MoveFileRetrying(l.newPath.c_str(), l.target.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
     }
     for (const Journal::Line &l : journal.lines)
-        if (Exists(l.backup)) DeleteFileA(l.backup.c_str());
+        if (Exists(l.backup)) RemoveFile(l.backup.c_str());
     return true;
 }
 
@@ -161,10 +162,10 @@ PlaceResult PutInPlace(const std::vector<Replacement> &files, std::string *kept)
     Journal journal;
     journal.path = ShowFolder() + kJournalName;
     auto dropNew = [&files] {
-        for (const Replacement &f : files) DeleteFileA(f.newPath.c_str());
+        for (const Replacement &f : files) RemoveFile(f.newPath.c_str());
     };
     for (const Replacement &file : files) {
-        char backup[MAX_PATH];
+        char backup[kPathBytes];
         if (!BesideFile(file.target.c_str(), kBackupName, backup, sizeof backup)) {
             dropNew();
             return PlaceResult::kFailed;
@@ -183,8 +184,8 @@ PlaceResult PutInPlace(const std::vector<Replacement> &files, std::string *kept)
     }
     if (ok) {
         for (const Journal::Line &l : journal.lines)
-            if (l.hadOld) DeleteFileA(l.backup.c_str());
-        DeleteFileA(journal.path.c_str());
+            if (l.hadOld) RemoveFile(l.backup.c_str());
+        RemoveFile(journal.path.c_str());
         return PlaceResult::kPlaced;
     }
     // Back as it was, the last step first. A replaced file that cannot be
@@ -193,7 +194,7 @@ PlaceResult PutInPlace(const std::vector<Replacement> &files, std::string *kept)
     journal.undo = true;
     MarkJournalUndo(journal);
     if (!Undo(journal, kept)) return PlaceResult::kNotRestored;
-    DeleteFileA(journal.path.c_str());
+    RemoveFile(journal.path.c_str());
     return PlaceResult::kFailed;
 }
 
@@ -205,27 +206,27 @@ void FinishInterruptedSave() {
         // A record cut short was being written: nothing had moved yet.
         if (!ReadJournal(journal)) journal = Journal{journal.path, true, {}};
         if (journal.undo ? !Undo(journal, nullptr) : !Redo(journal)) return;  // tried again at the next start
-        DeleteFileA(journal.path.c_str());
+        RemoveFile(journal.path.c_str());
     }
     // New versions written before the record was: the save never got to move anything.
     for (const std::string &left : {folder + kNewVersionName, folder + "SOUND\\" + kNewVersionName})
-        if (Exists(left)) DeleteFileA(left.c_str());
+        if (Exists(left)) RemoveFile(left.c_str());
 }
 
 CommitResult CommitShow(ShowWriter &writer, const char *musicSource, const SaveProgress &progress, std::string *kept) {
     if (!FinishShow(writer)) return CommitResult::kFailed;
     std::vector<Replacement> files{{writer.newPath, writer.showPath}};
     if (musicSource) {
-        char music[MAX_PATH], musicNew[MAX_PATH];
+        char music[kPathBytes], musicNew[MAX_PATH];
         bool named = MusicPathOf(writer.showPath, music, sizeof music) &&
                      BesideFile(music, kNewVersionName, musicNew, sizeof musicNew);
         if (named) {
             std::string folder(music, static_cast<size_t>(std::strrchr(music, '\\') - music));
-            CreateDirectoryA(folder.c_str(), nullptr);  // an existing one is fine
+            MakeFolder(folder.c_str());  // an existing one is fine
         }
         CopyResult copied = named ? CopyMusic(musicSource, musicNew, progress) : CopyResult::kFailed;
         if (copied != CopyResult::kCopied) {
-            DeleteFileA(writer.newPath);
+            RemoveFile(writer.newPath);
             return copied == CopyResult::kNoMemory ? CommitResult::kNoMusicMemory : CommitResult::kFailed;
         }
         files.push_back({musicNew, music});

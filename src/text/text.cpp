@@ -1,5 +1,7 @@
 #include "text/text.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 std::wstring Wide(std::string_view utf8) {
@@ -33,6 +35,16 @@ std::string FromCodePage(UINT codePage, std::string_view text) {
     std::wstring wide(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return Utf8(wide);
+}
+
+void CopyText(char *slot, size_t size, std::string_view text) {
+    if (size == 0) return;
+    size_t n = std::min(text.size(), size - 1);
+    // Back off a cut character: its continuation bytes are 10xxxxxx.
+    if (n < text.size())
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) n--;
+    std::memcpy(slot, text.data(), n);
+    slot[n] = 0;
 }
 
 size_t WideLength(std::string_view utf8) { return Wide(utf8).size(); }

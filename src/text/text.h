@@ -10,11 +10,16 @@
 #include <string>
 #include <string_view>
 
+// A path Windows allows (MAX_PATH UTF-16 units) in UTF-8: up to three bytes a unit.
+constexpr size_t kPathBytes = MAX_PATH * 3;
+
 std::wstring Wide(std::string_view utf8);
 std::string Utf8(std::wstring_view wide);
 std::string Utf8(const WCHAR *wide);
 // A text in the given code page, as UTF-8.
 std::string FromCodePage(UINT codePage, std::string_view text);
+// Copies text into a slot of size bytes, cut at a whole character and terminated.
+void CopyText(char *slot, size_t size, std::string_view text);
 // How many UTF-16 units Windows counts in a text (a path's length against MAX_PATH).
 size_t WideLength(std::string_view utf8);
 // Whether two file names are the same name, as Windows compares them (case aside).

@@ -3,7 +3,7 @@
 void CentreWindow(HWND window, HWND over) {
     RECT r, o, area;
     if (!GetWindowRect(window, &r) || !GetWindowRect(over ? over : GetDesktopWindow(), &o)) return;
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0))
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
         area = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     int width = r.right - r.left, height = r.bottom - r.top;
     int x = o.left + (o.right - o.left - width) / 2;

@@ -15,6 +15,8 @@
 #include "saverfile/load.h"
 #include "saverfile/places.h"
 #include "saverfile/save.h"
+#include "text/glyphs.h"
+#include "text/text.h"
 #include "ui/music_dialog.h"
 #include "ui/progress.h"
 #include "ui/settings_dialog.h"
@@ -61,10 +63,10 @@ struct EditorState {
 };
 
 // Null before WM_INITDIALOG (WM_GETMINMAXINFO comes while the window is made).
-EditorState *StateOf(HWND dialog) { return reinterpret_cast<EditorState *>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+EditorState *StateOf(HWND dialog) { return reinterpret_cast<EditorState *>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
 LRESULT ListMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
+    return SendDlgItemMessageW(dialog, id, message, wParam, lParam);
 }
 
 int Selection(HWND dialog, int id) { return static_cast<int>(ListMessage(dialog, id, LB_GETCURSEL)); }
@@ -76,7 +78,7 @@ PictureEntry *EntryAt(HWND dialog, int id, int index) {
 
 const Source *SourceOfItem(HWND dialog, int item) {
     const EditorState &state = *StateOf(dialog);
-    LRESULT index = SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_GETITEMDATA, static_cast<WPARAM>(item), 0);
+    LRESULT index = SendDlgItemMessageW(dialog, IDC_CONTENTS, CB_GETITEMDATA, static_cast<WPARAM>(item), 0);
     if (item < 0 || index < 0 || static_cast<size_t>(index) >= state.sources.size()) return nullptr;
     return &state.sources[static_cast<size_t>(index)];
 }
@@ -90,11 +92,10 @@ int16_t ShownContent(HWND dialog) {
 // Adds an item for source to the chooser at index (-1: the end); its index.
 int AddSource(HWND dialog, int index, const char *name, Source source) {
     EditorState &state = *StateOf(dialog);
-    LRESULT item = SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_INSERTSTRING, static_cast<WPARAM>(index),
-                                       reinterpret_cast<LPARAM>(name));
+    LRESULT item = SendItemText(dialog, IDC_CONTENTS, CB_INSERTSTRING, static_cast<WPARAM>(index), name);
     if (item < 0) return -1;
     state.sources.push_back(std::move(source));
-    SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_SETITEMDATA, static_cast<WPARAM>(item),
+    SendDlgItemMessageW(dialog, IDC_CONTENTS, CB_SETITEMDATA, static_cast<WPARAM>(item),
                         static_cast<LPARAM>(state.sources.size() - 1));
     return static_cast<int>(item);
 }
@@ -107,7 +108,7 @@ void SetModified(HWND dialog, bool modified) {
 void SetCaption(HWND dialog, const char *format, const char *name) {
     char caption[kShowNameSize + 32];
     std::snprintf(caption, sizeof caption, format, name);
-    SetWindowTextA(dialog, caption);
+    SetWindowTextUtf8(dialog, caption);
 }
 
 void CheckColourItems(HWND dialog) {
@@ -153,7 +154,7 @@ HPALETTE CreateThumbnailPalette() {
 int DpiOf(HWND window) {
     using GetDpiForWindowProc = UINT(WINAPI *)(HWND);
     UINT dpi = 0;
-    if (HMODULE user = GetModuleHandleA("user32.dll")) {
+    if (HMODULE user = GetModuleHandleW(L"user32.dll")) {
         auto proc = reinterpret_cast<GetDpiForWindowProc>(
             reinterpret_cast<void (*)()>(GetProcAddress(user, "GetDpiForWindow")));
         if (proc) dpi = proc(window);
@@ -355,10 +356,10 @@ void AppendEntries(HWND dialog, int listId, const std::vector<PictureEntry *> &e
 void FillFromDisc(HWND dialog, int content) {
     if (!catalogue.discFound) return;
     HWND waiting = OpenProgressWindow(StateOf(dialog)->instance, dialog, IDD_READING);
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     AppendEntries(dialog, IDC_SOURCE_LIST, FillSourceList(content));
     CloseProgressWindow(waiting);
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
 // Fills the source list with the previews of a folder's pictures; files
@@ -366,7 +367,7 @@ void FillFromDisc(HWND dialog, int content) {
 void FillFromFolder(HWND dialog, const std::string &folder) {
     HWND waiting = OpenProgressWindow(StateOf(dialog)->instance, dialog, IDD_READING);
     if (waiting) SetProgressText(waiting, "画像を読み込んでいます。少しお待ちください...");
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     std::vector<PictureEntry *> entries;
     for (const std::string &path : PhotoFilesIn(folder)) {
         PackedDib preview = LoadPhoto(path.c_str(), kPreviewWidth, kPreviewHeight, 24);
@@ -384,7 +385,7 @@ void FillFromFolder(HWND dialog, const std::string &folder) {
     }
     AppendEntries(dialog, IDC_SOURCE_LIST, entries);
     CloseProgressWindow(waiting);
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
 // The source list shows the pictures of the chooser's item.
@@ -400,28 +401,29 @@ void ShowSource(HWND dialog, int item) {
 // The folder chooser; false on Cancel.
 bool AskForFolder(HWND dialog, std::string &folder) {
     HRESULT com = CoInitialize(nullptr);
-    char name[MAX_PATH] = "";
-    BROWSEINFOA info{};
+    WCHAR name[MAX_PATH] = L"";
+    std::wstring title = Wide("画像のあるフォルダーを選んでください。");
+    BROWSEINFOW info{};
     info.hwndOwner = dialog;
     info.pszDisplayName = name;
-    info.lpszTitle = "画像のあるフォルダーを選んでください。";
+    info.lpszTitle = title.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
-    char path[MAX_PATH] = "";
-    bool ok = chosen && SHGetPathFromIDListA(chosen, path) && *path;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+    WCHAR path[MAX_PATH] = L"";
+    bool ok = chosen && SHGetPathFromIDListW(chosen, path) && *path;
     if (chosen) CoTaskMemFree(chosen);
     if (SUCCEEDED(com)) CoUninitialize();
-    if (ok) folder = path;
+    if (ok) folder = Utf8(path);
     return ok;
 }
 
 // A folder the user chose: its own item, named by the folder, before the
 // one that chooses (or the item it already has).
 int FolderItem(HWND dialog, const std::string &folder) {
-    int count = static_cast<int>(SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_GETCOUNT, 0, 0));
+    int count = static_cast<int>(SendDlgItemMessageW(dialog, IDC_CONTENTS, CB_GETCOUNT, 0, 0));
     for (int item = 0; item < count; item++) {
         const Source *source = SourceOfItem(dialog, item);
-        if (source && source->content == 0 && !source->asksForFolder && lstrcmpiA(source->folder.c_str(), folder.c_str()) == 0)
+        if (source && source->content == 0 && !source->asksForFolder && SameName(source->folder, folder))
             return item;
     }
     size_t cut = folder.find_last_of('\\');
@@ -431,7 +433,7 @@ int FolderItem(HWND dialog, const std::string &folder) {
 }
 
 void ChangeContent(HWND dialog) {
-    int item = static_cast<int>(SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_GETCURSEL, 0, 0));
+    int item = static_cast<int>(SendDlgItemMessageW(dialog, IDC_CONTENTS, CB_GETCURSEL, 0, 0));
     const Source *source = SourceOfItem(dialog, item);
     if (!source) return;
     if (source->asksForFolder) {
@@ -439,10 +441,10 @@ void ChangeContent(HWND dialog) {
         item = AskForFolder(dialog, folder) ? FolderItem(dialog, folder) : -1;
         if (item < 0) {
             // Cancel: the list still shows what it showed.
-            SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_SETCURSEL, static_cast<WPARAM>(StateOf(dialog)->shownItem), 0);
+            SendDlgItemMessageW(dialog, IDC_CONTENTS, CB_SETCURSEL, static_cast<WPARAM>(StateOf(dialog)->shownItem), 0);
             return;
         }
-        SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+        SendDlgItemMessageW(dialog, IDC_CONTENTS, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
     }
     ShowSource(dialog, item);
 }
@@ -451,29 +453,29 @@ void ChangeContent(HWND dialog) {
 // folder and the item that chooses another folder.
 void FillChooser(HWND dialog) {
     if (catalogue.discFound) {
-        SetDlgItemTextA(dialog, IDC_TITLE, catalogue.title);
+        SetItemText(dialog, IDC_TITLE, catalogue.title);
         for (int i = 0; i < catalogue.contentCount; i++)
             AddSource(dialog, -1, catalogue.contentNames[i], Source{i + 1, "", false});
     }
-    char pictures[MAX_PATH] = "";
-    if (SUCCEEDED(SHGetFolderPathA(dialog, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures)) && *pictures)
-        AddSource(dialog, -1, "マイ ピクチャ", Source{0, pictures, false});
+    WCHAR pictures[MAX_PATH] = L"";
+    if (SUCCEEDED(SHGetFolderPathW(dialog, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures)) && *pictures)
+        AddSource(dialog, -1, "マイ ピクチャ", Source{0, Utf8(pictures), false});
     AddSource(dialog, -1, "フォルダーを選ぶ...", Source{0, "", true});
-    SendDlgItemMessageA(dialog, IDC_CONTENTS, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageW(dialog, IDC_CONTENTS, CB_SETCURSEL, 0, 0);
 }
 
 void LoadShow(HWND dialog, const char *name) {
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     LoadedShow show = LoadShowForEditing(name);
     AppendEntries(dialog, IDC_SHOW_LIST, show.entries);
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     if (show.error == kLoaded) return;
     char text[256];
     std::snprintf(text, sizeof text,
                   "画像データファイルを読み込み中にエラーが発生しました。\r\n"
                   "ファイルが壊れている可能性がありますので、作成し直すことをお勧めします。(%ld,%d)",
                   static_cast<long>(show.error), show.position);
-    MessageBoxA(dialog, text, kCaption, MB_OK);
+    ShowMessageBox(dialog, text, kCaption, MB_OK);
 }
 
 void ChooseMusic(HWND dialog) {
@@ -485,7 +487,7 @@ void ChooseMusic(HWND dialog) {
 }
 
 void SetUseLargeSize(HWND dialog) {
-    settings.useLargeSize = SendDlgItemMessageA(dialog, IDC_USE_LARGE, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    settings.useLargeSize = SendDlgItemMessageW(dialog, IDC_USE_LARGE, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
     if (!WriteSetting(settingStrings.section, settingStrings.keyUseLSize, static_cast<unsigned>(settings.useLargeSize)))
         ReportUnwritableSettings(dialog);
 }
@@ -498,10 +500,10 @@ void SetUse8bit(HWND dialog, int value) {
 }
 
 void ReportUnstorableName(HWND dialog, const char *name) {
-    char text[400];
+    char text[kPathBytes + 200];
     std::snprintf(text, sizeof text,
-                  "ファイル名 '%.200s' は長すぎるため保存できません。\r\n短い名前を付けてください。", name);
-    MessageBoxA(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+                  "ファイル名 '%s' は長すぎるため保存できません。\r\n短い名前を付けてください。", name);
+    ShowMessageBox(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // The save-as dialog. Whatever folder the user browses to, the show is
@@ -509,33 +511,35 @@ void ReportUnstorableName(HWND dialog, const char *name) {
 // of that name already there (or left in the system directory) is not
 // replaced without asking.
 bool AskShowName(HWND dialog, char (&name)[kShowNameSize]) {
-    char filter[] = "Quillmere Saver Files(*.QMS)|*.QMS|";
-    for (char &c : filter)
-        if (c == '|') c = 0;
-    char path[MAX_PATH] = "*.QMS";
+    WCHAR filter[] = L"Quillmere Saver Files(*.QMS)|*.QMS|";
+    for (WCHAR &c : filter)
+        if (c == L'|') c = 0;
+    WCHAR path[MAX_PATH] = L"*.QMS";
     std::string showFolder = ShowFolder();
     const char *folder = showFolder.c_str();
-    OPENFILENAMEA ofn{};
+    std::wstring initialDir = Wide(showFolder);
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = dialog;
     ofn.lpstrFilter = filter;
     ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    ofn.lpstrInitialDir = *folder ? folder : nullptr;
-    ofn.lpstrDefExt = "QMS";
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrInitialDir = *folder ? initialDir.c_str() : nullptr;
+    ofn.lpstrDefExt = L"QMS";
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    if (!GetSaveFileNameA(&ofn)) {
-        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) ReportUnstorableName(dialog, path);
+    if (!GetSaveFileNameW(&ofn)) {
+        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) ReportUnstorableName(dialog, Utf8(path).c_str());
         return false;
     }
-    size_t length = std::strlen(path);
-    const char *bare = ofn.nFileOffset < length ? path + ofn.nFileOffset : "";
+    std::wstring chosen(path);
+    std::string bareName = ofn.nFileOffset < chosen.size() ? Utf8(chosen.substr(ofn.nFileOffset)) : "";
+    const char *bare = bareName.c_str();
     if (IsReservedShowName(bare)) {
-        char text[400];
+        char text[kShowNameSize + 300];
         std::snprintf(text, sizeof text,
                       "'%s' は保存の作業に使う名前のため、ショーの名前には使えません。\r\n別の名前を付けてください。",
                       bare);
-        MessageBoxA(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     if (!IsStorableShowName(bare)) {
@@ -543,14 +547,13 @@ bool AskShowName(HWND dialog, char (&name)[kShowNameSize]) {
         return false;
     }
     // The dialog asked about the folder browsed to; ask about the one written to.
-    char browsed[sizeof path];
-    std::snprintf(browsed, sizeof browsed, "%.*s", static_cast<int>(ofn.nFileOffset), path);
-    bool elsewhere = lstrcmpiA(browsed, folder) != 0;
-    if ((elsewhere && GetFileAttributesA((showFolder + bare).c_str()) != INVALID_FILE_ATTRIBUTES) ||
-        GetFileAttributesA((SystemShowFolder() + bare).c_str()) != INVALID_FILE_ATTRIBUTES) {
-        char text[400];
+    std::string browsed = Utf8(chosen.substr(0, std::min<size_t>(ofn.nFileOffset, chosen.size())));
+    bool elsewhere = !SameName(browsed, showFolder);
+    if ((elsewhere && FileAttributes((showFolder + bare).c_str()) != INVALID_FILE_ATTRIBUTES) ||
+        FileAttributes((SystemShowFolder() + bare).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        char text[kShowNameSize + 300];
         std::snprintf(text, sizeof text, "'%s' は既に存在します。\r\n上書きしますか？", bare);
-        if (MessageBoxA(dialog, text, kCaption, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return false;
+        if (ShowMessageBox(dialog, text, kCaption, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return false;
     }
     std::snprintf(name, sizeof name, "%s", bare);
     return true;
@@ -574,7 +577,7 @@ struct SavingWindows {
             window = OpenProgressWindow(instance, owner, IDD_SAVING);
             if (window && now == SaveStage::kMusic) SetProgressText(window, "ＢＧＭを保存しています...");
         }
-        if (window) SendMessageA(window, WM_PROGRESS, static_cast<WPARAM>(step), steps);
+        if (window) SendMessageW(window, WM_PROGRESS, static_cast<WPARAM>(step), steps);
     }
     ~SavingWindows() { CloseProgressWindow(window); }
 };
@@ -582,12 +585,12 @@ struct SavingWindows {
 // existed: there was a show of that name before the save.
 void ReportSaveFailure(HWND dialog, const char *name, SaveStatus status, bool existed, const char *keptAs) {
     if (status == SaveStatus::kNoMusicMemory) {
-        MessageBoxA(dialog,
+        ShowMessageBox(dialog,
                     "サウンドファイルを保存するのに必要なメモリが不足しています。"
                     "動作中のアプリケーションを終了してからもう一度実行してください。",
                     kCaption, MB_OK);
     }
-    char text[kShowNameSize + MAX_PATH + 256];
+    char text[kShowNameSize + kPathBytes + 256];
     if (status == SaveStatus::kNotRestored)
         std::snprintf(text, sizeof text,
                       "'%s' を保存できませんでした。\r\n以前の内容を元に戻せなかったため、'%s' として残しています。"
@@ -597,7 +600,7 @@ void ReportSaveFailure(HWND dialog, const char *name, SaveStatus status, bool ex
         std::snprintf(text, sizeof text, "'%s' を保存できませんでした。以前の内容はそのまま残っています。", name);
     else
         std::snprintf(text, sizeof text, "'%s' を保存できませんでした。", name);
-    MessageBoxA(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+    ShowMessageBox(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // What the saved show lacks, and that the editor still holds it.
@@ -627,14 +630,14 @@ void ReportLeftOut(HWND dialog, const SaveResult &result, const std::vector<Pict
         text += line;
     }
     if (unreadable) {
-        char many[MAX_PATH + 200];
+        char many[kPathBytes + 200];
         std::snprintf(many, sizeof many, "%d 枚の画像のファイルを読み込めないため、保存できませんでした（'%s' など）。\r\n",
                       unreadable, firstUnreadable ? firstUnreadable : "");
         text += many;
     }
     text += "保存できなかったものは一覧に残っています。";
     if (absent || result.musicLeftOut) text += "ディスクを入れてから、もう一度保存してください。";
-    MessageBoxA(dialog, text.c_str(), kCaption, MB_OK | MB_ICONEXCLAMATION);
+    ShowMessageBox(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Saves the show under name. Until the save is over the editor acts on no
@@ -649,15 +652,15 @@ bool SaveUnder(HWND dialog, const char *name) {
     for (int i = 0; i < count; i++)
         if (PictureEntry *entry = EntryAt(dialog, IDC_SHOW_LIST, i)) entries.push_back(entry);
     state.saving = true;
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     SaveResult result;
-    bool existed = GetFileAttributesA(FindShow(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    bool existed = FileAttributes(FindShow(name).c_str()) != INVALID_FILE_ATTRIBUTES;
     {
         SavingWindows windows{dialog, state.instance};
         result = SaveShow(entries, name, state.musicChoice, settings.useLargeSize != 0,
                           [&](SaveStage stage, int step, int steps) { windows.Step(stage, step, steps); });
     }
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     bool complete = result.leftOut.empty() && !result.musicLeftOut;
     bool written = result.status == SaveStatus::kSaved || result.status == SaveStatus::kEmpty;
     if (result.status == SaveStatus::kFailed || result.status == SaveStatus::kNoMusicMemory ||
@@ -693,7 +696,7 @@ void OnClose(HWND dialog) {
     const char *name = *state.currentFileName ? state.currentFileName : "Untitled";
     char text[kShowNameSize + 64];
     std::snprintf(text, sizeof text, "'%s' への変更を保存しますか？", name);
-    switch (MessageBoxA(dialog, text, kCaption, MB_YESNOCANCEL)) {
+    switch (ShowMessageBox(dialog, text, kCaption, MB_YESNOCANCEL)) {
     case IDYES:
         // A save that failed, or left pictures out, keeps the editor open
         // with the changes still to save.
@@ -724,7 +727,7 @@ void OnClose(HWND dialog) {
 void OnCommand(HWND dialog, int id, int code) {
     // A box of a running save has its own loop; nothing here may run meanwhile.
     if (StateOf(dialog)->saving) return;
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     switch (id) {
     case IDC_CONTENTS:
         if (code == CBN_SELCHANGE) ChangeContent(dialog);
@@ -740,15 +743,15 @@ void OnCommand(HWND dialog, int id, int code) {
     case IDC_DELETE: Delete(dialog); break;
     case IDC_USE_LARGE: SetUseLargeSize(dialog); break;
     case IDM_SAVE: Save(dialog); break;
-    case IDM_CLOSE: SendMessageA(dialog, WM_CLOSE, 0, 0); break;
+    case IDM_CLOSE: SendMessageW(dialog, WM_CLOSE, 0, 0); break;
     case IDM_MATCH_DISPLAY: SetUse8bit(dialog, 0); break;
     case IDM_ALWAYS_256: SetUse8bit(dialog, 1); break;
     }
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
 BOOL OnInitDialog(HWND dialog, EditorState *state) {
-    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     FillChooser(dialog);
     RECT window;
     GetWindowRect(dialog, &window);
@@ -767,8 +770,9 @@ BOOL OnInitDialog(HWND dialog, EditorState *state) {
     ShowWindow(dialog, SW_SHOW);
     SetModified(dialog, false);
     state->musicChoice = -1;
-    SendDlgItemMessageA(dialog, IDC_USE_LARGE, BM_SETCHECK, settings.useLargeSize ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendDlgItemMessageW(dialog, IDC_USE_LARGE, BM_SETCHECK, settings.useLargeSize ? BST_CHECKED : BST_UNCHECKED, 0);
     CheckColourItems(dialog);
+    UseFontWithGlyphs(dialog);
     return TRUE;
 }
 
@@ -849,12 +853,12 @@ INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 bool IsStorableShowName(const char *name) {
-    size_t length = name ? std::strlen(name) : 0;
-    if (length == 0 || length >= kShowNameSize) return false;
+    size_t length = name ? WideLength(name) : 0;
+    if (length == 0 || length > kShowNameLength) return false;
     // Every path made from it fits MAX_PATH: the show, its music and the
     // music's new version in SOUND\.
     size_t longest = std::max(length, std::strlen(kNewVersionName)) + std::strlen("SOUND\\");
-    return ShowFolder().size() + longest < MAX_PATH;
+    return WideLength(ShowFolder()) + longest < MAX_PATH;
 }
 
 INT_PTR RunEditor(HINSTANCE instance, HWND owner, char (&fileName)[kShowNameSize]) {
@@ -862,7 +866,7 @@ INT_PTR RunEditor(HINSTANCE instance, HWND owner, char (&fileName)[kShowNameSize
     state.instance = instance;
     std::memcpy(state.currentFileName, fileName, kShowNameSize);
     state.currentFileName[kShowNameSize - 1] = 0;
-    INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EDITOR), owner, EditorDialogProc,
+    INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_EDITOR), owner, EditorDialogProc,
                                      reinterpret_cast<LPARAM>(&state));
     std::memcpy(fileName, state.currentFileName, kShowNameSize);
     return result;

@@ -7,8 +7,10 @@
 
 #include <cstddef>
 
-// A show's bare name with its terminator.
-constexpr size_t kShowNameSize = 128;
+// A show's bare name: at most 127 characters (UTF-16 units, as Windows
+// counts them), held in UTF-8 with its terminator.
+constexpr size_t kShowNameLength = 127;
+constexpr size_t kShowNameSize = kShowNameLength * 3 + 1;
 
 // Runs the editor over owner on the show fileName (empty for a new show),
 // with the catalogue as it was read. On return fileName holds the show's

@@ -8,6 +8,8 @@
 #include "player/settings.h"
 #include "resources/resource.h"
 #include "saverfile/transaction.h"
+#include "text/glyphs.h"
+#include "text/text.h"
 #include "ui/centre.h"
 #include "ui/editor.h"
 #include "ui/settings_dialog.h"
@@ -28,17 +30,17 @@ struct ManagerState {
     char currentFileName[kShowNameSize] = "";
 };
 
-ManagerState &StateOf(HWND dialog) { return *reinterpret_cast<ManagerState *>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+ManagerState &StateOf(HWND dialog) { return *reinterpret_cast<ManagerState *>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
 // The selected show's name; false, with name empty, when there is no
 // selection (or a name too long for any path the saver makes).
-bool SelectedShow(HWND dialog, char (&name)[MAX_PATH]) {
+bool SelectedShow(HWND dialog, char (&name)[kPathBytes]) {
     *name = 0;
-    LRESULT s = SendDlgItemMessageA(dialog, IDC_SHOWS, LB_GETCURSEL, 0, 0);
+    LRESULT s = SendDlgItemMessageW(dialog, IDC_SHOWS, LB_GETCURSEL, 0, 0);
     if (s < 0) return false;
-    LRESULT length = SendDlgItemMessageA(dialog, IDC_SHOWS, LB_GETTEXTLEN, static_cast<WPARAM>(s), 0);
-    if (length < 0 || length >= static_cast<LRESULT>(sizeof name)) return false;
-    SendDlgItemMessageA(dialog, IDC_SHOWS, LB_GETTEXT, static_cast<WPARAM>(s), reinterpret_cast<LPARAM>(name));
+    std::string text = ListItemText(GetDlgItem(dialog, IDC_SHOWS), static_cast<int>(s), false);
+    if (text.empty() || text.size() >= sizeof name) return false;
+    std::memcpy(name, text.c_str(), text.size() + 1);
     return true;
 }
 
@@ -46,21 +48,21 @@ void SetCurrentFileName(HWND dialog, const char *name) {
     char (&current)[kShowNameSize] = StateOf(dialog).currentFileName;
     size_t length = std::strlen(name);
     // A name the editor cannot hold is not taken for one.
-    if (length >= kShowNameSize) length = 0;
+    if (length >= kShowNameSize || WideLength(name) > kShowNameLength) length = 0;
     std::memcpy(current, name, length);
     current[length] = 0;
 }
 
 // The shows of one folder into the list, each name once.
 void ListShowsIn(HWND list, const std::string &folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*.qms").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(folder + "*.qms").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsReservedShowName(found.cFileName) &&
-            SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(found.cFileName)) < 0)
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
-    } while (FindNextFileA(search, &found));
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsReservedShowName(Utf8(found.cFileName).c_str()) &&
+            SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(found.cFileName)) < 0)
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
@@ -69,12 +71,13 @@ void ListShowsIn(HWND list, const std::string &folder) {
 // ItemName (in any case) selected.
 void FillShowList(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_SHOWS);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
     std::string own = ShowFolder(), left = SystemShowFolder();
     ListShowsIn(list, own);
-    if (lstrcmpiA(own.c_str(), left.c_str()) != 0) ListShowsIn(list, left);
-    LRESULT match = SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(settings.itemName));
-    if (match >= 0) SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(match), 0);
+    if (!SameName(own, left)) ListShowsIn(list, left);
+    std::wstring current = Wide(settings.itemName);
+    LRESULT match = SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(current.c_str()));
+    if (match >= 0) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(match), 0);
 }
 
 // Whether a show other than the one at path plays the same music (A.QMS
@@ -82,14 +85,14 @@ void FillShowList(HWND dialog) {
 bool MusicSharedWithAnotherShow(const std::string &path, const char *music) {
     std::string folder = path.substr(0, path.rfind('\\') + 1);
     bool shared = false;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*.qms").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(folder + "*.qms").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     do {
-        char other[MAX_PATH];
-        shared = lstrcmpiA((folder + found.cFileName).c_str(), path.c_str()) != 0 &&
-                 MusicPathOf((folder + found.cFileName).c_str(), other, sizeof other) && lstrcmpiA(other, music) == 0;
-    } while (!shared && FindNextFileA(search, &found));
+        char other[kPathBytes];
+        std::string show = folder + Utf8(found.cFileName);
+        shared = !SameName(show, path) && MusicPathOf(show.c_str(), other, sizeof other) && SameName(other, music);
+    } while (!shared && FindNextFileW(search, &found));
     FindClose(search);
     return shared;
 }
@@ -101,13 +104,13 @@ void RunEditorAndRefill(HWND dialog) {
 }
 
 void Edit(HWND dialog) {
-    char name[MAX_PATH];
+    char name[kPathBytes];
     if (!SelectedShow(dialog, name)) {
         MessageBeep(0);
         return;
     }
-    if (std::strlen(name) >= kShowNameSize) {
-        MessageBoxA(dialog, "ファイル名が長すぎるため編集できません。", "QM Custom Saver", MB_OK | MB_ICONEXCLAMATION);
+    if (std::strlen(name) >= kShowNameSize || WideLength(name) > kShowNameLength) {
+        ShowMessageBox(dialog, "ファイル名が長すぎるため編集できません。", "QM Custom Saver", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     SetCurrentFileName(dialog, name);
@@ -115,35 +118,35 @@ void Edit(HWND dialog) {
 }
 
 void Delete(HWND dialog) {
-    char name[MAX_PATH];
+    char name[kPathBytes];
     if (!SelectedShow(dialog, name)) {
         MessageBeep(0);
         return;
     }
-    char question[MAX_PATH + 64];
+    char question[kPathBytes + 64];
     std::snprintf(question, sizeof question, "'%s' を削除してよろしいですか？", name);
-    if (MessageBoxA(dialog, question, "ファイルの削除", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+    if (ShowMessageBox(dialog, question, "ファイルの削除", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
     std::string path = FindShow(name);
-    char music[MAX_PATH];
+    char music[kPathBytes];
     // The music goes with the last show that plays it, and only when the show went.
-    if (DeleteFileA(path.c_str())) {
+    if (RemoveFile(path.c_str())) {
         if (MusicPathOf(path.c_str(), music, sizeof music) && !MusicSharedWithAnotherShow(path, music))
-            DeleteFileA(music);
-    } else if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            RemoveFile(music);
+    } else if (FileAttributes(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // One an administrator left in the system directory stays where it is.
-        char text[MAX_PATH + 200];
+        char text[kPathBytes + 200];
         std::snprintf(text, sizeof text,
                       "'%s' はシステムのフォルダーにあり、削除する権限がないため削除できませんでした。\r\n"
                       "削除するには管理者に依頼してください。",
                       name);
-        MessageBoxA(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
     }
     FillShowList(dialog);
-    SendDlgItemMessageA(dialog, IDC_SHOWS, LB_SETCURSEL, 0, 0);
+    SendDlgItemMessageW(dialog, IDC_SHOWS, LB_SETCURSEL, 0, 0);
 }
 
 void Close(HWND dialog) {
-    char name[MAX_PATH];
+    char name[kPathBytes];
     if (!SelectedShow(dialog, name)) std::snprintf(name, sizeof name, "%s", StateOf(dialog).currentFileName);
     std::snprintf(settings.itemName, sizeof settings.itemName, "%s", name);
     if (!WriteItemName(name)) ReportUnwritableSettings(dialog);
@@ -151,7 +154,7 @@ void Close(HWND dialog) {
 }
 
 void OnShowListCommand(HWND dialog, int code) {
-    char name[MAX_PATH];
+    char name[kPathBytes];
     if (code == LBN_SELCHANGE && SelectedShow(dialog, name)) {
         SetCurrentFileName(dialog, name);
         std::snprintf(settings.itemName, sizeof settings.itemName, "%s", name);
@@ -176,13 +179,14 @@ void OnCommand(HWND dialog, int id, int code) {
 }
 
 BOOL OnInitDialog(HWND dialog, ManagerState *state) {
-    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     LoadSettingStrings(state->instance);
     ReadSettings();
     ScanForTitleDisc();
     FinishInterruptedSave();
     EnterShowFolder();
     FillShowList(dialog);
+    UseFontWithGlyphs(dialog);
     ReadDisplayDepth();
     CentreWindow(dialog, GetDesktopWindow());
     ShowWindow(dialog, SW_SHOW);
@@ -194,7 +198,7 @@ INT_PTR CALLBACK ManagerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_INITDIALOG:
         return OnInitDialog(dialog, reinterpret_cast<ManagerState *>(lParam));
     case WM_COMMAND:
-        if (GetWindowLongPtrA(dialog, DWLP_USER)) OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        if (GetWindowLongPtrW(dialog, DWLP_USER)) OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     }
     return FALSE;
@@ -208,6 +212,6 @@ INT_PTR RunConfiguration(HINSTANCE instance, HWND owner) {
     RegisterDialogClasses(instance);
     ManagerState state;
     state.instance = instance;
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MANAGER), owner, ManagerDialogProc,
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MANAGER), owner, ManagerDialogProc,
                            reinterpret_cast<LPARAM>(&state));
 }

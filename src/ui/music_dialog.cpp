@@ -3,6 +3,8 @@
 
 #include "disc/catalogue.h"
 #include "resources/resource.h"
+#include "text/glyphs.h"
+#include "text/text.h"
 #include "ui/centre.h"
 
 namespace {
@@ -12,19 +14,20 @@ struct MusicChoice {
 };
 
 BOOL OnInitDialog(HWND dialog, MusicChoice *choice) {
-    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(choice));
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(choice));
     CentreWindow(dialog, GetDesktopWindow());
     HWND tracks = GetDlgItem(dialog, IDC_TRACKS);
     for (int i = 0; i < catalogue.trackCount; i++)
-        SendMessageA(tracks, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(catalogue.trackNames[i]));
-    SendMessageA(tracks, CB_SETCURSEL, 0, 0);
+        SendItemText(dialog, IDC_TRACKS, CB_ADDSTRING, 0, catalogue.trackNames[i]);
+    SendMessageW(tracks, CB_SETCURSEL, 0, 0);
+    UseFontWithGlyphs(dialog);
     return TRUE;
 }
 
 void OnCommand(HWND dialog, int id) {
-    auto *choice = reinterpret_cast<MusicChoice *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto *choice = reinterpret_cast<MusicChoice *>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (id == IDOK) {
-        LRESULT selected = SendDlgItemMessageA(dialog, IDC_TRACKS, CB_GETCURSEL, 0, 0);
+        LRESULT selected = SendDlgItemMessageW(dialog, IDC_TRACKS, CB_GETCURSEL, 0, 0);
         // Nothing selected (a disc without tracks) is no choice: as Cancel.
         if (selected == CB_ERR || !choice) {
             EndDialog(dialog, 0);
@@ -52,7 +55,7 @@ INT_PTR CALLBACK MusicDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 int ChooseMusicTrack(HINSTANCE instance, HWND owner) {
     MusicChoice choice;
-    INT_PTR chosen = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MUSIC), owner, MusicDialogProc,
+    INT_PTR chosen = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MUSIC), owner, MusicDialogProc,
                                      reinterpret_cast<LPARAM>(&choice));
     return chosen == 1 ? choice.track : 0;
 }

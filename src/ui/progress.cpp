@@ -4,6 +4,8 @@
 #include "ui/progress.h"
 
 #include "resources/resource.h"
+#include "text/glyphs.h"
+#include "text/text.h"
 #include "ui/centre.h"
 
 #include <algorithm>
@@ -13,6 +15,7 @@ namespace {
 
 BOOL OnInitDialog(HWND window) {
     CentreWindow(window, GetDesktopWindow());
+    UseFontWithGlyphs(window);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     return TRUE;
@@ -51,11 +54,12 @@ INT_PTR CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 HWND OpenProgressWindow(HINSTANCE instance, HWND owner, int templateId) {
-    return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, ProgressProc, 0);
+    return CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner, ProgressProc, 0);
 }
 
 void SetProgressText(HWND window, const char *text) {
-    SetDlgItemTextA(window, IDC_PROGRESS_TEXT, text);
+    SetItemText(window, IDC_PROGRESS_TEXT, text);
+    UseFontWithGlyphs(window);
     UpdateWindow(window);
 }
 

@@ -4,6 +4,8 @@
 
 #include "player/settings.h"
 #include "resources/resource.h"
+#include "text/glyphs.h"
+#include "text/text.h"
 #include "ui/centre.h"
 
 #include <algorithm>
@@ -20,16 +22,16 @@ struct SettingsChoice {
     int volume;
 };
 
-SettingsChoice *ChoiceOf(HWND dialog) { return reinterpret_cast<SettingsChoice *>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+SettingsChoice *ChoiceOf(HWND dialog) { return reinterpret_cast<SettingsChoice *>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
 void ShowInterval(HWND dialog, int seconds) {
     char text[16];
     std::snprintf(text, sizeof text, "%d 秒", seconds);
-    SetDlgItemTextA(dialog, IDC_INTERVAL_TEXT, text);
+    SetItemText(dialog, IDC_INTERVAL_TEXT, text);
 }
 
 BOOL OnInitDialog(HWND dialog, SettingsChoice *choice) {
-    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(choice));
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(choice));
     CentreWindow(dialog, GetParent(dialog));
     LoadSettingStrings(choice->instance);
     ReadSettings();
@@ -42,6 +44,7 @@ BOOL OnInitDialog(HWND dialog, SettingsChoice *choice) {
     SetScrollRange(interval, SB_CTL, kShortestInterval, kLongestInterval, FALSE);
     SetScrollPos(interval, SB_CTL, choice->interval, TRUE);
     ShowInterval(dialog, choice->interval);
+    UseFontWithGlyphs(dialog);
     return TRUE;
 }
 
@@ -104,12 +107,12 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 bool RunSettingsDialog(HINSTANCE instance, HWND owner) {
     SettingsChoice choice{instance, 0, 0};
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc,
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), owner, SettingsDialogProc,
                            reinterpret_cast<LPARAM>(&choice)) == IDOK;
 }
 
 void ReportUnwritableSettings(HWND owner) {
-    MessageBoxA(owner,
+    ShowMessageBox(owner,
                 "設定を保存できませんでした。\r\n"
                 "変更はスクリーン セーバーを次に起動したときには反映されません。",
                 "Quillmere Saver", MB_OK | MB_ICONEXCLAMATION);
