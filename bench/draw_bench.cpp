@@ -30,7 +30,7 @@ HWND OpenShow(int screenDepth, const Bytes &picture) {
     Layer::SetScreen(1024, 768, screenDepth);
     ResetProgramState();
     WriteDosFile("C:\\WINDOWS\\SYSTEM\\BENCH.QMS", MakeShow({{picture, Picture(100, 75, 24)}}));
-    WritePrivateProfileStringA("ScreenSaver.QM Custom Saver 2.1", "ItemName", "BENCH.QMS", "control.ini");
+    WritePrivateProfileStringW(L"ScreenSaver.QM Custom Saver 2.1", L"ItemName", L"BENCH.QMS", L"control.ini");
     return CreateSaverWindow(nullptr, nullptr);
 }
 

@@ -63,8 +63,7 @@ void BM_DibLoadFile(benchmark::State &state) {
 void BM_RawRead(benchmark::State &state) {
     Prepare();
     for (auto _ : state) {
-        OFSTRUCT info{};
-        HFILE f = OpenFile(kBitmap, &info, OF_READ);
+        HFILE f = OpenForReading(kBitmap);
         LONG size = _llseek(f, 0, FILE_END);
         _llseek(f, 0, FILE_BEGIN);
         HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size));

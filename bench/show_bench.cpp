@@ -31,7 +31,7 @@ Bytes Show(int width, int height) {
 void InstallShow(const Bytes &show) {
     Layer::Reset();
     WriteDosFile(SystemDirectory() + "\\BENCH.QMS", show);
-    SetCurrentDirectoryA(SystemDirectory().c_str());
+    EnterFolder(SystemDirectory().c_str());
 }
 
 void FreeEntries(const std::vector<PictureEntry *> &entries) {
@@ -61,8 +61,7 @@ void CopyShow(benchmark::State &state, bool flush) {
     std::vector<char> buffer(1 << 20);
     std::string from = SystemDirectory() + "\\BENCH.QMS", to = SystemDirectory() + "\\COPY.QMS";
     for (auto _ : state) {
-        OFSTRUCT info{};
-        HFILE in = OpenFile(from.c_str(), &info, OF_READ), out = OpenFile(to.c_str(), &info, OF_CREATE | OF_WRITE);
+        HFILE in = OpenForReading(from.c_str()), out = CreateAnew(to.c_str());
         for (long got; (got = _hread(in, buffer.data(), static_cast<long>(buffer.size()))) > 0;) _hwrite(out, buffer.data(), got);
         if (flush) FlushFileBuffers(reinterpret_cast<HANDLE>(static_cast<intptr_t>(out)));
         _lclose(in);

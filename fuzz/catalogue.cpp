@@ -2,6 +2,8 @@
 // configuration dialog reads it, and parsed whole beyond the 1023 bytes.
 #include "target.h"
 
+#include "text/text.h"
+
 #include <cstring>
 #include <vector>
 
@@ -24,7 +26,7 @@ void CheckSlots(const Catalogue &c) {
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     FuzzMachine();
     std::string folder = Layer::HostPath("C:\\") + "/cdrom";
-    CreateDirectoryA("C:\\cdrom", nullptr);
+    MakeFolder("C:\\cdrom");
     Layer::MapDrive('E', folder, DRIVE_CDROM);
     return 0;
 }

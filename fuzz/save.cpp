@@ -21,6 +21,7 @@
 #include "saverfile/places.h"
 #include "saverfile/save.h"
 #include "saverfile/transaction.h"
+#include "text/text.h"
 
 namespace {
 
@@ -44,13 +45,13 @@ bool SameName(const char *a, const char *b) {
 // The names in a folder, without "." and "..".
 std::vector<std::string> FolderEntries(const std::string &path) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(Wide(path + "*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return names;
     do {
-        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(find, &found));
+        std::string name = Utf8(found.cFileName);
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileW(find, &found));
     FindClose(find);
     return names;
 }
@@ -104,7 +105,7 @@ void CheckEntriesDescribe(const Bytes &show, const std::vector<PictureEntry *> &
 
 // The saved show opened again: as many records, of the same sizes.
 void CheckLoadsBack(const std::vector<PictureEntry *> &list) {
-    SetCurrentDirectoryA(folder.c_str());
+    EnterFolder(folder.c_str());
     LoadedShow again = LoadShowForEditing(kName);
     FUZZ_CHECK(again.error == kLoaded);
     FUZZ_CHECK(again.entries.size() == list.size());
@@ -214,7 +215,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     folder = ShowFolder();
     // A title disc with two tracks of different lengths in a CD-ROM drive.
     for (const char *dir : {"C:\\cdrom", "C:\\cdrom\\DAT", "C:\\cdrom\\DAT\\SOUND", "C:\\cdrom\\DAT\\SOUND\\S"})
-        CreateDirectoryA(dir, nullptr);
+        MakeFolder(dir);
     std::string catalogue = "FUZZ\r\nDAT\\\r\nDAT\\SOUND\\S\\\r\n1\r\nA\r\n2\r\nM1\r\nM2\r\n";
     MakeFile("C:\\cdrom\\QM.SD", Bytes(catalogue.begin(), catalogue.end()));
     for (int t = 0; t < 2; t++) {
@@ -229,14 +230,14 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // What the last input saved goes; nothing else may be there.
-    DeleteFileA((folder + kName).c_str());
-    DeleteFileA(MusicPath().c_str());
+    RemoveFile((folder + kName).c_str());
+    RemoveFile(MusicPath().c_str());
     CheckNothingLeftBehind();
     // The folder is the target's own: were this write to fail, no run would check anything.
     FUZZ_CHECK(WriteInput(folder + kName, data, size));
     int blocks = Layer::LiveGlobalBlocks(), descriptors = Layer::OpenDescriptors();
 
-    SetCurrentDirectoryA(folder.c_str());
+    EnterFolder(folder.c_str());
     LoadedShow loaded = LoadShowForEditing(kName);
     std::vector<PictureEntry *> entries = loaded.entries;
     // Nothing fails on the way, so every save of what loaded is done.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/builders.h"
+#include "support/codepage_host.h"
 #include "support/exif.h"
 #include "support/jpeg.h"
 #include "support/png.h"
@@ -93,9 +94,9 @@ int main(int argc, char **argv) {
     }
 
     // Catalogues: plain, with blank lines, and the two special titles.
-    Save(root / "catalogue" / "plain.sd", CatalogueText("湖の四季", {"春", "夏", "秋"}, {"朝", "夕"}));
-    Save(root / "catalogue" / "orva.sd", CatalogueText("「ORVA」", {}, {"a", "b"}));
-    Save(root / "catalogue" / "kestin.sd", CatalogueText("「KESTIN」", {"c"}, {"1"}));
+    Save(root / "catalogue" / "plain.sd", HostCodePage932(CatalogueText("湖の四季", {"春", "夏", "秋"}, {"朝", "夕"})));
+    Save(root / "catalogue" / "orva.sd", HostCodePage932(CatalogueText("「ORVA」", {}, {"a", "b"})));
+    Save(root / "catalogue" / "kestin.sd", HostCodePage932(CatalogueText("「KESTIN」", {"c"}, {"1"})));
     Save(root / "catalogue" / "blank.sd", std::string("\r\n\r\nT\r\n\r\nDAT\\\r\n\n\nS\\\r\n 2\r\nA\r\n\r\nB\r\n1\r\nM\r\n"));
     // EXIF blocks of each orientation in both byte orders, and one without the field.
     for (bool big : {false, true})

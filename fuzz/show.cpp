@@ -2,6 +2,8 @@
 // a preview; the player draws what it can and never leaves the file.
 #include "target.h"
 
+#include "text/text.h"
+
 #include "host/host.h"
 #include "player/player.h"
 #include "player/settings.h"
@@ -23,25 +25,25 @@ void Play(HWND parent, int ticks) {
     ReleaseDC(hwnd, hdc);
     DestroyWindow(hwnd);
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     FuzzMachine();
-    WritePrivateProfileStringA("ScreenSaver.QM Custom Saver 2.1", "ItemName", "FUZZ.QMS", "control.ini");
+    WritePrivateProfileStringW(L"ScreenSaver.QM Custom Saver 2.1", L"ItemName", L"FUZZ.QMS", L"control.ini");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!WriteInput("C:\\WINDOWS\\SYSTEM\\FUZZ.QMS", data, size)) return 0;
     Play(nullptr, 12);
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "FuzzPanel";
-    RegisterClassA(&wc);
-    HWND panel = CreateWindowExA(0, "FuzzPanel", "", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr, nullptr, nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = L"FuzzPanel";
+    RegisterClassW(&wc);
+    HWND panel = CreateWindowExW(0, L"FuzzPanel", L"", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr, nullptr, nullptr);
     Play(panel, 12);
     DestroyWindow(panel);
     return 0;

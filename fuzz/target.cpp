@@ -1,5 +1,7 @@
 #include "target.h"
 
+#include "text/text.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,8 +42,7 @@ void DriveCInMemory() {
 }
 
 bool WriteInput(const std::string &path, const uint8_t *data, size_t size) {
-    OFSTRUCT info{};
-    HFILE file = OpenFile(path.c_str(), &info, OF_CREATE | OF_WRITE);
+    HFILE file = CreateAnew(path.c_str());
     if (file == HFILE_ERROR) return false;
     bool written = size == 0 || _hwrite(file, reinterpret_cast<LPCSTR>(data), static_cast<long>(size)) == static_cast<long>(size);
     _lclose(file);
@@ -49,8 +50,7 @@ bool WriteInput(const std::string &path, const uint8_t *data, size_t size) {
 }
 
 bool ReadBack(const std::string &path, std::vector<uint8_t> *bytes) {
-    OFSTRUCT info{};
-    HFILE file = OpenFile(path.c_str(), &info, OF_READ);
+    HFILE file = OpenForReading(path.c_str());
     if (file == HFILE_ERROR) return false;
     LONG size = _llseek(file, 0, FILE_END);
     bool read = size >= 0 && _llseek(file, 0, FILE_BEGIN) == 0;

@@ -20,6 +20,7 @@
 #include "support/folder_dialog.h"
 #include "support/save_dialog.h"
 #include "support/user_actions.h"
+#include "text/text.h"
 #include "ui/manager.h"
 
 namespace {
@@ -55,19 +56,17 @@ void ComposeInEditor(HWND editor, const std::string &name, bool *saved) {
     Click(editor, IDC_ADD_ALL);
     if (!photos.empty()) {
         // The last item of the chooser asks for a folder.
-        int chooser = static_cast<int>(SendDlgItemMessageA(editor, IDC_CONTENTS, CB_GETCOUNT, 0, 0)) - 1;
+        int chooser = static_cast<int>(SendDlgItemMessageW(editor, IDC_CONTENTS, CB_GETCOUNT, 0, 0)) - 1;
         AnswerFolderChoosers([&] { ChooseComboItem(editor, IDC_CONTENTS, chooser); }, {photos});
         Click(editor, IDC_ADD_ALL);
     }
     InNextDialog([&] { Click(editor, IDC_CHOOSE_MUSIC); },
                  [](HWND music) {
-                     SendDlgItemMessageA(music, IDC_TRACKS, CB_SETCURSEL, 0, 0);
+                     SendDlgItemMessageW(music, IDC_TRACKS, CB_SETCURSEL, 0, 0);
                      Click(music, IDOK);
                  });
     AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {name});
-    char caption[200] = "";
-    GetWindowTextA(editor, caption, sizeof caption);
-    *saved = std::string(caption).find(name) != std::string::npos;
+    *saved = WindowText(editor).find(name) != std::string::npos;
     SelectItem(editor, IDC_SOURCE_LIST, 1);
     SelectItem(editor, IDC_SHOW_LIST, 2);
     Shoot(editor, "editor");
@@ -85,13 +84,12 @@ int main(int argc, char **argv) {
     if (argc == 4) photos = argv[3];
     std::string name = argv[2];
     bool saved = false, listed = false;
-    InNextDialog([] { RunConfiguration(GetModuleHandleA(nullptr), nullptr); },
+    InNextDialog([] { RunConfiguration(GetModuleHandleW(nullptr), nullptr); },
                  [&](HWND manager) {
                      InNextDialog([&] { Click(manager, IDC_NEW); },
                                   [&](HWND editor) { ComposeInEditor(editor, name, &saved); });
                      std::string file = name + ".QMS";
-                     LRESULT index = SendDlgItemMessageA(manager, IDC_SHOWS, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                                         reinterpret_cast<LPARAM>(file.c_str()));
+                     LRESULT index = SendItemText(manager, IDC_SHOWS, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), file);
                      listed = index >= 0;
                      if (listed) SelectItem(manager, IDC_SHOWS, static_cast<int>(index), true);
                      Shoot(manager, "manager");
@@ -99,7 +97,7 @@ int main(int argc, char **argv) {
                      InNextDialog([&] { Click(manager, IDC_SETTINGS); },
                                   [](HWND settings) {
                                       HWND bar = GetDlgItem(settings, IDC_INTERVAL);
-                                      SendMessageA(settings, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
+                                      SendMessageW(settings, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
                                                    reinterpret_cast<LPARAM>(bar));
                                       Click(settings, IDOK);
                                   });

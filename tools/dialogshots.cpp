@@ -47,7 +47,7 @@ void WhenUp(std::function<void()> fn) {
 // Lets a modeless window's painting happen, draws on it, then takes its picture.
 void ShootModeless(HWND window, const char *name, std::function<void()> draw = {}) {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     if (draw) draw();
     Shoot(name);
     CloseProgressWindow(window);
@@ -61,11 +61,11 @@ int main(int argc, char **argv) {
         return 2;
     }
     folder = argv[1];
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
 
     WhenUp([] {
         Shoot("settings");
-        PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);
+        PostMessageW(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);
     });
     RunSettingsDialog(instance, nullptr);
 
@@ -75,12 +75,12 @@ int main(int argc, char **argv) {
     for (int i = 0; i < 4; i++) std::strcpy(catalogue.trackNames[i], tracks[i]);
     WhenUp([] {
         Shoot("music");
-        PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);
+        PostMessageW(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);
     });
     ChooseMusicTrack(instance, nullptr);
 
     HWND saving = OpenProgressWindow(instance, nullptr, IDD_SAVING);
-    ShootModeless(saving, "saving", [saving] { SendMessageA(saving, WM_PROGRESS, 2, 5); });
+    ShootModeless(saving, "saving", [saving] { SendMessageW(saving, WM_PROGRESS, 2, 5); });
     ShootModeless(OpenProgressWindow(instance, nullptr, IDD_READING), "reading");
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "support/builders.h"
+#include "support/codepage_host.h"
 #include "support/jpeg.h"
 
 namespace {
@@ -84,7 +85,7 @@ int main(int argc, char **argv) {
     }
     fs::path root = argv[1];
     bool ok = true;
-    std::string catalogue = CatalogueText("光の風景", {"朝の光", "夕暮れの海", "模様"}, {"そよ風", "Evening tide"});
+    std::string catalogue = HostCodePage932(CatalogueText("光の風景", {"朝の光", "夕暮れの海", "模様"}, {"そよ風", "Evening tide"}));
     ok = ok && Save(root / "QM.SD", Bytes(catalogue.begin(), catalogue.end()));
 
     for (int n = 1; n <= 6; n++) {

@@ -19,8 +19,8 @@ protected:
         SystemFileTest::SetUp();
         if (IsSkipped()) return;
         system = ShowDirectory() + "\\";
-        CreateDirectoryA("C:\\MINE", nullptr);
-        CreateDirectoryA((system + "SOUND").c_str(), nullptr);
+        MakeFolder("C:\\MINE");
+        MakeFolder((system + "SOUND").c_str());
         WriteDosFile("C:\\MINE\\A.JPG", MakeJpeg(120, 90, PhotoPixel));
         WriteDosFile("C:\\MINE\\B.BMP",
                      MakeBmpFile(MakePackedDib(30, 40, 24, [](int x, int y) { return static_cast<uint32_t>(x * y); })));
@@ -31,7 +31,7 @@ protected:
     }
     void TearDown() override {
         for (const char *f : {"C:\\MINE\\A.JPG", "C:\\MINE\\B.BMP", "C:\\MINE\\TUNE.WAV"}) DeleteDosFile(f);
-        RemoveDirectoryA("C:\\MINE");
+        RemoveFolder("C:\\MINE");
         SystemFileTest::TearDown();
     }
     int Make() {
@@ -162,7 +162,7 @@ TEST_F(MakeShow, TakesPhotosAndWritesShowsUnderPathsOf200Characters) {
     std::vector<std::string> made;
     while (folder.size() < 190) {
         folder += "\\Folder of holiday photos " + std::to_string(made.size());
-        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+        ASSERT_TRUE(MakeFolder(folder.c_str())) << folder;
         made.push_back(folder);
     }
     std::string photo = folder + "\\PHOTO.JPG";
@@ -177,7 +177,7 @@ TEST_F(MakeShow, TakesPhotosAndWritesShowsUnderPathsOf200Characters) {
     EXPECT_EQ(loaded.error, kLoaded);
     for (PictureEntry *e : loaded.entries) FreePictureEntry(e);
     DeleteDosFile(photo);
-    for (size_t i = made.size(); i-- > 0;) RemoveDirectoryA(made[i].c_str());
+    for (size_t i = made.size(); i-- > 0;) RemoveFolder(made[i].c_str());
 }
 
 TEST_F(MakeShow, TheSavesWorkingNamesAreNoShowNames) {

@@ -8,12 +8,18 @@ namespace {
 
 using Scan = DiscTest;
 
-Catalogue Parsed(const std::string &text) {
+// The catalogue's own bytes, code page 932.
+Catalogue ParsedBytes(const std::string &bytes) {
     Catalogue c;
     std::strcpy(c.discRoot, "E:\\");
-    ParseCatalogue(text.c_str(), c);
+    ParseCatalogue(bytes.c_str(), c);
     return c;
 }
+
+// A catalogue written from its UTF-8 text, as it is on a disc.
+Catalogue Parsed(const std::string &text) { return ParsedBytes(CodePage932(text)); }
+
+HCURSOR SystemCursor(const void *id) { return LoadCursorW(nullptr, static_cast<LPCWSTR>(id)); }
 
 std::vector<std::string> Contents(const Catalogue &c) {
     return std::vector<std::string>(c.contentNames, c.contentNames + c.contentCount);
@@ -37,10 +43,10 @@ TEST_F(Scan, FirstCdromDriveWithADiscWinsAndOtherDrivesAreIgnored) {
     EXPECT_EQ(Contents(catalogue), (std::vector<std::string>{"春の湖", "夏の湖", "秋"}));
     EXPECT_EQ(Tracks(catalogue), (std::vector<std::string>{"朝", "夕"}));
     // The arrow is back once the scan is done (the wait cursor meanwhile).
-    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(GetCursor(), SystemCursor(IDC_ARROW));
     if (Layer::Available())
         EXPECT_EQ(Layer::CursorHistory(),
-                  (std::vector<HCURSOR>{LoadCursorA(nullptr, IDC_WAIT), LoadCursorA(nullptr, IDC_ARROW)}));
+                  (std::vector<HCURSOR>{SystemCursor(IDC_WAIT), SystemCursor(IDC_ARROW)}));
 }
 
 TEST_F(Scan, NoDiscLeavesTheCatalogueEmpty) {
@@ -51,7 +57,7 @@ TEST_F(Scan, NoDiscLeavesTheCatalogueEmpty) {
     EXPECT_STREQ(catalogue.title, "");
     EXPECT_EQ(catalogue.contentCount, 0);
     EXPECT_EQ(catalogue.trackCount, 0);
-    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(GetCursor(), SystemCursor(IDC_ARROW));
 }
 
 TEST_F(Scan, TheDiscWithoutACatalogueHasItsOwnBuiltIn) {
@@ -89,8 +95,8 @@ TEST_F(Scan, LongCatalogueIsReadToItsFirst1023Bytes) {
 TEST_F(Scan, DiscFolderReadByItsRoot) {
     discE.Catalogue(CatalogueText("COPY", {"a"}, {"b"}, "SND\\"));
     std::string folder = "E:\\COPIES\\DISC1";
-    CreateDirectoryA("E:\\COPIES", nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
+    MakeFolder("E:\\COPIES");
+    MakeFolder(folder.c_str());
     TitleDiscBuilder copy(folder + "\\");
     copy.Catalogue(CatalogueText("IN A FOLDER", {"c"}, {"d"}, "SND\\"));
     EXPECT_TRUE(ReadTitleDisc(folder.c_str())) << "a root without its backslash";
@@ -98,8 +104,8 @@ TEST_F(Scan, DiscFolderReadByItsRoot) {
     EXPECT_EQ(catalogue.discRoot, folder + "\\");
     EXPECT_EQ(catalogue.soundDir, folder + "\\SND\\");
     copy.Remove();
-    RemoveDirectoryA(folder.c_str());
-    RemoveDirectoryA("E:\\COPIES");
+    RemoveFolder(folder.c_str());
+    RemoveFolder("E:\\COPIES");
     EXPECT_FALSE(ReadTitleDisc("E:\\NOWHERE\\"));
     EXPECT_FALSE(catalogue.discFound);
 }
@@ -163,7 +169,7 @@ TEST(CatalogueText, LongNamesAreCutAtAWholeCharacter) {
 
     // A lone lead byte at the very end of a line is not a character either.
     std::string lone = "T\r\nD\r\nS\r\n1\r\nab\x88\r\n0\r\n";
-    EXPECT_STREQ(Parsed(lone).contentNames[0], "ab");
+    EXPECT_STREQ(ParsedBytes(lone).contentNames[0], "ab");
 }
 
 }  // namespace

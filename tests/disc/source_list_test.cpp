@@ -67,13 +67,13 @@ TEST_F(SourceList, NeverMoreThan128Pictures) {
     for (int p = 1; p <= 130; p++) discE.Picture(1, 1, p, small);
     ASSERT_TRUE(ScanForTitleDisc());
     EXPECT_EQ(Fill(1), 128u);
-    EXPECT_EQ(SendDlgItemMessageA(editor, IDC_SOURCE_LIST, LB_GETCOUNT, 0, 0), 128);
+    EXPECT_EQ(SendDlgItemMessageW(editor, IDC_SOURCE_LIST, LB_GETCOUNT, 0, 0), 128);
 }
 
 TEST_F(SourceList, NoDiscNoPictures) {
     EXPECT_FALSE(ScanForTitleDisc());
     EXPECT_EQ(Fill(1), 0u);
-    EXPECT_EQ(SendDlgItemMessageA(editor, IDC_SOURCE_LIST, LB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendDlgItemMessageW(editor, IDC_SOURCE_LIST, LB_GETCOUNT, 0, 0), 0);
 }
 
 }  // namespace

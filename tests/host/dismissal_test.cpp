@@ -12,7 +12,7 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         panelParams.push_back(wParam);
         return 0;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 class Dismissal : public SaverTest {
@@ -29,14 +29,14 @@ TEST_F(Dismissal, SmallMouseJitterKeepsTheSaverLargerMovesClose) {
     HWND hwnd = StartFullScreen();
     ASSERT_NE(hwnd, nullptr);
     SetCursorPos(102, 102);  // |dx| + |dy| = 4
-    PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(102, 102));
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(102, 102));
     EXPECT_FALSE(Pump().quit);
     EXPECT_TRUE(IsWindow(hwnd));
     SetCursorPos(98, 98);
-    PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(98, 98));
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(98, 98));
     EXPECT_FALSE(Pump().quit) << "movement is measured from where the saver started";
     SetCursorPos(103, 102);  // 5
-    PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(103, 102));
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(103, 102));
     PumpResult r = Pump();
     EXPECT_TRUE(r.quit);
     EXPECT_EQ(r.exitCode, 0);
@@ -73,7 +73,7 @@ TEST_F(Dismissal, KeysClicksAndDeactivationClose) {
         ResetProgramState();
         HWND hwnd = StartFullScreen();
         ASSERT_NE(hwnd, nullptr) << c.what;
-        SendMessageA(hwnd, c.message, c.wParam, 0);
+        SendMessageW(hwnd, c.message, c.wParam, 0);
         PumpResult r = Pump();
         EXPECT_TRUE(r.quit) << c.what;
         EXPECT_FALSE(IsWindow(hwnd)) << c.what;
@@ -82,9 +82,9 @@ TEST_F(Dismissal, KeysClicksAndDeactivationClose) {
 
 TEST_F(Dismissal, ActivationAndKeyReleasesDoNotClose) {
     HWND hwnd = StartFullScreen();
-    SendMessageA(hwnd, WM_ACTIVATEAPP, TRUE, 0);
-    SendMessageA(hwnd, WM_KEYUP, 'Q', 0);
-    SendMessageA(hwnd, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    SendMessageW(hwnd, WM_ACTIVATEAPP, TRUE, 0);
+    SendMessageW(hwnd, WM_KEYUP, 'Q', 0);
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
     EXPECT_FALSE(Pump().quit);
     EXPECT_TRUE(IsWindow(hwnd));
 }
@@ -105,18 +105,18 @@ TEST_F(Dismissal, SecondFullScreenStartBringsTheFirstForward) {
 }
 
 TEST_F(Dismissal, PreviewPassesHelpAndContextMenuToTheControlPanel) {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = PanelProc;
     wc.hInstance = host.instance;
-    wc.lpszClassName = "TestPanelHelp";
-    RegisterClassA(&wc);
-    HWND panel = CreateWindowExA(0, "TestPanelHelp", "", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr,
+    wc.lpszClassName = L"TestPanelHelp";
+    RegisterClassW(&wc);
+    HWND panel = CreateWindowExW(0, L"TestPanelHelp", L"", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr,
                                  host.instance, nullptr);
     HWND preview = CreateSaverWindow(panel, nullptr);
     ASSERT_NE(preview, nullptr);
     Pump();
-    EXPECT_EQ(SendMessageA(preview, WM_HELP, 0, 0), 1);
-    EXPECT_EQ(SendMessageA(preview, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(preview), MAKELPARAM(5, 5)), 1);
+    EXPECT_EQ(SendMessageW(preview, WM_HELP, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(preview, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(preview), MAKELPARAM(5, 5)), 1);
     Pump();
     ASSERT_EQ(panelMessages.size(), 2u);
     EXPECT_EQ(panelMessages[0], static_cast<UINT>(WM_HELP));
@@ -124,19 +124,17 @@ TEST_F(Dismissal, PreviewPassesHelpAndContextMenuToTheControlPanel) {
     EXPECT_EQ(panelParams[0], reinterpret_cast<WPARAM>(panel));
     EXPECT_EQ(panelParams[1], reinterpret_cast<WPARAM>(panel));
     // Why help is sent rather than posted: Windows refuses to post it.
-    EXPECT_FALSE(PostMessageA(panel, WM_HELP, 0, 0));
+    EXPECT_FALSE(PostMessageW(panel, WM_HELP, 0, 0));
     DestroyWindow(panel);
     EXPECT_FALSE(IsWindow(preview));
     EXPECT_TRUE(Pump().quit);
-    UnregisterClassA("TestPanelHelp", host.instance);
+    UnregisterClassW(L"TestPanelHelp", host.instance);
 }
 
 TEST_F(Dismissal, WindowTitleCannotBeChanged) {
     HWND hwnd = StartFullScreen();
-    SetWindowTextA(hwnd, "Something else");
-    char title[32] = "";
-    GetWindowTextA(hwnd, title, sizeof title);
-    EXPECT_STREQ(title, "Screen Saver");
+    SetWindowTextW(hwnd, L"Something else");
+    EXPECT_EQ(WindowText(hwnd), "Screen Saver");
 }
 
 }  // namespace

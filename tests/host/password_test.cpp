@@ -74,12 +74,12 @@ TEST_F(Password, RefusedCheckKeepsTheSaverAndTheSamePositionDoesNotAskAgain) {
     EXPECT_TRUE(IsWindow(hwnd));
 
     Layer::AdvanceClock(1000);
-    PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(110, 100));
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(110, 100));
     EXPECT_FALSE(Pump().quit);
     EXPECT_EQ(calls.verify, 1) << "the refused position closed the saver again";
 
     calls.verifyAnswer = TRUE;
-    PostMessageA(hwnd, WM_KEYDOWN, 'K', 0);
+    PostMessageW(hwnd, WM_KEYDOWN, 'K', 0);
     EXPECT_TRUE(Pump().quit);
     EXPECT_EQ(calls.verify, 2);
     EXPECT_FALSE(IsWindow(hwnd));
@@ -91,16 +91,16 @@ TEST_F(Password, RefusedCheckKeepsTheSaverAndTheSamePositionDoesNotAskAgain) {
 TEST_F(Password, SecondCloseWithin200msIsRefusedWithoutAsking) {
     SKIP_WITHOUT_95;
     HWND hwnd = StartWithPassword();
-    PostMessageA(hwnd, WM_KEYDOWN, 'K', 0);
+    PostMessageW(hwnd, WM_KEYDOWN, 'K', 0);
     Pump();
     ASSERT_EQ(calls.verify, 1);
     calls.verifyAnswer = TRUE;
     Layer::AdvanceClock(199);
-    PostMessageA(hwnd, WM_KEYDOWN, 'K', 0);
+    PostMessageW(hwnd, WM_KEYDOWN, 'K', 0);
     EXPECT_FALSE(Pump().quit);
     EXPECT_EQ(calls.verify, 1);
     Layer::AdvanceClock(1);
-    PostMessageA(hwnd, WM_KEYDOWN, 'K', 0);
+    PostMessageW(hwnd, WM_KEYDOWN, 'K', 0);
     EXPECT_TRUE(Pump().quit);
     EXPECT_EQ(calls.verify, 2);
 }
@@ -110,9 +110,9 @@ TEST_F(Password, TimerTicksWaitingDuringTheCheckAreDropped) {
     HWND hwnd = StartWithPassword();
     SetTimer(hwnd, 1, 100, nullptr);
     Layer::AdvanceClock(150);
-    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
     MSG msg;
-    EXPECT_FALSE(PeekMessageA(&msg, hwnd, WM_TIMER, WM_TIMER, PM_NOREMOVE)) << "a stale tick survived the check";
+    EXPECT_FALSE(PeekMessageW(&msg, hwnd, WM_TIMER, WM_TIMER, PM_NOREMOVE)) << "a stale tick survived the check";
     EXPECT_EQ(calls.verify, 1);
 }
 
@@ -122,7 +122,7 @@ TEST_F(Password, WithoutThePasswordSettingNothingIsLoaded) {
     HWND hwnd = CreateSaverWindow(nullptr, nullptr);
     EXPECT_EQ(Layer::ModuleLoadCount("PASSWORD.CPL"), 0);
     EXPECT_FALSE(Layer::ScreenSaverRunning());
-    PostMessageA(hwnd, WM_KEYDOWN, 'K', 0);
+    PostMessageW(hwnd, WM_KEYDOWN, 'K', 0);
     EXPECT_TRUE(Pump().quit);
     EXPECT_EQ(calls.verify, 0);
 }
@@ -133,7 +133,7 @@ TEST_F(Password, LibraryWithoutTheCheckIsUnloadedAgain) {
     HWND hwnd = StartWithPassword();
     EXPECT_EQ(Layer::ModuleLoadCount("PASSWORD.CPL"), 0);
     EXPECT_FALSE(Layer::ScreenSaverRunning());
-    PostMessageA(hwnd, WM_KEYDOWN, 'K', 0);
+    PostMessageW(hwnd, WM_KEYDOWN, 'K', 0);
     EXPECT_TRUE(Pump().quit);
 }
 
@@ -183,7 +183,7 @@ TEST_F(Password, AFailureInTheCheckSwitchesTheSaverFlagOff) {
     SKIP_WITHOUT_95;
     UseWindows95(true);
     calls.verifyThrows = true;
-    AfterLoopStarts([] { PostMessageA(host.saverWindow, WM_KEYDOWN, 'K', 0); });
+    AfterLoopStarts([] { PostMessageW(host.saverWindow, WM_KEYDOWN, 'K', 0); });
     EXPECT_EQ(RunFromCommandLine("qmsaver.scr /s"), -1);
     EXPECT_EQ(calls.verify, 1);
     EXPECT_FALSE(Layer::ScreenSaverRunning());
@@ -192,7 +192,7 @@ TEST_F(Password, AFailureInTheCheckSwitchesTheSaverFlagOff) {
 TEST_F(Password, CrashFilterSwitchesTheSaverFlagOff) {
     SKIP_WITHOUT_95;
     UseWindows95(true);
-    SystemParametersInfoA(SPI_SCREENSAVERRUNNING, TRUE, nullptr, 0);
+    SystemParametersInfoW(SPI_SCREENSAVERRUNNING, TRUE, nullptr, 0);
     EXPECT_EQ(SaverFailureFilter(nullptr), EXCEPTION_CONTINUE_SEARCH);
     EXPECT_FALSE(Layer::ScreenSaverRunning());
 }

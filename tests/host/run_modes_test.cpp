@@ -63,17 +63,17 @@ TEST_F(RunModes, PreviewRunsAsChildOfTheGivenWindowUntilThatWindowGoes) {
         HWND seenChild = nullptr, seenParent = nullptr;
         RECT seenRect{};
         LONG seenStyle = 0;
-        char title[32] = "";
+        std::string title;
         AfterLoopStarts([&] {
             seenChild = host.saverWindow;
             seenParent = GetParent(seenChild);
             GetClientRect(seenChild, &seenRect);
-            seenStyle = GetWindowLongA(seenChild, GWL_STYLE);
-            GetWindowTextA(seenChild, title, sizeof title);
+            seenStyle = GetWindowLongW(seenChild, GWL_STYLE);
+            title = WindowText(seenChild);
             // Keys and clicks never end a preview; only the control panel does.
-            PostMessageA(seenChild, WM_KEYDOWN, VK_SPACE, 0);
-            PostMessageA(seenChild, WM_LBUTTONDOWN, 0, 0);
-            SendMessageA(seenChild, WM_ACTIVATEAPP, FALSE, 0);
+            PostMessageW(seenChild, WM_KEYDOWN, VK_SPACE, 0);
+            PostMessageW(seenChild, WM_LBUTTONDOWN, 0, 0);
+            SendMessageW(seenChild, WM_ACTIVATEAPP, FALSE, 0);
             AfterLoopStarts([&] {
                 EXPECT_TRUE(IsWindow(seenChild)) << "input closed the preview";
                 DestroyWindow(panel);
@@ -86,7 +86,7 @@ TEST_F(RunModes, PreviewRunsAsChildOfTheGivenWindowUntilThatWindowGoes) {
         EXPECT_EQ(seenRect.bottom, 112);
         EXPECT_EQ(static_cast<DWORD>(seenStyle) & (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN),
                   static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN));
-        EXPECT_STREQ(title, "Preview");
+        EXPECT_EQ(title, "Preview");
         EXPECT_TRUE(host.isPreview);
         EXPECT_FALSE(IsWindow(seenChild));
     }
@@ -97,10 +97,10 @@ TEST_F(RunModes, FullScreenSaverCoversTheScreenUntilAKey) {
     RECT rect{};
     LONG exStyle = 0;
     AfterLoopStarts([&] {
-        seen = FindWindowA("WindowsScreenSaverClass", "Screen Saver");
+        seen = FindWindowW(L"WindowsScreenSaverClass", L"Screen Saver");
         GetWindowRect(seen, &rect);
-        exStyle = GetWindowLongA(seen, GWL_EXSTYLE);
-        PostMessageA(seen, WM_KEYDOWN, 'A', 0);
+        exStyle = GetWindowLongW(seen, GWL_EXSTYLE);
+        PostMessageW(seen, WM_KEYDOWN, 'A', 0);
     });
     EXPECT_EQ(RunFromCommandLine(Line("/s").c_str()), 0);
     ASSERT_NE(seen, nullptr);

@@ -104,8 +104,7 @@ TEST_F(Dib, PackedBitmapWithoutFileHeaderIsReadFromWhereTheFileStands) {
     Bytes file(10, 0x55);
     file.insert(file.end(), dib.begin(), dib.end());
     std::string path = Write("QMSPACK.BIN", file);
-    OFSTRUCT info{};
-    HFILE f = OpenFile(path.c_str(), &info, OF_READ);
+    HFILE f = OpenForReading(path.c_str());
     ASSERT_NE(f, HFILE_ERROR);
     _llseek(f, 10, FILE_BEGIN);
     PackedDib a = DibReadHeader(f);
@@ -307,7 +306,7 @@ TEST_F(Dib, ResourcesAreCompletedWithoutWritingIntoThem) {
     EXPECT_EQ(placeholder->biBitCount, 8);
     EXPECT_EQ(placeholder->biClrUsed, 256u);
     EXPECT_EQ(placeholder->biSizeImage, 7500u);
-    HRSRC info = FindResourceA(host.instance, MAKEINTRESOURCEA(IDB_NOPREVIEW), RT_BITMAP);
+    HRSRC info = FindResourceW(host.instance, MAKEINTRESOURCEW(IDB_NOPREVIEW), MAKEINTRESOURCEW(2));  // RT_BITMAP
     ASSERT_NE(info, nullptr);
     const auto *stored = static_cast<const BITMAPINFOHEADER *>(LockResource(LoadResource(host.instance, info)));
     EXPECT_EQ(stored->biClrUsed, 0u) << "the module's own data is left as stored";

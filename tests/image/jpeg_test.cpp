@@ -26,7 +26,7 @@ protected:
     // the layer a descriptor would be left.
     void ExpectClosed(const std::string &path, int descriptorsBefore) {
         if (Layer::Available()) EXPECT_EQ(Layer::OpenDescriptors(), descriptorsBefore);
-        EXPECT_TRUE(DeleteFileA(path.c_str())) << "the decoder left " << path << " open";
+        EXPECT_TRUE(RemoveFile(path.c_str())) << "the decoder left " << path << " open";
     }
 };
 

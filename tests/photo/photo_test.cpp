@@ -476,7 +476,7 @@ TEST_F(Photo, TheFirstBytesSayWhatAFileIsNotItsName) {
     EXPECT_EQ(LoadPhoto(good.c_str(), 100, 100, 16), nullptr) << "only 24 and 8 bits";
     // A file it read is closed: it can be deleted at once.
     DibFree(LoadPhoto(good.c_str(), 100, 100, 24));
-    EXPECT_TRUE(DeleteFileA(good.c_str()));
+    EXPECT_TRUE(RemoveFile(good.c_str()));
 }
 
 TEST_F(Photo, AFailedAllocationAnywhereGivesNullAndLeaksNothing) {

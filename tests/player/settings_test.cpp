@@ -1,5 +1,7 @@
 // The five settings in control.ini and the strings that name them.
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "player/settings.h"
 #include "saverfile/places.h"
@@ -10,6 +12,7 @@
 namespace {
 
 const char kSection[] = "ScreenSaver.QM Custom Saver 2.1";
+const WCHAR kWideSection[] = L"ScreenSaver.QM Custom Saver 2.1";
 
 class SettingsTest : public SaverTest {
 protected:
@@ -34,9 +37,9 @@ TEST_F(SettingsTest, StringsComeFromTheResources) {
     EXPECT_STREQ(settingStrings.keyUse8bit, "Use8bit");
     EXPECT_STREQ(settingStrings.keyItemName, "ItemName");
     EXPECT_STREQ(settingStrings.helpFile, "control.hlp");
-    // Handed out in code page 932, as the literal here is compiled.
+    // Held as UTF-8, as every text inside: twelve characters of three bytes.
     EXPECT_STREQ(settingStrings.noMemory, "メモリが不足しています。");
-    EXPECT_EQ(std::strlen(settingStrings.noMemory), 24u);
+    EXPECT_EQ(std::strlen(settingStrings.noMemory), 36u);
 }
 
 TEST_F(SettingsTest, NoSectionGivesTheDefaults) {
@@ -70,8 +73,8 @@ TEST_F(SettingsTest, WrittenValuesReadBack) {
 // control.ini held (an earlier installation's) is where they start.
 TEST_F(SettingsTest, OnNtTheRegistryKeyTakesOverFromControlIni) {
     if (OnWindows95Family()) GTEST_SKIP() << "the 95 family keeps control.ini";
-    WritePrivateProfileStringA(kSection, "Interval", "20", "control.ini");
-    WritePrivateProfileStringA(kSection, "ItemName", "OLD.QMS", "control.ini");
+    WritePrivateProfileStringW(kWideSection, L"Interval", L"20", L"control.ini");
+    WritePrivateProfileStringW(kWideSection, L"ItemName", L"OLD.QMS", L"control.ini");
     ReadSettings();
     EXPECT_EQ(settings.interval, 20);
     EXPECT_STREQ(settings.itemName, "OLD.QMS");
@@ -79,9 +82,9 @@ TEST_F(SettingsTest, OnNtTheRegistryKeyTakesOverFromControlIni) {
     ReadSettings();
     EXPECT_STREQ(settings.itemName, "NEW.QMS");
     EXPECT_EQ(settings.interval, 10) << "once the key exists, it alone holds the settings";
-    char text[16] = "";
-    GetPrivateProfileStringA(kSection, "ItemName", "", text, sizeof text, "control.ini");
-    EXPECT_STREQ(text, "OLD.QMS") << "control.ini is not written on NT";
+    WCHAR text[16] = L"";
+    GetPrivateProfileStringW(kWideSection, L"ItemName", L"", text, 16, L"control.ini");
+    EXPECT_EQ(Utf8(text), "OLD.QMS") << "control.ini is not written on NT";
     ForgetStoredSettings();
 }
 
@@ -90,19 +93,19 @@ TEST_F(SettingsTest, OnThe95FamilyControlIniHoldsThem) {
     Layer::SetWindows95Family(true);
     EXPECT_TRUE(WriteSetting(kSection, "Interval", 25));
     EXPECT_TRUE(WriteItemName("HOLIDAY.QMS"));
-    char text[16] = "";
-    GetPrivateProfileStringA(kSection, "Interval", "", text, sizeof text, "control.ini");
-    EXPECT_STREQ(text, "25");
-    GetPrivateProfileStringA(kSection, "ItemName", "", text, sizeof text, "control.ini");
-    EXPECT_STREQ(text, "HOLIDAY.QMS");
+    WCHAR text[16] = L"";
+    GetPrivateProfileStringW(kWideSection, L"Interval", L"", text, 16, L"control.ini");
+    EXPECT_EQ(Utf8(text), "25");
+    GetPrivateProfileStringW(kWideSection, L"ItemName", L"", text, 16, L"control.ini");
+    EXPECT_EQ(Utf8(text), "HOLIDAY.QMS");
     HKEY key;
-    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, Wide(kSettingsKey).c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
     Layer::SetWindows95Family(false);
 }
 
 TEST_F(SettingsTest, NumbersAreCutToTheirFieldWidth) {
-    WritePrivateProfileStringA(kSection, "Volume", "65543", "control.ini");
-    WritePrivateProfileStringA(kSection, "Interval", "12 seconds", "control.ini");
+    WritePrivateProfileStringW(kWideSection, L"Volume", L"65543", L"control.ini");
+    WritePrivateProfileStringW(kWideSection, L"Interval", L"12 seconds", L"control.ini");
     ReadSettings();
     EXPECT_EQ(settings.volume, 7);
     EXPECT_EQ(settings.interval, 12);
@@ -110,7 +113,7 @@ TEST_F(SettingsTest, NumbersAreCutToTheirFieldWidth) {
 
 TEST_F(SettingsTest, LongShowNamesAreKeptWhole) {
     const char name[] = "SUMMER HOLIDAY IN THE MOUNTAINS.QMS";
-    WritePrivateProfileStringA(kSection, "ItemName", name, "control.ini");
+    WritePrivateProfileStringW(kWideSection, L"ItemName", Wide(name).c_str(), L"control.ini");
     ReadSettings();
     EXPECT_STREQ(settings.itemName, name);
 }
@@ -119,16 +122,16 @@ TEST_F(SettingsTest, LongShowNamesAreKeptWhole) {
 
 namespace {
 
-TEST_F(SettingsTest, ShortBuffersGetWholeCharactersOnly) {
-    char buffer[6];
-    std::memset(buffer, 'x', sizeof buffer);
-    int n = LoadStringA(host.instance, 1008, buffer, sizeof buffer);
-    // Five bytes fit, but the third character would be cut in half.
-    EXPECT_EQ(n, 4);
-    EXPECT_STREQ(buffer, "メモ");
-    char section[8];
-    EXPECT_EQ(LoadStringA(host.instance, 1007, section, sizeof section), 7);
-    EXPECT_STREQ(section, "ScreenS");
+TEST_F(SettingsTest, StringsComeInUtf16UnitsAndWholeThroughLoadText) {
+    WCHAR buffer[3];
+    std::fill(std::begin(buffer), std::end(buffer), L'x');
+    // Two characters and the terminator fit.
+    EXPECT_EQ(LoadStringW(host.instance, 1008, buffer, 3), 2);
+    EXPECT_EQ(Utf8(buffer), "メモ");
+    WCHAR section[8];
+    EXPECT_EQ(LoadStringW(host.instance, 1007, section, 8), 7);
+    EXPECT_EQ(Utf8(section), "ScreenS");
+    EXPECT_EQ(LoadText(host.instance, 1008), "メモリが不足しています。");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // error banner, the music and the volume.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "player/player.h"
 #include "saverfile/places.h"
@@ -94,7 +95,7 @@ protected:
         RECT r;
         GetClientRect(hwnd, &r);
         SIZE extent{};
-        GetTextExtentPoint32A(hdc, "S", 1, &extent);
+        GetTextExtentPoint32W(hdc, L"S", 1, &extent);
         int first = -1, last = -1;
         for (int x = 0; x < r.right; x++)
             for (int y = 0; y < extent.cy; y++)
@@ -149,8 +150,8 @@ TEST_F(Banner, WrapsAtTheLeftAndRestartsWhenItStandsAtZero) {
     RunFor(1000);
     HDC hdc = GetDC(hwnd);
     SIZE extent;
-    const char text[] = "Sorry, Can' find screen saver file!";
-    GetTextExtentPoint32A(hdc, text, static_cast<int>(std::strlen(text)), &extent);
+    const WCHAR text[] = L"Sorry, Can' find screen saver file!";
+    GetTextExtentPoint32W(hdc, text, static_cast<int>(std::size(text) - 1), &extent);
     ReleaseDC(hwnd, hdc);
     // 640 is a multiple of 10: the banner reaches 0 exactly and starts over.
     std::vector<int> xs;
@@ -172,8 +173,8 @@ TEST_F(Banner, LeavesTheScreenOnWidthsThatAreNotMultiplesOfTen) {
     HWND hwnd = Start();
     HDC hdc = GetDC(hwnd);
     SIZE extent;
-    const char text[] = "Sorry, Can' find screen saver file!";
-    GetTextExtentPoint32A(hdc, text, static_cast<int>(std::strlen(text)), &extent);
+    const WCHAR text[] = L"Sorry, Can' find screen saver file!";
+    GetTextExtentPoint32W(hdc, text, static_cast<int>(std::size(text) - 1), &extent);
     ReleaseDC(hwnd, hdc);
     RunFor(1000);
     EXPECT_EQ(player.bannerX, 635);
@@ -292,11 +293,11 @@ TEST_F(Music, AbortedOrSupersededPlaysAreNotRestarted) {
     StopMusic();
     RunFor(10);
     EXPECT_EQ(Layer::PlayingWave(), "") << "an aborted play came back";
-    SendMessageA(hwnd, MM_MCINOTIFY, MCI_NOTIFY_SUPERSEDED, 0);
+    SendMessageW(hwnd, MM_MCINOTIFY, MCI_NOTIFY_SUPERSEDED, 0);
     EXPECT_EQ(Layer::PlayingWave(), "");
-    SendMessageA(hwnd, MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 0);
+    SendMessageW(hwnd, MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 0);
     EXPECT_EQ(Layer::PlayingWave(), "") << "a failed play is not retried";
-    SendMessageA(hwnd, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
+    SendMessageW(hwnd, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
     EXPECT_NE(Layer::PlayingWave(), "");
 }
 
@@ -329,11 +330,11 @@ TEST_F(Music, ADeviceThatCannotPlayLeavesTheSaverResponsive) {
     // The failure comes back as a notification; it must not start another
     // play, whose failure would come back in turn, for ever.
     MSG msg;
-    EXPECT_FALSE(PeekMessageA(&msg, hwnd, MM_MCINOTIFY, MM_MCINOTIFY, PM_NOREMOVE));
+    EXPECT_FALSE(PeekMessageW(&msg, hwnd, MM_MCINOTIFY, MM_MCINOTIFY, PM_NOREMOVE));
     EXPECT_EQ(Layer::OpenWaveDevices(), 0) << "the failed device is closed";
     RunFor(10000);
     EXPECT_EQ(player.pictureIndex, 2) << "the show goes on silently";
-    PostMessageA(hwnd, WM_KEYDOWN, 'K', 0);
+    PostMessageW(hwnd, WM_KEYDOWN, 'K', 0);
     EXPECT_TRUE(Pump().quit) << "a key still ends the saver";
 }
 
@@ -390,7 +391,7 @@ TEST_F(Slideshow, BackgroundIsErasedBlack) {
     HDC hdc = GetDC(hwnd);
     RECT r{0, 0, 50, 50};
     FillRect(hdc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    EXPECT_EQ(SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0), 0);
+    EXPECT_EQ(SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0), 0);
     EXPECT_EQ(GetPixel(hdc, 10, 10), RGB(0, 0, 0));
     EXPECT_EQ(GetPixel(hdc, 49, 49), RGB(0, 0, 0));
     ReleaseDC(hwnd, hdc);

@@ -7,48 +7,52 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "text/text.h"
 
 namespace {
 
 // A program built beside this one.
 std::string Beside(const char *name) {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string self(path, length);
+    WCHAR path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string self = Utf8(std::wstring_view(path, length));
     return self.substr(0, self.find_last_of("\\/") + 1) + name;
 }
 
 struct VersionInfo {
     std::vector<char> block;
     bool Read(const std::string &file) {
-        DWORD ignored = 0, size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+        std::wstring name = Wide(file);
+        DWORD ignored = 0, size = GetFileVersionInfoSizeW(name.c_str(), &ignored);
         if (size == 0) return false;
         block.assign(size, 0);
-        return GetFileVersionInfoA(file.c_str(), 0, size, block.data());
+        return GetFileVersionInfoW(name.c_str(), 0, size, block.data());
     }
     const VS_FIXEDFILEINFO *Fixed() {
         void *value = nullptr;
         UINT length = 0;
-        if (!VerQueryValueA(block.data(), "\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) return nullptr;
+        if (!VerQueryValueW(block.data(), L"\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) return nullptr;
         return static_cast<const VS_FIXEDFILEINFO *>(value);
     }
     // A string of the first language the file lists.
     std::string Text(const char *name) {
         void *value = nullptr;
         UINT length = 0;
-        if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length) || length < 4) return "?";
+        if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length) || length < 4) return "?";
         auto *language = static_cast<const WORD *>(value);
         char path[128];
-        wsprintfA(path, "\\StringFileInfo\\%04x%04x\\%s", language[0], language[1], name);
-        if (!VerQueryValueA(block.data(), path, &value, &length) || length == 0) return "?";
-        return static_cast<const char *>(value);
+        std::snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", language[0], language[1], name);
+        if (!VerQueryValueW(block.data(), Wide(path).c_str(), &value, &length) || length == 0) return "?";
+        return Utf8(static_cast<const WCHAR *>(value));
     }
 };
 
 std::string ManifestOf(HMODULE module) {
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))  /* RT_MANIFEST */;
     if (!found) return {};
     auto *data = static_cast<const char *>(LockResource(LoadResource(module, found)));
     return data ? std::string(data, SizeofResource(module, found)) : std::string();
@@ -79,10 +83,10 @@ TEST(ProgramFiles, TheSaverAndTheToolShowTheirMakerProductAndVersion) {
 }
 
 TEST(ProgramFiles, TheSaverAndTheToolCarryTheManifest) {
-    std::string own = ManifestOf(GetModuleHandleA(nullptr));
+    std::string own = ManifestOf(GetModuleHandleW(nullptr));
     ASSERT_NE(own.find("PerMonitorV2"), std::string::npos);
     for (const char *file : {"qmsaver.scr", "qmshow.exe"}) {
-        HMODULE module = LoadLibraryExA(Beside(file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HMODULE module = LoadLibraryExW(Wide(Beside(file)).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module, nullptr) << file << ": error " << GetLastError();
         EXPECT_EQ(ManifestOf(module), own) << file;
         FreeLibrary(module);
@@ -95,7 +99,7 @@ TEST(ProgramFiles, TheSaverAndTheToolCarryTheManifest) {
 // store. (Wine 8 knows no per-monitor V2 context and makes every process
 // aware per monitor; on Windows only the manifest does.)
 TEST(ProgramFiles, TheManifestMakesTheProcessPerMonitorAwareWithCommonControls6) {
-    HMODULE user = GetModuleHandleA("user32.dll");
+    HMODULE user = GetModuleHandleW(L"user32.dll");
     using GetContext = DPI_AWARENESS_CONTEXT(WINAPI *)();
     using AwarenessOf = DPI_AWARENESS(WINAPI *)(DPI_AWARENESS_CONTEXT);
     auto getContext = reinterpret_cast<GetContext>(
@@ -105,11 +109,11 @@ TEST(ProgramFiles, TheManifestMakesTheProcessPerMonitorAwareWithCommonControls6)
     ASSERT_TRUE(getContext && awarenessOf) << "a system without per-monitor awareness";
     EXPECT_EQ(awarenessOf(getContext()), DPI_AWARENESS_PER_MONITOR_AWARE);
 
-    HMODULE controls = LoadLibraryA("comctl32.dll");
+    HMODULE controls = LoadLibraryW(L"comctl32.dll");
     ASSERT_NE(controls, nullptr);
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(controls, path, MAX_PATH);
-    std::string file(path, length);
+    WCHAR path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(controls, path, MAX_PATH);
+    std::string file = Utf8(std::wstring_view(path, length));
     for (char &c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     EXPECT_NE(file.find("\\winsxs\\"), std::string::npos) << file;
     EXPECT_NE(file.find("microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::string::npos) << file;

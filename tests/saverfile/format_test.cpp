@@ -16,8 +16,7 @@ protected:
     void Open(const Bytes &bytes) {
         path = SystemDirectory() + "\\QMSFORMAT.QMS";
         ASSERT_TRUE(WriteDosFile(path, bytes));
-        OFSTRUCT info{};
-        file = OpenFile(path.c_str(), &info, OF_READ);
+        file = OpenForReading(path.c_str());
         ASSERT_NE(file, HFILE_ERROR);
     }
     std::string path;
@@ -26,8 +25,7 @@ protected:
 
 TEST_F(Format, WrittenCountsAndSizesReadBack) {
     path = SystemDirectory() + "\\QMSFORMAT.QMS";
-    OFSTRUCT info{};
-    HFILE out = OpenFile(path.c_str(), &info, OF_CREATE | OF_WRITE);
+    HFILE out = CreateAnew(path.c_str());
     ASSERT_NE(out, HFILE_ERROR);
     EXPECT_TRUE(WritePictureCount(out, 2));
     EXPECT_TRUE(WriteRecordSizes(out, {0x01020304u, 0xA0B0C0D0u}));

@@ -33,7 +33,7 @@ TEST_F(LoadForEditing, EachRecordBecomesAKeptEntryWithItsPreviewOnly) {
     auto records = ThreeRecords();
     Bytes show = MakeShow(records);
     WriteSystemFile("EDIT.QMS", show);
-    SetCurrentDirectoryA(ShowDirectory().c_str());
+    EnterFolder(ShowDirectory().c_str());
     EXPECT_EQ(Load("EDIT.QMS").error, kLoaded);
     auto entries = Entries();
     ASSERT_EQ(entries.size(), 3u);
@@ -73,7 +73,7 @@ TEST_F(LoadForEditing, DamageStopsTheLoadingWhereItIsAndSaysSo) {
         {"a full-screen block of no bytes", MakeShow({{Bytes{}, Picture(4, 4, 0)}}), 4, 1, 0},
         {"sizes past the end of the file", claims, 7, 1, 0},
     };
-    SetCurrentDirectoryA(ShowDirectory().c_str());
+    EnterFolder(ShowDirectory().c_str());
     for (const Case &c : cases) {
         WriteSystemFile("DAMAGED.QMS", c.file);
         LoadedShow loaded = Load("DAMAGED.QMS");
@@ -91,7 +91,7 @@ TEST_F(LoadForEditing, RecordsWithoutADrawablePreviewShowThePlaceholder) {
     Bytes broken = Picture(8, 8, 0x123456);
     broken[4] = 0;  // width 0
     WriteSystemFile("NOPREV.QMS", MakeShow({{Picture(16, 16, 1), Bytes{}}, {Picture(16, 16, 2), broken}}));
-    SetCurrentDirectoryA(ShowDirectory().c_str());
+    EnterFolder(ShowDirectory().c_str());
     EXPECT_EQ(Load("NOPREV.QMS").error, kLoaded);
     auto entries = Entries();
     ASSERT_EQ(entries.size(), 2u);
@@ -106,7 +106,7 @@ TEST_F(LoadForEditing, RecordsWithoutADrawablePreviewShowThePlaceholder) {
 TEST_F(LoadForEditing, FailingAnyAllocationOrReadLosesNothing) {
     SKIP_WITHOUT_LAYER("fails allocations and reads on the layer");
     WriteSystemFile("SWEEP.QMS", MakeShow(ThreeRecords()));
-    SetCurrentDirectoryA(ShowDirectory().c_str());
+    EnterFolder(ShowDirectory().c_str());
     for (int fail : {0, 1}) {
         for (int n = 0;; n++) {
             int blocks = Layer::LiveGlobalBlocks();

@@ -34,7 +34,7 @@ protected:
         discE.File("DAT\\SOUND\\S\\02.WAV", MakeWav(100));
         ASSERT_TRUE(ScanForTitleDisc());
         system = ShowDirectory() + "\\";
-        CreateDirectoryA((system + "SOUND").c_str(), nullptr);
+        MakeFolder((system + "SOUND").c_str());
     }
     void TearDown() override {
         for (const char *f : {"SOUND\\EDIT", "SOUND\\A", "SOUND\\QMSAVER.TMP", "QMSAVER.TMP"}) DeleteDosFile(system + f);
@@ -84,14 +84,14 @@ TEST_F(Save, KeptPicturesAreCopiedByteForByteInTheListsOrder) {
                                        {Picture(20, 50, 0x00BB00), Picture(4, 10, 2)},
                                        {Picture(30, 30, 0x0000CC), Bytes{}}};
     WriteSystemFile("EDIT.QMS", MakeShow(records));
-    SetCurrentDirectoryA(system.c_str());
+    EnterFolder(system.c_str());
     LoadedShow loaded = LoadShowForEditing("EDIT.QMS");
     ASSERT_EQ(loaded.error, kLoaded);
     Append(loaded.entries);
     // The first and last pictures change places.
-    LPARAM first = SendMessageA(list, LB_GETITEMDATA, 0, 0), last = SendMessageA(list, LB_GETITEMDATA, 2, 0);
-    SendMessageA(list, LB_SETITEMDATA, 0, last);
-    SendMessageA(list, LB_SETITEMDATA, 2, first);
+    LPARAM first = SendMessageW(list, LB_GETITEMDATA, 0, 0), last = SendMessageW(list, LB_GETITEMDATA, 2, 0);
+    SendMessageW(list, LB_SETITEMDATA, 0, last);
+    SendMessageW(list, LB_SETITEMDATA, 2, first);
     ASSERT_TRUE(SaveAs("EDIT.QMS"));
     Bytes saved = ReadDosFile(system + "EDIT.QMS");
     EXPECT_EQ(CountOf(saved), 3);
@@ -162,7 +162,7 @@ TEST_F(Save, WithTheDiscOutTheKeptPicturesAreSavedAndTheRestLeftOut) {
     WriteSystemFile("EDIT.QMS", MakeShow({{Picture(40, 30, 0xAA0000), Picture(8, 6, 1)}}));
     WriteSystemFile("SOUND\\EDIT", MakeWav(300));
     Bytes oldMusic = ReadDosFile(system + "SOUND\\EDIT");
-    SetCurrentDirectoryA(system.c_str());
+    EnterFolder(system.c_str());
     Add(DiscEntry(1, 1, Picture(10, 8, 1)));
     Append(LoadShowForEditing("EDIT.QMS").entries);
     Add(DiscEntry(1, 2, Picture(10, 8, 2)));
@@ -208,7 +208,7 @@ TEST_F(Save, MovesRefusedForAMomentAreTriedAgain) {
     WriteSystemFile("EDIT.QMS", MakeShow({{Picture(40, 30, 0xAA0000), Picture(8, 6, 1)}}));
     WriteSystemFile("SOUND\\EDIT", MakeWav(300));
     Bytes oldShow = ReadDosFile(system + "EDIT.QMS"), oldMusic = ReadDosFile(system + "SOUND\\EDIT");
-    SetCurrentDirectoryA(system.c_str());
+    EnterFolder(system.c_str());
     Append(LoadShowForEditing("EDIT.QMS").entries);
     Add(DiscEntry(1, 1, Picture(10, 8, 1)));
     for (DWORD error : {ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED, ERROR_LOCK_VIOLATION}) {
@@ -251,7 +251,7 @@ TEST_F(Save, FailingAnyAllocationWriteMoveOrCloseLosesNothing) {
     Bytes oldShow = ReadDosFile(system + "EDIT.QMS"), oldMusic = ReadDosFile(system + "SOUND\\EDIT");
     for (int fail = 0; fail < kFaultKinds; fail++) {
         for (int n = 0;; n++) {
-            SetCurrentDirectoryA(system.c_str());
+            EnterFolder(system.c_str());
             Clear();
             LoadedShow loaded = LoadShowForEditing("EDIT.QMS");
             ASSERT_EQ(loaded.error, kLoaded);
@@ -324,7 +324,7 @@ TEST_F(Save, AShowLeftInTheSystemDirectoryIsSavedIntoTheUsersFolderWithItsMusic)
     if (OnWindows95Family()) GTEST_SKIP() << "on the 95 family the system directory is the show folder";
     std::string left = SystemDirectory() + "\\";
     if (left == system) GTEST_SKIP() << "no folder of the user's";
-    CreateDirectoryA((left + "SOUND").c_str(), nullptr);
+    MakeFolder((left + "SOUND").c_str());
     Bytes music = MakeWav(70);
     if (!WriteDosFile(left + "LEFT.QMS", MakeShow({{Picture(8, 8, 0x112233), Picture(4, 4, 1)}})))
         GTEST_SKIP() << "only an administrator can leave a show in the system directory";
@@ -350,7 +350,7 @@ TEST_F(Save, AShowLeftInTheSystemDirectoryIsSavedIntoTheUsersFolderWithItsMusic)
 // the rest is saved and the entry stays to save.
 TEST_F(Save, APhotoThatCannotBeReadIsLeftOutAndTheRestSaved) {
     std::string folder = system + "PHOTOS";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    MakeFolder(folder.c_str());
     WriteDosFile(folder + "\\CUT.JPG", Bytes{0xFF, 0xD8, 0xFF, 0xDB, 0, 0});
     Add(DiscEntry(1, 1, Picture(10, 8, 1)));
     PictureEntry *photo = NewPictureEntry();
@@ -366,7 +366,7 @@ TEST_F(Save, APhotoThatCannotBeReadIsLeftOutAndTheRestSaved) {
     EXPECT_EQ(CountOf(ReadDosFile(system + "A.QMS")), 1);
     EXPECT_EQ(Entries()[1]->kind, KIND_FILE) << "still to save";
     DeleteDosFile(folder + "\\CUT.JPG");
-    RemoveDirectoryA(folder.c_str());
+    RemoveFolder(folder.c_str());
 }
 
 // An old file that cannot be moved back is never lost: the save says where

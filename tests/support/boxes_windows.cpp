@@ -1,5 +1,7 @@
 #include "support/boxes.h"
 
+#include "text/text.h"
+
 namespace {
 
 std::vector<ShownBox> *collected = nullptr;
@@ -8,9 +10,9 @@ std::vector<int> answers;     // still to give, in order
 std::function<void()> whileUp;
 
 BOOL CALLBACK NoteOtherControl(HWND child, LPARAM other) {
-    char cls[16] = "";
-    GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Button") != 0 && lstrcmpiA(cls, "Static") != 0) *reinterpret_cast<bool *>(other) = true;
+    WCHAR cls[16] = L"";
+    GetClassNameW(child, cls, 16);
+    if (lstrcmpiW(cls, L"Button") != 0 && lstrcmpiW(cls, L"Static") != 0) *reinterpret_cast<bool *>(other) = true;
     return TRUE;
 }
 
@@ -18,9 +20,9 @@ BOOL CALLBACK NoteOtherControl(HWND child, LPARAM other) {
 // 0xFFFF; the program's own dialogs hold lists, boxes or bars as well, and
 // its progress windows have no such static.
 bool IsMessageBox(HWND window) {
-    char cls[16] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (std::string(cls) != "#32770" || !IsWindowVisible(window) || !GetDlgItem(window, 0xFFFF)) return false;
+    WCHAR cls[16] = L"";
+    GetClassNameW(window, cls, 16);
+    if (std::wstring(cls) != L"#32770" || !IsWindowVisible(window) || !GetDlgItem(window, 0xFFFF)) return false;
     bool other = false;
     EnumChildWindows(window, NoteOtherControl, reinterpret_cast<LPARAM>(&other));
     return !other;
@@ -32,12 +34,8 @@ BOOL CALLBACK AnswerBox(HWND window, LPARAM) {
         if (seen == window) return TRUE;
     answered.push_back(window);
     ShownBox box;
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    box.caption = text;
-    text[0] = 0;
-    GetDlgItemTextA(window, 0xFFFF, text, sizeof text);  // the box's message
-    box.text = text;
+    box.caption = WindowText(window);
+    box.text = ItemText(window, 0xFFFF);  // the box's message
     box.owner = GetWindow(window, GW_OWNER);
     collected->push_back(box);
     if (whileUp) {
@@ -47,12 +45,12 @@ BOOL CALLBACK AnswerBox(HWND window, LPARAM) {
     if (!answers.empty()) {
         int id = answers.front();
         answers.erase(answers.begin());
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
         return TRUE;
     }
     // Enter: the default button.
-    PostMessageA(window, WM_KEYDOWN, VK_RETURN, 0);
-    PostMessageA(window, WM_KEYUP, VK_RETURN, 0);
+    PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageW(window, WM_KEYUP, VK_RETURN, 0);
     return TRUE;
 }
 

@@ -42,6 +42,7 @@ Bytes MakeWav(unsigned milliseconds);
 
 // The text of a title disc's catalogue: title, picture folder, sound
 // folder, the content count and names, the track count and names, in lines
-// ended by CR LF (code page 932, as the program's literals are).
+// ended by CR LF. UTF-8, as the sources are: whoever writes it to a disc
+// converts it to code page 932.
 std::string CatalogueText(const std::string &title, const std::vector<std::string> &contents,
                           const std::vector<std::string> &tracks, const std::string &soundDir = "DAT\\SOUND\\S\\");

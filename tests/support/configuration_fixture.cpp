@@ -22,22 +22,22 @@ void ConfigurationTest::SetUp() {
     ForgetStoredSettings();
     // The manager lists every show of the system directory: others wait aside.
     std::string system = ShowDirectory();
-    CreateDirectoryA((system + kAside).c_str(), nullptr);
+    MakeFolder((system + kAside).c_str());
     setAside = ShowsInShowDirectory();
     for (const std::string &name : setAside)
-        MoveFileA((system + "\\" + name).c_str(), (system + kAside + "\\" + name).c_str());
+        MoveFileTo((system + "\\" + name).c_str(), (system + kAside + "\\" + name).c_str(), 0);
 }
 
 void ConfigurationTest::TearDown() {
     std::string system = ShowDirectory();
     // What the test's shows left behind: every show there now, and its music.
     for (const std::string &name : ShowsInShowDirectory()) {
-        DeleteFileA((system + "\\" + name).c_str());
-        DeleteFileA((system + "\\SOUND\\" + name.substr(0, name.find('.'))).c_str());
+        RemoveFile((system + "\\" + name).c_str());
+        RemoveFile((system + "\\SOUND\\" + name.substr(0, name.find('.'))).c_str());
     }
     for (const std::string &name : setAside)
-        MoveFileA((system + kAside + "\\" + name).c_str(), (system + "\\" + name).c_str());
-    RemoveDirectoryA((system + kAside).c_str());
+        MoveFileTo((system + kAside + "\\" + name).c_str(), (system + "\\" + name).c_str(), 0);
+    RemoveFolder((system + kAside).c_str());
     ForgetStoredSettings();
     DiscTest::TearDown();
 }
@@ -72,7 +72,7 @@ void ConfigurationTest::MakeDisc() {
 }
 
 void ConfigurationTest::OpenConfiguration() {
-    LoadSettingStrings(GetModuleHandleA(nullptr));
+    LoadSettingStrings(GetModuleHandleW(nullptr));
     ReadSettings();
     ScanForTitleDisc();
     EnterShowFolder();
@@ -83,14 +83,14 @@ INT_PTR ConfigurationTest::RunEditor(const std::string &name, const std::functio
     char fileName[kShowNameSize];
     std::snprintf(fileName, sizeof fileName, "%s", name.c_str());
     INT_PTR result = 0;
-    InNextDialog([&] { result = ::RunEditor(GetModuleHandleA(nullptr), nullptr, fileName); }, steps);
+    InNextDialog([&] { result = ::RunEditor(GetModuleHandleW(nullptr), nullptr, fileName); }, steps);
     editorName = fileName;
     return result;
 }
 
 int ConfigurationTest::TemplateHeight() {
     DLGPROC plain = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
-    HWND made = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDITOR), nullptr, plain, 0);
+    HWND made = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_EDITOR), nullptr, plain, 0);
     RECT r{};
     GetWindowRect(made, &r);
     DestroyWindow(made);
@@ -99,7 +99,7 @@ int ConfigurationTest::TemplateHeight() {
 
 INT_PTR ConfigurationTest::RunManager(const std::function<void(HWND)> &steps) {
     INT_PTR result = 0;
-    InNextDialog([&] { result = RunConfiguration(GetModuleHandleA(nullptr), nullptr); }, steps);
+    InNextDialog([&] { result = RunConfiguration(GetModuleHandleW(nullptr), nullptr); }, steps);
     return result;
 }
 
@@ -108,48 +108,43 @@ UINT ConfigurationTest::MenuState(HWND editor, int id) { return GetMenuState(Get
 bool ConfigurationTest::SaveEnabled(HWND editor) { return !(MenuState(editor, IDM_SAVE) & (MF_GRAYED | MF_DISABLED)); }
 
 std::string ConfigurationTest::Text(HWND window) {
-    char text[300] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    return WindowText(window);
 }
 
 std::vector<PictureEntry *> ConfigurationTest::Entries(HWND editor, int listId) {
     std::vector<PictureEntry *> entries;
     HWND list = GetDlgItem(editor, listId);
-    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); i++)
-        entries.push_back(reinterpret_cast<PictureEntry *>(SendMessageA(list, LB_GETITEMDATA, i, 0)));
+    for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); i++)
+        entries.push_back(reinterpret_cast<PictureEntry *>(SendMessageW(list, LB_GETITEMDATA, i, 0)));
     return entries;
 }
 
 namespace {
 
-std::vector<std::string> ItemTexts(HWND control, UINT getCount, UINT getText) {
+std::vector<std::string> ItemTexts(HWND control, bool combo) {
     std::vector<std::string> texts;
-    for (int i = 0; i < SendMessageA(control, getCount, 0, 0); i++) {
-        char text[MAX_PATH] = "";
-        SendMessageA(control, getText, i, reinterpret_cast<LPARAM>(text));
-        texts.push_back(text);
-    }
+    for (int i = 0; i < SendMessageW(control, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0); i++)
+        texts.push_back(ListItemText(control, i, combo));
     return texts;
 }
 
 }  // namespace
 
 std::vector<std::string> ConfigurationTest::ListTexts(HWND dialog, int listId) {
-    return ItemTexts(GetDlgItem(dialog, listId), LB_GETCOUNT, LB_GETTEXT);
+    return ItemTexts(GetDlgItem(dialog, listId), false);
 }
 
 std::vector<std::string> ConfigurationTest::ComboTexts(HWND dialog, int comboId) {
-    return ItemTexts(GetDlgItem(dialog, comboId), CB_GETCOUNT, CB_GETLBTEXT);
+    return ItemTexts(GetDlgItem(dialog, comboId), true);
 }
 
 std::vector<std::string> ConfigurationTest::ShowsInShowDirectory() {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((ShowDirectory() + "\\*.qms").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(ShowDirectory() + "\\*.qms").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
+    do names.push_back(Utf8(found.cFileName));
+    while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
 }
@@ -171,7 +166,7 @@ std::vector<Bytes> ConfigurationTest::Records(const std::string &name) {
 }
 
 bool ConfigurationTest::SystemFileExists(const std::string &name) {
-    return GetFileAttributesA((ShowDirectory() + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return FileAttributes((ShowDirectory() + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 int ConfigurationTest::Beeps() { return Layer::Available() ? Layer::Beeps() : 0; }

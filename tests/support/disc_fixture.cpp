@@ -4,7 +4,7 @@
 
 void DiscTest::MapFolderDrive(char letter, UINT type) {
     std::string folder = Layer::HostPath("C:\\") + "/drive-" + letter;
-    CreateDirectoryA((std::string("C:\\drive-") + letter).c_str(), nullptr);
+    MakeFolder((std::string("C:\\drive-") + letter).c_str());
     Layer::MapDrive(letter, folder, type);
 }
 
@@ -13,7 +13,7 @@ void DiscTest::SetUp() {
     if (Layer::Available()) {
         MapFolderDrive('E', DRIVE_CDROM);
         MapFolderDrive('F', DRIVE_CDROM);
-    } else if (GetDriveTypeA("E:\\") != DRIVE_CDROM || GetDriveTypeA("F:\\") != DRIVE_CDROM) {
+    } else if (GetDriveTypeW(L"E:\\") != DRIVE_CDROM || GetDriveTypeW(L"F:\\") != DRIVE_CDROM) {
         GTEST_SKIP() << "needs CD-ROM drives E: and F: holding writable folders";
     }
 }

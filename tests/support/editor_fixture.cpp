@@ -24,7 +24,7 @@ LRESULT CALLBACK EditorStandInProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return TRUE;
     }
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 }  // namespace
@@ -34,42 +34,42 @@ void EditorTest::SetUp() {
     if (IsSkipped()) return;
     released = 0;
     onMeasure = nullptr;
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = EditorStandInProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "TestEditor";
-    RegisterClassA(&wc);
-    editor = CreateWindowExA(0, "TestEditor", "", WS_POPUP | WS_VISIBLE, 0, 0, 300, 400, nullptr, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TestEditor";
+    RegisterClassW(&wc);
+    editor = CreateWindowExW(0, L"TestEditor", L"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 400, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
     for (int id : {IDC_SOURCE_LIST, IDC_SHOW_LIST})
-        list = CreateWindowExA(0, "ListBox", "", WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | WS_VSCROLL,
+        list = CreateWindowExW(0, L"ListBox", L"", WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWVARIABLE | LBS_NOTIFY | WS_VSCROLL,
                                id == IDC_SHOW_LIST ? 150 : 5, 5, 140, 380, editor,
-                               reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), GetModuleHandleA(nullptr), nullptr);
+                               reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), GetModuleHandleW(nullptr), nullptr);
     Pump();
 }
 
 void EditorTest::TearDown() {
     onMeasure = nullptr;
     if (editor) DestroyWindow(editor);
-    UnregisterClassA("TestEditor", GetModuleHandleA(nullptr));
+    UnregisterClassW(L"TestEditor", GetModuleHandleW(nullptr));
     DiscTest::TearDown();
 }
 
 std::vector<PictureEntry *> EditorTest::Entries(int listId) {
     std::vector<PictureEntry *> entries;
     HWND box = GetDlgItem(editor, listId);
-    for (int i = 0; i < SendMessageA(box, LB_GETCOUNT, 0, 0); i++)
-        entries.push_back(reinterpret_cast<PictureEntry *>(SendMessageA(box, LB_GETITEMDATA, i, 0)));
+    for (int i = 0; i < SendMessageW(box, LB_GETCOUNT, 0, 0); i++)
+        entries.push_back(reinterpret_cast<PictureEntry *>(SendMessageW(box, LB_GETITEMDATA, i, 0)));
     return entries;
 }
 
-void EditorTest::Add(PictureEntry *entry) { SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)); }
+void EditorTest::Add(PictureEntry *entry) { SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)); }
 
 void EditorTest::Append(const std::vector<PictureEntry *> &entries, int listId) {
-    for (PictureEntry *entry : entries) SendDlgItemMessageA(editor, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    for (PictureEntry *entry : entries) SendDlgItemMessageW(editor, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
 }
 
-void EditorTest::Clear() { SendMessageA(list, LB_RESETCONTENT, 0, 0); }
+void EditorTest::Clear() { SendMessageW(list, LB_RESETCONTENT, 0, 0); }
 
 PictureEntry *DiscEntry(int content, int picture, const Bytes &previewDib) {
     PictureEntry *entry = NewPictureEntry();

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <deque>
 
+#include "text/text.h"
+
 namespace {
 
 // The chooser's tree of folders and the text above it.
@@ -19,23 +21,23 @@ struct Answering {
 Answering *answering = nullptr;
 
 BOOL CALLBACK Answer(HWND window, LPARAM) {
-    char cls[16] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    if (std::string(cls) != "#32770" || !IsWindowVisible(window) || !GetDlgItem(window, kFolderTree)) return TRUE;
+    WCHAR cls[16] = L"";
+    GetClassNameW(window, cls, 16);
+    if (std::wstring(cls) != L"#32770" || !IsWindowVisible(window) || !GetDlgItem(window, kFolderTree)) return TRUE;
     Answering &a = *answering;
     if (std::find(a.seen.begin(), a.seen.end(), window) != a.seen.end()) return TRUE;
     a.seen.push_back(window);
-    char title[MAX_PATH] = "";
-    GetDlgItemTextA(window, kTitle, title, sizeof title);
-    a.shown.push_back({GetWindow(window, GW_OWNER), title});
+    a.shown.push_back({GetWindow(window, GW_OWNER), ItemText(window, kTitle)});
     std::string answer;
     if (!a.answers.empty()) {
         answer = a.answers.front();
         a.answers.pop_front();
     }
-    if (!answer.empty())
-        SendMessageA(window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(answer.c_str()));
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer.empty() ? IDCANCEL : IDOK, BN_CLICKED), 0);
+    if (!answer.empty()) {
+        std::wstring folder = Wide(answer);
+        SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+    }
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(answer.empty() ? IDCANCEL : IDOK, BN_CLICKED), 0);
     return TRUE;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <deque>
 
+#include "text/text.h"
+
 namespace {
 
 // The file name box of the explorer-style dialog (cmb13) or of the old one (edt1).
@@ -24,13 +26,13 @@ HWND NameBox(HWND dialog) {
 }
 
 bool IsDialog(HWND window) {
-    char cls[16] = "";
-    GetClassNameA(window, cls, sizeof cls);
-    return std::string(cls) == "#32770" && IsWindowVisible(window);
+    WCHAR cls[16] = L"";
+    GetClassNameW(window, cls, 16);
+    return std::wstring(cls) == L"#32770" && IsWindowVisible(window);
 }
 
 void Press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 BOOL CALLBACK Answer(HWND window, LPARAM) {
@@ -46,9 +48,7 @@ BOOL CALLBACK Answer(HWND window, LPARAM) {
     Answering &a = *answering;
     if (std::find(a.seen.begin(), a.seen.end(), window) == a.seen.end()) {
         a.seen.push_back(window);
-        char text[MAX_PATH] = "";
-        GetWindowTextA(NameBox(window), text, sizeof text);
-        a.shown.push_back({owner, text});
+        a.shown.push_back({owner, WindowText(NameBox(window))});
     } else if (a.pending == window && GetTickCount() - a.pendingSince < 500) {
         return TRUE;  // still busy with the last answer
     }
@@ -64,7 +64,7 @@ BOOL CALLBACK Answer(HWND window, LPARAM) {
         Press(window, IDCANCEL);
         return TRUE;
     }
-    SetWindowTextA(NameBox(window), answer.c_str());
+    SetWindowTextUtf8(NameBox(window), answer);
     Press(window, IDOK);
     return TRUE;
 }

@@ -8,7 +8,7 @@
 PumpResult Pump(const MessageWatch &watch) {
     PumpResult result;
     MSG msg;
-    for (int i = 0; i < 10000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); i++) {
+    for (int i = 0; i < 10000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); i++) {
         if (msg.message == WM_QUIT) {
             result.quit = true;
             result.exitCode = static_cast<int>(msg.wParam);
@@ -16,7 +16,7 @@ PumpResult Pump(const MessageWatch &watch) {
         }
         if (watch) watch(msg);
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return result;
 }
@@ -34,13 +34,13 @@ void RunFor(DWORD milliseconds, const MessageWatch &watch) {
 }
 
 HWND MakePlainWindow(int width, int height) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "TestPlainWindow";
-    RegisterClassA(&wc);  // fails harmlessly once registered
-    return CreateWindowExA(0, "TestPlainWindow", "Display Properties", WS_POPUP | WS_VISIBLE, 10, 10, width, height,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TestPlainWindow";
+    RegisterClassW(&wc);  // fails harmlessly once registered
+    return CreateWindowExW(0, L"TestPlainWindow", L"Display Properties", WS_POPUP | WS_VISIBLE, 10, 10, width, height,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 void SaverTest::SetUp() {
@@ -63,10 +63,10 @@ void SaverTest::TearDown() {
 void SaverTest::UseWindows95(bool withPassword) {
     Layer::SetWindows95Family(true);
     HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                     nullptr);
     DWORD on = withPassword ? 1 : 0;
-    RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&on), sizeof on);
+    RegSetValueExW(key, L"ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&on), sizeof on);
     RegCloseKey(key);
     DetectPlatform();
 }

@@ -9,6 +9,7 @@
 #include "host/host.h"
 #include "platform/testing/layer.h"
 #include "support/user_actions.h"
+#include "text/text.h"
 
 #define SKIP_WITHOUT_LAYER(why) \
     if (!Layer::Available()) GTEST_SKIP() << why

@@ -17,7 +17,7 @@ std::string SystemFileTest::WriteSystemFile(const std::string &name, const Bytes
 void SystemFileTest::ExpectNothingOfASaveLeftBehind(const std::string &what) {
     for (const char *left : {"QMSAVER.TMP", "QMSAVER.BAK", "QMSAVER.JNL", "SOUND\\QMSAVER.TMP", "SOUND\\QMSAVER.BAK"}) {
         std::string path = ShowDirectory() + "\\" + left;
-        EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << what << ": " << left;
+        EXPECT_EQ(FileAttributes(path.c_str()), INVALID_FILE_ATTRIBUTES) << what << ": " << left;
     }
 }
 
@@ -58,7 +58,7 @@ void ShowTest::InstallShow(const char *name, const Bytes &show) {
 
 void ShowTest::InstallMusic(const char *baseName, unsigned milliseconds) {
     std::string dir = ShowDirectory() + "\\SOUND";
-    CreateDirectoryA(dir.c_str(), nullptr);
+    MakeFolder(dir.c_str());
     WriteSystemFile(std::string("SOUND\\") + baseName, MakeWav(milliseconds));
 }
 

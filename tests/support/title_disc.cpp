@@ -8,14 +8,18 @@ void TitleDiscBuilder::File(const std::string &relative, const Bytes &bytes) {
     // Each folder on the way, from the root down.
     for (size_t slash = relative.find('\\'); slash != std::string::npos; slash = relative.find('\\', slash + 1)) {
         std::string folder = root_ + relative.substr(0, slash);
-        if (CreateDirectoryA(folder.c_str(), nullptr)) folders_.push_back(folder);
+        if (MakeFolder(folder.c_str())) folders_.push_back(folder);
     }
     std::string path = root_ + relative;
     WriteDosFile(path, bytes);
     files_.push_back(path);
 }
 
-void TitleDiscBuilder::Catalogue(const std::string &text) { File("QM.SD", Bytes(text.begin(), text.end())); }
+// The catalogue is code page 932 on the disc, whatever the system's code page.
+void TitleDiscBuilder::Catalogue(const std::string &text) {
+    std::string bytes = CodePage932(text);
+    File("QM.SD", Bytes(bytes.begin(), bytes.end()));
+}
 
 std::string TitleDiscBuilder::Picture(int kind, int content, int number, const Bytes &file) {
     const char *folder = kind == 1 ? "S" : kind == 2 || kind == 4 ? "O" : kind == 3 || kind == 5 ? "LO" : kind == 12 ? "L" : "LL";
@@ -34,7 +38,7 @@ void TitleDiscBuilder::Track(int number, unsigned milliseconds, const std::strin
 
 void TitleDiscBuilder::Remove() {
     for (const std::string &f : files_) DeleteDosFile(f);
-    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) RemoveDirectoryA(it->c_str());
+    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) RemoveFolder(it->c_str());
     files_.clear();
     folders_.clear();
 }

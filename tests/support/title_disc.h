@@ -12,6 +12,7 @@ public:
     explicit TitleDiscBuilder(std::string root) : root_(std::move(root)) {}
     const std::string &root() const { return root_; }
 
+    // The catalogue from its UTF-8 text (CatalogueText), written in code page 932.
     void Catalogue(const std::string &text);
     // The file of a picture kind (1 to 5, 12, 13) for a content and number.
     std::string Picture(int kind, int content, int number, const Bytes &file);

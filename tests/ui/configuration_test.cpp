@@ -42,7 +42,7 @@ TEST_F(Configuration, AShowComposedInTheDialogsIsPlayedAndEditedAgain) {
                          DoubleClickItem(editor, IDC_SOURCE_LIST, 2);
                          InNextDialog([&] { Click(editor, IDC_CHOOSE_MUSIC); },
                                       [](HWND music) {
-                                          SendDlgItemMessageA(music, IDC_TRACKS, CB_SETCURSEL, 1, 0);
+                                          SendDlgItemMessageW(music, IDC_TRACKS, CB_SETCURSEL, 1, 0);
                                           Click(music, IDOK);
                                       });
                          AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {"C:\\TRIP.QMS"});

@@ -62,11 +62,11 @@ protected:
         return {dpi};
     }
     static int ItemHeight(HWND editor, int listId, int index) {
-        return static_cast<int>(SendDlgItemMessageA(editor, listId, LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0));
+        return static_cast<int>(SendDlgItemMessageW(editor, listId, LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0));
     }
     static std::vector<int> ItemHeights(HWND editor, int listId) {
         std::vector<int> heights;
-        auto count = static_cast<int>(SendDlgItemMessageA(editor, listId, LB_GETCOUNT, 0, 0));
+        auto count = static_cast<int>(SendDlgItemMessageW(editor, listId, LB_GETCOUNT, 0, 0));
         for (int i = 0; i < count; i++) heights.push_back(ItemHeight(editor, listId, i));
         return heights;
     }
@@ -76,7 +76,7 @@ protected:
         HWND list = GetDlgItem(editor, IDC_SOURCE_LIST);
         UpdateWindow(editor);
         RECT item;
-        SendMessageA(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
         HDC dc = GetDC(list);
         int first = -1, last = -1;
         for (int y = item.top; y < item.bottom; y++) {
@@ -108,8 +108,8 @@ TEST_F(EditorDpi, ItemsAndPreviewsAreInProportionToTheDpi) {
             SelectItem(editor, IDC_SOURCE_LIST, 1);
             UpdateWindow(editor);
             RECT item, second;
-            SendMessageA(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
-            SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+            SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+            SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
             EXPECT_EQ(item.bottom - item.top, g->itemHeight);
             int x = (item.right - g->fullWidth) / 2 + g->inset, y = item.top + g->inset;
             ASSERT_GE(x, MulDiv(10, dpi, 96)) << "a list too narrow for the whole preview";
@@ -124,7 +124,7 @@ TEST_F(EditorDpi, ItemsAndPreviewsAreInProportionToTheDpi) {
             EXPECT_EQ(GetPixel(dc, second.left + g->frameInset, second.top + g->itemHeight / 2), RGB(0, 0, 0));
             EXPECT_EQ(GetPixel(dc, item.left + g->frameInset, item.top + g->itemHeight / 2), GetSysColor(COLOR_WINDOW));
             ReleaseDC(list, dc);
-            BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
+            BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
         });
     }
 }
@@ -147,7 +147,7 @@ TEST_F(EditorDpi, ADpiChangeWhileOpenResizesEveryItemAndTheWindow) {
         // Windows has the new DPI for the window by the time it tells it.
         if (Layer::Available()) Layer::SetDpi(to);
         RECT suggested = Scaled(editor, from, to);
-        SendMessageA(editor, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+        SendMessageW(editor, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
         EXPECT_EQ(ItemHeights(editor, IDC_SOURCE_LIST), std::vector<int>(4, after->itemHeight));
         EXPECT_EQ(ItemHeights(editor, IDC_SHOW_LIST), std::vector<int>(2, after->itemHeight));
         EXPECT_EQ(PreviewRowsOfFirstItem(editor, colour), std::make_pair(after->inset, after->inset + after->height - 1));
@@ -168,7 +168,7 @@ TEST_F(EditorDpi, ADpiChangeWhileOpenResizesEveryItemAndTheWindow) {
             Click(editor, IDC_ADD);
             EXPECT_EQ(ItemHeights(editor, IDC_SHOW_LIST), std::vector<int>(3, after->itemHeight));
         }
-        BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
+        BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
     });
 }
 
@@ -183,7 +183,7 @@ TEST_F(EditorDpi, TheWindowsOwnDpiServesWhereWindowsHasItElseTheScreens) {
         std::vector<int> heights;
         RunEditor("", [&](HWND editor) {
             heights = ItemHeights(editor, IDC_SOURCE_LIST);
-            SendMessageA(editor, WM_CLOSE, 0, 0);
+            SendMessageW(editor, WM_CLOSE, 0, 0);
         });
         return heights;
     };

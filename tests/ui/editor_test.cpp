@@ -34,7 +34,7 @@ protected:
         return pictures;
     }
     static int Selected(HWND editor, int listId) {
-        return static_cast<int>(SendDlgItemMessageA(editor, listId, LB_GETCURSEL, 0, 0));
+        return static_cast<int>(SendDlgItemMessageW(editor, listId, LB_GETCURSEL, 0, 0));
     }
     // A show of three records, each picture a field of 10 * its number in red.
     void WriteShow(const char *name) {
@@ -61,7 +61,7 @@ TEST_F(Editor, OpensANewShowOnTheFirstContentOfTheDisc) {
         EXPECT_EQ(Text(GetDlgItem(editor, IDC_TITLE)), "湖の四季");
         EXPECT_EQ(ComboTexts(editor, IDC_CONTENTS),
                   (std::vector<std::string>{"春の湖", "夏の湖", "マイ ピクチャ", "フォルダーを選ぶ..."}));
-        EXPECT_EQ(SendDlgItemMessageA(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 0);
+        EXPECT_EQ(SendDlgItemMessageW(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 0);
         std::vector<PictureEntry *> source = Entries(editor, IDC_SOURCE_LIST);
         ASSERT_EQ(source.size(), 4u);
         for (int i = 0; i < 4; i++) EXPECT_EQ(source[i]->picture, i + 1);
@@ -69,7 +69,7 @@ TEST_F(Editor, OpensANewShowOnTheFirstContentOfTheDisc) {
         EXPECT_TRUE(IsPlaceholder(source[3]->preview)) << "the picture without preview";
         EXPECT_TRUE(Entries(editor, IDC_SHOW_LIST).empty());
         EXPECT_FALSE(SaveEnabled(editor));
-        EXPECT_EQ(SendDlgItemMessageA(editor, IDC_USE_LARGE, BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_EQ(SendDlgItemMessageW(editor, IDC_USE_LARGE, BM_GETCHECK, 0, 0), BST_CHECKED);
         EXPECT_FALSE(MenuState(editor, IDM_MATCH_DISPLAY) & MF_CHECKED);
         EXPECT_TRUE(MenuState(editor, IDM_ALWAYS_256) & MF_CHECKED);
         // As tall as the desktop allows, from near its top.
@@ -80,7 +80,7 @@ TEST_F(Editor, OpensANewShowOnTheFirstContentOfTheDisc) {
         EXPECT_EQ(window.bottom - window.top, desktop.bottom - desktop.top - 50);
         EXPECT_TRUE(IsWindowVisible(editor));
         // Unchanged: closing asks nothing.
-        boxes = BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); });
+        boxes = BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); });
         EXPECT_FALSE(StillOpen(editor));
     });
     EXPECT_EQ(result, 0);
@@ -93,7 +93,7 @@ TEST_F(Editor, WithoutADiscTheChooserOffersTheUsersFolders) {
     RunEditor("", [&](HWND editor) {
         EXPECT_EQ(Text(GetDlgItem(editor, IDC_TITLE)), "");
         EXPECT_EQ(ComboTexts(editor, IDC_CONTENTS), (std::vector<std::string>{"マイ ピクチャ", "フォルダーを選ぶ..."}));
-        EXPECT_EQ(SendDlgItemMessageA(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 0);
+        EXPECT_EQ(SendDlgItemMessageW(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 0);
         // The layer's Pictures folder starts empty; a user's may not.
         if (!Layer::Available()) return;
         EXPECT_TRUE(Entries(editor, IDC_SOURCE_LIST).empty());
@@ -137,11 +137,11 @@ TEST_F(Editor, AddDoubleClickAndAddAllAppendCopiesInSourceOrder) {
         HWND list = GetDlgItem(editor, IDC_SHOW_LIST);
         RECT client, last;
         GetClientRect(list, &client);
-        SendMessageA(list, LB_GETITEMRECT, 7, reinterpret_cast<LPARAM>(&last));
+        SendMessageW(list, LB_GETITEMRECT, 7, reinterpret_cast<LPARAM>(&last));
         EXPECT_GE(last.top, 0);
         EXPECT_LE(last.bottom, client.bottom);
 
-        BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
+        BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
     });
 }
 
@@ -173,7 +173,7 @@ TEST_F(Editor, UpDownAndDeleteMoveAndRemoveTheSelectedPicture) {
         EXPECT_EQ(Pictures(editor).size(), 3u);
         if (Layer::Available()) EXPECT_EQ(Beeps(), beeps + 1);
         EXPECT_TRUE(SaveEnabled(editor));
-        BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
+        BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
     });
 }
 
@@ -236,7 +236,7 @@ TEST_F(Editor, PreviewsAreDrawnSmallerInTheMiddleOfTheirItems) {
         SelectItem(editor, IDC_SOURCE_LIST, 1);
         UpdateWindow(editor);
         RECT item;
-        SendMessageA(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
         // A 100 x 75 preview goes 86 x 56 at ((R - 93) / 2 + 7, T + 7).
         int x = (item.right - 93) / 2 + 7, y = item.top + 7;
         COLORREF colour = PreviewColour(1, 1);
@@ -247,7 +247,7 @@ TEST_F(Editor, PreviewsAreDrawnSmallerInTheMiddleOfTheirItems) {
             EXPECT_NE(GetPixel(dc, outside.x, outside.y), colour) << outside.x << "," << outside.y;
         // The selected item (the second) is framed in black 3 pixels in; the first is not.
         RECT second;
-        SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+        SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
         EXPECT_EQ(GetPixel(dc, second.left + 3, second.top + 30), RGB(0, 0, 0));
         EXPECT_EQ(GetPixel(dc, item.left + 3, item.top + 30), GetSysColor(COLOR_WINDOW));
         ReleaseDC(list, dc);
@@ -256,7 +256,7 @@ TEST_F(Editor, PreviewsAreDrawnSmallerInTheMiddleOfTheirItems) {
 
 TEST_F(Editor, AnExistingShowOpensWithItsPicturesAndSavesInTheNewOrder) {
     WriteShow("OLD.QMS");
-    CreateDirectoryA((ShowDirectory() + "\\SOUND").c_str(), nullptr);
+    MakeFolder((ShowDirectory() + "\\SOUND").c_str());
     WriteSystemFile("SOUND\\OLD", MakeWav(200));
     Bytes music = ReadDosFile(ShowDirectory() + "\\SOUND\\OLD");
     std::vector<Bytes> before = Records("OLD.QMS");
@@ -280,7 +280,7 @@ TEST_F(Editor, AnExistingShowOpensWithItsPicturesAndSavesInTheNewOrder) {
         // save left it: the first picture, now second and selected, goes.
         Click(editor, IDC_DELETE);
         Menu(editor, IDM_SAVE);
-        SendMessageA(editor, WM_CLOSE, 0, 0);
+        SendMessageW(editor, WM_CLOSE, 0, 0);
     });
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(boxes.empty());
@@ -296,7 +296,7 @@ TEST_F(Editor, ClosingWithChangesAsksWhetherToSave) {
     INT_PTR result = RunEditor("OLD.QMS", [&](HWND editor) {
         SelectItem(editor, IDC_SHOW_LIST, 0);
         Click(editor, IDC_DELETE);
-        boxes = BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
+        boxes = BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
         EXPECT_FALSE(StillOpen(editor));
     });
     EXPECT_EQ(result, 0);
@@ -310,7 +310,7 @@ TEST_F(Editor, ClosingWithChangesAsksWhetherToSave) {
     result = RunEditor("OLD.QMS", [&](HWND editor) {
         SelectItem(editor, IDC_SHOW_LIST, 0);
         Click(editor, IDC_DELETE);
-        BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDCANCEL});
+        BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDCANCEL});
         EXPECT_TRUE(StillOpen(editor));
         EXPECT_TRUE(SaveEnabled(editor));
         BoxesShownDuring([&] { Menu(editor, IDM_CLOSE); }, {IDYES});
@@ -322,14 +322,14 @@ TEST_F(Editor, ClosingWithChangesAsksWhetherToSave) {
 
 TEST_F(Editor, ANewShowIsSavedUnderTheChosenNameInTheSystemDirectory) {
     const std::string elsewhere = "C:\\QMSAVER-ELSEWHERE";
-    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    MakeFolder(elsewhere.c_str());
     std::vector<SaveAsShown> cancelled, chosen;
     std::string caption;
     RunEditor("", [&](HWND editor) {
         Click(editor, IDC_ADD_ALL);
         InNextDialog([&] { Click(editor, IDC_CHOOSE_MUSIC); },
                      [](HWND music) {
-                         SendDlgItemMessageA(music, IDC_TRACKS, CB_SETCURSEL, 1, 0);
+                         SendDlgItemMessageW(music, IDC_TRACKS, CB_SETCURSEL, 1, 0);
                          Click(music, IDOK);
                      });
         cancelled = AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {""});
@@ -353,16 +353,16 @@ TEST_F(Editor, ANewShowIsSavedUnderTheChosenNameInTheSystemDirectory) {
     EXPECT_EQ(lstrcmpiA(shows[0].c_str(), "Trip.QMS"), 0) << shows[0];
     EXPECT_EQ(caption, "Quillmere Saver - " + shows[0]);
     EXPECT_EQ(Records(shows[0]).size(), 3u);
-    EXPECT_EQ(GetFileAttributesA((elsewhere + "\\Trip.QMS").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(FileAttributes((elsewhere + "\\Trip.QMS").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ReadDosFile(ShowDirectory() + "\\SOUND\\Trip"), tracks[2]);
-    RemoveDirectoryA(elsewhere.c_str());
+    RemoveFolder(elsewhere.c_str());
 }
 
 TEST_F(Editor, ANameTheSaverCouldNotOpenOrAShowOfThatNameElsewhereIsNotTakenSilently) {
     WriteShow("OLD.QMS");
     Bytes old = ReadDosFile(ShowDirectory() + "\\OLD.QMS");
     const std::string elsewhere = "C:\\QMSAVER-ELSEWHERE";
-    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    MakeFolder(elsewhere.c_str());
     std::vector<ShownBox> refused, replaced;
     RunEditor("", [&](HWND editor) {
         Click(editor, IDC_ADD_ALL);
@@ -383,7 +383,7 @@ TEST_F(Editor, ANameTheSaverCouldNotOpenOrAShowOfThatNameElsewhereIsNotTakenSile
     EXPECT_EQ(replaced[0].text, "'OLD.QMS' は既に存在します。\r\n上書きしますか？");
     EXPECT_EQ(Records("OLD.QMS").size(), 4u);
     EXPECT_EQ(ShowsInShowDirectory(), std::vector<std::string>{"OLD.QMS"});
-    RemoveDirectoryA(elsewhere.c_str());
+    RemoveFolder(elsewhere.c_str());
 }
 
 TEST_F(Editor, ClosingANewShowWithChangesSavesItUnderANameOrStays) {
@@ -391,10 +391,10 @@ TEST_F(Editor, ClosingANewShowWithChangesSavesItUnderANameOrStays) {
     INT_PTR result = RunEditor("", [&](HWND editor) {
         Click(editor, IDC_ADD_ALL);
         // Yes, then Cancel in the save-as dialog: the editor stays with its changes.
-        boxes = BoxesShownDuring([&] { AnswerSaveAs([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {""}); }, {IDYES});
+        boxes = BoxesShownDuring([&] { AnswerSaveAs([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {""}); }, {IDYES});
         EXPECT_TRUE(StillOpen(editor));
         EXPECT_TRUE(SaveEnabled(editor));
-        BoxesShownDuring([&] { AnswerSaveAs([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {"SPRING"}); }, {IDYES});
+        BoxesShownDuring([&] { AnswerSaveAs([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {"SPRING"}); }, {IDYES});
         EXPECT_FALSE(StillOpen(editor));
     });
     EXPECT_EQ(result, 0);
@@ -411,23 +411,23 @@ TEST_F(Editor, AFailedSaveKeepsTheOldShowAndTheChangesToSave) {
     RunEditor("OLD.QMS", [&](HWND editor) {
         SelectItem(editor, IDC_SHOW_LIST, 2);
         Click(editor, IDC_UP);
-        ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+        ASSERT_TRUE(MakeFolder(blocker.c_str()));
         std::vector<ShownBox> boxes = BoxesShownDuring([&] { Menu(editor, IDM_SAVE); });
         EXPECT_EQ(boxes.size(), 1u) << "the failure is reported";
         EXPECT_TRUE(SaveEnabled(editor));
         // Closing still asks; Yes tries again and fails again.
-        boxes = BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDCANCEL});
+        boxes = BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDCANCEL});
         EXPECT_EQ(boxes.size(), 1u);
-        boxes = BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDYES});
+        boxes = BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDYES});
         EXPECT_EQ(boxes.size(), 2u) << "the question and the failure";
         EXPECT_TRUE(StillOpen(editor)) << "a failed save does not end the editor";
         EXPECT_EQ(ReadDosFile(ShowDirectory() + "\\OLD.QMS"), before);
         // With the disk mended, Yes saves and ends the editor.
-        RemoveDirectoryA(blocker.c_str());
-        BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDYES});
+        RemoveFolder(blocker.c_str());
+        BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDYES});
         EXPECT_FALSE(StillOpen(editor));
     });
-    RemoveDirectoryA(blocker.c_str());
+    RemoveFolder(blocker.c_str());
     EXPECT_NE(ReadDosFile(ShowDirectory() + "\\OLD.QMS"), before);
 }
 
@@ -446,7 +446,7 @@ TEST_F(Editor, WhileAJpegErrorOfASaveIsUpTheEditorTakesNoCommandAndStaysOpen) {
             if (acted) return;
             acted = true;
             Menu(editor, IDM_SAVE);
-            SendMessageA(editor, WM_CLOSE, 0, 0);
+            SendMessageW(editor, WM_CLOSE, 0, 0);
         });
         ASSERT_TRUE(acted);
         EXPECT_EQ(boxes.front().caption.rfind("JPEG", 0), 0u) << "the library's box comes first";
@@ -457,7 +457,7 @@ TEST_F(Editor, WhileAJpegErrorOfASaveIsUpTheEditorTakesNoCommandAndStaysOpen) {
         EXPECT_TRUE(StillOpen(editor));
         EXPECT_TRUE(SaveEnabled(editor)) << "the changes are still to save";
         EXPECT_EQ(ReadDosFile(ShowDirectory() + "\\OLD.QMS"), before);
-        BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
+        BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
     });
 }
 
@@ -472,7 +472,7 @@ TEST_F(Editor, ADamagedShowOpensWithThePicturesBeforeTheDamageAndSaysWhere) {
         RunEditor("OLD.QMS", [&](HWND editor) {
             opened = editor;
             listed = Entries(editor, IDC_SHOW_LIST).size();
-            SendMessageA(editor, WM_CLOSE, 0, 0);
+            SendMessageW(editor, WM_CLOSE, 0, 0);
         });
     });
     EXPECT_EQ(listed, 2u);
@@ -503,12 +503,12 @@ TEST_F(Editor, PicturesTheDiscWasOutForStayInTheShowToSave) {
         EXPECT_EQ(Records("OLD.QMS").size(), 3u) << "the kept pictures are saved";
         EXPECT_EQ(Pictures(editor).size(), 5u) << "the pictures left out stay in the show";
         EXPECT_TRUE(SaveEnabled(editor));
-        boxes = BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDCANCEL});
+        boxes = BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDCANCEL});
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, "'OLD.QMS' への変更を保存しますか？");
         // The disc back in: Yes saves them all and ends the editor.
         WriteDosFile("E:\\QM.SD", disc);
-        boxes = BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDYES});
+        boxes = BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDYES});
         EXPECT_EQ(boxes.size(), 1u);
         EXPECT_FALSE(StillOpen(editor));
     });

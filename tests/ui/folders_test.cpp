@@ -29,7 +29,7 @@ protected:
     void SetUp() override {
         ConfigurationTest::SetUp();
         if (IsSkipped()) return;
-        CreateDirectoryA(kFolder, nullptr);
+        MakeFolder(kFolder);
         // Listed by name in any case, whatever the extension's case; other files are not pictures.
         Picture("b.BMP", 60, RGB(0, 200, 0));
         Picture("A.bmp", 40, RGB(200, 0, 0));
@@ -46,7 +46,7 @@ protected:
         if (Layer::Available() && !IsSkipped()) EXPECT_EQ(Layer::LiveGlobalBlocks(), blocks);
         for (const std::string &name : made) DeleteDosFile(Path(name));
         for (const char *name : {"broken.bmp", "notes.txt"}) DeleteDosFile(Path(name));
-        RemoveDirectoryA(kFolder);
+        RemoveFolder(kFolder);
         ConfigurationTest::TearDown();
     }
     static std::string Path(const std::string &name) { return std::string(kFolder) + "\\" + name; }
@@ -57,7 +57,7 @@ protected:
         made.push_back(name);
     }
     static int Count(HWND editor, int comboId) {
-        return static_cast<int>(SendDlgItemMessageA(editor, comboId, CB_GETCOUNT, 0, 0));
+        return static_cast<int>(SendDlgItemMessageW(editor, comboId, CB_GETCOUNT, 0, 0));
     }
     // Chooses "フォルダーを選ぶ..." and answers the chooser.
     static std::vector<FolderChooserShown> ChooseFolder(HWND editor, const std::string &answer) {
@@ -81,7 +81,7 @@ TEST_F(Folders, AChosenFolderBecomesAContentOfItsOwn) {
         EXPECT_EQ(shown[0].title, kTitle);
         EXPECT_EQ(ComboTexts(editor, IDC_CONTENTS),
                   (std::vector<std::string>{"春の湖", "夏の湖", "マイ ピクチャ", "QMS-PHOTOS", "フォルダーを選ぶ..."}));
-        EXPECT_EQ(SendDlgItemMessageA(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 3);
+        EXPECT_EQ(SendDlgItemMessageW(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 3);
         EXPECT_EQ(Files(editor, IDC_SOURCE_LIST),
                   (std::vector<std::string>{Path("A.bmp"), Path("b.BMP"), Path("c.Jpeg"), Path("d.png")}));
         std::vector<PictureEntry *> source = Entries(editor, IDC_SOURCE_LIST);
@@ -99,13 +99,13 @@ TEST_F(Folders, AChosenFolderBecomesAContentOfItsOwn) {
         // Cancel goes back to the folder shown; the same folder again is not listed twice.
         shown = ChooseFolder(editor, "");
         EXPECT_EQ(shown.size(), 1u);
-        EXPECT_EQ(SendDlgItemMessageA(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 3);
+        EXPECT_EQ(SendDlgItemMessageW(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 3);
         EXPECT_EQ(Entries(editor, IDC_SOURCE_LIST).size(), 4u);
         ChooseComboItem(editor, IDC_CONTENTS, 1);
         EXPECT_EQ(Entries(editor, IDC_SOURCE_LIST).size(), 2u) << "the disc's second content";
         ChooseFolder(editor, kFolder);
         EXPECT_EQ(Count(editor, IDC_CONTENTS), 5);
-        EXPECT_EQ(SendDlgItemMessageA(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 3);
+        EXPECT_EQ(SendDlgItemMessageW(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 3);
         EXPECT_EQ(Entries(editor, IDC_SOURCE_LIST).size(), 4u);
 
         // Add and Add all take copies, with their files.
@@ -120,21 +120,22 @@ TEST_F(Folders, AChosenFolderBecomesAContentOfItsOwn) {
             for (PictureEntry *s : listed) EXPECT_NE(e->filePath, s->filePath) << "a copy of its own";
         }
         EXPECT_TRUE(SaveEnabled(editor));
-        BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
+        BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
     });
 }
 
 TEST_F(Folders, WithoutADiscThePicturesFolderIsShownAtOnce) {
     discE.Remove();
     ScanForTitleDisc();
-    char pictures[MAX_PATH] = "";
-    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures)));
+    WCHAR wide[MAX_PATH] = L"";
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, wide)));
+    std::string pictures = Utf8(wide);
     std::string mine = std::string(pictures) + "\\qms-test-picture.bmp";
     ASSERT_TRUE(WriteDosFile(mine, MakeBmpFile(MakePackedDib(20, 10, 24, [](int, int) { return 0x808080u; }))));
     std::vector<std::string> listed;
     RunEditor("", [&](HWND editor) {
         listed = Files(editor, IDC_SOURCE_LIST);
-        SendMessageA(editor, WM_CLOSE, 0, 0);
+        SendMessageW(editor, WM_CLOSE, 0, 0);
     });
     DeleteDosFile(mine);
     EXPECT_NE(std::find(listed.begin(), listed.end(), mine), listed.end());
@@ -176,7 +177,7 @@ TEST_F(Folders, FolderPicturesAreSavedFromTheirFiles) {
         ASSERT_EQ(show.size(), 6u);
         EXPECT_EQ(show[4]->kind, KIND_FILE);
         EXPECT_EQ(show[5]->kind, KIND_KEPT);
-        BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
+        BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
     });
 }
 
@@ -202,7 +203,7 @@ TEST_F(Folders, In256ColoursBothBlocksHaveAPalette) {
         EXPECT_EQ(full.biClrUsed, 256u);
         EXPECT_EQ(preview.biBitCount, 8);
         EXPECT_EQ(Entries(editor, IDC_SHOW_LIST)[0]->preview->biBitCount, 8) << "the list shows what was saved";
-        SendMessageA(editor, WM_CLOSE, 0, 0);
+        SendMessageW(editor, WM_CLOSE, 0, 0);
     });
 }
 
@@ -228,7 +229,7 @@ TEST_F(Folders, AFolderOfTwoThousandPicturesStaysUsable) {
         EXPECT_EQ(files[0], Path("many1999.bmp"));
         EXPECT_EQ(files[1], Path("A.bmp"));
         EXPECT_EQ(files[2004], Path("many1999.bmp"));
-        BoxesShownDuring([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {IDNO});
+        BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
     });
 }
 
@@ -243,7 +244,7 @@ TEST_F(Folders, WithoutADiscNewMakesAShowFromAFolder) {
                          ChooseFolder(editor, kFolder);
                          Click(editor, IDC_ADD_ALL);
                          BoxesShownDuring(
-                             [&] { AnswerSaveAs([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {"OWN.QMS"}); },
+                             [&] { AnswerSaveAs([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {"OWN.QMS"}); },
                              {IDYES});
                      });
         listed = ListTexts(manager, IDC_SHOWS);
@@ -260,8 +261,9 @@ TEST_F(Folders, AStandardAccountComposesFromPicturesSavesAndPlaysTheShow) {
     if (Layer::Available()) Layer::ProtectFolder("C:\\WINDOWS");
     discE.Remove();
     ScanForTitleDisc();
-    char pictures[MAX_PATH] = "";
-    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures)));
+    WCHAR wide[MAX_PATH] = L"";
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, wide)));
+    std::string pictures = Utf8(wide);
     std::vector<std::string> mine;
     for (const char *name : {"\\qms-account-1.jpg", "\\qms-account-2.jpg"}) {
         mine.push_back(std::string(pictures) + name);
@@ -273,14 +275,14 @@ TEST_F(Folders, AStandardAccountComposesFromPicturesSavesAndPlaysTheShow) {
                      [&](HWND editor) {
                          Click(editor, IDC_ADD_ALL);
                          boxes = BoxesShownDuring(
-                             [&] { AnswerSaveAs([&] { SendMessageA(editor, WM_CLOSE, 0, 0); }, {"ACCOUNT.QMS"}); },
+                             [&] { AnswerSaveAs([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {"ACCOUNT.QMS"}); },
                              {IDYES});
                      });
         std::vector<std::string> listed = ListTexts(manager, IDC_SHOWS);
         auto at = std::find(listed.begin(), listed.end(), "ACCOUNT.QMS");
         ASSERT_NE(at, listed.end());
         SelectItem(manager, IDC_SHOWS, static_cast<int>(at - listed.begin()), true);
-        std::vector<ShownBox> closing = BoxesShownDuring([&] { SendMessageA(manager, WM_COMMAND, IDOK, 0); });
+        std::vector<ShownBox> closing = BoxesShownDuring([&] { SendMessageW(manager, WM_COMMAND, IDOK, 0); });
         EXPECT_TRUE(closing.empty()) << "the setting is written";
     });
     for (const std::string &path : mine) DeleteDosFile(path);
@@ -297,7 +299,7 @@ TEST_F(Folders, AStandardAccountComposesFromPicturesSavesAndPlaysTheShow) {
     EXPECT_GE(player.pictureCount, 2);
     DestroyWindow(saver);
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
 }  // namespace

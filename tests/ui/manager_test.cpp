@@ -17,15 +17,13 @@ protected:
         WriteSystemFile(name, MakeShow({{MakePackedDib(8, 6, 24, [](int, int) { return 0x123456u; }), {}}}));
     }
     void Music(const std::string &name) {
-        CreateDirectoryA((ShowDirectory() + "\\SOUND").c_str(), nullptr);
+        MakeFolder((ShowDirectory() + "\\SOUND").c_str());
         WriteSystemFile("SOUND\\" + name, MakeWav(100));
     }
     static std::string Selection(HWND manager) {
-        LRESULT s = SendDlgItemMessageA(manager, IDC_SHOWS, LB_GETCURSEL, 0, 0);
+        LRESULT s = SendDlgItemMessageW(manager, IDC_SHOWS, LB_GETCURSEL, 0, 0);
         if (s < 0) return "(none)";
-        char text[MAX_PATH] = "";
-        SendDlgItemMessageA(manager, IDC_SHOWS, LB_GETTEXT, static_cast<WPARAM>(s), reinterpret_cast<LPARAM>(text));
-        return text;
+        return ListItemText(GetDlgItem(manager, IDC_SHOWS), static_cast<int>(s), false);
     }
     // What the manager selects for a stored ItemName.
     std::string SelectedFor(const char *itemName) {
@@ -76,14 +74,14 @@ TEST_F(Manager, CloseStoresTheSelectedShow) {
     RunManager([&](HWND manager) {
         SelectItem(manager, IDC_SHOWS, 1, true);
         EXPECT_STREQ(settings.itemName, "TWO.QMS");
-        SendMessageA(manager, WM_COMMAND, IDCANCEL, 0);  // Esc closes the same way
+        SendMessageW(manager, WM_COMMAND, IDCANCEL, 0);  // Esc closes the same way
     });
     EXPECT_EQ(StoredItemName(), "TWO.QMS");
     // With nothing selected at the end, the show chosen last is the one stored.
     RunManager([&](HWND manager) {
         SelectItem(manager, IDC_SHOWS, 0, true);
-        SendDlgItemMessageA(manager, IDC_SHOWS, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        SendMessageA(manager, WM_COMMAND, IDOK, 0);
+        SendDlgItemMessageW(manager, IDC_SHOWS, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        SendMessageW(manager, WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(StoredItemName(), "ONE.QMS");
 }
@@ -123,7 +121,7 @@ TEST_F(Manager, TheListIsMadeAgainAfterTheEditor) {
                      [&](HWND editor) {
                          editorCaption = Text(editor);
                          Show("NEW.QMS");  // as a save from the editor would
-                         SendMessageA(editor, WM_CLOSE, 0, 0);
+                         SendMessageW(editor, WM_CLOSE, 0, 0);
                      });
         listed = ListTexts(manager, IDC_SHOWS);
     });
@@ -148,17 +146,17 @@ TEST_F(Manager, ShowsLeftInTheSystemDirectoryAreListedAndOneNotTheUsersToDeleteS
         refused = BoxesShownDuring([&] { Click(manager, IDC_DELETE_SHOW); }, {IDYES, IDOK});
         // The registry refuses nothing here; control.ini is what a standard account cannot write.
         Layer::SetWindows95Family(true);
-        unwritten = BoxesShownDuring([&] { SendMessageA(manager, WM_COMMAND, IDOK, 0); });
+        unwritten = BoxesShownDuring([&] { SendMessageW(manager, WM_COMMAND, IDOK, 0); });
         Layer::SetWindows95Family(false);
     });
     EXPECT_EQ(listed, (std::vector<std::string>{"BOTH.QMS", "LEFT.QMS", "OWN.QMS"}));
     ASSERT_EQ(refused.size(), 2u);
     EXPECT_EQ(refused[1].caption, "Quillmere Saver");
     EXPECT_NE(refused[1].text.find("'LEFT.QMS'"), std::string::npos) << refused[1].text;
-    EXPECT_NE(GetFileAttributesA((left + "LEFT.QMS").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(FileAttributes((left + "LEFT.QMS").c_str()), INVALID_FILE_ATTRIBUTES);
     ASSERT_EQ(unwritten.size(), 1u);
     EXPECT_NE(unwritten[0].text.find("設定を保存できませんでした"), std::string::npos) << unwritten[0].text;
-    for (const char *name : {"LEFT.QMS", "BOTH.QMS"}) DeleteFileA((left + name).c_str());
+    for (const char *name : {"LEFT.QMS", "BOTH.QMS"}) RemoveFile((left + name).c_str());
 }
 
 }  // namespace

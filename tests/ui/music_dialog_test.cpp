@@ -24,23 +24,19 @@ protected:
             HWND dialog = GetActiveWindow();
             actions(dialog, GetDlgItem(dialog, IDC_TRACKS));
         });
-        return ChooseMusicTrack(GetModuleHandleA(nullptr), nullptr);
+        return ChooseMusicTrack(GetModuleHandleW(nullptr), nullptr);
     }
-    static void Press(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+    static void Press(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 };
 
 TEST_F(MusicDialog, ListsTheTracksWithTheFirstSelectedEachTime) {
     std::vector<std::string> listed;
     LRESULT selected = -5;
     int chosen = Run([&](HWND dialog, HWND tracks) {
-        for (int i = 0; i < SendMessageA(tracks, CB_GETCOUNT, 0, 0); i++) {
-            char text[80] = "";
-            SendMessageA(tracks, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            listed.push_back(text);
-        }
-        selected = SendMessageA(tracks, CB_GETCURSEL, 0, 0);
-        SendMessageA(tracks, WM_KEYDOWN, VK_DOWN, 0);
-        SendMessageA(tracks, WM_KEYDOWN, VK_DOWN, 0);
+        for (int i = 0; i < SendMessageW(tracks, CB_GETCOUNT, 0, 0); i++) listed.push_back(ListItemText(tracks, i, true));
+        selected = SendMessageW(tracks, CB_GETCURSEL, 0, 0);
+        SendMessageW(tracks, WM_KEYDOWN, VK_DOWN, 0);
+        SendMessageW(tracks, WM_KEYDOWN, VK_DOWN, 0);
         Press(dialog, IDOK);
     });
     EXPECT_EQ(listed, (std::vector<std::string>{"朝の歌", "Low evening hum", "夜"}));
@@ -48,7 +44,7 @@ TEST_F(MusicDialog, ListsTheTracksWithTheFirstSelectedEachTime) {
     EXPECT_EQ(chosen, 3);
     // Opened again: the first track again, whatever was chosen before.
     chosen = Run([&](HWND dialog, HWND tracks) {
-        selected = SendMessageA(tracks, CB_GETCURSEL, 0, 0);
+        selected = SendMessageW(tracks, CB_GETCURSEL, 0, 0);
         Press(dialog, IDOK);
     });
     EXPECT_EQ(selected, 0);
@@ -57,19 +53,19 @@ TEST_F(MusicDialog, ListsTheTracksWithTheFirstSelectedEachTime) {
 
 TEST_F(MusicDialog, CancelEscapeAndTheCloseBoxChooseNothing) {
     EXPECT_EQ(Run([](HWND dialog, HWND tracks) {
-        SendMessageA(tracks, WM_KEYDOWN, VK_DOWN, 0);
+        SendMessageW(tracks, WM_KEYDOWN, VK_DOWN, 0);
         Press(dialog, IDCANCEL);
     }), 0);
-    EXPECT_EQ(Run([](HWND, HWND) { PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); }), 0);
-    EXPECT_EQ(Run([](HWND dialog, HWND) { PostMessageA(dialog, WM_CLOSE, 0, 0); }), 0);
-    EXPECT_EQ(Run([](HWND, HWND) { PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0); }), 1) << "Enter is OK";
+    EXPECT_EQ(Run([](HWND, HWND) { PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0); }), 0);
+    EXPECT_EQ(Run([](HWND dialog, HWND) { PostMessageW(dialog, WM_CLOSE, 0, 0); }), 0);
+    EXPECT_EQ(Run([](HWND, HWND) { PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0); }), 1) << "Enter is OK";
 }
 
 TEST_F(MusicDialog, WithoutTracksOkChoosesNothing) {
     catalogue.trackCount = 0;
     LRESULT count = -1;
     EXPECT_EQ(Run([&](HWND dialog, HWND tracks) {
-        count = SendMessageA(tracks, CB_GETCOUNT, 0, 0);
+        count = SendMessageW(tracks, CB_GETCOUNT, 0, 0);
         Press(dialog, IDOK);
     }), 0) << "never track 0";
     EXPECT_EQ(count, 0);

@@ -14,7 +14,7 @@ protected:
         SaverTest::TearDown();
     }
     void Open(int templateId) {
-        window = OpenProgressWindow(GetModuleHandleA(nullptr), nullptr, templateId);
+        window = OpenProgressWindow(GetModuleHandleW(nullptr), nullptr, templateId);
         ASSERT_NE(window, nullptr);
     }
     COLORREF At(int x, int y) {
@@ -49,14 +49,11 @@ protected:
 TEST_F(Progress, SavingWindowShowsItsTextAtOnceAndWhenItChanges) {
     Open(IDD_SAVING);
     EXPECT_TRUE(IsWindowVisible(window));
-    char text[80] = "";
-    GetDlgItemTextA(window, IDC_PROGRESS_TEXT, text, sizeof text);
-    EXPECT_STREQ(text, "データを保存しています...");
+    EXPECT_EQ(ItemText(window, IDC_PROGRESS_TEXT), "データを保存しています...");
     int before = InkIn(IDC_PROGRESS_TEXT);
     EXPECT_GT(before, 20) << "drawn without a message loop";
     SetProgressText(window, "ＢＧＭを保存しています...");
-    GetDlgItemTextA(window, IDC_PROGRESS_TEXT, text, sizeof text);
-    EXPECT_STREQ(text, "ＢＧＭを保存しています...");
+    EXPECT_EQ(ItemText(window, IDC_PROGRESS_TEXT), "ＢＧＭを保存しています...");
     EXPECT_NE(InkIn(IDC_PROGRESS_TEXT), before) << "the new text is on the screen";
 }
 
@@ -74,12 +71,12 @@ TEST_F(Progress, BarGrowsWithTheStepsInsideItsFrame) {
         {9, 4, inside + 1}, {-3, 4, 0}, {2, 0, 0}, {1, -4, 0},
     };
     for (const Step &s : steps) {
-        SendMessageA(window, WM_PROGRESS, static_cast<WPARAM>(s.step), static_cast<LPARAM>(s.steps));
+        SendMessageW(window, WM_PROGRESS, static_cast<WPARAM>(s.step), static_cast<LPARAM>(s.steps));
         EXPECT_EQ(BlackRun(middle), s.black) << s.step << " of " << s.steps;
         EXPECT_EQ(At(r.right - 10, middle), GetSysColor(COLOR_BTNFACE)) << "right of the frame, " << s.step << " of " << s.steps;
         EXPECT_EQ(At(r.right - 11, middle), RGB(0, 0, 0)) << "the frame's right side";
         // Each step is drawn over a fresh frame: a shorter bar leaves the rest white.
-        SendMessageA(window, WM_PROGRESS, 0, 4);
+        SendMessageW(window, WM_PROGRESS, 0, 4);
     }
 }
 

@@ -17,18 +17,16 @@ protected:
     // Runs the dialog; actions act on it once it is up, and must close it.
     bool Run(std::function<void(HWND)> actions, HWND owner = nullptr) {
         AfterLoopStarts([actions] { actions(GetActiveWindow()); });
-        return RunSettingsDialog(GetModuleHandleA(nullptr), owner);
+        return RunSettingsDialog(GetModuleHandleW(nullptr), owner);
     }
     static int Position(HWND dialog, int id) { return GetScrollPos(GetDlgItem(dialog, id), SB_CTL); }
     static std::string Text(HWND dialog, int id) {
-        char text[32] = "";
-        GetDlgItemTextA(dialog, id, text, sizeof text);
-        return text;
+        return ItemText(dialog, id);
     }
     static void Scroll(HWND dialog, int id, int code, int thumb = 0) {
-        SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(code, thumb), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        SendMessageW(dialog, WM_HSCROLL, MAKEWPARAM(code, thumb), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
     }
-    static void Press(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+    static void Press(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
     static int Stored(const char *key) { return std::atoi(StoredSetting(key, "-1").c_str()); }
 };
 
@@ -92,7 +90,7 @@ TEST_F(SettingsDialog, CancelAndEscapeStoreNothing) {
     }));
     EXPECT_FALSE(Run([](HWND dialog) {
         Scroll(dialog, IDC_INTERVAL, SB_LINEDOWN);
-        PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
         (void)dialog;
     }));
     EXPECT_EQ(Stored("Interval"), 10);
@@ -108,8 +106,8 @@ TEST_F(SettingsDialog, ClickingTheArrowsMovesTheBar) {
         GetClientRect(bar, &r);
         // The right arrow, then the left one twice.
         for (LONG x : {r.right - 3, LONG{3}, LONG{3}}) {
-            PostMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, r.bottom / 2));
-            PostMessageA(bar, WM_LBUTTONUP, 0, MAKELPARAM(x, r.bottom / 2));
+            PostMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, r.bottom / 2));
+            PostMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(x, r.bottom / 2));
         }
         AfterLoopStarts([&after, dialog] {
             after = Position(dialog, IDC_INTERVAL);
@@ -128,7 +126,7 @@ TEST_F(SettingsDialog, OpensCentredOverItsOwnerAndInsideTheWorkArea) {
     }, owner);
     RECT o, area;
     GetWindowRect(owner, &o);
-    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0));
     int width = placed.right - placed.left, height = placed.bottom - placed.top;
     // The owner sits at the top left corner: centring over it would reach past the edge.
     int x = o.left + (o.right - o.left - width) / 2, y = o.top + (o.bottom - o.top - height) / 2;

@@ -10,11 +10,11 @@
 int main(int argc, char **argv) {
     int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     for (int i = 0; i < seconds * 10; i++) {
-        HWND hwnd = FindWindowA("WindowsScreenSaverClass", "Screen Saver");
+        HWND hwnd = FindWindowW(L"WindowsScreenSaverClass", L"Screen Saver");
         if (hwnd) {
             RECT r;
             GetWindowRect(hwnd, &r);
-            LONG ex = GetWindowLongA(hwnd, GWL_EXSTYLE);
+            LONG ex = GetWindowLongW(hwnd, GWL_EXSTYLE);
             int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
             int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
             bool ok = (ex & WS_EX_TOPMOST) && r.left == x && r.top == y && r.right == x + w && r.bottom == y + h &&
