@@ -83,6 +83,18 @@ protected:
         DestroyWindow(saver);
         Pump();
     }
+    // Saved under the name typed into the save-as dialog; what boxes came up meanwhile.
+    static std::vector<ShownBox> SaveAs(HWND editor, const std::string &name) {
+        size_t dialogs = 0;
+        std::vector<ShownBox> boxes =
+            BoxesShownDuring([&] { dialogs = AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {name}).size(); });
+        EXPECT_EQ(dialogs, 1u);
+        return boxes;
+    }
+    // Closed without saving whatever is left to save.
+    static void CloseEditor(HWND editor) {
+        BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
+    }
 };
 
 // Composed in the editor from the disc, saved under its name, listed and
@@ -96,9 +108,10 @@ TEST_F(UnicodeNames, AShowNamedEteShashinIsSavedListedPlayedAndDeleted) {
         InNextDialog([&] { Click(manager, IDC_NEW); },
                      [&](HWND editor) {
                          Click(editor, IDC_ADD_ALL);
-                         EXPECT_EQ(AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {kShow}).size(), 1u);
+                         std::vector<ShownBox> boxes = SaveAs(editor, kShow);
+                         EXPECT_TRUE(boxes.empty()) << boxes[0].text;
                          caption = Text(editor);
-                         SendMessageW(editor, WM_CLOSE, 0, 0);
+                         CloseEditor(editor);
                      });
         listed = ListTexts(manager, IDC_SHOWS);
         auto at = std::find(listed.begin(), listed.end(), kShow);
@@ -128,7 +141,7 @@ TEST_F(UnicodeNames, AShowNamedEteShashinIsSavedListedPlayedAndDeleted) {
         SelectItem(manager, IDC_SHOWS, 0, true);
         boxes = BoxesShownDuring([&] { Click(manager, IDC_DELETE_SHOW); }, {IDYES});
         listed = ListTexts(manager, IDC_SHOWS);
-        SendMessageW(manager, WM_COMMAND, IDCANCEL, 0);
+        BoxesShownDuring([&] { SendMessageW(manager, WM_COMMAND, IDCANCEL, 0); });
     });
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, std::string("'") + kShow + "' を削除してよろしいですか？");
@@ -151,9 +164,10 @@ TEST_F(UnicodeNames, AFolderOfPhotosNamedInUnicodeIsListedSavedAndPlayed) {
         contents = ComboTexts(editor, IDC_CONTENTS);
         files = Files(editor, IDC_SOURCE_LIST);
         Click(editor, IDC_ADD_ALL);
-        AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {"PHOTOS.QMS"});
+        std::vector<ShownBox> boxes = SaveAs(editor, "PHOTOS.QMS");
+        EXPECT_TRUE(boxes.empty()) << boxes[0].text;
         EXPECT_FALSE(SaveEnabled(editor)) << "saved";
-        SendMessageW(editor, WM_CLOSE, 0, 0);
+        CloseEditor(editor);
     });
     EXPECT_EQ(contents, (std::vector<std::string>{"春の湖", "夏の湖", "マイ ピクチャ", kFolderName, "フォルダーを選ぶ..."}));
     EXPECT_EQ(files, (std::vector<std::string>{InFolder(kCafe), InFolder(kUnicode)}));
@@ -195,7 +209,7 @@ TEST_F(UnicodeNames, AJapaneseTitleDiscReadsRightOnAnyCodePage) {
     std::vector<std::string> contents;
     RunEditor("", [&](HWND editor) {
         contents = ComboTexts(editor, IDC_CONTENTS);
-        SendMessageW(editor, WM_CLOSE, 0, 0);
+        CloseEditor(editor);
     });
     EXPECT_EQ(contents, (std::vector<std::string>{"雪の朝", "氷の湖", "マイ ピクチャ", "フォルダーを選ぶ..."}));
 }
