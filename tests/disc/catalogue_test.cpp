@@ -19,7 +19,7 @@ Catalogue ParsedBytes(const std::string &bytes) {
 // A catalogue written from its UTF-8 text, as it is on a disc.
 Catalogue Parsed(const std::string &text) { return ParsedBytes(CodePage932(text)); }
 
-HCURSOR SystemCursor(const void *id) { return LoadCursorW(nullptr, static_cast<LPCWSTR>(id)); }
+HCURSOR SystemCursor(LPCWSTR id) { return LoadCursorW(nullptr, id); }
 
 std::vector<std::string> Contents(const Catalogue &c) {
     return std::vector<std::string>(c.contentNames, c.contentNames + c.contentCount);

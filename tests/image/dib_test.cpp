@@ -299,29 +299,29 @@ TEST_F(Dib, ColourMasksAreCarriedBehindThePlainHeader) {
 }
 
 TEST_F(Dib, ResourcesAreCompletedWithoutWritingIntoThem) {
-    PackedDib placeholder = DibLoadResource(host.instance, MAKEINTRESOURCEA(IDB_NOPREVIEW));
+    PackedDib placeholder = DibLoadResource(host.instance, MAKEINTRESOURCEW(IDB_NOPREVIEW));
     ASSERT_NE(placeholder, nullptr);
     EXPECT_EQ(placeholder->biWidth, 100);
     EXPECT_EQ(placeholder->biHeight, 75);
     EXPECT_EQ(placeholder->biBitCount, 8);
     EXPECT_EQ(placeholder->biClrUsed, 256u);
     EXPECT_EQ(placeholder->biSizeImage, 7500u);
-    HRSRC info = FindResourceW(host.instance, MAKEINTRESOURCEW(IDB_NOPREVIEW), MAKEINTRESOURCEW(2));  // RT_BITMAP
+    HRSRC info = FindResourceW(host.instance, MAKEINTRESOURCEW(IDB_NOPREVIEW), RT_BITMAP);
     ASSERT_NE(info, nullptr);
     const auto *stored = static_cast<const BITMAPINFOHEADER *>(LockResource(LoadResource(host.instance, info)));
     EXPECT_EQ(stored->biClrUsed, 0u) << "the module's own data is left as stored";
     DibFree(placeholder);
     DibFree(placeholder);
-    EXPECT_EQ(DibLoadResource(host.instance, MAKEINTRESOURCEA(IDB_NOPREVIEW)), placeholder)
+    EXPECT_EQ(DibLoadResource(host.instance, MAKEINTRESOURCEW(IDB_NOPREVIEW)), placeholder)
         << "freeing a resource bitmap does nothing";
 
-    PackedDib black = DibLoadResource(host.instance, "BLACKBMP");
+    PackedDib black = DibLoadResource(host.instance, L"BLACKBMP");
     ASSERT_NE(black, nullptr);
     EXPECT_EQ(black->biWidth, 48);
     EXPECT_EQ(black->biBitCount, 4);
     EXPECT_EQ(black->biClrUsed, 16u);
-    EXPECT_EQ(DibLoadResource(host.instance, MAKEINTRESOURCEA(4321)), nullptr);
-    EXPECT_EQ(DibLoadResource(host.instance, "NOSUCHBMP"), nullptr);
+    EXPECT_EQ(DibLoadResource(host.instance, MAKEINTRESOURCEW(4321)), nullptr);
+    EXPECT_EQ(DibLoadResource(host.instance, L"NOSUCHBMP"), nullptr);
 }
 
 TEST_F(Dib, BlocksAreReleasedByDibFree) {

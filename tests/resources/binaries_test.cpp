@@ -52,7 +52,7 @@ struct VersionInfo {
 };
 
 std::string ManifestOf(HMODULE module) {
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))  /* RT_MANIFEST */;
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
     if (!found) return {};
     auto *data = static_cast<const char *>(LockResource(LoadResource(module, found)));
     return data ? std::string(data, SizeofResource(module, found)) : std::string();

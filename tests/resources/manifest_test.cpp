@@ -10,9 +10,9 @@
 
 namespace {
 
-std::string ResourceBytes(WORD type) {
+std::string ResourceBytes(LPCWSTR type) {
     HMODULE self = GetModuleHandleW(nullptr);
-    HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(type));
+    HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(1), type);
     if (!found) return {};
     auto *data = static_cast<const char *>(LockResource(LoadResource(self, found)));
     return data ? std::string(data, SizeofResource(self, found)) : std::string();
@@ -26,7 +26,7 @@ std::string Utf16(const std::string &ascii) {
 }
 
 TEST(ProgramManifest, AsksForNoElevationNamesWindows7To11AndPerMonitorDpiAwareness) {
-    std::string manifest = ResourceBytes(24)  /* RT_MANIFEST */;
+    std::string manifest = ResourceBytes(RT_MANIFEST);
     ASSERT_FALSE(manifest.empty()) << "no manifest resource 1";
     EXPECT_EQ(manifest.rfind("<?xml", 0), 0u) << "the XML declaration comes first";
     for (const char *part : {
@@ -46,7 +46,7 @@ TEST(ProgramManifest, AsksForNoElevationNamesWindows7To11AndPerMonitorDpiAwarene
 // Its fields are read through the version API in binaries_test.cpp; here,
 // that the layer finds the resource of that type with its strings.
 TEST(ProgramManifest, TheVersionResourceNamesTheMakerAndTheProduct) {
-    std::string version = ResourceBytes(16)  /* RT_VERSION */;
+    std::string version = ResourceBytes(RT_VERSION);
     ASSERT_FALSE(version.empty()) << "no version resource 1";
     for (const char *text : {"VS_VERSION_INFO", "CompanyName", "Quillmere", "ProductName", "QM Custom Saver 2.1"})
         EXPECT_NE(version.find(Utf16(text)), std::string::npos) << text;

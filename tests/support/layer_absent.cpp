@@ -14,6 +14,7 @@ void Reset() {}
 void SetScreen(int, int, int) { Missing(); }
 bool SetScreenLayout(const std::string &) { Missing(); }
 void SetDpi(int) { Missing(); }
+void HideJapaneseGlyphs(bool) { Missing(); }
 uint32_t ScreenPixel(int, int) { Missing(); }
 bool SaveScreen(const std::string &) { Missing(); }
 void UseVirtualClock(bool) { Missing(); }
