@@ -164,8 +164,8 @@ TEST(CatalogueText, LongNamesAreCutAtAWholeCharacter) {
     EXPECT_EQ(std::string(c.contentNames[0]), std::string(63, 'a')) << "the lead byte is not kept alone";
     EXPECT_EQ(std::string(c.trackNames[0]), std::string(62, 'a') + "湖");
     EXPECT_EQ(std::string(c.title), std::string(64, 'b'));
-    EXPECT_EQ(std::strlen(c.soundDir), sizeof c.soundDir - 1) << "root and folder cut to the slot";
-    EXPECT_EQ(std::string(c.soundDir, 3), "E:\\");
+    EXPECT_EQ(std::string(c.soundDir), "E:\\" + std::string(MAX_PATH - 1, 'S'))
+        << "the folder's line cut to a path's length, behind the root";
 
     // A lone lead byte at the very end of a line is not a character either.
     std::string lone = "T\r\nD\r\nS\r\n1\r\nab\x88\r\n0\r\n";
