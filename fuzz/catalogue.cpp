@@ -11,14 +11,20 @@
 
 namespace {
 
-// Every name the catalogue holds is a terminated text within its slot.
+// A terminated text within its slot, and UTF-8 that goes to Windows and back
+// unchanged: a name cut at a whole character, whatever bytes the disc held.
+void CheckText(const char *slot, size_t size) {
+    FUZZ_CHECK(std::memchr(slot, 0, size) != nullptr);
+    FUZZ_CHECK(Utf8(Wide(slot)) == slot);
+}
+
 void CheckSlots(const Catalogue &c) {
     FUZZ_CHECK(c.contentCount >= 0 && c.contentCount <= kMaxContents);
     FUZZ_CHECK(c.trackCount >= 0 && c.trackCount <= kMaxTracks);
-    FUZZ_CHECK(std::memchr(c.title, 0, sizeof c.title) != nullptr);
-    FUZZ_CHECK(std::memchr(c.soundDir, 0, sizeof c.soundDir) != nullptr);
-    for (int i = 0; i < kMaxContents; i++) FUZZ_CHECK(std::memchr(c.contentNames[i], 0, kNameSize) != nullptr);
-    for (int i = 0; i < kMaxTracks; i++) FUZZ_CHECK(std::memchr(c.trackNames[i], 0, kNameSize) != nullptr);
+    CheckText(c.title, sizeof c.title);
+    CheckText(c.soundDir, sizeof c.soundDir);
+    for (const auto &name : c.contentNames) CheckText(name, sizeof name);
+    for (const auto &name : c.trackNames) CheckText(name, sizeof name);
 }
 
 }  // namespace
