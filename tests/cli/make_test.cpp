@@ -188,4 +188,24 @@ TEST_F(MakeShow, TheSavesWorkingNamesAreNoShowNames) {
     ExpectNothingOfASaveLeftBehind("refused");
 }
 
+// Names of any script, as the command line hands them over in UTF-8: the
+// photos are read, and the show and its music are written under the show's name.
+TEST_F(MakeShow, ShowsAndPhotosNamedInAnyScriptKeepTheirNames) {
+    // Beside the shows, so that the fixture takes them away with the rest.
+    std::string cafe = WriteSystemFile("Café ☕.jpg", MakeJpeg(120, 90, PhotoPixel));
+    std::string unicode =
+        WriteSystemFile("Ünïcödé.png", MakePng(30, 50, [](int x, int) { return static_cast<uint32_t>(x) << 16; }));
+    std::string tune = WriteSystemFile("Été.wav", MakeWav(300));
+    written.insert(written.end(), {system + "Été 写真.QMS", system + "SOUND\\Été 写真"});
+    const char *args[] = {"Été 写真.QMS", cafe.c_str(), unicode.c_str(), "--music", tune.c_str()};
+    ASSERT_EQ(MakeShowCommand(5, const_cast<char **>(args)), 0);
+    std::vector<StoredRecord> records = RecordsOf(ReadDosFile(system + "Été 写真.QMS"));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].full.biWidth, 120);
+    EXPECT_EQ(records[1].full.biWidth, 30);
+    EXPECT_EQ(records[1].full.biHeight, 50);
+    EXPECT_TRUE(ReadDosFile(system + "SOUND\\Été 写真") == ReadDosFile(tune)) << "the music under the show's name";
+    ExpectNothingOfASaveLeftBehind("made");
+}
+
 }  // namespace
