@@ -32,9 +32,35 @@ typedef struct tagOFNA {
     DWORD FlagsEx;
 } OPENFILENAMEA, *LPOPENFILENAMEA;
 typedef OPENFILENAMEA OPENFILENAME;
+typedef struct tagOFNW {
+    DWORD lStructSize;
+    HWND hwndOwner;
+    HINSTANCE hInstance;
+    LPCWSTR lpstrFilter;
+    LPWSTR lpstrCustomFilter;
+    DWORD nMaxCustFilter;
+    DWORD nFilterIndex;
+    LPWSTR lpstrFile;
+    DWORD nMaxFile;
+    LPWSTR lpstrFileTitle;
+    DWORD nMaxFileTitle;
+    LPCWSTR lpstrInitialDir;
+    LPCWSTR lpstrTitle;
+    DWORD Flags;
+    WORD nFileOffset;
+    WORD nFileExtension;
+    LPCWSTR lpstrDefExt;
+    LPARAM lCustData;
+    LPOFNHOOKPROC lpfnHook;
+    LPCWSTR lpTemplateName;
+    void *pvReserved;
+    DWORD dwReserved;
+    DWORD FlagsEx;
+} OPENFILENAMEW, *LPOPENFILENAMEW;
 
 // The size of the structure before Windows 2000 added its last three members.
 #define OPENFILENAME_SIZE_VERSION_400A (offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR))
+#define OPENFILENAME_SIZE_VERSION_400W (offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR))
 
 #define OFN_READONLY 0x00000001
 #define OFN_OVERWRITEPROMPT 0x00000002
@@ -62,4 +88,5 @@ typedef OPENFILENAMEA OPENFILENAME;
 #define FNERR_BUFFERTOOSMALL 0x3003
 
 BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA ofn);
+BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn);
 DWORD WINAPI CommDlgExtendedError();
