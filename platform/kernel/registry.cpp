@@ -179,10 +179,19 @@ LSTATUS QueryValue(HKEY key, const char *name, LPDWORD type, LPBYTE data, LPDWOR
     auto it = values.find(Lower(name ? name : ""));
     if (it == values.end()) return ERROR_FILE_NOT_FOUND;
     Value v = it->second;
-    if (ansi && v.type == REG_SZ) {
-        std::string text = ToAnsi(FromWideBytes(v.data));
-        v.data.assign(text.begin(), text.end());
-        v.data.push_back(0);
+    if (v.type == REG_SZ) {
+        // Handed out in the caller's units: code page 932 bytes, or WCHARs.
+        std::string text = FromWideBytes(v.data);
+        if (ansi) {
+            std::string bytes = ToAnsi(text);
+            v.data.assign(bytes.begin(), bytes.end());
+            v.data.push_back(0);
+        } else {
+            std::wstring units = Utf16(text);
+            units.push_back(0);
+            auto *p = reinterpret_cast<const BYTE *>(units.data());
+            v.data.assign(p, p + units.size() * sizeof(WCHAR));
+        }
     }
     if (type) *type = v.type;
     DWORD needed = static_cast<DWORD>(v.data.size());
@@ -202,9 +211,17 @@ LSTATUS SetValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD
     Value v;
     v.type = type;
     if (data) v.data.assign(data, data + size);
-    if (ansi && type == REG_SZ) {
-        std::string text(v.data.begin(), v.data.end());
-        v.data = WideBytes(FromAnsi(text.c_str()));
+    if (type == REG_SZ) {
+        // Kept as UTF-16 bytes, whatever the caller's units (WCHAR is wider here than on Windows).
+        std::string text;
+        if (ansi) {
+            text = FromAnsi(std::string(v.data.begin(), v.data.end()).c_str());
+        } else {
+            std::wstring units(v.data.size() / sizeof(WCHAR), L'\0');
+            std::memcpy(units.data(), v.data.data(), units.size() * sizeof(WCHAR));
+            text = Utf8(units.c_str());
+        }
+        v.data = WideBytes(text);
     }
     reg().keys[path][Lower(name ? name : "")] = v;
     SaveRegistry();
