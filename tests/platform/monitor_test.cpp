@@ -42,7 +42,7 @@ TEST_F(DisplayMonitors, TheMonitorsMakeUpTheVirtualScreen) {
         ASSERT_EQ(static_cast<int>(monitors.size()), GetSystemMetrics(SM_CMONITORS)) << layout;
         RECT all = primary;
         for (const Monitor &m : monitors) {
-            MONITORINFOEXA info{};
+            MONITORINFOEXW info{};
             info.cbSize = sizeof info;
             ASSERT_TRUE(GetMonitorInfoW(m.handle, &info)) << layout;
             EXPECT_TRUE(Same(info.rcMonitor, m.rect)) << layout;
