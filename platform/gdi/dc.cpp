@@ -276,6 +276,18 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
     return previous;
 }
 
+HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return nullptr;
+    switch (type) {
+    case OBJ_PEN: return dc->pen;
+    case OBJ_BRUSH: return dc->brush;
+    case OBJ_PAL: return dc->palette;
+    case OBJ_FONT: return dc->font;
+    }
+    return nullptr;
+}
+
 HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
     uintptr_t h = gdi().nextObject;
     gdi().nextObject += 4;

@@ -1291,6 +1291,11 @@ typedef struct tagLOGPALETTE {
 HGDIOBJ WINAPI GetStockObject(int object);
 BOOL WINAPI GdiFlush(void);
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object);
+#define OBJ_PEN 1
+#define OBJ_BRUSH 2
+#define OBJ_PAL 5
+#define OBJ_FONT 6
+HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type);
 HBRUSH WINAPI CreateSolidBrush(COLORREF color);
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
