@@ -36,7 +36,7 @@ bool Between(COLORREF c, COLORREF a, COLORREF b) {
            in(GetGValue(c), GetGValue(a), GetGValue(b)) && in(GetBValue(c), GetBValue(a), GetBValue(b));
 }
 
-class Text : public DrawingTest {
+class TextDrawing : public DrawingTest {
 protected:
     void SetUp() override {
         DrawingTest::SetUp();
@@ -83,7 +83,7 @@ protected:
     }
 };
 
-TEST_F(Text, ExtentIsTheSumOfTheCharactersByOneLineHigh) {
+TEST_F(TextDrawing, ExtentIsTheSumOfTheCharactersByOneLineHigh) {
     SIZE empty{-1, -1};
     ASSERT_TRUE(GetTextExtentPoint32W(dc, L"", 0, &empty));
     EXPECT_EQ(empty.cx, 0);
@@ -103,7 +103,7 @@ TEST_F(Text, ExtentIsTheSumOfTheCharactersByOneLineHigh) {
     EXPECT_EQ(firstTwo.cy, ab.cy);
 }
 
-TEST_F(Text, OpaqueTextFillsItsCellWithTheBackgroundAndInksGlyphsInTheTextColour) {
+TEST_F(TextDrawing, OpaqueTextFillsItsCellWithTheBackgroundAndInksGlyphsInTheTextColour) {
     SetBkColor(dc, kBack);
     SetTextColor(dc, kInk);
     const wchar_t *text = L"Hi, there";
@@ -121,7 +121,7 @@ TEST_F(Text, OpaqueTextFillsItsCellWithTheBackgroundAndInksGlyphsInTheTextColour
     EXPECT_EQ(Count(RECT{190, 70, 230, 120}, kCanvas), 40 * 50) << "no characters, no cell";
 }
 
-TEST_F(Text, TransparentTextLeavesTheBackgroundAndInksTheSameGlyphs) {
+TEST_F(TextDrawing, TransparentTextLeavesTheBackgroundAndInksTheSameGlyphs) {
     // The banner's colours: white on black.
     SetBkColor(dc, RGB(0, 0, 0));
     SetTextColor(dc, RGB(255, 255, 255));
@@ -146,7 +146,7 @@ TEST_F(Text, TransparentTextLeavesTheBackgroundAndInksTheSameGlyphs) {
     EXPECT_TRUE(FrameIs(RECT{20, 60, 20 + size.cx, 60 + size.cy}, kCanvas));
 }
 
-TEST_F(Text, DoubleByteCharactersAreOneFullWidthCharacterEach) {
+TEST_F(TextDrawing, DoubleByteCharactersAreOneFullWidthCharacterEach) {
     if (!AnsiCodePageIsJapanese()) GTEST_SKIP() << "the ANSI code page is not 932 (run Wine with a Japanese locale)";
     SIZE a = Extent(L"A"), nichi = Extent(L"日"), hon = Extent(L"本"), both = Extent(L"日本");
     EXPECT_GT(nichi.cx, a.cx);
@@ -172,7 +172,7 @@ TEST_F(Text, DoubleByteCharactersAreOneFullWidthCharacterEach) {
     EXPECT_TRUE(differ) << "日 and 本 are drawn with their own glyphs";
 }
 
-TEST_F(Text, TextIsClippedToTheWindowAndToAChildWindow) {
+TEST_F(TextDrawing, TextIsClippedToTheWindowAndToAChildWindow) {
     SetBkColor(dc, kBack);
     SetTextColor(dc, kInk);
     const wchar_t *text = L"Clipped";
@@ -210,7 +210,7 @@ TEST_F(Text, TextIsClippedToTheWindowAndToAChildWindow) {
     DestroyWindow(child);
 }
 
-TEST_F(Text, BadArgumentsFailAndDrawNothing) {
+TEST_F(TextDrawing, BadArgumentsFailAndDrawNothing) {
     SIZE size{-1, -1};
     EXPECT_FALSE(TextOutW(nullptr, 10, 10, L"A", 1));
     EXPECT_FALSE(GetTextExtentPoint32W(nullptr, L"A", 1, &size));
@@ -234,12 +234,12 @@ HFONT MakeFont(LONG height, const wchar_t *face) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
-class Fonts : public Text {
+class Fonts : public TextDrawing {
 protected:
     void TearDown() override {
         if (dc) SelectObject(dc, GetStockObject(SYSTEM_FONT));
         for (HFONT f : made) EXPECT_TRUE(DeleteObject(f));
-        Text::TearDown();
+        TextDrawing::TearDown();
     }
 
     // Makes a font and selects it into the window's DC.
