@@ -1,6 +1,8 @@
 // Text through the W calls: UTF-16 units in WCHARs, file names no code page
 // holds, handles of CreateFileW, fonts without Japanese, the command line and
 // the registry. Run against both where the layer's hooks are not needed.
+#include <windows.h>
+
 #include <shellapi.h>
 
 #include <cstring>
