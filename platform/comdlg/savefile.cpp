@@ -31,16 +31,13 @@ void Tell(const char *what, const std::string &path) {
 }
 
 // The dialog's texts as UTF-8, from the A or the W structure.
-std::string Text(LPCSTR text) { return FromAnsi(text); }
 std::string Text(LPCWSTR text) { return Utf8(text); }
-size_t Length(LPCSTR text) { return std::strlen(text); }
 size_t Length(LPCWSTR text) {
     size_t n = 0;
     while (text[n]) n++;
     return n;
 }
 // How many units of the structure's kind a UTF-8 text takes.
-size_t Units(const std::string &text, char) { return ToAnsi(text).size(); }
 size_t Units(const std::string &text, WCHAR) { return Utf16(text).size(); }
 
 // lpstrFilter: pairs of strings, ended by an empty one.
@@ -169,10 +166,6 @@ const std::vector<SaveDialogRecord> &SaveDialogsShown() { return dialogs().shown
 }  // namespace headless
 
 using namespace headless;
-
-BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA ofn) {
-    return SaveFileName<OPENFILENAMEA, char>(ofn, OPENFILENAME_SIZE_VERSION_400A);
-}
 
 BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
     return SaveFileName<OPENFILENAMEW, WCHAR>(ofn, OPENFILENAME_SIZE_VERSION_400W);

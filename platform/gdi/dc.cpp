@@ -300,16 +300,6 @@ bool headless::IsStockObject(HGDIOBJ object) {
     return it != gdi().objects.end() && it->second.stock;
 }
 
-HFONT WINAPI CreateFontIndirectA(const LOGFONTA *font) {
-    if (!font) return nullptr;
-    LOGFONTW wide;
-    std::memcpy(&wide, font, offsetof(LOGFONTA, lfFaceName));
-    char face[LF_FACESIZE + 1] = {};
-    std::memcpy(face, font->lfFaceName, LF_FACESIZE);
-    CopyOut(FromAnsi(face), wide.lfFaceName, LF_FACESIZE, true);
-    return CreateFontIndirectW(&wide);
-}
-
 HFONT WINAPI CreateFontIndirectW(const LOGFONTW *font) {
     if (!font) return nullptr;
     uintptr_t h = gdi().nextObject;
@@ -317,18 +307,6 @@ HFONT WINAPI CreateFontIndirectW(const LOGFONTW *font) {
     gdi().objects[h] = Object{ObjectKind::Font, 0, false, false};
     gdi().logFonts[h] = *font;
     return reinterpret_cast<HFONT>(h);
-}
-
-HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                         DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
-                         DWORD quality, DWORD pitchAndFamily, LPCSTR faceName) {
-    LOGFONTA lf{height, width, escapement, orientation, weight,
-                static_cast<BYTE>(italic), static_cast<BYTE>(underline), static_cast<BYTE>(strikeOut),
-                static_cast<BYTE>(charSet), static_cast<BYTE>(outPrecision), static_cast<BYTE>(clipPrecision),
-                static_cast<BYTE>(quality), static_cast<BYTE>(pitchAndFamily), {}};
-    // A longer name is cut to the LOGFONT's field, its last byte the terminator.
-    if (faceName) std::strncpy(lf.lfFaceName, faceName, LF_FACESIZE - 1);
-    return CreateFontIndirectA(&lf);
 }
 
 HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,

@@ -138,7 +138,7 @@ struct CachedGlyph {
 
 }  // namespace
 
-// A font as the layer draws it: its faces at one size, what GetTextMetricsA
+// A font as the layer draws it: its faces at one size, what GetTextMetricsW
 // says of it, and the glyphs drawn so far, by character.
 struct TextFont {
     struct Face {

@@ -119,19 +119,3 @@ BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW metrics) {
     return TRUE;
 }
 
-// The single-byte range as code page 932 has it.
-BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics) {
-    TEXTMETRICW wide;
-    if (!metrics || !GetTextMetricsW(hdc, &wide)) return FALSE;
-    std::memcpy(metrics, &wide, offsetof(TEXTMETRICW, tmFirstChar));
-    metrics->tmFirstChar = static_cast<BYTE>(wide.tmFirstChar);
-    metrics->tmLastChar = static_cast<BYTE>(wide.tmLastChar);
-    metrics->tmDefaultChar = static_cast<BYTE>(wide.tmDefaultChar);
-    metrics->tmBreakChar = static_cast<BYTE>(wide.tmBreakChar);
-    metrics->tmItalic = wide.tmItalic;
-    metrics->tmUnderlined = wide.tmUnderlined;
-    metrics->tmStruckOut = wide.tmStruckOut;
-    metrics->tmPitchAndFamily = wide.tmPitchAndFamily;
-    metrics->tmCharSet = wide.tmCharSet;
-    return TRUE;
-}

@@ -6,32 +6,6 @@
 
 typedef UINT_PTR(CALLBACK *LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
 
-typedef struct tagOFNA {
-    DWORD lStructSize;
-    HWND hwndOwner;
-    HINSTANCE hInstance;
-    LPCSTR lpstrFilter;
-    LPSTR lpstrCustomFilter;
-    DWORD nMaxCustFilter;
-    DWORD nFilterIndex;
-    LPSTR lpstrFile;
-    DWORD nMaxFile;
-    LPSTR lpstrFileTitle;
-    DWORD nMaxFileTitle;
-    LPCSTR lpstrInitialDir;
-    LPCSTR lpstrTitle;
-    DWORD Flags;
-    WORD nFileOffset;
-    WORD nFileExtension;
-    LPCSTR lpstrDefExt;
-    LPARAM lCustData;
-    LPOFNHOOKPROC lpfnHook;
-    LPCSTR lpTemplateName;
-    void *pvReserved;
-    DWORD dwReserved;
-    DWORD FlagsEx;
-} OPENFILENAMEA, *LPOPENFILENAMEA;
-typedef OPENFILENAMEA OPENFILENAME;
 typedef struct tagOFNW {
     DWORD lStructSize;
     HWND hwndOwner;
@@ -59,7 +33,6 @@ typedef struct tagOFNW {
 } OPENFILENAMEW, *LPOPENFILENAMEW;
 
 // The size of the structure before Windows 2000 added its last three members.
-#define OPENFILENAME_SIZE_VERSION_400A (offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR))
 #define OPENFILENAME_SIZE_VERSION_400W (offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR))
 
 #define OFN_READONLY 0x00000001
@@ -87,6 +60,5 @@ typedef struct tagOFNW {
 #define FNERR_INVALIDFILENAME 0x3002
 #define FNERR_BUFFERTOOSMALL 0x3003
 
-BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA ofn);
 BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn);
 DWORD WINAPI CommDlgExtendedError();

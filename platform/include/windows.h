@@ -110,14 +110,6 @@ typedef struct tagSIZE { LONG cx, cy; } SIZE, *LPSIZE;
 
 // ---- kernel ---------------------------------------------------------------
 
-typedef struct _OSVERSIONINFOA {
-    DWORD dwOSVersionInfoSize;
-    DWORD dwMajorVersion;
-    DWORD dwMinorVersion;
-    DWORD dwBuildNumber;
-    DWORD dwPlatformId;
-    CHAR szCSDVersion[128];
-} OSVERSIONINFOA, *LPOSVERSIONINFOA;
 typedef struct _OSVERSIONINFOW {
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
@@ -132,7 +124,6 @@ typedef struct _OSVERSIONINFOW {
 
 typedef INT_PTR (WINAPI *FARPROC)();
 
-BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 DWORD WINAPI GetTickCount();
 VOID WINAPI Sleep(DWORD milliseconds);
 HMODULE WINAPI LoadLibraryA(LPCSTR name);
@@ -141,7 +132,6 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 DWORD WINAPI GetLastError();
 VOID WINAPI SetLastError(DWORD error);
-LPSTR WINAPI GetCommandLineA();
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW info);
 HMODULE WINAPI LoadLibraryW(LPCWSTR name);
 HMODULE WINAPI GetModuleHandleW(LPCWSTR name);
@@ -243,11 +233,8 @@ LONG WINAPI _llseek(HFILE file, LONG offset, int origin);
 HFILE WINAPI _lclose(HFILE file);
 HFILE WINAPI _lopen(LPCSTR path, int style);
 HFILE WINAPI _lcreat(LPCSTR path, int attributes);
-DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR *filePart);
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
-UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR path);
-DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL WINAPI RemoveDirectoryA(LPCSTR path);
 BOOL WINAPI DeleteFileA(LPCSTR path);
@@ -280,7 +267,6 @@ DWORD WINAPI GetCurrentDirectoryW(DWORD size, LPWSTR buffer);
 BOOL WINAPI CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL WINAPI RemoveDirectoryW(LPCWSTR path);
 BOOL WINAPI DeleteFileW(LPCWSTR path);
-BOOL WINAPI MoveFileW(LPCWSTR from, LPCWSTR to);
 BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
 DWORD WINAPI GetFileAttributesW(LPCWSTR path);
 UINT WINAPI GetDriveTypeW(LPCWSTR root);
@@ -328,8 +314,6 @@ BOOL WINAPI FindClose(HANDLE find);
 #define CP_ACP 0
 #define CP_OEMCP 1
 #define CP_UTF8 65001
-UINT WINAPI GetACP();
-UINT WINAPI GetConsoleOutputCP();
 BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE c);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
 int WINAPI lstrcmpiW(LPCWSTR a, LPCWSTR b);
@@ -337,13 +321,10 @@ int WINAPI lstrcmpiW(LPCWSTR a, LPCWSTR b);
 #define CSTR_EQUAL 2
 #define CSTR_GREATER_THAN 3
 int WINAPI CompareStringOrdinal(LPCWSTR a, int aLength, LPCWSTR b, int bLength, BOOL ignoreCase);
-LPWSTR WINAPI CharUpperW(LPWSTR text);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide, int wideSize);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text, int size,
                                LPCSTR defaultChar, BOOL *usedDefault);
 
-// Profile files
-UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR file);
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
                                       LPCSTR file);
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
@@ -417,7 +398,6 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD
                                 LPDWORD size);
 LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
                               DWORD size);
-LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR name);
 LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey);
 LSTATUS WINAPI RegCloseKey(HKEY key);
 // REG_SZ data is UTF-16 bytes with the terminator, as Windows keeps it.
@@ -469,20 +449,6 @@ typedef struct tagMSG {
     POINT pt;
 } MSG, *LPMSG;
 
-typedef struct tagCREATESTRUCTA {
-    LPVOID lpCreateParams;
-    HINSTANCE hInstance;
-    HMENU hMenu;
-    HWND hwndParent;
-    int cy;
-    int cx;
-    int y;
-    int x;
-    LONG style;
-    LPCSTR lpszName;
-    LPCSTR lpszClass;
-    DWORD dwExStyle;
-} CREATESTRUCTA, *LPCREATESTRUCTA;
 typedef struct tagCREATESTRUCTW {
     LPVOID lpCreateParams;
     HINSTANCE hInstance;
@@ -594,7 +560,6 @@ typedef struct tagPAINTSTRUCT {
 #define WM_INITMENUPOPUP 0x0117
 #define WM_ENTERMENULOOP 0x0211
 #define WM_EXITMENULOOP 0x0212
-HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name);
 HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name);
 BOOL WINAPI SetMenu(HWND hwnd, HMENU menu);
 HMENU WINAPI GetMenu(HWND hwnd);
@@ -736,7 +701,6 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect);
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags);
 BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 LONG WINAPI GetWindowLongA(HWND hwnd, int index);
-LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index);
 int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size);
 BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text);
 int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size);
@@ -752,7 +716,6 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value);
 int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int size);
 int WINAPI GetWindowTextLengthW(HWND hwnd);
 BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text);
-int WINAPI GetClassNameW(HWND hwnd, LPWSTR buffer, int size);
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
 #define RDW_INVALIDATE 0x0001
 #define RDW_ERASE 0x0004
@@ -783,14 +746,11 @@ BOOL WINAPI FrameRect(HDC hdc, const RECT *rect, HBRUSH brush);
 #define IDIGNORE 5
 #define IDYES 6
 #define IDNO 7
-int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 BOOL WINAPI MessageBeep(UINT type);
 BOOL WINAPI ValidateRect(HWND hwnd, const RECT *rect);
 
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove);
 BOOL WINAPI TranslateMessage(const MSG *msg);
 LRESULT WINAPI DispatchMessageA(const MSG *msg);
@@ -815,15 +775,11 @@ typedef struct tagMONITORINFO {
     RECT rcWork;
     DWORD dwFlags;
 } MONITORINFO, *LPMONITORINFO;
-typedef struct tagMONITORINFOEXA : public tagMONITORINFO {
-    CHAR szDevice[CCHDEVICENAME];
-} MONITORINFOEXA, *LPMONITORINFOEXA;
 typedef struct tagMONITORINFOEXW : public tagMONITORINFO {
     WCHAR szDevice[CCHDEVICENAME];
 } MONITORINFOEXW, *LPMONITORINFOEXW;
 typedef BOOL (CALLBACK *MONITORENUMPROC)(HMONITOR, HDC, LPRECT, LPARAM);
 BOOL WINAPI EnumDisplayMonitors(HDC hdc, LPCRECT clip, MONITORENUMPROC proc, LPARAM data);
-BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
 BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info);
 HMONITOR WINAPI MonitorFromPoint(POINT pt, DWORD flags);
 HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags);
@@ -840,7 +796,6 @@ BOOL WINAPI SetCursorPos(int x, int y);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
 HCURSOR WINAPI GetCursor();
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
-HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name);
 HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name);
 
@@ -852,9 +807,6 @@ HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name);
 #define GW_HWNDPREV 3
 #define GW_OWNER 4
 #define GW_CHILD 5
-LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
-LONG WINAPI SetWindowLongA(HWND hwnd, int index, LONG value);
-LONG WINAPI SetWindowLongW(HWND hwnd, int index, LONG value);
 HWND WINAPI GetWindow(HWND hwnd, UINT relation);
 BOOL WINAPI IsChild(HWND parent, HWND hwnd);
 BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable);
@@ -901,20 +853,15 @@ int WINAPI MulDiv(int number, int numerator, int denominator);
 #define VK_DOWN 0x28
 #define VK_F4 0x73
 #define MK_LBUTTON 0x0001
-BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 SHORT WINAPI GetKeyState(int key);
 
 // Dialogs
 typedef INT_PTR (CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
 HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
-LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg);
 BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect);
 HWND WINAPI GetDlgItem(HWND dialog, int id);
 int WINAPI GetDlgCtrlID(HWND hwnd);
-BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
 UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size);
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
@@ -923,7 +870,6 @@ HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND ow
 LRESULT WINAPI DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg);
 BOOL WINAPI SetDlgItemTextW(HWND dialog, int id, LPCWSTR text);
-UINT WINAPI GetDlgItemTextW(HWND dialog, int id, LPWSTR text, int size);
 LRESULT WINAPI SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 #define IDOK 1
 #define IDCANCEL 2
@@ -1307,22 +1253,6 @@ BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size
 
 // Fonts
 #define LF_FACESIZE 32
-typedef struct tagLOGFONTA {
-    LONG lfHeight;
-    LONG lfWidth;
-    LONG lfEscapement;
-    LONG lfOrientation;
-    LONG lfWeight;
-    BYTE lfItalic;
-    BYTE lfUnderline;
-    BYTE lfStrikeOut;
-    BYTE lfCharSet;
-    BYTE lfOutPrecision;
-    BYTE lfClipPrecision;
-    BYTE lfQuality;
-    BYTE lfPitchAndFamily;
-    CHAR lfFaceName[LF_FACESIZE];
-} LOGFONTA, *LPLOGFONTA;
 typedef struct tagLOGFONTW {
     LONG lfHeight;
     LONG lfWidth;
@@ -1340,28 +1270,6 @@ typedef struct tagLOGFONTW {
     WCHAR lfFaceName[LF_FACESIZE];
 } LOGFONTW, *LPLOGFONTW;
 
-typedef struct tagTEXTMETRICA {
-    LONG tmHeight;
-    LONG tmAscent;
-    LONG tmDescent;
-    LONG tmInternalLeading;
-    LONG tmExternalLeading;
-    LONG tmAveCharWidth;
-    LONG tmMaxCharWidth;
-    LONG tmWeight;
-    LONG tmOverhang;
-    LONG tmDigitizedAspectX;
-    LONG tmDigitizedAspectY;
-    BYTE tmFirstChar;
-    BYTE tmLastChar;
-    BYTE tmDefaultChar;
-    BYTE tmBreakChar;
-    BYTE tmItalic;
-    BYTE tmUnderlined;
-    BYTE tmStruckOut;
-    BYTE tmPitchAndFamily;
-    BYTE tmCharSet;
-} TEXTMETRICA, *LPTEXTMETRICA;
 typedef struct tagTEXTMETRICW {
     LONG tmHeight;
     LONG tmAscent;
@@ -1406,11 +1314,6 @@ typedef struct tagTEXTMETRICW {
 #define TMPF_VECTOR 0x02
 #define TMPF_TRUETYPE 0x04
 
-HFONT WINAPI CreateFontIndirectA(const LOGFONTA *font);
-HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                         DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
-                         DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
-BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics);
 HFONT WINAPI CreateFontIndirectW(const LOGFONTW *font);
 HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                          DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,

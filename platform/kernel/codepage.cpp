@@ -195,9 +195,6 @@ bool SameName(std::string_view a, std::string_view b) { return Folded(a) == Fold
 
 using namespace headless;
 
-UINT WINAPI GetACP() { return 932; }
-UINT WINAPI GetConsoleOutputCP() { return CP_UTF8; }
-
 BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE c) {
     if (codePage != 932 && codePage != CP_ACP && codePage != CP_OEMCP) return FALSE;
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
@@ -258,14 +255,6 @@ int WINAPI lstrcmpiW(LPCWSTR a, LPCWSTR b) {
         if (x != y) return x < y ? -1 : 1;
         if (x == 0) return 0;
     }
-}
-
-LPWSTR WINAPI CharUpperW(LPWSTR text) {
-    // A single character in the low word, or a string.
-    if (IS_INTRESOURCE(text))
-        return reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(UpperCase(static_cast<char32_t>(reinterpret_cast<ULONG_PTR>(text)))));
-    for (WCHAR *p = text; *p; p++) *p = static_cast<WCHAR>(UpperCase(static_cast<char32_t>(*p) & 0xFFFF));
-    return text;
 }
 
 // WCHAR is the host's 32-bit wchar_t, but what the W calls pass in it is

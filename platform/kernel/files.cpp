@@ -487,21 +487,6 @@ DWORD WINAPI GetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR *f
     return static_cast<DWORD>(n);
 }
 
-DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR *filePart) {
-    std::string full;
-    if (!name || !*name || !Absolute(FromAnsi(name), full)) {
-        SetLastError(ERROR_INVALID_NAME);
-        return 0;
-    }
-    size_t n = CopyOut(full, buffer, size, false);
-    if (!buffer || n >= size) return static_cast<DWORD>(n);
-    if (filePart) {
-        char *slash = std::strrchr(buffer, '\\');
-        *filePart = slash && slash[1] ? slash + 1 : nullptr;
-    }
-    return static_cast<DWORD>(n);
-}
-
 long WINAPI _hread(HFILE file, LPVOID buffer, long bytes) {
     OpenHandle *h = FromHandle(file);
     if (!h || bytes < 0 || (!buffer && bytes)) {
@@ -623,7 +608,6 @@ static UINT CopyPath(const std::string &path, Char *buffer, UINT size) {
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS\\SYSTEM", buffer, size); }
-UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS", buffer, size); }
 UINT WINAPI GetSystemDirectoryW(LPWSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS\\SYSTEM", buffer, size); }
 UINT WINAPI GetWindowsDirectoryW(LPWSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS", buffer, size); }
 
@@ -640,7 +624,6 @@ BOOL WINAPI SetCurrentDirectoryW(LPCWSTR path) {
     return TRUE;
 }
 
-DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer) { return CopyPath(fs().current, buffer, size); }
 DWORD WINAPI GetCurrentDirectoryW(DWORD size, LPWSTR buffer) { return CopyPath(fs().current, buffer, size); }
 
 BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
@@ -694,7 +677,6 @@ BOOL WINAPI DeleteFileW(LPCWSTR path) {
 }
 
 BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) { return MoveFileExW(WideArg(from), WideArg(to), 0); }
-BOOL WINAPI MoveFileW(LPCWSTR from, LPCWSTR to) { return MoveFileExW(from, to, 0); }
 BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) { return MoveFileExW(WideArg(from), WideArg(to), flags); }
 
 // Replacing a file is one rename: the target is the old file or the new one,

@@ -169,10 +169,6 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
     return static_cast<DWORD>(CopyOut(value, buffer, size, true));
 }
 
-UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR file) {
-    return ProfileInt(Utf8Arg::Ansi(section).get(), Utf8Arg::Ansi(key).get(), defaultValue, Utf8Arg::Ansi(file).get());
-}
-
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
     return WriteProfileString(Utf8Arg::Ansi(section).get(), Utf8Arg::Ansi(key).get(), Utf8Arg::Ansi(value).get(),
                               Utf8Arg::Ansi(file).get());

@@ -246,15 +246,6 @@ LSTATUS DeleteKey(HKEY key, const char *subKey) {
 
 using namespace headless;
 
-LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR name) {
-    std::string utf8 = FromAnsi(name);
-    std::string path;
-    if (!PathOf(key, path)) return ERROR_INVALID_HANDLE;
-    if (!reg().keys[path].erase(Lower(utf8))) return ERROR_FILE_NOT_FOUND;
-    SaveRegistry();
-    return ERROR_SUCCESS;
-}
-
 LSTATUS WINAPI RegCloseKey(HKEY key) {
     return reg().open.erase(reinterpret_cast<uintptr_t>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }

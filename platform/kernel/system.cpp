@@ -172,7 +172,6 @@ BOOL VersionInto(Info *info) {
 
 }  // namespace
 
-BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) { return VersionInto(info); }
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW info) { return VersionInto(info); }
 
 DWORD WINAPI GetTickCount() { return static_cast<DWORD>(Now()); }
@@ -184,7 +183,6 @@ VOID WINAPI Sleep(DWORD milliseconds) {
 
 DWORD WINAPI GetLastError() { return sys().lastError; }
 VOID WINAPI SetLastError(DWORD error) { sys().lastError = error; }
-LPSTR WINAPI GetCommandLineA() { return sys().ansiCommandLine.data(); }
 LPWSTR WINAPI GetCommandLineW() { return sys().wideCommandLine.data(); }
 
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter) {

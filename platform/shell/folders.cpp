@@ -80,7 +80,6 @@ HRESULT FolderPath(int folder, Char *path) {
     return S_OK;
 }
 
-std::string Text(LPCSTR text) { return FromAnsi(text); }
 std::string Text(LPCWSTR text) { return Utf8(text); }
 
 template <typename Info>
@@ -128,14 +127,7 @@ PIDLIST_ABSOLUTE BrowseForFolder(Info *info) {
 
 HRESULT WINAPI SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) { return FolderPath(folder, path); }
 HRESULT WINAPI SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path) { return FolderPath(folder, path); }
-PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderA(LPBROWSEINFOA info) { return BrowseForFolder(info); }
 PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info) { return BrowseForFolder(info); }
-
-BOOL WINAPI SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) {
-    if (!pidl || !path) return FALSE;
-    CopyOut(pidl->path, path, MAX_PATH, true);
-    return TRUE;
-}
 
 BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE pidl, LPWSTR path) {
     if (!pidl || !path) return FALSE;

@@ -176,7 +176,7 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
         if ((cs->style & 3) != CBS_DROPDOWNLIST) ReportUnimplemented("a combo box other than a drop-down list");
         s.droppedHeight = cs->cy;
         // Scroll bars are the dropped list's, not the field's.
-        SetWindowLongW(combo, GWL_STYLE, cs->style & ~(WS_VSCROLL | WS_HSCROLL));
+        SetWindowLongPtrW(combo, GWL_STYLE, cs->style & ~(WS_VSCROLL | WS_HSCROLL));
         FitToField(combo);
         return 0;
     }

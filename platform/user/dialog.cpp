@@ -263,10 +263,12 @@ LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     return ansi ? DefWindowProcA(dialog, message, wParam, lParam) : DefWindowProcW(dialog, message, wParam, lParam);
 }
 
+LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool ansi);
+
 // A dialog made by an A call hears A text, its dialog procedure too.
 LRESULT CALLBACK DialogWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     Window *w = FindWindowRecord(dialog);
-    return w && w->ansi ? DefDlgProcA(dialog, message, wParam, lParam) : DefDlgProcW(dialog, message, wParam, lParam);
+    return DefaultDialogProc(dialog, message, wParam, lParam, w && w->ansi);
 }
 
 }  // namespace
@@ -376,8 +378,7 @@ HWND CreateFromTemplate(HINSTANCE instance, const ResourceId &name, HWND owner, 
 }  // namespace
 }  // namespace headless
 
-using namespace headless;
-
+namespace headless {
 namespace {
 
 LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool ansi) {
@@ -438,10 +439,9 @@ INT_PTR RunModal(HINSTANCE instance, const ResourceId &templateName, HWND owner,
 }
 
 }  // namespace
+}  // namespace headless
 
-LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefaultDialogProc(dialog, message, wParam, lParam, true);
-}
+using namespace headless;
 
 LRESULT WINAPI DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultDialogProc(dialog, message, wParam, lParam, false);
@@ -453,10 +453,6 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND own
 
 HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
     return CreateFromTemplate(instance, ResourceId::From(templateName), owner, proc, param, false);
-}
-
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
-    return RunModal(instance, ResourceId::From(templateName), owner, proc, param, true);
 }
 
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
@@ -486,12 +482,7 @@ HWND WINAPI GetDlgItem(HWND dialog, int id) {
     return nullptr;
 }
 
-int WINAPI GetDlgCtrlID(HWND hwnd) { return static_cast<int>(GetWindowLongPtrA(hwnd, GWLP_ID)); }
-
-BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text) {
-    HWND control = GetDlgItem(dialog, id);
-    return control ? SetWindowTextA(control, text) : FALSE;
-}
+int WINAPI GetDlgCtrlID(HWND hwnd) { return static_cast<int>(GetWindowLongPtrW(hwnd, GWLP_ID)); }
 
 BOOL WINAPI SetDlgItemTextW(HWND dialog, int id, LPCWSTR text) {
     HWND control = GetDlgItem(dialog, id);
@@ -505,15 +496,6 @@ UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size) {
         return 0;
     }
     return static_cast<UINT>(GetWindowTextA(control, text, size));
-}
-
-UINT WINAPI GetDlgItemTextW(HWND dialog, int id, LPWSTR text, int size) {
-    HWND control = GetDlgItem(dialog, id);
-    if (!control) {
-        if (text && size > 0) text[0] = 0;
-        return 0;
-    }
-    return static_cast<UINT>(GetWindowTextW(control, text, size));
 }
 
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -548,8 +530,6 @@ BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect) {
     rect->bottom = MulDiv(rect->bottom, info->baseY, 8);
     return TRUE;
 }
-
-BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg) { return IsDialogMessageW(dialog, msg); }
 
 BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg) {
     if (!msg || !InfoOf(dialog) || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd))) return FALSE;

@@ -114,10 +114,6 @@ HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
     return LoadCursorOf(instance, IS_INTRESOURCE(name), reinterpret_cast<ULONG_PTR>(name));
 }
 
-HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
-    return LoadIconOf(instance, ResourceId::From(name), IS_INTRESOURCE(name));
-}
-
 HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
     return LoadIconOf(instance, ResourceId::From(name), IS_INTRESOURCE(name));
 }

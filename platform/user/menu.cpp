@@ -444,7 +444,6 @@ HMENU LoadMenuResource(HINSTANCE instance, const ResourceId &name) {
 
 }  // namespace
 
-HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name) { return LoadMenuResource(instance, ResourceId::From(name)); }
 HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name) { return LoadMenuResource(instance, ResourceId::From(name)); }
 
 BOOL WINAPI DestroyMenu(HMENU menu) {

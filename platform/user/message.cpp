@@ -310,9 +310,7 @@ BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remov
     return PeekMessageA(msg, hwnd, first, last, remove);
 }
 
-BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last) { return GetMessageA(msg, hwnd, first, last); }
-
-BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
+BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last) {
     if (!msg) return -1;
     for (;;) {
         FireTimeLimit();
@@ -408,10 +406,6 @@ LRESULT WINAPI SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
     return w->ansi ? CallAcross(w->proc, hwnd, message, wParam, lParam, false) : w->proc(hwnd, message, wParam, lParam);
-}
-
-LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return proc ? proc(hwnd, message, wParam, lParam) : 0;
 }
 
 LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -108,33 +108,23 @@ BOOL WINAPI EnumDisplayMonitors(HDC hdc, LPCRECT clip, MONITORENUMPROC proc, LPA
     return TRUE;
 }
 
-namespace {
-
-BOOL MonitorInfo(HMONITOR monitor, LPMONITORINFO info, bool ansi) {
+BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) {
     long index = MonitorIndex(monitor);
     if (index < 0) {
         SetLastError(ERROR_INVALID_MONITOR_HANDLE);
         return FALSE;
     }
-    DWORD extended = ansi ? sizeof(MONITORINFOEXA) : sizeof(MONITORINFOEXW);
-    if (!info || (info->cbSize != sizeof(MONITORINFO) && info->cbSize != extended)) return FALSE;
+    if (!info || (info->cbSize != sizeof(MONITORINFO) && info->cbSize != sizeof(MONITORINFOEXW))) return FALSE;
     const RECT &m = screen().monitors[static_cast<size_t>(index)];
     info->rcMonitor = m;
     // A task bar lives on the primary only.
     info->rcWork = index == 0 && workArea().set ? workArea().rect : m;
     info->dwFlags = index == 0 ? MONITORINFOF_PRIMARY : 0;
-    if (info->cbSize == extended) {
-        std::string device = "\\\\.\\DISPLAY" + std::to_string(index + 1);
-        if (ansi) CopyOut(device, reinterpret_cast<LPMONITORINFOEXA>(info)->szDevice, CCHDEVICENAME, true);
-        else CopyOut(device, reinterpret_cast<LPMONITORINFOEXW>(info)->szDevice, CCHDEVICENAME, true);
-    }
+    if (info->cbSize == sizeof(MONITORINFOEXW))
+        CopyOut("\\\\.\\DISPLAY" + std::to_string(index + 1), reinterpret_cast<LPMONITORINFOEXW>(info)->szDevice,
+                CCHDEVICENAME, true);
     return TRUE;
 }
-
-}  // namespace
-
-BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) { return MonitorInfo(monitor, info, true); }
-BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) { return MonitorInfo(monitor, info, false); }
 
 HMONITOR WINAPI MonitorFromPoint(POINT pt, DWORD flags) { return FromRect(RECT{pt.x, pt.y, pt.x + 1, pt.y + 1}, flags); }
 

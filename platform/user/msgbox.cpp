@@ -68,10 +68,6 @@ int ShowBox(HWND owner, const Utf8Arg &text, const Utf8Arg &caption, UINT type) 
 
 }  // namespace
 
-int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    return ShowBox(owner, Utf8Arg::Ansi(text), Utf8Arg::Ansi(caption), type);
-}
-
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     return ShowBox(owner, Utf8Arg::Wide(text), Utf8Arg::Wide(caption), type);
 }

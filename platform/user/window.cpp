@@ -713,7 +713,6 @@ BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL) {
 
 LONG WINAPI GetWindowLongA(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrW(hwnd, index)); }
 LONG WINAPI GetWindowLongW(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrW(hwnd, index)); }
-LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) { return GetWindowLongPtrW(hwnd, index); }
 
 LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index) {
     Window *w = FindWindowRecord(hwnd);
@@ -738,13 +737,6 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index) {
     return 0;
 }
 
-// A procedure set with the A call takes A text from then on.
-LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
-    LONG_PTR old = SetWindowLongPtrW(hwnd, index, value);
-    if (Window *w = FindWindowRecord(hwnd); w && index == GWLP_WNDPROC) w->ansi = true;
-    return old;
-}
-
 LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) {
@@ -765,14 +757,6 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     }
     SetLastError(ERROR_INVALID_INDEX);
     return 0;
-}
-
-LONG WINAPI SetWindowLongA(HWND hwnd, int index, LONG value) {
-    return static_cast<LONG>(SetWindowLongPtrA(hwnd, index, value));
-}
-
-LONG WINAPI SetWindowLongW(HWND hwnd, int index, LONG value) {
-    return static_cast<LONG>(SetWindowLongPtrW(hwnd, index, value));
 }
 
 HWND WINAPI GetWindow(HWND hwnd, UINT relation) {
@@ -931,12 +915,6 @@ BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text) {
 }
 
 int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
-    Window *w = FindWindowRecord(hwnd);
-    if (!w || !buffer || size <= 0) return 0;
-    return static_cast<int>(CopyOut(w->cls->name, buffer, static_cast<size_t>(size), true));
-}
-
-int WINAPI GetClassNameW(HWND hwnd, LPWSTR buffer, int size) {
     Window *w = FindWindowRecord(hwnd);
     if (!w || !buffer || size <= 0) return 0;
     return static_cast<int>(CopyOut(w->cls->name, buffer, static_cast<size_t>(size), true));

@@ -206,11 +206,6 @@ static MCIERROR Command(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD
     return 0;
 }
 
-MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
-    if (message == MCI_OPEN) return Open(flags, reinterpret_cast<MCI_OPEN_PARMSA *>(params));
-    return Command(device, message, flags, params);
-}
-
 MCIERROR WINAPI mciSendCommandW(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
     if (message == MCI_OPEN) return Open(flags, reinterpret_cast<MCI_OPEN_PARMSW *>(params));
     return Command(device, message, flags, params);
