@@ -21,7 +21,7 @@ struct Object {
 struct Gdi {
     std::map<uintptr_t, Object> objects;
     std::map<uintptr_t, DeviceContext> dcs;
-    std::map<uintptr_t, LOGFONTA> logFonts;  // what each font but the system font was made from
+    std::map<uintptr_t, LOGFONTW> logFonts;  // what each font but the system font was made from
     uintptr_t nextObject = 0x50000, nextDc = 0x60000;
 };
 
@@ -50,11 +50,11 @@ void Init() {
     AddStock(SYSTEM_FONT, ObjectKind::Font, 0);
     // The dialogs' font of a Japanese Windows: MS UI Gothic at 9 points.
     AddStock(DEFAULT_GUI_FONT, ObjectKind::Font, 0);
-    LOGFONTA gui{};
+    LOGFONTW gui{};
     gui.lfHeight = -12;
     gui.lfWeight = FW_NORMAL;
     gui.lfCharSet = SHIFTJIS_CHARSET;
-    std::strcpy(gui.lfFaceName, "MS UI Gothic");
+    CopyOut("MS UI Gothic", gui.lfFaceName, LF_FACESIZE, true);
     gdi().logFonts[kStockBase + DEFAULT_GUI_FONT] = gui;
     AddStock(DEFAULT_PALETTE, ObjectKind::Palette, 0);
 }
@@ -114,7 +114,7 @@ bool DcGeometry(HDC hdc, POINT &origin, RECT &clip) {
     return true;
 }
 
-const LOGFONTA *FontObjectLogFont(HGDIOBJ object) {
+const LOGFONTW *FontObjectLogFont(HGDIOBJ object) {
     auto it = gdi().logFonts.find(reinterpret_cast<uintptr_t>(object));
     return it == gdi().logFonts.end() ? nullptr : &it->second;
 }
@@ -276,6 +276,18 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
     return previous;
 }
 
+HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc) return nullptr;
+    switch (type) {
+    case OBJ_PEN: return dc->pen;
+    case OBJ_BRUSH: return dc->brush;
+    case OBJ_PAL: return dc->palette;
+    case OBJ_FONT: return dc->font;
+    }
+    return nullptr;
+}
+
 HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
     uintptr_t h = gdi().nextObject;
     gdi().nextObject += 4;
@@ -283,7 +295,12 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
     return reinterpret_cast<HBRUSH>(h);
 }
 
-HFONT WINAPI CreateFontIndirectA(const LOGFONTA *font) {
+bool headless::IsStockObject(HGDIOBJ object) {
+    auto it = gdi().objects.find(reinterpret_cast<uintptr_t>(object));
+    return it != gdi().objects.end() && it->second.stock;
+}
+
+HFONT WINAPI CreateFontIndirectW(const LOGFONTW *font) {
     if (!font) return nullptr;
     uintptr_t h = gdi().nextObject;
     gdi().nextObject += 4;
@@ -292,16 +309,40 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA *font) {
     return reinterpret_cast<HFONT>(h);
 }
 
-HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                          DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
-                         DWORD quality, DWORD pitchAndFamily, LPCSTR faceName) {
-    LOGFONTA lf{height, width, escapement, orientation, weight,
+                         DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName) {
+    LOGFONTW lf{height, width, escapement, orientation, weight,
                 static_cast<BYTE>(italic), static_cast<BYTE>(underline), static_cast<BYTE>(strikeOut),
                 static_cast<BYTE>(charSet), static_cast<BYTE>(outPrecision), static_cast<BYTE>(clipPrecision),
                 static_cast<BYTE>(quality), static_cast<BYTE>(pitchAndFamily), {}};
-    // A longer name is cut to the LOGFONT's field, its last byte the terminator.
-    if (faceName) std::strncpy(lf.lfFaceName, faceName, LF_FACESIZE - 1);
-    return CreateFontIndirectA(&lf);
+    if (faceName) CopyOut(Utf8(faceName), lf.lfFaceName, LF_FACESIZE, true);
+    return CreateFontIndirectW(&lf);
+}
+
+// Fonts only: the LOGFONT they were made from.
+int WINAPI GetObjectW(HANDLE object, int size, LPVOID buffer) {
+    auto it = gdi().objects.find(reinterpret_cast<uintptr_t>(object));
+    if (it == gdi().objects.end()) return 0;
+    if (it->second.kind != ObjectKind::Font) {
+        ReportUnimplemented("GetObjectW of anything but a font");
+        return 0;
+    }
+    LOGFONTW lf{};
+    if (const LOGFONTW *made = FontObjectLogFont(object)) {
+        lf = *made;
+    } else {
+        // The system font, as Windows describes it.
+        lf.lfHeight = 16;
+        lf.lfWeight = FW_NORMAL;
+        lf.lfCharSet = SHIFTJIS_CHARSET;
+        CopyOut("System", lf.lfFaceName, LF_FACESIZE, true);
+    }
+    if (!buffer) return sizeof lf;
+    int n = std::min<int>(size, static_cast<int>(sizeof lf));
+    if (n <= 0) return 0;
+    std::memcpy(buffer, &lf, static_cast<size_t>(n));
+    return n;
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {

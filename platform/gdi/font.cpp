@@ -74,15 +74,20 @@ struct Converter {
 
 constexpr char32_t kNoChar = 0xFFFFFFFF;
 
-// One code page 932 character (one byte, or a lead and a trail byte) as Unicode.
-char32_t FromCp932(const char *text, size_t length) {
-    static Converter c("UTF-32LE", "CP932");
-    std::string s = c.Convert(text, length);
-    if (s.size() != 4) return kNoChar;
-    char32_t u = 0;
-    for (int i = 3; i >= 0; i--) u = u << 8 | static_cast<unsigned char>(s[static_cast<size_t>(i)]);
-    return u;
+// Whether the system font draws a character in a full-width cell: all but
+// what its ISO 8859-1 and JIS X 0201 faces hold.
+bool FullWidth(char32_t c) { return !(c < 0x100 || c == 0x203E || (c >= 0xFF61 && c <= 0xFF9F)); }
+
+// The characters a Western Windows without a Japanese font lacks: kana,
+// ideographs, the CJK punctuation and the full-width forms.
+bool IsJapanese(char32_t c) {
+    return (c >= 0x3000 && c <= 0x30FF) || (c >= 0x31F0 && c <= 0x31FF) || (c >= 0x3400 && c <= 0x4DBF) ||
+           (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF) ||
+           (c >= 0x20000 && c <= 0x2FFFF);
 }
+
+bool hideJapanese = false;
+const bool hideRegistered = (OnReset([] { hideJapanese = false; }), true);
 
 // Microsoft's variant of EUC-JP maps the characters code page 932 gives
 // different code points (～ ∥ － ￠ …) to their JIS X 0208 cells.
@@ -133,7 +138,7 @@ struct CachedGlyph {
 
 }  // namespace
 
-// A font as the layer draws it: its faces at one size, what GetTextMetricsA
+// A font as the layer draws it: its faces at one size, what GetTextMetricsW
 // says of it, and the glyphs drawn so far, by character.
 struct TextFont {
     struct Face {
@@ -150,7 +155,7 @@ struct TextFont {
     // average characters) take exactly two half-width cells, so columns of
     // mixed text line up at every size.
     int fullCell = 0, fullAdvance = 0;
-    TEXTMETRICA metrics{};
+    TEXTMETRICW metrics{};
     mutable std::unordered_map<uint32_t, CachedGlyph> glyphs;
 };
 
@@ -229,7 +234,7 @@ constexpr int kBlankHeight = 16;
 
 // What every font here reports alike: a regular weight at the screen's
 // resolution, and the single-byte range the Japanese faces report under Wine.
-void FillCommonMetrics(TEXTMETRICA &tm) {
+void FillCommonMetrics(TEXTMETRICW &tm) {
     tm.tmWeight = FW_NORMAL;
     tm.tmDigitizedAspectX = tm.tmDigitizedAspectY = kDpi;
     tm.tmFirstChar = 0x1E;
@@ -279,7 +284,7 @@ TextFont LoadSystemFont() {
     font.blankHalf = font.halfWidth.empty() ? kBlankHalfWidth : maxAdvance(font.halfWidth);
     font.blankFull = font.fullWidth.empty() ? 2 * font.blankHalf : maxAdvance(font.fullWidth);
 
-    TEXTMETRICA &tm = font.metrics;
+    TEXTMETRICW &tm = font.metrics;
     FillCommonMetrics(tm);
     tm.tmAscent = ascent;
     tm.tmDescent = descent;
@@ -333,7 +338,7 @@ std::unique_ptr<TextFont> LoadOutlineFont(const char *path, LONG height) {
     FT_Fixed x = face->size->metrics.x_scale, y = face->size->metrics.y_scale;
     FT_Long ascent = os2->usWinAscent, descent = os2->usWinDescent;
     if (ascent + descent == 0) ascent = hhea->Ascender, descent = -hhea->Descender;
-    TEXTMETRICA &tm = font->metrics;
+    TEXTMETRICW &tm = font->metrics;
     FillCommonMetrics(tm);
     tm.tmAscent = Scaled(ascent, y);
     tm.tmDescent = Scaled(descent, y);
@@ -358,16 +363,18 @@ std::unique_ptr<TextFont> LoadOutlineFont(const char *path, LONG height) {
 }
 
 // Face names that draw with IPAGothic: the Japanese Gothic faces, by their
-// Japanese names (in code page 932: ＭＳ ゴシック, ＭＳ Ｐゴシック) and their
-// English ones.
-bool NamesGothic(const char *name) {
-    static const char *const kJapanese[] = {
-        "\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E",
-        "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E",
-    };
-    for (const char *n : kJapanese)
-        if (std::strcmp(name, n) == 0) return true;
-    return strcasecmp(name, "MS Gothic") == 0 || strcasecmp(name, "MS UI Gothic") == 0;
+// Japanese names (ＭＳ ゴシック, ＭＳ Ｐゴシック) and their English ones.
+bool NamesGothic(const std::string &name) {
+    for (const char *n : {"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF", "\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF",
+                          "MS Gothic", "MS UI Gothic"})
+        if (SameName(name, n)) return true;
+    return false;
+}
+
+std::string FaceName(const LOGFONTW &lf) {
+    size_t n = 0;
+    while (n < LF_FACESIZE && lf.lfFaceName[n]) n++;
+    return Utf8(lf.lfFaceName, static_cast<int>(n));
 }
 
 const TextFont *GothicFont(LONG height) {
@@ -381,7 +388,7 @@ const TextFont *GothicFont(LONG height) {
 }
 
 // What the layer draws with the regular face alone; each is said once.
-void ReportStyles(const LOGFONTA &lf) {
+void ReportStyles(const LOGFONTW &lf) {
     if (lf.lfWeight > 550) ReportUnimplemented("a bold font");
     if (lf.lfItalic) ReportUnimplemented("an italic font");
     if (lf.lfUnderline || lf.lfStrikeOut) ReportUnimplemented("an underlined or struck-out font");
@@ -389,7 +396,8 @@ void ReportStyles(const LOGFONTA &lf) {
     if (lf.lfEscapement || lf.lfOrientation) ReportUnimplemented("a font at an angle");
 }
 
-bool IsLeadByte(unsigned char b) { return IsDBCSLeadByteEx(932, b) != FALSE; }
+// A character's glyph index in a font, 0 when the font has none.
+FT_UInt GlyphIndex(const TextFont &font, char32_t c);
 
 }  // namespace
 
@@ -399,44 +407,91 @@ bool GlyphInk(const Glyph &g, int x, int y) {
 }
 
 const TextFont &FontFor(HGDIOBJ object) {
-    const LOGFONTA *lf = FontObjectLogFont(object);
+    const LOGFONTW *lf = FontObjectLogFont(object);
     if (!lf) return SystemFont();
-    char name[LF_FACESIZE + 1] = {};
-    std::memcpy(name, lf->lfFaceName, LF_FACESIZE);
-    const TextFont *font = NamesGothic(name) ? GothicFont(lf->lfHeight) : nullptr;
+    const TextFont *font = NamesGothic(FaceName(*lf)) ? GothicFont(lf->lfHeight) : nullptr;
     if (!font) return SystemFont();
     ReportStyles(*lf);
     return *font;
 }
 
-const TEXTMETRICA &FontMetrics(const TextFont &font) { return font.metrics; }
+const TEXTMETRICW &FontMetrics(const TextFont &font) { return font.metrics; }
 
-std::vector<Glyph> TextGlyphs(const TextFont &font, const char *text, int length) {
+void HideJapaneseGlyphs(bool hide) { hideJapanese = hide; }
+
+bool LacksJapanese(HGDIOBJ object) {
+    if (!hideJapanese) return false;
+    const LOGFONTW *lf = FontObjectLogFont(object);
+    return !lf || IsStockObject(object) || lf->lfCharSet != SHIFTJIS_CHARSET;
+}
+
+std::vector<Glyph> TextGlyphs(const TextFont &font, const WCHAR *text, int length, bool lacksJapanese) {
     std::vector<Glyph> glyphs;
     if (!text || length <= 0) return glyphs;
-    glyphs.reserve(static_cast<size_t>(length));
-    for (int i = 0; i < length;) {
-        auto b = static_cast<unsigned char>(text[i]);
-        bool lead = IsLeadByte(b), pair = lead && i + 1 < length;
-        int n = pair ? 2 : 1;
-        uint32_t key = pair ? (b << 8 | static_cast<unsigned char>(text[i + 1])) : b;
+    std::u32string chars = Chars(text, static_cast<size_t>(length));
+    glyphs.reserve(chars.size());
+    for (char32_t c : chars) {
+        bool missing = lacksJapanese && IsJapanese(c);
+        // Above every character: the missing glyph that stands for a Japanese one.
+        uint32_t key = missing ? 0x80000000u | c : c;
         auto it = font.glyphs.find(key);
         if (it == font.glyphs.end()) {
             it = font.glyphs.emplace(key, CachedGlyph{}).first;
             CachedGlyph &cached = it->second;
-            // A lone lead byte at the end is code page 932's default
-            // character, the full-width ・, as Windows converts it.
-            char32_t c = lead && !pair ? U'\u30FB' : FromCp932(text + i, static_cast<size_t>(n));
+            char32_t drawn = missing ? kNoChar : c;
             if (font.outline)
-                OutlineGlyph(font, c, cached);
+                OutlineGlyph(font, drawn, cached);
             else
-                BitmapGlyph(font, lead, c, cached);
+                BitmapGlyph(font, FullWidth(c), drawn, cached);
             cached.glyph.rows = cached.bits.empty() ? nullptr : cached.bits.data();
         }
         glyphs.push_back(it->second.glyph);
-        i += n;
     }
     return glyphs;
 }
 
+namespace {
+
+FT_UInt GlyphIndex(const TextFont &font, char32_t c) {
+    if (font.outline) return FT_Get_Char_Index(font.faces.front().face, c);
+    for (size_t i : FullWidth(c) ? font.fullWidth : font.halfWidth) {
+        const TextFont::Face &f = font.faces[i];
+        uint32_t code = CodeInFace(f.charset, c);
+        FT_UInt index = code == kNoCode ? 0 : FT_Get_Char_Index(f.face, code);
+        // Each face's indices apart, as one font's would be.
+        if (index) return static_cast<FT_UInt>(index + (i << 12));
+    }
+    return 0;
+}
+
+}  // namespace
+
 }  // namespace headless
+
+using namespace headless;
+
+// One index per UTF-16 unit, as Windows gives them (a surrogate has none).
+DWORD WINAPI GetGlyphIndicesW(HDC hdc, LPCWSTR text, int length, LPWORD indices, DWORD flags) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc || !text || length < 0 || !indices) return GDI_ERROR;
+    const TextFont &font = FontFor(dc->font);
+    bool lacks = LacksJapanese(dc->font);
+    WORD none = (flags & GGI_MARK_NONEXISTING_GLYPHS) ? 0xFFFF : 0;
+    for (int i = 0; i < length; i++) {
+        char32_t c = static_cast<char32_t>(text[i]) & 0xFFFF;
+        FT_UInt index = (c >= 0xD800 && c <= 0xDFFF) || (lacks && IsJapanese(c)) ? 0 : GlyphIndex(font, c);
+        indices[i] = index ? static_cast<WORD>(std::min<FT_UInt>(index, 0xFFFE)) : none;
+    }
+    return static_cast<DWORD>(length);
+}
+
+// The face the DC's font draws with: a Gothic face by the name it was asked
+// for, else the system font.
+int WINAPI GetTextFaceW(HDC hdc, int size, LPWSTR face) {
+    DeviceContext *dc = FindDc(hdc);
+    if (!dc || (face && size <= 0)) return 0;
+    const LOGFONTW *lf = FontObjectLogFont(dc->font);
+    std::string name = lf && NamesGothic(FaceName(*lf)) ? FaceName(*lf) : "System";
+    if (!face) return static_cast<int>(Utf16(name).size() + 1);
+    return static_cast<int>(CopyOut(name, face, static_cast<size_t>(size), true) + 1);
+}

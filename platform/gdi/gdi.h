@@ -114,18 +114,24 @@ struct TextFont;
 // The font a font object draws with (the system font for the stock
 // SYSTEM_FONT, for a face the layer does not have, and for anything else).
 const TextFont &FontFor(HGDIOBJ font);
-// What GetTextMetricsA says of a font.
-const TEXTMETRICA &FontMetrics(const TextFont &font);
-// Code page 932 text as its glyphs, one per character: a lead byte takes the
-// byte after it, a lone lead byte at the end stands for ・. The glyphs stay
-// valid for the life of the process.
-std::vector<Glyph> TextGlyphs(const TextFont &font, const char *text, int length);
+// What GetTextMetricsW says of a font.
+const TEXTMETRICW &FontMetrics(const TextFont &font);
+// UTF-16 text as its glyphs, one per character (a surrogate pair is one).
+// A font that lacks the Japanese characters (Layer::HideJapaneseGlyphs)
+// draws them with its missing glyph. The glyphs stay valid for the life of
+// the process.
+std::vector<Glyph> TextGlyphs(const TextFont &font, const WCHAR *text, int length, bool lacksJapanese = false);
+// Whether a font object stands for one without Japanese glyphs: the default
+// faces and any font not asked for with SHIFTJIS_CHARSET, while a test hides them.
+bool LacksJapanese(HGDIOBJ font);
+void HideJapaneseGlyphs(bool hide);
 // The LOGFONT a font object was made from; null for the system font and for
 // anything that is not a font (gdi/dc.cpp keeps the objects).
-const LOGFONTA *FontObjectLogFont(HGDIOBJ object);
-// Text in the DC's font and colours with its top-left at (x, y), as TextOutA
+const LOGFONTW *FontObjectLogFont(HGDIOBJ object);
+bool IsStockObject(HGDIOBJ object);
+// Text in the DC's font and colours with its top-left at (x, y), as TextOutW
 // draws it; with clip (DC coordinates) also kept inside that rectangle, as
 // ExtTextOut's ETO_CLIPPED does.
-bool DrawTextRun(HDC hdc, int x, int y, const char *text, int length, const RECT *clip);
+bool DrawTextRun(HDC hdc, int x, int y, const WCHAR *text, int length, const RECT *clip);
 
 }  // namespace headless

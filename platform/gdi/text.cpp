@@ -1,16 +1,17 @@
-// Text output in the DC's font: TextOutA, GetTextExtentPoint32A and
-// GetTextMetricsA. The reference point is the top-left of the text cell
-// (TA_TOP | TA_LEFT), and text is code page 932, so a lead byte and its trail
-// byte make one character.
+// Text output in the DC's font: TextOutW, GetTextExtentPoint32W and
+// GetTextMetricsW. The reference point is the top-left of the text cell
+// (TA_TOP | TA_LEFT), and text is UTF-16; the A forms convert from code page 932.
 #include "gdi.h"
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
+#include <cstring>
 
 namespace headless {
 namespace {
 
-bool BadText(const DeviceContext *dc, LPCSTR text, int length) { return !dc || length < 0 || (!text && length > 0); }
+bool BadText(const DeviceContext *dc, LPCWSTR text, int length) { return !dc || length < 0 || (!text && length > 0); }
 
 int64_t TotalAdvance(const std::vector<Glyph> &glyphs) {
     int64_t width = 0;
@@ -42,13 +43,13 @@ RECT Intersect(const RECT &a, const RECT &b) {
 
 }  // namespace
 
-bool DrawTextRun(HDC hdc, int x, int y, const char *text, int length, const RECT *clipRect) {
+bool DrawTextRun(HDC hdc, int x, int y, const WCHAR *text, int length, const RECT *clipRect) {
     DeviceContext *dc = FindDc(hdc);
     if (BadText(dc, text, length)) return false;
     if (length == 0) return true;
     const TextFont &font = FontFor(dc->font);
-    const TEXTMETRICA &tm = FontMetrics(font);
-    std::vector<Glyph> glyphs = TextGlyphs(font, text, length);
+    const TEXTMETRICW &tm = FontMetrics(font);
+    std::vector<Glyph> glyphs = TextGlyphs(font, text, length, LacksJapanese(dc->font));
     if (dc->bkMode == OPAQUE) {
         RECT cell{x, y, Clamp(int64_t{x} + TotalAdvance(glyphs)), Clamp(int64_t{y} + tm.tmHeight)};
         FillOnScreen(hdc, clipRect ? Intersect(cell, *clipRect) : cell, ToPixel(dc->bkColor));
@@ -74,7 +75,21 @@ bool DrawTextRun(HDC hdc, int x, int y, const char *text, int length, const RECT
 
 using namespace headless;
 
+namespace {
+
+std::wstring FromAnsiText(LPCSTR text, int length) {
+    return text && length > 0 ? Utf16(FromAnsi(text, length)) : std::wstring();
+}
+
+}  // namespace
+
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size) {
+    if (length < 0 || (!text && length > 0)) return FALSE;
+    std::wstring wide = FromAnsiText(text, length);
+    return GetTextExtentPoint32W(hdc, wide.c_str(), static_cast<int>(wide.size()), size);
+}
+
+BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size) {
     DeviceContext *dc = FindDc(hdc);
     if (BadText(dc, text, length) || !size) return FALSE;
     // No characters measure nothing, not even a line's height.
@@ -83,17 +98,24 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size)
         return TRUE;
     }
     const TextFont &font = FontFor(dc->font);
-    *size = SIZE{Clamp(TotalAdvance(TextGlyphs(font, text, length))), FontMetrics(font).tmHeight};
+    *size = SIZE{Clamp(TotalAdvance(TextGlyphs(font, text, length, LacksJapanese(dc->font)))), FontMetrics(font).tmHeight};
     return TRUE;
 }
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length) {
+    if (length < 0 || (!text && length > 0)) return FALSE;
+    std::wstring wide = FromAnsiText(text, length);
+    return DrawTextRun(hdc, x, y, wide.c_str(), static_cast<int>(wide.size()), nullptr);
+}
+
+BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length) {
     return DrawTextRun(hdc, x, y, text, length, nullptr);
 }
 
-BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics) {
+BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW metrics) {
     DeviceContext *dc = FindDc(hdc);
     if (!dc || !metrics) return FALSE;
     *metrics = FontMetrics(FontFor(dc->font));
     return TRUE;
 }
+

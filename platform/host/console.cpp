@@ -15,12 +15,13 @@ int main(int argc, char **argv) {
     headless::RunConfig c = headless::ReadRunConfig();
     if (!c.drives.count('Z')) c.drives['Z'] = {"/", DRIVE_FIXED};
     headless::SetUpMachine(c);
+    headless::SetCommandLine(headless::JoinCommandLine(argc, argv));
     char cwd[4096];
     if (c.drives['Z'].first == "/" && getcwd(cwd, sizeof cwd)) {
         std::string dos = std::string("Z:") + cwd;
         for (char &ch : dos)
             if (ch == '/') ch = '\\';
-        SetCurrentDirectoryA(dos.c_str());
+        SetCurrentDirectoryW(headless::Utf16(dos).c_str());
     }
     return ConsoleMain(argc, argv);
 }

@@ -8,21 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <string>
 
 namespace {
-
-// Quoted as Windows quotes a command line: the program name first.
-std::string CommandLineFrom(int argc, char **argv) {
-    std::string line = "\"" + std::string(argv[0]) + "\"";
-    for (int i = 1; i < argc; i++) {
-        line += ' ';
-        bool quote = std::strchr(argv[i], ' ') != nullptr;
-        if (quote) line += '"';
-        line += argv[i];
-        if (quote) line += '"';
-    }
-    return line;
-}
 
 // A crash reaches the program's unhandled-exception filter, as on Windows,
 // then goes on to whatever handled the signal before.
@@ -50,7 +38,7 @@ int main(int argc, char **argv) {
     }
     headless::TakeRunScreenshotInto(c.screenshot);
     headless::Narrating() = true;
-    std::string line = CommandLineFrom(argc, argv);
+    std::string line = headless::JoinCommandLine(argc, argv);
     headless::SetCommandLine(line);
 
     struct sigaction action {};
@@ -58,10 +46,10 @@ int main(int argc, char **argv) {
     for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL}) sigaction(s, &action, &previousActions[s]);
     std::set_terminate(OnTerminate);
 
-    // WinMain gets the text behind the program name.
-    const char *args = line.c_str() + std::string(argv[0]).size() + 2;
-    while (*args == ' ') args++;
-    int result = WinMain(headless::MainInstance(), nullptr, const_cast<LPSTR>(args), SW_SHOWNORMAL);
+    // WinMain gets the text behind the program name, in the ANSI code page.
+    std::string args = headless::ToAnsi(line.substr(std::min(line.size(), std::string(argv[0]).size() + 2)));
+    args.erase(0, args.find_first_not_of(' ') == std::string::npos ? args.size() : args.find_first_not_of(' '));
+    int result = WinMain(headless::MainInstance(), nullptr, args.data(), SW_SHOWNORMAL);
     headless::WritePendingFrame();
 
     headless::TakeRunScreenshot();

@@ -6,35 +6,34 @@
 
 typedef UINT_PTR(CALLBACK *LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
 
-typedef struct tagOFNA {
+typedef struct tagOFNW {
     DWORD lStructSize;
     HWND hwndOwner;
     HINSTANCE hInstance;
-    LPCSTR lpstrFilter;
-    LPSTR lpstrCustomFilter;
+    LPCWSTR lpstrFilter;
+    LPWSTR lpstrCustomFilter;
     DWORD nMaxCustFilter;
     DWORD nFilterIndex;
-    LPSTR lpstrFile;
+    LPWSTR lpstrFile;
     DWORD nMaxFile;
-    LPSTR lpstrFileTitle;
+    LPWSTR lpstrFileTitle;
     DWORD nMaxFileTitle;
-    LPCSTR lpstrInitialDir;
-    LPCSTR lpstrTitle;
+    LPCWSTR lpstrInitialDir;
+    LPCWSTR lpstrTitle;
     DWORD Flags;
     WORD nFileOffset;
     WORD nFileExtension;
-    LPCSTR lpstrDefExt;
+    LPCWSTR lpstrDefExt;
     LPARAM lCustData;
     LPOFNHOOKPROC lpfnHook;
-    LPCSTR lpTemplateName;
+    LPCWSTR lpTemplateName;
     void *pvReserved;
     DWORD dwReserved;
     DWORD FlagsEx;
-} OPENFILENAMEA, *LPOPENFILENAMEA;
-typedef OPENFILENAMEA OPENFILENAME;
+} OPENFILENAMEW, *LPOPENFILENAMEW;
 
 // The size of the structure before Windows 2000 added its last three members.
-#define OPENFILENAME_SIZE_VERSION_400A (offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR))
+#define OPENFILENAME_SIZE_VERSION_400W (offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR))
 
 #define OFN_READONLY 0x00000001
 #define OFN_OVERWRITEPROMPT 0x00000002
@@ -61,5 +60,5 @@ typedef OPENFILENAMEA OPENFILENAME;
 #define FNERR_INVALIDFILENAME 0x3002
 #define FNERR_BUFFERTOOSMALL 0x3003
 
-BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA ofn);
+BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn);
 DWORD WINAPI CommDlgExtendedError();

@@ -49,22 +49,22 @@ typedef struct tagMCI_GENERIC_PARMS {
     DWORD_PTR dwCallback;
 } MCI_GENERIC_PARMS, *LPMCI_GENERIC_PARMS;
 
-typedef struct tagMCI_OPEN_PARMSA {
+typedef struct tagMCI_OPEN_PARMSW {
     DWORD_PTR dwCallback;
     MCIDEVICEID wDeviceID;
-    LPCSTR lpstrDeviceType;
-    LPCSTR lpstrElementName;
-    LPCSTR lpstrAlias;
-} MCI_OPEN_PARMSA, *LPMCI_OPEN_PARMSA;
+    LPCWSTR lpstrDeviceType;
+    LPCWSTR lpstrElementName;
+    LPCWSTR lpstrAlias;
+} MCI_OPEN_PARMSW, *LPMCI_OPEN_PARMSW;
 
-typedef struct tagMCI_WAVE_OPEN_PARMSA {
+typedef struct tagMCI_WAVE_OPEN_PARMSW {
     DWORD_PTR dwCallback;
     MCIDEVICEID wDeviceID;
-    LPCSTR lpstrDeviceType;
-    LPCSTR lpstrElementName;
-    LPCSTR lpstrAlias;
+    LPCWSTR lpstrDeviceType;
+    LPCWSTR lpstrElementName;
+    LPCWSTR lpstrAlias;
     DWORD dwBufferSeconds;
-} MCI_WAVE_OPEN_PARMSA, *LPMCI_WAVE_OPEN_PARMSA;
+} MCI_WAVE_OPEN_PARMSW, *LPMCI_WAVE_OPEN_PARMSW;
 
 typedef struct tagMCI_PLAY_PARMS {
     DWORD_PTR dwCallback;
@@ -72,7 +72,7 @@ typedef struct tagMCI_PLAY_PARMS {
     DWORD dwTo;
 } MCI_PLAY_PARMS, *LPMCI_PLAY_PARMS;
 
-MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params);
+MCIERROR WINAPI mciSendCommandW(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params);
 UINT WINAPI waveOutGetNumDevs();
 MMRESULT WINAPI waveOutGetVolume(HWAVEOUT device, LPDWORD volume);
 MMRESULT WINAPI waveOutSetVolume(HWAVEOUT device, DWORD volume);

@@ -24,20 +24,21 @@ typedef const ITEMIDLIST *LPCITEMIDLIST, *PCIDLIST_ABSOLUTE;
 typedef ITEMIDLIST *PIDLIST_ABSOLUTE;
 typedef int(CALLBACK *BFFCALLBACK)(HWND, UINT, LPARAM, LPARAM);
 
-typedef struct _browseinfoA {
+typedef struct _browseinfoW {
     HWND hwndOwner;
     PCIDLIST_ABSOLUTE pidlRoot;
-    LPSTR pszDisplayName;
-    LPCSTR lpszTitle;
+    LPWSTR pszDisplayName;
+    LPCWSTR lpszTitle;
     UINT ulFlags;
     BFFCALLBACK lpfn;
     LPARAM lParam;
     int iImage;
-} BROWSEINFOA, *LPBROWSEINFOA;
+} BROWSEINFOW, *LPBROWSEINFOW;
 
 HRESULT WINAPI SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, LPSTR path);
-PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderA(LPBROWSEINFOA info);
-BOOL WINAPI SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path);
+HRESULT WINAPI SHGetFolderPathW(HWND owner, int folder, HANDLE token, DWORD flags, LPWSTR path);
+PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info);
+BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE pidl, LPWSTR path);
 
 // ole32: the chooser's result is freed with the task allocator; the
 // chooser wants COM started on the thread.

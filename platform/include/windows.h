@@ -1,5 +1,12 @@
 // The Win32 subset the saver calls, for hosts without Windows. Types and
 // constants have the sizes and values of the 64-bit Windows headers.
+//
+// WCHAR is the host's wchar_t (32 bits here) so that L"" literals and
+// std::wstring work in the shared sources, but the W calls treat WCHAR
+// strings as Windows does: UTF-16, one code unit per WCHAR, a character
+// beyond U+FFFF as a surrogate pair of two. MultiByteToWideChar makes such
+// units and WideCharToMultiByte reads them; an L"" literal is the same only
+// for characters up to U+FFFF.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +29,8 @@ typedef short SHORT;
 typedef unsigned short USHORT;
 typedef char CHAR;
 typedef wchar_t WCHAR;
+typedef WCHAR *LPWSTR, *PWSTR;
+typedef const WCHAR *LPCWSTR, *PCWSTR;
 typedef void VOID;
 typedef void *PVOID, *LPVOID;
 typedef const void *LPCVOID;
@@ -29,6 +38,7 @@ typedef char *LPSTR;
 typedef const char *LPCSTR;
 typedef BYTE *LPBYTE;
 typedef DWORD *LPDWORD;
+typedef WORD *LPWORD;
 typedef int *LPINT;
 typedef LONG *PLONG;
 typedef uintptr_t WPARAM;
@@ -86,7 +96,12 @@ typedef int HFILE;
 #define GetBValue(c) (LOBYTE((c) >> 16))
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
+#ifdef UNICODE
+#define MAKEINTRESOURCE MAKEINTRESOURCEW
+#else
 #define MAKEINTRESOURCE MAKEINTRESOURCEA
+#endif
 
 typedef struct tagRECT { LONG left, top, right, bottom; } RECT, *LPRECT, *PRECT;
 typedef const RECT *LPCRECT;
@@ -95,21 +110,20 @@ typedef struct tagSIZE { LONG cx, cy; } SIZE, *LPSIZE;
 
 // ---- kernel ---------------------------------------------------------------
 
-typedef struct _OSVERSIONINFOA {
+typedef struct _OSVERSIONINFOW {
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
     DWORD dwMinorVersion;
     DWORD dwBuildNumber;
     DWORD dwPlatformId;
-    CHAR szCSDVersion[128];
-} OSVERSIONINFOA, *LPOSVERSIONINFOA;
+    WCHAR szCSDVersion[128];
+} OSVERSIONINFOW, *LPOSVERSIONINFOW;
 #define VER_PLATFORM_WIN32s 0
 #define VER_PLATFORM_WIN32_WINDOWS 1
 #define VER_PLATFORM_WIN32_NT 2
 
 typedef INT_PTR (WINAPI *FARPROC)();
 
-BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 DWORD WINAPI GetTickCount();
 VOID WINAPI Sleep(DWORD milliseconds);
 HMODULE WINAPI LoadLibraryA(LPCSTR name);
@@ -118,7 +132,28 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 DWORD WINAPI GetLastError();
 VOID WINAPI SetLastError(DWORD error);
-LPSTR WINAPI GetCommandLineA();
+BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW info);
+HMODULE WINAPI LoadLibraryW(LPCWSTR name);
+HMODULE WINAPI GetModuleHandleW(LPCWSTR name);
+// The native process's arguments, joined and quoted as Windows passes them.
+LPWSTR WINAPI GetCommandLineW();
+typedef HANDLE HLOCAL;
+HLOCAL WINAPI LocalFree(HLOCAL memory);
+
+// Kernel handles fit in 32 bits, as the handle-based file calls take them.
+inline LONG HandleToLong(const void *h) { return static_cast<LONG>(reinterpret_cast<LONG_PTR>(h)); }
+inline void *LongToHandle(const LONG h) { return reinterpret_cast<void *>(static_cast<INT_PTR>(h)); }
+
+// The console. Natively standard output is never a console: GetConsoleMode
+// fails there and the program writes UTF-8 bytes with WriteFile.
+#define STD_INPUT_HANDLE ((DWORD)-10)
+#define STD_OUTPUT_HANDLE ((DWORD)-11)
+#define STD_ERROR_HANDLE ((DWORD)-12)
+typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
+HANDLE WINAPI GetStdHandle(DWORD which);
+BOOL WINAPI GetConsoleMode(HANDLE console, LPDWORD mode);
+BOOL WINAPI WriteConsoleW(HANDLE console, const VOID *text, DWORD length, LPDWORD written, LPVOID reserved);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID data, DWORD bytes, LPDWORD written, LPOVERLAPPED overlapped);
 
 #define EXCEPTION_EXECUTE_HANDLER 1
 #define EXCEPTION_CONTINUE_SEARCH 0
@@ -198,11 +233,8 @@ LONG WINAPI _llseek(HFILE file, LONG offset, int origin);
 HFILE WINAPI _lclose(HFILE file);
 HFILE WINAPI _lopen(LPCSTR path, int style);
 HFILE WINAPI _lcreat(LPCSTR path, int attributes);
-DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR *filePart);
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
-UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR path);
-DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL WINAPI RemoveDirectoryA(LPCSTR path);
 BOOL WINAPI DeleteFileA(LPCSTR path);
@@ -214,6 +246,30 @@ BOOL WINAPI FlushFileBuffers(HANDLE file);
 DWORD WINAPI GetFileAttributesA(LPCSTR path);
 UINT WINAPI GetDriveTypeA(LPCSTR root);
 UINT WINAPI SetErrorMode(UINT mode);
+
+#define GENERIC_READ 0x80000000L
+#define GENERIC_WRITE 0x40000000L
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define CREATE_NEW 1
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
+#define TRUNCATE_EXISTING 5
+// The handle is one the handle-based calls take as (HFILE)HandleToLong(h).
+HANDLE WINAPI CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                          DWORD flags, HANDLE templateFile);
+DWORD WINAPI GetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR *filePart);
+UINT WINAPI GetSystemDirectoryW(LPWSTR buffer, UINT size);
+UINT WINAPI GetWindowsDirectoryW(LPWSTR buffer, UINT size);
+BOOL WINAPI SetCurrentDirectoryW(LPCWSTR path);
+DWORD WINAPI GetCurrentDirectoryW(DWORD size, LPWSTR buffer);
+BOOL WINAPI CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
+BOOL WINAPI RemoveDirectoryW(LPCWSTR path);
+BOOL WINAPI DeleteFileW(LPCWSTR path);
+BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
+DWORD WINAPI GetFileAttributesW(LPCWSTR path);
+UINT WINAPI GetDriveTypeW(LPCWSTR root);
 
 // File search
 #define ERROR_NO_MORE_FILES 18L
@@ -235,6 +291,20 @@ typedef struct _WIN32_FIND_DATAA {
     CHAR cFileName[MAX_PATH];
     CHAR cAlternateFileName[14];
 } WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
+typedef struct _WIN32_FIND_DATAW {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    WCHAR cFileName[MAX_PATH];
+    WCHAR cAlternateFileName[14];
+} WIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
+HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
+BOOL WINAPI FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data);
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data);
 BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data);
 BOOL WINAPI FindClose(HANDLE find);
@@ -244,21 +314,25 @@ BOOL WINAPI FindClose(HANDLE find);
 #define CP_ACP 0
 #define CP_OEMCP 1
 #define CP_UTF8 65001
-typedef WCHAR *LPWSTR;
-typedef const WCHAR *LPCWSTR;
-UINT WINAPI GetACP();
-UINT WINAPI GetConsoleOutputCP();
 BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE c);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
+int WINAPI lstrcmpiW(LPCWSTR a, LPCWSTR b);
+#define CSTR_LESS_THAN 1
+#define CSTR_EQUAL 2
+#define CSTR_GREATER_THAN 3
+int WINAPI CompareStringOrdinal(LPCWSTR a, int aLength, LPCWSTR b, int bLength, BOOL ignoreCase);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide, int wideSize);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text, int size,
                                LPCSTR defaultChar, BOOL *usedDefault);
 
-// Profile files
-UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR file);
 DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
                                       LPCSTR file);
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
+// The file itself is in the ANSI code page (932), as the Windows the program was made for keeps it.
+UINT WINAPI GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWSTR file);
+DWORD WINAPI GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer, DWORD size,
+                                      LPCWSTR file);
+BOOL WINAPI WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file);
 
 // Global memory
 #define GMEM_FIXED 0x0000
@@ -288,6 +362,8 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags);
 #define RT_MANIFEST MAKEINTRESOURCE(24)
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size);
+HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
 LPVOID WINAPI LockResource(HGLOBAL data);
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
@@ -322,9 +398,17 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD
                                 LPDWORD size);
 LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
                               DWORD size);
-LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR name);
 LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey);
 LSTATUS WINAPI RegCloseKey(HKEY key);
+// REG_SZ data is UTF-16 bytes with the terminator, as Windows keeps it.
+LSTATUS WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM sam, PHKEY result);
+LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR className, DWORD options,
+                               REGSAM sam, void *security, PHKEY result, LPDWORD disposition);
+LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                LPDWORD size);
+LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE *data,
+                              DWORD size);
+LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 
 // ---- user -----------------------------------------------------------------
 
@@ -343,6 +427,18 @@ typedef struct tagWNDCLASSA {
     LPCSTR lpszMenuName;
     LPCSTR lpszClassName;
 } WNDCLASSA, *LPWNDCLASSA;
+typedef struct tagWNDCLASSW {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCWSTR lpszMenuName;
+    LPCWSTR lpszClassName;
+} WNDCLASSW, *LPWNDCLASSW;
 
 typedef struct tagMSG {
     HWND hwnd;
@@ -353,7 +449,7 @@ typedef struct tagMSG {
     POINT pt;
 } MSG, *LPMSG;
 
-typedef struct tagCREATESTRUCTA {
+typedef struct tagCREATESTRUCTW {
     LPVOID lpCreateParams;
     HINSTANCE hInstance;
     HMENU hMenu;
@@ -363,10 +459,10 @@ typedef struct tagCREATESTRUCTA {
     int y;
     int x;
     LONG style;
-    LPCSTR lpszName;
-    LPCSTR lpszClass;
+    LPCWSTR lpszName;
+    LPCWSTR lpszClass;
     DWORD dwExStyle;
-} CREATESTRUCTA, *LPCREATESTRUCTA;
+} CREATESTRUCTW, *LPCREATESTRUCTW;
 
 typedef struct tagPAINTSTRUCT {
     HDC hdc;
@@ -464,7 +560,7 @@ typedef struct tagPAINTSTRUCT {
 #define WM_INITMENUPOPUP 0x0117
 #define WM_ENTERMENULOOP 0x0211
 #define WM_EXITMENULOOP 0x0212
-HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name);
+HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name);
 BOOL WINAPI SetMenu(HWND hwnd, HMENU menu);
 HMENU WINAPI GetMenu(HWND hwnd);
 BOOL WINAPI DestroyMenu(HMENU menu);
@@ -605,10 +701,21 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect);
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags);
 BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 LONG WINAPI GetWindowLongA(HWND hwnd, int index);
-LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index);
 int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size);
 BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text);
 int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size);
+ATOM WINAPI RegisterClassW(const WNDCLASSW *wc);
+BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE instance);
+HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                            LPVOID param);
+HWND WINAPI FindWindowW(LPCWSTR className, LPCWSTR title);
+LONG WINAPI GetWindowLongW(HWND hwnd, int index);
+LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index);
+LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value);
+int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int size);
+int WINAPI GetWindowTextLengthW(HWND hwnd);
+BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text);
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
 #define RDW_INVALIDATE 0x0001
 #define RDW_ERASE 0x0004
@@ -639,13 +746,11 @@ BOOL WINAPI FrameRect(HDC hdc, const RECT *rect, HBRUSH brush);
 #define IDIGNORE 5
 #define IDYES 6
 #define IDNO 7
-int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 BOOL WINAPI MessageBeep(UINT type);
 BOOL WINAPI ValidateRect(HWND hwnd, const RECT *rect);
 
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last);
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove);
 BOOL WINAPI TranslateMessage(const MSG *msg);
 LRESULT WINAPI DispatchMessageA(const MSG *msg);
@@ -654,6 +759,13 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 VOID WINAPI PostQuitMessage(int exitCode);
 UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
 BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id);
+LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last);
+BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove);
+LRESULT WINAPI DispatchMessageW(const MSG *msg);
+BOOL WINAPI PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT WINAPI SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 int WINAPI GetSystemMetrics(int index);
 
@@ -663,12 +775,12 @@ typedef struct tagMONITORINFO {
     RECT rcWork;
     DWORD dwFlags;
 } MONITORINFO, *LPMONITORINFO;
-typedef struct tagMONITORINFOEXA : public tagMONITORINFO {
-    CHAR szDevice[CCHDEVICENAME];
-} MONITORINFOEXA, *LPMONITORINFOEXA;
+typedef struct tagMONITORINFOEXW : public tagMONITORINFO {
+    WCHAR szDevice[CCHDEVICENAME];
+} MONITORINFOEXW, *LPMONITORINFOEXW;
 typedef BOOL (CALLBACK *MONITORENUMPROC)(HMONITOR, HDC, LPRECT, LPARAM);
 BOOL WINAPI EnumDisplayMonitors(HDC hdc, LPCRECT clip, MONITORENUMPROC proc, LPARAM data);
-BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
+BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info);
 HMONITOR WINAPI MonitorFromPoint(POINT pt, DWORD flags);
 HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags);
 HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags);
@@ -676,6 +788,7 @@ HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags);
 UINT WINAPI GetDpiForWindow(HWND hwnd);
 HWND WINAPI WindowFromPoint(POINT pt);
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
+BOOL WINAPI SystemParametersInfoW(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
 
 int WINAPI ShowCursor(BOOL show);
 BOOL WINAPI GetCursorPos(LPPOINT point);
@@ -683,7 +796,8 @@ BOOL WINAPI SetCursorPos(int x, int y);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
 HCURSOR WINAPI GetCursor();
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
-HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
+HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name);
+HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name);
 
 // Windows within windows: identity, relations, input state
 #define GWLP_WNDPROC (-4)
@@ -693,8 +807,6 @@ HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 #define GW_HWNDPREV 3
 #define GW_OWNER 4
 #define GW_CHILD 5
-LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
-LONG WINAPI SetWindowLongA(HWND hwnd, int index, LONG value);
 HWND WINAPI GetWindow(HWND hwnd, UINT relation);
 BOOL WINAPI IsChild(HWND parent, HWND hwnd);
 BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable);
@@ -741,23 +853,24 @@ int WINAPI MulDiv(int number, int numerator, int denominator);
 #define VK_DOWN 0x28
 #define VK_F4 0x73
 #define MK_LBUTTON 0x0001
-BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 SHORT WINAPI GetKeyState(int key);
 
 // Dialogs
 typedef INT_PTR (CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
 HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
-LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg);
 BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect);
 HWND WINAPI GetDlgItem(HWND dialog, int id);
 int WINAPI GetDlgCtrlID(HWND hwnd);
-BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
 UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size);
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
+INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
+HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
+LRESULT WINAPI DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg);
+BOOL WINAPI SetDlgItemTextW(HWND dialog, int id, LPCWSTR text);
+LRESULT WINAPI SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 #define IDOK 1
 #define IDCANCEL 2
 #define DWLP_MSGRESULT 0
@@ -1011,6 +1124,7 @@ HBRUSH WINAPI GetSysColorBrush(int index);
 #define DT_CALCRECT 0x00000400
 #define DT_NOPREFIX 0x00000800
 int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, LPRECT rect, UINT format);
+int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int length, LPRECT rect, UINT format);
 
 // ---- gdi ------------------------------------------------------------------
 
@@ -1123,16 +1237,23 @@ typedef struct tagLOGPALETTE {
 HGDIOBJ WINAPI GetStockObject(int object);
 BOOL WINAPI GdiFlush(void);
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object);
+#define OBJ_PEN 1
+#define OBJ_BRUSH 2
+#define OBJ_PAL 5
+#define OBJ_FONT 6
+HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type);
 HBRUSH WINAPI CreateSolidBrush(COLORREF color);
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
 int WINAPI SetBkMode(HDC hdc, int mode);
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length);
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size);
+BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length);
+BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size);
 
 // Fonts
 #define LF_FACESIZE 32
-typedef struct tagLOGFONTA {
+typedef struct tagLOGFONTW {
     LONG lfHeight;
     LONG lfWidth;
     LONG lfEscapement;
@@ -1146,10 +1267,10 @@ typedef struct tagLOGFONTA {
     BYTE lfClipPrecision;
     BYTE lfQuality;
     BYTE lfPitchAndFamily;
-    CHAR lfFaceName[LF_FACESIZE];
-} LOGFONTA, *LPLOGFONTA;
+    WCHAR lfFaceName[LF_FACESIZE];
+} LOGFONTW, *LPLOGFONTW;
 
-typedef struct tagTEXTMETRICA {
+typedef struct tagTEXTMETRICW {
     LONG tmHeight;
     LONG tmAscent;
     LONG tmDescent;
@@ -1161,16 +1282,16 @@ typedef struct tagTEXTMETRICA {
     LONG tmOverhang;
     LONG tmDigitizedAspectX;
     LONG tmDigitizedAspectY;
-    BYTE tmFirstChar;
-    BYTE tmLastChar;
-    BYTE tmDefaultChar;
-    BYTE tmBreakChar;
+    WCHAR tmFirstChar;
+    WCHAR tmLastChar;
+    WCHAR tmDefaultChar;
+    WCHAR tmBreakChar;
     BYTE tmItalic;
     BYTE tmUnderlined;
     BYTE tmStruckOut;
     BYTE tmPitchAndFamily;
     BYTE tmCharSet;
-} TEXTMETRICA, *LPTEXTMETRICA;
+} TEXTMETRICW, *LPTEXTMETRICW;
 
 #define FW_DONTCARE 0
 #define FW_NORMAL 400
@@ -1193,11 +1314,16 @@ typedef struct tagTEXTMETRICA {
 #define TMPF_VECTOR 0x02
 #define TMPF_TRUETYPE 0x04
 
-HFONT WINAPI CreateFontIndirectA(const LOGFONTA *font);
-HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+HFONT WINAPI CreateFontIndirectW(const LOGFONTW *font);
+HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                          DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
-                         DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
-BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics);
+                         DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName);
+BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW metrics);
+int WINAPI GetObjectW(HANDLE object, int size, LPVOID buffer);
+int WINAPI GetTextFaceW(HDC hdc, int size, LPWSTR face);
+// A character the selected font lacks gets 0xFFFF.
+#define GGI_MARK_NONEXISTING_GLYPHS 0x0001
+DWORD WINAPI GetGlyphIndicesW(HDC hdc, LPCWSTR text, int length, LPWORD indices, DWORD flags);
 int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                          int srcWidth, int srcHeight, const VOID *bits, const BITMAPINFO *info, UINT usage, DWORD rop);
 int WINAPI SetStretchBltMode(HDC hdc, int mode);

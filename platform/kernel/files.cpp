@@ -1,6 +1,7 @@
 // DOS paths on host folders: a drive table maps each drive letter to a
 // folder, names are found without regard to case as on FAT and NTFS, and the
-// handle-based file calls work on POSIX descriptors.
+// handle-based file calls work on POSIX descriptors. Paths are UTF-8 inside,
+// and so are the host's file names.
 #include "kernel.h"
 #include "../testing/hooks.h"
 
@@ -50,7 +51,7 @@ struct FileSystem {
     int closesUntilFailure = -1;
     // Folders the user may read but not change, as a standard account meets
     // the Windows folders: upper-case DOS paths with a trailing backslash.
-    std::vector<std::string> protectedFolders;
+    std::vector<std::u32string> protectedFolders;
     // A power cut after the n-th change to the disk (create, write, flush,
     // move, delete): the process ends there, or with a test the disk takes
     // no further change.
@@ -129,7 +130,7 @@ bool HostOf(const std::string &dos, std::string &host, std::string *spelled = nu
         std::string found = part;
         if (DIR *d = opendir(host.c_str())) {
             while (dirent *e = readdir(d)) {
-                if (strcasecmp(e->d_name, part.c_str()) == 0) {
+                if (SameName(e->d_name, part)) {
                     found = e->d_name;
                     if (found == part) break;
                 }
@@ -191,9 +192,7 @@ void FillInfo(LPOFSTRUCT info, const std::string &dos, WORD error) {
     info->cBytes = sizeof(OFSTRUCT);
     info->fFixedDisk = 1;
     info->nErrCode = error;
-    size_t n = std::min(dos.size(), sizeof info->szPathName - 1);
-    std::memcpy(info->szPathName, dos.data(), n);
-    info->szPathName[n] = 0;
+    CopyOut(dos, info->szPathName, sizeof info->szPathName, true);
 }
 
 HFILE Fail(LPOFSTRUCT info, const std::string &dos, DWORD error) {
@@ -212,10 +211,9 @@ bool Allowed(int &n) {
 }
 
 bool IsProtected(const std::string &dos) {
-    std::string upper = dos;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-    for (const std::string &folder : fs().protectedFolders)
-        if (upper.compare(0, folder.size(), folder) == 0) return true;
+    std::u32string folded = Folded(dos);
+    for (const std::u32string &folder : fs().protectedFolders)
+        if (folded.compare(0, folder.size(), folder) == 0) return true;
     return false;
 }
 
@@ -314,9 +312,8 @@ void FailClosesAfter(int closes) { fs().closesUntilFailure = closes; }
 void ProtectFolder(const std::string &dosFolder) {
     std::string full;
     if (!Absolute(dosFolder, full)) return;
-    std::transform(full.begin(), full.end(), full.begin(), [](unsigned char c) { return std::toupper(c); });
     if (full.back() != '\\') full += '\\';
-    fs().protectedFolders.push_back(full);
+    fs().protectedFolders.push_back(Folded(full));
 }
 void StopAfterSteps(int steps, bool kill) {
     fs().stepsUntilStop = steps > 0 ? steps : -1;
@@ -384,16 +381,60 @@ HFILE OpenFileHandle(const std::string &dos, const std::string &host, UINT style
     return NewHandle(fd, dos);
 }
 
+// CreateFileW's two ways: an existing file opened, or a file made anew.
+HFILE CreateOrOpen(const std::string &path, DWORD access, DWORD disposition) {
+    if (disposition == CREATE_ALWAYS) {
+        std::string dos, host;
+        bool existed = ResolveHost(path, dos, host) && IsFile(host);
+        HFILE file = CreateFileHandle(path, nullptr);
+        // Made over an old file: it succeeds, and says so.
+        if (file != HFILE_ERROR) SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+        return file;
+    }
+    if (disposition != OPEN_EXISTING) {
+        ReportUnimplemented("CreateFileW with a disposition other than OPEN_EXISTING or CREATE_ALWAYS");
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return HFILE_ERROR;
+    }
+    std::string dos, host;
+    if (!ResolveHost(path, dos, host)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return HFILE_ERROR;
+    }
+    if (IsDirectory(host)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return HFILE_ERROR;
+    }
+    if (!IsFile(host)) {
+        std::string folder = host.substr(0, host.rfind('/'));
+        SetLastError(IsDirectory(folder) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        return HFILE_ERROR;
+    }
+    bool read = (access & GENERIC_READ) != 0, write = (access & GENERIC_WRITE) != 0;
+    UINT style = read && write ? OF_READWRITE : write ? OF_WRITE : OF_READ;
+    return OpenFileHandle(dos, host, style, nullptr);
+}
+
 }  // namespace
 }  // namespace headless
 
 using namespace headless;
 
+HANDLE WINAPI CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD,
+                          HANDLE) {
+    if (!path || !*path) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    HFILE file = CreateOrOpen(Utf8(path), access, disposition);
+    return file == HFILE_ERROR ? INVALID_HANDLE_VALUE : LongToHandle(file);
+}
+
 HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT info, UINT style) {
-    std::string path = name ? name : "";
-    std::string dos, host;
     // The path must fit the record's szPathName, as on Windows.
-    if (path.size() >= OFS_MAXPATHNAME) return Fail(info, "", ERROR_FILENAME_EXCED_RANGE);
+    if (name && std::strlen(name) >= OFS_MAXPATHNAME) return Fail(info, "", ERROR_FILENAME_EXCED_RANGE);
+    std::string path = FromAnsi(name);
+    std::string dos, host;
     if (style & OF_PARSE) {
         if (!Absolute(path, dos)) return Fail(info, path, ERROR_PATH_NOT_FOUND);
         FillInfo(info, dos, 0);
@@ -420,28 +461,30 @@ HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT info, UINT style) {
 // not looked for along the search path.
 HFILE WINAPI _lopen(LPCSTR name, int style) {
     std::string dos, host;
-    if (!name || !ResolveHost(name, dos, host) || !IsFile(host)) {
+    if (!name || !ResolveHost(FromAnsi(name), dos, host) || !IsFile(host)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return HFILE_ERROR;
     }
     return OpenFileHandle(dos, host, static_cast<UINT>(style), nullptr);
 }
 
-HFILE WINAPI _lcreat(LPCSTR name, int) { return CreateFileHandle(name ? name : "", nullptr); }
+HFILE WINAPI _lcreat(LPCSTR name, int) { return CreateFileHandle(FromAnsi(name), nullptr); }
 
-DWORD WINAPI GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR *filePart) {
+DWORD WINAPI GetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR *filePart) {
     std::string full;
-    if (!name || !*name || !Absolute(name, full)) {
+    if (!name || !*name || !Absolute(Utf8(name), full)) {
         SetLastError(ERROR_INVALID_NAME);
         return 0;
     }
-    if (full.size() + 1 > size) return static_cast<DWORD>(full.size() + 1);
-    std::memcpy(buffer, full.c_str(), full.size() + 1);
+    size_t n = CopyOut(full, buffer, size, false);
+    if (!buffer || n >= size) return static_cast<DWORD>(n);
     if (filePart) {
-        char *slash = std::strrchr(buffer, '\\');
+        WCHAR *slash = nullptr;
+        for (WCHAR *p = buffer; *p; p++)
+            if (*p == L'\\') slash = p;
         *filePart = slash && slash[1] ? slash + 1 : nullptr;
     }
-    return static_cast<DWORD>(full.size());
+    return static_cast<DWORD>(n);
 }
 
 long WINAPI _hread(HFILE file, LPVOID buffer, long bytes) {
@@ -558,19 +601,21 @@ int _close(int fd) { return close(fd); }
 
 FILE *_fdopen(int fd, const char *mode) { return fdopen(fd, mode); }
 
-static UINT CopyPath(const std::string &path, LPSTR buffer, UINT size) {
-    // Too small a buffer: the size needed, terminator included, and nothing copied.
-    if (!buffer || size <= path.size()) return static_cast<UINT>(path.size() + 1);
-    std::memcpy(buffer, path.c_str(), path.size() + 1);
-    return static_cast<UINT>(path.size());
+// Too small a buffer: the size needed, terminator included, and nothing copied.
+template <typename Char>
+static UINT CopyPath(const std::string &path, Char *buffer, UINT size) {
+    return static_cast<UINT>(CopyOut(path, buffer, size, false));
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS\\SYSTEM", buffer, size); }
-UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS", buffer, size); }
+UINT WINAPI GetSystemDirectoryW(LPWSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS\\SYSTEM", buffer, size); }
+UINT WINAPI GetWindowsDirectoryW(LPWSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS", buffer, size); }
 
-BOOL WINAPI SetCurrentDirectoryA(LPCSTR path) {
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR path) { return SetCurrentDirectoryW(WideArg(path)); }
+
+BOOL WINAPI SetCurrentDirectoryW(LPCWSTR path) {
     std::string dos, host;
-    if (!path || !ResolveHost(path, dos, host) || !IsDirectory(host)) {
+    if (!path || !ResolveHost(Utf8(path), dos, host) || !IsDirectory(host)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
@@ -579,11 +624,15 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR path) {
     return TRUE;
 }
 
-DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer) { return CopyPath(fs().current, buffer, size); }
+DWORD WINAPI GetCurrentDirectoryW(DWORD size, LPWSTR buffer) { return CopyPath(fs().current, buffer, size); }
 
-BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
+BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
+    return CreateDirectoryW(WideArg(path), security);
+}
+
+BOOL WINAPI CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
     std::string dos, host;
-    if (!path || !ResolveHost(path, dos, host)) {
+    if (!path || !ResolveHost(Utf8(path), dos, host)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
@@ -599,18 +648,22 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
     return TRUE;
 }
 
-BOOL WINAPI RemoveDirectoryA(LPCSTR path) {
+BOOL WINAPI RemoveDirectoryA(LPCSTR path) { return RemoveDirectoryW(WideArg(path)); }
+
+BOOL WINAPI RemoveDirectoryW(LPCWSTR path) {
     std::string dos, host;
-    if (!path || !ResolveHost(path, dos, host) || !IsDirectory(host) || rmdir(host.c_str()) != 0) {
+    if (!path || !ResolveHost(Utf8(path), dos, host) || !IsDirectory(host) || rmdir(host.c_str()) != 0) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
     return TRUE;
 }
 
-BOOL WINAPI DeleteFileA(LPCSTR path) {
+BOOL WINAPI DeleteFileA(LPCSTR path) { return DeleteFileW(WideArg(path)); }
+
+BOOL WINAPI DeleteFileW(LPCWSTR path) {
     std::string dos, host;
-    if (!path || !ResolveHost(path, dos, host) || !IsFile(host)) {
+    if (!path || !ResolveHost(Utf8(path), dos, host) || !IsFile(host)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
@@ -623,13 +676,14 @@ BOOL WINAPI DeleteFileA(LPCSTR path) {
     return TRUE;
 }
 
-BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) { return MoveFileExA(from, to, 0); }
+BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) { return MoveFileExW(WideArg(from), WideArg(to), 0); }
+BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) { return MoveFileExW(WideArg(from), WideArg(to), flags); }
 
 // Replacing a file is one rename: the target is the old file or the new one,
 // never neither, whenever the program stops.
-BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
+BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     std::string fromDos, fromHost, toDos, toHost;
-    if (!from || !to || !ResolveHost(from, fromDos, fromHost) || !ResolveHost(to, toDos, toHost) ||
+    if (!from || !to || !ResolveHost(Utf8(from), fromDos, fromHost) || !ResolveHost(Utf8(to), toDos, toHost) ||
         access(fromHost.c_str(), F_OK) != 0) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
@@ -668,17 +722,21 @@ BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
     return TRUE;
 }
 
-DWORD WINAPI GetFileAttributesA(LPCSTR path) {
+DWORD WINAPI GetFileAttributesA(LPCSTR path) { return GetFileAttributesW(WideArg(path)); }
+
+DWORD WINAPI GetFileAttributesW(LPCWSTR path) {
     std::string dos, host;
-    if (!path || !ResolveHost(path, dos, host)) return INVALID_FILE_ATTRIBUTES;
+    if (!path || !ResolveHost(Utf8(path), dos, host)) return INVALID_FILE_ATTRIBUTES;
     if (IsDirectory(host)) return FILE_ATTRIBUTE_DIRECTORY;
     if (IsFile(host)) return FILE_ATTRIBUTE_NORMAL;
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_FILE_ATTRIBUTES;
 }
 
-UINT WINAPI GetDriveTypeA(LPCSTR root) {
-    std::string r = root ? root : fs().current.substr(0, 3);
+UINT WINAPI GetDriveTypeA(LPCSTR root) { return GetDriveTypeW(WideArg(root)); }
+
+UINT WINAPI GetDriveTypeW(LPCWSTR root) {
+    std::string r = root ? Utf8(root) : fs().current.substr(0, 3);
     if (r.size() < 2 || r[1] != ':') return DRIVE_NO_ROOT_DIR;
     auto it = fs().drives.find(static_cast<char>(std::toupper(static_cast<unsigned char>(r[0]))));
     return it == fs().drives.end() ? DRIVE_NO_ROOT_DIR : it->second.type;
@@ -697,9 +755,15 @@ namespace {
 
 constexpr uintptr_t kFirstSearch = 0x6000000;
 
-// What FindFirstFileA found, handed out one entry at a time.
+// An entry a search found: what WIN32_FIND_DATA says of it, its names apart.
+struct Found {
+    WIN32_FIND_DATAW data{};  // names left empty
+    std::string name, alias;
+};
+
+// What FindFirstFile found, handed out one entry at a time.
 struct FileSearch {
-    std::vector<WIN32_FIND_DATAA> found;
+    std::vector<Found> found;
     size_t next = 0;
 };
 
@@ -715,22 +779,8 @@ Searches &searches() {
 
 const bool searchesRegistered = (OnReset([] { searches() = Searches{}; }), true);
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// A name as characters of code page 932, ASCII letters in upper case, as
-// FAT and NTFS compare names.
-std::vector<unsigned> Folded(const std::string &name) {
-    std::vector<unsigned> chars;
-    for (size_t i = 0; i < name.size(); i++) {
-        auto c = static_cast<unsigned char>(name[i]);
-        if (IsLeadByte(c) && i + 1 < name.size()) chars.push_back(c << 8 | static_cast<unsigned char>(name[++i]));
-        else chars.push_back(static_cast<unsigned>(std::toupper(c)));
-    }
-    return chars;
-}
-
 // '*' stands for any run of characters, '?' for exactly one.
-bool Glob(const std::vector<unsigned> &pattern, const std::vector<unsigned> &name) {
+bool Glob(const std::u32string &pattern, const std::u32string &name) {
     size_t p = 0, n = 0, star = SIZE_MAX, resume = 0;
     while (n < name.size()) {
         if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
@@ -750,37 +800,52 @@ bool Glob(const std::vector<unsigned> &pattern, const std::vector<unsigned> &nam
 }
 
 bool Matches(const std::string &pattern, const std::string &name) {
-    std::vector<unsigned> p = Folded(pattern), n = Folded(name);
+    std::u32string p = Folded(pattern), n = Folded(name);
     if (Glob(p, n)) return true;
     // "*.*" and "name.*" also take names without an extension.
     return p.size() >= 2 && p[p.size() - 2] == '.' && p.back() == '*' && name.find('.') == std::string::npos &&
-           Glob(std::vector<unsigned>(p.begin(), p.end() - 2), n);
+           Glob(std::u32string(p.begin(), p.end() - 2), n);
 }
 
-bool IsShortNameChar(unsigned char c) { return c >= 0x80 || (c > ' ' && !std::strchr("\"*+,/:;<=>?[\\]|.", c)); }
+// How many bytes a character takes in the short name (code page 932); 0
+// for one that page lacks.
+size_t AnsiWidth(char32_t c) {
+    if (c < 0x80) return 1;
+    bool lossy = false;
+    std::string ansi = ToAnsi(Utf8(std::u32string(1, c)), &lossy);
+    return lossy ? 0 : ansi.size();
+}
+
+bool IsShortNameChar(char32_t c) {
+    return c >= 0x80 ? AnsiWidth(c) > 0 : (c > ' ' && !std::strchr("\"*+,/:;<=>?[\\]|.", static_cast<int>(c)));
+}
 
 // The 8.3 alias of a long name ("Long Name File.qms" -> "LONGNA~1.QMS"), or
-// "" for a name that is a short name already.
+// "" for a name that is a short name already. Its lengths count code page
+// 932 bytes, as FAT keeps short names.
 std::string ShortAlias(const std::string &name) {
     size_t dot = name.rfind('.');
-    std::string base = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-    std::string ext = dot == std::string::npos || dot == 0 ? "" : name.substr(dot + 1);
-    auto valid = [](const std::string &part) {
-        return std::all_of(part.begin(), part.end(), [](char c) { return IsShortNameChar(static_cast<unsigned char>(c)); });
+    std::u32string base = Chars(dot == std::string::npos || dot == 0 ? name : name.substr(0, dot));
+    std::u32string ext = Chars(dot == std::string::npos || dot == 0 ? "" : name.substr(dot + 1));
+    auto bytes = [](const std::u32string &part) {
+        size_t n = 0;
+        for (char32_t c : part) n += std::max<size_t>(1, AnsiWidth(c));
+        return n;
     };
-    if (!base.empty() && base.size() <= 8 && ext.size() <= 3 && valid(base) && valid(ext)) return "";
-    auto squeeze = [](const std::string &part, size_t limit) {
-        std::string out;
-        for (size_t i = 0; i < part.size() && out.size() < limit; i++) {
-            auto c = static_cast<unsigned char>(part[i]);
-            if (IsLeadByte(c) && i + 1 < part.size()) {
-                if (out.size() + 2 > limit) break;
-                out += part.substr(i++, 2);
-            } else if (c != ' ' && c != '.') {
-                out += IsShortNameChar(c) ? static_cast<char>(std::toupper(c)) : '_';
-            }
+    auto valid = [](const std::u32string &part) { return std::all_of(part.begin(), part.end(), IsShortNameChar); };
+    if (!base.empty() && bytes(base) <= 8 && bytes(ext) <= 3 && valid(base) && valid(ext)) return "";
+    auto squeeze = [](const std::u32string &part, size_t limit) {
+        std::u32string out;
+        size_t used = 0;
+        for (char32_t c : part) {
+            if (c == ' ' || c == '.') continue;
+            char32_t put = IsShortNameChar(c) ? UpperCase(c) : U'_';
+            size_t width = std::max<size_t>(1, AnsiWidth(put));
+            if (used + width > limit) break;
+            out.push_back(put);
+            used += width;
         }
-        return out;
+        return Utf8(out);
     };
     std::string alias = squeeze(base, 6) + "~1";
     std::string shortExt = squeeze(ext, 3);
@@ -793,10 +858,11 @@ FILETIME ToFileTime(const timespec &t) {
     return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
-bool Describe(const std::string &host, const std::string &name, bool readOnlyDrive, WIN32_FIND_DATAA &data) {
+bool Describe(const std::string &host, const std::string &name, bool readOnlyDrive, Found &found) {
     struct stat st;
-    if (stat(host.c_str(), &st) != 0 || name.size() >= sizeof data.cFileName) return false;
-    data = WIN32_FIND_DATAA{};
+    if (stat(host.c_str(), &st) != 0 || Utf16(name).size() >= MAX_PATH) return false;
+    found = Found{};
+    WIN32_FIND_DATAW &data = found.data;
     if (S_ISDIR(st.st_mode)) {
         data.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
     } else {
@@ -808,17 +874,14 @@ bool Describe(const std::string &host, const std::string &name, bool readOnlyDri
     data.ftCreationTime = ToFileTime(st.st_ctim);
     data.ftLastAccessTime = ToFileTime(st.st_atim);
     data.ftLastWriteTime = ToFileTime(st.st_mtim);
-    std::memcpy(data.cFileName, name.c_str(), name.size() + 1);
-    if (name != "." && name != "..") {
-        std::string alias = ShortAlias(name);
-        std::memcpy(data.cAlternateFileName, alias.c_str(), std::min(alias.size() + 1, sizeof data.cAlternateFileName));
-    }
+    found.name = name;
+    if (name != "." && name != "..") found.alias = ShortAlias(name);
     return true;
 }
 
 // The entries of a folder a pattern names, in the order NTFS lists them:
 // "." and ".." first (not in a drive's root), then by name without regard to case.
-bool FindEntries(const std::string &pattern, std::vector<WIN32_FIND_DATAA> &found, DWORD &error) {
+bool FindEntries(const std::string &pattern, std::vector<Found> &found, DWORD &error) {
     error = ERROR_PATH_NOT_FOUND;
     std::string dos, folderHost;
     if (pattern.empty() || !Absolute(pattern, dos)) return false;
@@ -834,9 +897,9 @@ bool FindEntries(const std::string &pattern, std::vector<WIN32_FIND_DATAA> &foun
     if (name.find_first_of("*?") == std::string::npos) {
         std::string host, spelled;
         HostOf(dos, host, &spelled);
-        WIN32_FIND_DATAA data;
-        if (!Describe(host, spelled.substr(spelled.rfind('\\') + 1), readOnlyDrive, data)) return false;
-        found.push_back(data);
+        Found entry;
+        if (!Describe(host, spelled.substr(spelled.rfind('\\') + 1), readOnlyDrive, entry)) return false;
+        found.push_back(entry);
         return true;
     }
     std::vector<std::string> names;
@@ -857,23 +920,39 @@ bool FindEntries(const std::string &pattern, std::vector<WIN32_FIND_DATAA> &foun
               [](const std::string &a, const std::string &b) { return Folded(a) < Folded(b); });
     names.insert(names.end(), entries.begin(), entries.end());
     for (const std::string &entry : names) {
-        WIN32_FIND_DATAA data;
+        Found data;
         if (Describe(folderHost + "/" + entry, entry, readOnlyDrive, data)) found.push_back(data);
     }
     return !found.empty();
 }
 
-}  // namespace
-}  // namespace headless
+void Fill(const Found &f, WIN32_FIND_DATAW &data) {
+    data = f.data;
+    CopyOut(f.name, data.cFileName, MAX_PATH, true);
+    CopyOut(f.alias, data.cAlternateFileName, 14, true);
+}
 
-HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
+void Fill(const Found &f, WIN32_FIND_DATAA &data) {
+    data = WIN32_FIND_DATAA{};
+    data.dwFileAttributes = f.data.dwFileAttributes;
+    data.ftCreationTime = f.data.ftCreationTime;
+    data.ftLastAccessTime = f.data.ftLastAccessTime;
+    data.ftLastWriteTime = f.data.ftLastWriteTime;
+    data.nFileSizeHigh = f.data.nFileSizeHigh;
+    data.nFileSizeLow = f.data.nFileSizeLow;
+    CopyOut(f.name, data.cFileName, MAX_PATH, true);
+    CopyOut(f.alias, data.cAlternateFileName, 14, true);
+}
+
+template <typename Data>
+HANDLE FindFirst(const std::string &pattern, Data *data) {
     FileSearch search;
     DWORD error;
-    if (!data || !FindEntries(pattern ? pattern : "", search.found, error)) {
+    if (!data || !FindEntries(pattern, search.found, error)) {
         SetLastError(data ? error : ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    *data = search.found[0];
+    Fill(search.found[0], *data);
     search.next = 1;
     uintptr_t h = searches().next;
     searches().next += 4;
@@ -881,7 +960,8 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
     return reinterpret_cast<HANDLE>(h);
 }
 
-BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data) {
+template <typename Data>
+BOOL FindNext(HANDLE find, Data *data) {
     auto it = searches().open.find(reinterpret_cast<uintptr_t>(find));
     if (it == searches().open.end() || !data) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -892,9 +972,17 @@ BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
-    *data = s.found[s.next++];
+    Fill(s.found[s.next++], *data);
     return TRUE;
 }
+
+}  // namespace
+}  // namespace headless
+
+HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) { return FindFirst(FromAnsi(pattern), data); }
+HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) { return FindFirst(Utf8(pattern), data); }
+BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data) { return FindNext(find, data); }
+BOOL WINAPI FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data) { return FindNext(find, data); }
 
 BOOL WINAPI FindClose(HANDLE find) {
     if (searches().open.erase(reinterpret_cast<uintptr_t>(find)) == 0) {

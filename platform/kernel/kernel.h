@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace headless {
@@ -30,10 +31,46 @@ TimeLimit &timeLimit();
 // The headless run tells the person at the terminal what a user would see
 // or hear: message boxes, music.
 bool &Narrating();
-// A text of the program, in code page 932, for the person at the terminal.
+
+// ---- text -------------------------------------------------------------------
+
+// The layer keeps text as UTF-8. The W calls pass UTF-16, one unit per WCHAR;
+// the A calls pass code page 932. Null gives "".
+std::string Utf8(const WCHAR *wide, int length = -1);
+std::string Utf8(const std::u32string &chars);
+std::string Utf8(const std::u16string &units);
+std::wstring Utf16(std::string_view utf8);
+std::u32string Chars(std::string_view utf8);
+std::u32string Chars(const WCHAR *units, size_t length);
+std::string FromAnsi(const char *ansi, int length = -1);
+std::string ToAnsi(std::string_view utf8, bool *lossy = nullptr);
 std::string ToUtf8(const std::string &cp932);
-// Text in code page 932 from UTF-16, as the ANSI calls hand it out.
-std::string ToAnsi(const std::u16string &text);
+// Names as NTFS compares them: each character upper-cased alone.
+char32_t UpperCase(char32_t c);
+std::u32string Folded(std::string_view utf8);
+bool SameName(std::string_view a, std::string_view b);
+
+// Hands a text out as Windows' calls fill a caller's buffer of size units
+// (terminator included): cut to fit when truncate, else nothing copied.
+// Returns the units copied without the terminator, or, when not truncating
+// and the buffer is short, the size needed with it.
+size_t CopyOut(std::string_view utf8, LPWSTR buffer, size_t size, bool truncate);
+size_t CopyOut(std::string_view utf8, LPSTR buffer, size_t size, bool truncate);
+// A call's text argument as UTF-8, null kept apart from "".
+struct Utf8Arg {
+    std::string text;
+    bool null = true;
+    static Utf8Arg Wide(LPCWSTR wide) { return wide ? Utf8Arg{Utf8(wide), false} : Utf8Arg{}; }
+    static Utf8Arg Ansi(LPCSTR ansi) { return ansi ? Utf8Arg{FromAnsi(ansi), false} : Utf8Arg{}; }
+    const char *get() const { return null ? nullptr : text.c_str(); }
+};
+// An A call's text for its W form (null stays null).
+struct WideArg {
+    std::wstring text;
+    bool null;
+    explicit WideArg(LPCSTR ansi) : text(ansi ? Utf16(FromAnsi(ansi)) : std::wstring()), null(!ansi) {}
+    operator LPCWSTR() const { return null ? nullptr : text.c_str(); }
+};
 
 // The layer met a branch it does not implement: reported once on stderr,
 // counted for the tests.
@@ -64,7 +101,15 @@ struct Resource {
     DWORD size = 0;
 };
 const std::vector<Resource> &Resources();
-const Resource *FindResourceRecord(LPCSTR name, LPCSTR type);
+// A resource's name or type as the calls give it: a number (MAKEINTRESOURCE,
+// or a name "#12"), or a name.
+struct ResourceId {
+    WORD id = 0;
+    std::string name;  // UTF-8; empty for a number
+    static ResourceId From(LPCSTR ansi);
+    static ResourceId From(LPCWSTR wide);
+};
+const Resource *FindResourceRecord(const ResourceId &name, const ResourceId &type);
 HINSTANCE MainInstance();
 // A system DLL every process has loaded (user32): its exports the program
 // looks up by name. It stays through every reset; a test may put a

@@ -3,7 +3,6 @@
 #include "kernel.h"
 #include "../testing/hooks.h"
 
-#include <iconv.h>
 #include <strings.h>
 
 #include <cstring>
@@ -96,15 +95,22 @@ std::vector<Resource> ParseResources(const BYTE *data, size_t size) {
     return list;
 }
 
-bool NameMatches(LPCSTR want, WORD id, const std::u16string &name) {
-    if (IS_INTRESOURCE(want)) return name.empty() && id == LOWORD(want);
-    if (!name.empty()) {
-        std::string ansi = ToAnsi(name);
-        if (want[0] == '#') return false;
-        return strcasecmp(ansi.c_str(), want) == 0;
-    }
-    // "#123" names the numeric id 123.
-    return want[0] == '#' && std::atoi(want + 1) == id;
+std::string Utf8Of(const std::u16string &text) {
+    std::wstring units(text.begin(), text.end());
+    return Utf8(units.c_str(), static_cast<int>(units.size()));
+}
+
+bool NameMatches(const ResourceId &want, WORD id, const std::u16string &name) {
+    if (want.name.empty()) return name.empty() && id == want.id;
+    return !name.empty() && SameName(Utf8Of(name), want.name);
+}
+
+// "#123" names the numeric id 123.
+ResourceId Named(std::string name) {
+    ResourceId r;
+    if (!name.empty() && name[0] == '#') r.id = static_cast<WORD>(std::atoi(name.c_str() + 1));
+    else r.name = std::move(name);
+    return r;
 }
 
 }  // namespace
@@ -114,39 +120,23 @@ const std::vector<Resource> &Resources() {
     return list;
 }
 
-const Resource *FindResourceRecord(LPCSTR name, LPCSTR type) {
+ResourceId ResourceId::From(LPCSTR ansi) {
+    if (IS_INTRESOURCE(ansi)) return ResourceId{LOWORD(reinterpret_cast<ULONG_PTR>(ansi)), {}};
+    return Named(FromAnsi(ansi));
+}
+
+ResourceId ResourceId::From(LPCWSTR wide) {
+    if (IS_INTRESOURCE(wide)) return ResourceId{LOWORD(reinterpret_cast<ULONG_PTR>(wide)), {}};
+    return Named(Utf8(wide));
+}
+
+const Resource *FindResourceRecord(const ResourceId &name, const ResourceId &type) {
     for (const Resource &r : Resources())
         if (NameMatches(type, r.typeId, r.typeName) && NameMatches(name, r.nameId, r.name)) return &r;
     return nullptr;
 }
 
 HINSTANCE MainInstance() { return reinterpret_cast<HINSTANCE>(kMainInstance); }
-
-std::string ToAnsi(const std::u16string &text) {
-    iconv_t cd = iconv_open("CP932", "UTF-16LE");
-    std::string out;
-    if (cd == reinterpret_cast<iconv_t>(-1)) return out;
-    std::string in;
-    for (char16_t c : text) {
-        in.push_back(static_cast<char>(c & 0xFF));
-        in.push_back(static_cast<char>(c >> 8));
-    }
-    out.resize(text.size() * 2 + 4);
-    char *src = in.data(), *dst = out.data();
-    size_t srcLeft = in.size(), dstLeft = out.size();
-    while (srcLeft > 0) {
-        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1)) break;
-        if (dstLeft == 0) break;
-        // A character code page 932 lacks becomes '?', as WideCharToMultiByte does.
-        *dst++ = '?';
-        dstLeft--;
-        src += 2;
-        srcLeft -= 2;
-    }
-    out.resize(out.size() - dstLeft);
-    iconv_close(cd);
-    return out;
-}
 
 void RegisterModule(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded) {
     Module *m = FindModule(name);
@@ -177,8 +167,10 @@ static const bool registered = (OnReset([] {
 
 using namespace headless;
 
-HMODULE WINAPI LoadLibraryA(LPCSTR name) {
-    Module *m = name ? FindModule(name) : nullptr;
+HMODULE WINAPI LoadLibraryA(LPCSTR name) { return LoadLibraryW(WideArg(name)); }
+
+HMODULE WINAPI LoadLibraryW(LPCWSTR name) {
+    Module *m = name ? FindModule(Utf8(name)) : nullptr;
     if (!m) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
@@ -211,9 +203,11 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
     return it->second;
 }
 
-HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
+HMODULE WINAPI GetModuleHandleA(LPCSTR name) { return GetModuleHandleW(WideArg(name)); }
+
+HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
     if (!name) return MainInstance();
-    Module *m = FindModule(name);
+    Module *m = FindModule(Utf8(name));
     if (!m || (m->loads == 0 && !m->preloaded)) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
@@ -221,14 +215,16 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
     return HandleOf(*m);
 }
 
-int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size) {
-    if (!buffer) return 0;
+namespace {
+
+// A string of the string table, as UTF-8; false when there is none.
+bool TableString(HINSTANCE instance, UINT id, std::string &out) {
     if (instance != nullptr && instance != MainInstance()) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
-        return 0;
+        return false;
     }
     // Strings are kept sixteen to a block: block id / 16 + 1, entry id % 16.
-    const Resource *block = FindResourceRecord(MAKEINTRESOURCEA(id / 16 + 1), RT_STRING);
+    const Resource *block = FindResourceRecord(ResourceId{static_cast<WORD>(id / 16 + 1), {}}, ResourceId{6, {}});
     std::u16string text;
     if (block) {
         const BYTE *p = block->data, *end = block->data + block->size;
@@ -242,27 +238,15 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size) {
             p += len * 2;
         }
     }
-    if (size <= 0) return 0;
     if (text.empty()) {
-        buffer[0] = 0;
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return 0;
+        return false;
     }
-    std::string ansi = ToAnsi(text);
-    // Whole characters only: a double-byte one that does not fit is left out.
-    size_t n = 0, room = static_cast<size_t>(size - 1);
-    while (n < ansi.size()) {
-        auto b = static_cast<unsigned char>(ansi[n]);
-        size_t length = ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? 2 : 1;
-        if (n + length > room || n + length > ansi.size()) break;
-        n += length;
-    }
-    std::memcpy(buffer, ansi.data(), n);
-    buffer[n] = 0;
-    return static_cast<int>(n);
+    out = Utf8Of(text);
+    return true;
 }
 
-HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
+HRSRC FindResourceOf(HMODULE module, const ResourceId &name, const ResourceId &type) {
     if (module != nullptr && module != MainInstance()) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;
@@ -273,6 +257,46 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
         return nullptr;
     }
     return reinterpret_cast<HRSRC>(const_cast<Resource *>(r));
+}
+
+}  // namespace
+
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size) {
+    std::string text;
+    if (!buffer) return 0;
+    bool found = TableString(instance, id, text);
+    if (size <= 0) return 0;
+    if (!found) {
+        buffer[0] = 0;
+        return 0;
+    }
+    return static_cast<int>(CopyOut(text, buffer, static_cast<size_t>(size), true));
+}
+
+// A size of 0 asks for a pointer to the string itself, read only: not
+// something the program does.
+int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size) {
+    std::string text;
+    if (!buffer) return 0;
+    if (size == 0) {
+        ReportUnimplemented("LoadStringW for a pointer to the resource");
+        return 0;
+    }
+    bool found = TableString(instance, id, text);
+    if (size < 0) return 0;
+    if (!found) {
+        buffer[0] = 0;
+        return 0;
+    }
+    return static_cast<int>(CopyOut(text, buffer, static_cast<size_t>(size), true));
+}
+
+HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
+    return FindResourceOf(module, ResourceId::From(name), ResourceId::From(type));
+}
+
+HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
+    return FindResourceOf(module, ResourceId::From(name), ResourceId::From(type));
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE, HRSRC resource) {

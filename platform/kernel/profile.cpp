@@ -1,6 +1,7 @@
 // Profile (.ini) files as Windows reads and writes them: a bare file name
 // lives in the Windows directory, sections and keys match without regard to
-// case, and writing keeps the rest of the file as it was.
+// case, and writing keeps the rest of the file as it was. The file is in the
+// ANSI code page (932); the calls' texts are UTF-8 here.
 #include "kernel.h"
 
 #include <strings.h>
@@ -18,7 +19,7 @@ std::string Trim(const std::string &s) {
     return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
 }
 
-bool ProfileHostPath(LPCSTR file, std::string &host) {
+bool ProfileHostPath(const char *file, std::string &host) {
     std::string name = file ? file : "win.ini";
     if (name.find_first_of("\\/:") == std::string::npos) name = "C:\\WINDOWS\\" + name;
     return HostPath(name, host);
@@ -30,7 +31,7 @@ std::vector<std::string> ReadLines(const std::string &host) {
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        lines.push_back(ToUtf8(line));
     }
     return lines;
 }
@@ -52,15 +53,15 @@ bool KeyValue(const std::string &line, std::string &key, std::string &value) {
 }
 
 // The value of a key, or false when the file, section or key is missing.
-bool Lookup(LPCSTR file, LPCSTR section, LPCSTR key, std::string &value) {
+bool Lookup(const char *file, const char *section, const char *key, std::string &value) {
     std::string host;
     if (!ProfileHostPath(file, host)) return false;
     bool inSection = false;
     for (const std::string &line : ReadLines(host)) {
         std::string name, k, v;
         if (SectionName(line, name)) {
-            inSection = strcasecmp(name.c_str(), section) == 0;
-        } else if (inSection && KeyValue(line, k, v) && strcasecmp(k.c_str(), key) == 0) {
+            inSection = SameName(name, section);
+        } else if (inSection && KeyValue(line, k, v) && SameName(k, key)) {
             // A value in matching quotes is handed out without them.
             if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);
             value = v;
@@ -70,30 +71,16 @@ bool Lookup(LPCSTR file, LPCSTR section, LPCSTR key, std::string &value) {
     return false;
 }
 
-DWORD CopyOut(const std::string &text, LPSTR buffer, DWORD size) {
-    if (!buffer || size == 0) return 0;
-    size_t n = std::min<size_t>(text.size(), size - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = 0;
-    return static_cast<DWORD>(n);
-}
-
-}  // namespace
-}  // namespace headless
-
-using namespace headless;
-
-DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
-                                      LPCSTR file) {
+std::string ProfileString(const char *section, const char *key, const char *defaultValue, const char *file) {
     std::string value;
-    if (section && key && Lookup(file, section, key, value)) return CopyOut(value, buffer, size);
+    if (section && key && Lookup(file, section, key, value)) return value;
     // The default loses its trailing blanks, as Windows hands it out.
     std::string def = defaultValue ? defaultValue : "";
     while (!def.empty() && def.back() == ' ') def.pop_back();
-    return CopyOut(def, buffer, size);
+    return def;
 }
 
-UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR file) {
+UINT ProfileInt(const char *section, const char *key, INT defaultValue, const char *file) {
     std::string value;
     if (!section || !key || !Lookup(file, section, key, value) || value.empty())
         return static_cast<UINT>(defaultValue);
@@ -119,7 +106,7 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, 
     return negative ? 0u - result : result;
 }
 
-BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
+BOOL WriteProfileString(const char *section, const char *key, const char *value, const char *file) {
     std::string host;
     if (!section || !ProfileHostPath(file, host)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
@@ -136,12 +123,12 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
     for (const std::string &line : lines) {
         std::string name, k, v;
         if (SectionName(line, name)) {
-            inSection = strcasecmp(name.c_str(), section) == 0;
+            inSection = SameName(name, section);
             if (inSection) sectionFound = true;
             if (inSection && !key) continue;  // the whole section goes
         } else if (inSection) {
             if (!key) continue;
-            if (KeyValue(line, k, v) && strcasecmp(k.c_str(), key) == 0) {
+            if (KeyValue(line, k, v) && SameName(k, key)) {
                 if (value && !written) out.push_back(entry);
                 written = true;
                 continue;
@@ -161,11 +148,44 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
         }
     }
     std::ofstream f(host, std::ios::binary | std::ios::trunc);
-    for (const std::string &line : out) f << line << "\r\n";
+    for (const std::string &line : out) f << ToAnsi(line) << "\r\n";
     f.close();
     if (!f) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     return TRUE;
+}
+
+}  // namespace
+}  // namespace headless
+
+using namespace headless;
+
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
+                                      LPCSTR file) {
+    std::string value = ProfileString(Utf8Arg::Ansi(section).get(), Utf8Arg::Ansi(key).get(),
+                                      Utf8Arg::Ansi(defaultValue).get(), Utf8Arg::Ansi(file).get());
+    return static_cast<DWORD>(CopyOut(value, buffer, size, true));
+}
+
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
+    return WriteProfileString(Utf8Arg::Ansi(section).get(), Utf8Arg::Ansi(key).get(), Utf8Arg::Ansi(value).get(),
+                              Utf8Arg::Ansi(file).get());
+}
+
+DWORD WINAPI GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer, DWORD size,
+                                      LPCWSTR file) {
+    std::string value = ProfileString(Utf8Arg::Wide(section).get(), Utf8Arg::Wide(key).get(),
+                                      Utf8Arg::Wide(defaultValue).get(), Utf8Arg::Wide(file).get());
+    return static_cast<DWORD>(CopyOut(value, buffer, size, true));
+}
+
+UINT WINAPI GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWSTR file) {
+    return ProfileInt(Utf8Arg::Wide(section).get(), Utf8Arg::Wide(key).get(), defaultValue, Utf8Arg::Wide(file).get());
+}
+
+BOOL WINAPI WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file) {
+    return WriteProfileString(Utf8Arg::Wide(section).get(), Utf8Arg::Wide(key).get(), Utf8Arg::Wide(value).get(),
+                              Utf8Arg::Wide(file).get());
 }

@@ -1,5 +1,6 @@
 // A small registry in memory: keys by path, without regard to case, holding
-// typed values.
+// typed values. A string value is kept as Windows keeps it, UTF-16 bytes
+// with their terminator; the A calls convert it to and from code page 932.
 #include "kernel.h"
 
 #include <algorithm>
@@ -30,9 +31,29 @@ Registry &reg() {
     return r;
 }
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
+// A name as the registry compares it: case aside.
+std::string Lower(const std::string &s) { return Utf8(Folded(s)); }
+
+// REG_SZ bytes as UTF-16 little-endian, and back, each with a terminator.
+std::vector<BYTE> WideBytes(const std::string &utf8) {
+    std::vector<BYTE> bytes;
+    for (WCHAR u : Utf16(utf8)) {
+        bytes.push_back(static_cast<BYTE>(u & 0xFF));
+        bytes.push_back(static_cast<BYTE>(u >> 8 & 0xFF));
+    }
+    bytes.push_back(0);
+    bytes.push_back(0);
+    return bytes;
+}
+
+std::string FromWideBytes(const std::vector<BYTE> &bytes) {
+    std::wstring units;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        WCHAR u = static_cast<WCHAR>(bytes[i] | bytes[i + 1] << 8);
+        if (u == 0) break;
+        units.push_back(u);
+    }
+    return Utf8(units.c_str(), static_cast<int>(units.size()));
 }
 
 bool PathOf(HKEY key, std::string &path) {
@@ -47,7 +68,7 @@ bool PathOf(HKEY key, std::string &path) {
     return true;
 }
 
-std::string Join(const std::string &base, LPCSTR sub) {
+std::string Join(const std::string &base, const char *sub) {
     std::string path = base;
     if (sub && *sub) path += "\\" + Lower(sub);
     while (!path.empty() && path.back() == '\\') path.pop_back();
@@ -120,9 +141,11 @@ const bool registered = (OnReset([] { reg() = Registry{}; }), true);
 }  // namespace
 }  // namespace headless
 
-using namespace headless;
+namespace headless {
+namespace {
 
-LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) {
+
+LSTATUS OpenKey(HKEY key, const char *subKey, PHKEY result) {
     std::string base;
     if (!result) return 87;
     *result = nullptr;
@@ -133,8 +156,7 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY resul
     return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, void *, PHKEY result,
-                               LPDWORD disposition) {
+LSTATUS CreateKey(HKEY key, const char *subKey, PHKEY result, LPDWORD disposition) {
     std::string base;
     if (!result) return 87;
     if (!PathOf(key, base)) return ERROR_INVALID_HANDLE;
@@ -150,13 +172,27 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REG
     return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+LSTATUS QueryValue(HKEY key, const char *name, LPDWORD type, LPBYTE data, LPDWORD size, bool ansi) {
     std::string path;
     if (!PathOf(key, path)) return ERROR_INVALID_HANDLE;
     auto &values = reg().keys[path];
     auto it = values.find(Lower(name ? name : ""));
     if (it == values.end()) return ERROR_FILE_NOT_FOUND;
-    const Value &v = it->second;
+    Value v = it->second;
+    if (v.type == REG_SZ) {
+        // Handed out in the caller's units: code page 932 bytes, or WCHARs.
+        std::string text = FromWideBytes(v.data);
+        if (ansi) {
+            std::string bytes = ToAnsi(text);
+            v.data.assign(bytes.begin(), bytes.end());
+            v.data.push_back(0);
+        } else {
+            std::wstring units = Utf16(text);
+            units.push_back(0);
+            auto *p = reinterpret_cast<const BYTE *>(units.data());
+            v.data.assign(p, p + units.size() * sizeof(WCHAR));
+        }
+    }
     if (type) *type = v.type;
     DWORD needed = static_cast<DWORD>(v.data.size());
     if (!size) return data ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
@@ -169,27 +205,31 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LP
     return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE *data, DWORD size) {
+LSTATUS SetValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD size, bool ansi) {
     std::string path;
     if (!PathOf(key, path)) return ERROR_INVALID_HANDLE;
     Value v;
     v.type = type;
     if (data) v.data.assign(data, data + size);
+    if (type == REG_SZ) {
+        // Kept as UTF-16 bytes, whatever the caller's units (WCHAR is wider here than on Windows).
+        std::string text;
+        if (ansi) {
+            text = FromAnsi(std::string(v.data.begin(), v.data.end()).c_str());
+        } else {
+            std::wstring units(v.data.size() / sizeof(WCHAR), L'\0');
+            std::memcpy(units.data(), v.data.data(), units.size() * sizeof(WCHAR));
+            text = Utf8(units.c_str());
+        }
+        v.data = WideBytes(text);
+    }
     reg().keys[path][Lower(name ? name : "")] = v;
     SaveRegistry();
     return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR name) {
-    std::string path;
-    if (!PathOf(key, path)) return ERROR_INVALID_HANDLE;
-    if (!reg().keys[path].erase(Lower(name ? name : ""))) return ERROR_FILE_NOT_FOUND;
-    SaveRegistry();
-    return ERROR_SUCCESS;
-}
-
 // A key without subkeys goes with its values, as on Windows.
-LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
+LSTATUS DeleteKey(HKEY key, const char *subKey) {
     std::string base;
     if (!PathOf(key, base)) return ERROR_INVALID_HANDLE;
     std::string path = Join(base, subKey);
@@ -201,6 +241,40 @@ LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
     return ERROR_SUCCESS;
 }
 
+}  // namespace
+}  // namespace headless
+
+using namespace headless;
+
 LSTATUS WINAPI RegCloseKey(HKEY key) {
     return reg().open.erase(reinterpret_cast<uintptr_t>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
+
+LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) {
+    return OpenKey(key, Utf8Arg::Ansi(subKey).get(), result);
+}
+LSTATUS WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
+    return OpenKey(key, Utf8Arg::Wide(subKey).get(), result);
+}
+LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, void *, PHKEY result,
+                               LPDWORD disposition) {
+    return CreateKey(key, Utf8Arg::Ansi(subKey).get(), result, disposition);
+}
+LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, void *, PHKEY result,
+                               LPDWORD disposition) {
+    return CreateKey(key, Utf8Arg::Wide(subKey).get(), result, disposition);
+}
+LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+    return QueryValue(key, Utf8Arg::Ansi(name).get(), type, data, size, true);
+}
+LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+    return QueryValue(key, Utf8Arg::Wide(name).get(), type, data, size, false);
+}
+LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE *data, DWORD size) {
+    return SetValue(key, Utf8Arg::Ansi(name).get(), type, data, size, true);
+}
+LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE *data, DWORD size) {
+    return SetValue(key, Utf8Arg::Wide(name).get(), type, data, size, false);
+}
+LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) { return DeleteKey(key, Utf8Arg::Ansi(subKey).get()); }
+LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey) { return DeleteKey(key, Utf8Arg::Wide(subKey).get()); }

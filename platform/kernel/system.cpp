@@ -21,7 +21,9 @@ struct System {
     uint64_t virtualNow = kBootTick;
     std::chrono::steady_clock::time_point realStart = std::chrono::steady_clock::now();
     DWORD lastError = 0;
-    std::string commandLine = "qmsaver";
+    std::string commandLine = "qmsaver";  // UTF-8
+    std::string ansiCommandLine = "qmsaver";
+    std::wstring wideCommandLine = L"qmsaver";
     LPTOP_LEVEL_EXCEPTION_FILTER filter = nullptr;
     TimeLimit limit;
     std::vector<std::string> unimplemented;  // reported once each, kept across resets
@@ -101,15 +103,54 @@ void UseVirtualClock(bool on) {
     sys().virtualClock = on;
     if (!on) sys().realStart = std::chrono::steady_clock::now() - std::chrono::milliseconds(sys().virtualNow - kBootTick);
 }
-void SetCommandLine(const std::string &line) { sys().commandLine = line; }
+void SetCommandLine(const std::string &line) {
+    sys().commandLine = line;
+    sys().ansiCommandLine = ToAnsi(line);
+    sys().wideCommandLine = Utf16(line);
+}
+
+// Each argument as Windows quotes it when it joins them: in quotes when it
+// has a blank or is empty, a quote in it escaped, and the backslashes before
+// a quote (or the closing one) doubled.
+std::string JoinCommandLine(int argc, char **argv) {
+    std::string line;
+    for (int i = 0; i < argc; i++) {
+        std::string arg = argv[i];
+        if (i > 0) line += ' ';
+        if (i == 0) {
+            // The program's name is quoted whole; it holds no quotes.
+            line += '"' + arg + '"';
+            continue;
+        }
+        bool quote = arg.empty() || arg.find_first_of(" \t") != std::string::npos;
+        if (quote) line += '"';
+        size_t slashes = 0;
+        for (char c : arg) {
+            if (c == '\\') {
+                slashes++;
+                continue;
+            }
+            if (c == '"') line.append(slashes * 2 + 1, '\\');
+            else line.append(slashes, '\\');
+            slashes = 0;
+            line += c;
+        }
+        line.append(quote ? slashes * 2 : slashes, '\\');
+        if (quote) line += '"';
+    }
+    return line;
+}
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter() { return sys().filter; }
 
 }  // namespace headless
 
 using namespace headless;
 
-BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
-    if (!info || info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA)) {
+namespace {
+
+template <typename Info>
+BOOL VersionInto(Info *info) {
+    if (!info || info->dwOSVersionInfoSize < sizeof(Info)) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
@@ -118,16 +159,20 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
         info->dwMinorVersion = 10;
         info->dwBuildNumber = 0x040A08AE;
         info->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
-        std::strcpy(info->szCSDVersion, " A ");
+        CopyOut(" A ", info->szCSDVersion, 128, true);
     } else {
         info->dwMajorVersion = 5;
         info->dwMinorVersion = 1;
         info->dwBuildNumber = 2600;
         info->dwPlatformId = VER_PLATFORM_WIN32_NT;
-        std::strcpy(info->szCSDVersion, "Service Pack 3");
+        CopyOut("Service Pack 3", info->szCSDVersion, 128, true);
     }
     return TRUE;
 }
+
+}  // namespace
+
+BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW info) { return VersionInto(info); }
 
 DWORD WINAPI GetTickCount() { return static_cast<DWORD>(Now()); }
 
@@ -138,7 +183,7 @@ VOID WINAPI Sleep(DWORD milliseconds) {
 
 DWORD WINAPI GetLastError() { return sys().lastError; }
 VOID WINAPI SetLastError(DWORD error) { sys().lastError = error; }
-LPSTR WINAPI GetCommandLineA() { return sys().commandLine.data(); }
+LPWSTR WINAPI GetCommandLineW() { return sys().wideCommandLine.data(); }
 
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter) {
     LPTOP_LEVEL_EXCEPTION_FILTER previous = sys().filter;

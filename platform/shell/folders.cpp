@@ -11,9 +11,9 @@
 #include <cstring>
 #include <deque>
 
-// What a chooser hands out: the folder's full path.
+// What a chooser hands out: the folder's full path, UTF-8.
 struct _ITEMIDLIST {
-    char path[MAX_PATH];
+    char path[4 * MAX_PATH];
 };
 
 namespace headless {
@@ -35,11 +35,11 @@ FolderDialogs &dialogs() {
 const bool registered = (OnReset([] { dialogs() = FolderDialogs{}; }), true);
 
 void Tell(const char *what, const std::string &path) {
-    if (Narrating()) std::fprintf(stderr, "qmsaver: folder chooser: %s%s\n", what, ToUtf8(path).c_str());
+    if (Narrating()) std::fprintf(stderr, "qmsaver: folder chooser: %s%s\n", what, path.c_str());
 }
 
 bool IsFolder(const std::string &path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(Utf16(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -55,14 +55,17 @@ const std::vector<FolderDialogRecord> &FolderDialogsShown() { return dialogs().s
 
 using namespace headless;
 
-HRESULT WINAPI SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) {
+namespace {
+
+template <typename Char>
+HRESULT FolderPath(int folder, Char *path) {
     if (!path) return E_INVALIDARG;
     const char *wanted = nullptr;
     switch (folder & ~CSIDL_FLAG_CREATE) {
     case CSIDL_MYPICTURES: wanted = kPicturesFolder; break;
     case CSIDL_LOCAL_APPDATA: wanted = kLocalAppDataFolder; break;
     default:
-        ReportUnimplemented("SHGetFolderPathA of folders other than Pictures and local application data");
+        ReportUnimplemented("SHGetFolderPath of folders other than Pictures and local application data");
         *path = 0;
         return E_INVALIDARG;
     }
@@ -70,19 +73,22 @@ HRESULT WINAPI SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) {
     std::string made;
     for (const char *p = std::strchr(wanted, '\\'); p; p = std::strchr(p + 1, '\\')) {
         made.assign(wanted, static_cast<size_t>(p - wanted));
-        if (made.size() > 2) CreateDirectoryA(made.c_str(), nullptr);
+        if (made.size() > 2) CreateDirectoryW(Utf16(made).c_str(), nullptr);
     }
-    CreateDirectoryA(wanted, nullptr);
-    std::strcpy(path, wanted);
+    CreateDirectoryW(Utf16(wanted).c_str(), nullptr);
+    CopyOut(wanted, path, MAX_PATH, true);
     return S_OK;
 }
 
-PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderA(LPBROWSEINFOA info) {
+std::string Text(LPCWSTR text) { return Utf8(text); }
+
+template <typename Info>
+PIDLIST_ABSOLUTE BrowseForFolder(Info *info) {
     if (!info) return nullptr;
     if (info->pidlRoot || info->lpfn || (info->ulFlags & ~static_cast<UINT>(BIF_RETURNONLYFSDIRS)))
         ReportUnimplemented("folder choosers with a root, a callback or flags beyond BIF_RETURNONLYFSDIRS");
     FolderDialogs &d = dialogs();
-    FolderDialogRecord record{info->hwndOwner, info->lpszTitle ? info->lpszTitle : "", info->ulFlags, ""};
+    FolderDialogRecord record{info->hwndOwner, Text(info->lpszTitle), info->ulFlags, ""};
     // The chooser stays open until the user picks a folder that is there, or cancels.
     std::string full;
     for (;;) {
@@ -112,14 +118,20 @@ PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderA(LPBROWSEINFOA info) {
     if (info->pszDisplayName) {
         size_t cut = full.find_last_of('\\');
         std::string name = cut == std::string::npos || full.size() <= 3 ? full : full.substr(cut + 1);
-        std::snprintf(info->pszDisplayName, MAX_PATH, "%s", name.c_str());
+        CopyOut(name, info->pszDisplayName, MAX_PATH, true);
     }
     return chosen;
 }
 
-BOOL WINAPI SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) {
+}  // namespace
+
+HRESULT WINAPI SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) { return FolderPath(folder, path); }
+HRESULT WINAPI SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path) { return FolderPath(folder, path); }
+PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info) { return BrowseForFolder(info); }
+
+BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE pidl, LPWSTR path) {
     if (!pidl || !path) return FALSE;
-    std::memcpy(path, pidl->path, std::strlen(pidl->path) + 1);
+    CopyOut(pidl->path, path, MAX_PATH, true);
     return TRUE;
 }
 

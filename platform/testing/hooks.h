@@ -23,7 +23,10 @@ int CursorShowCount();
 const std::vector<HCURSOR> &CursorHistory();
 void SetWindows95Family(bool on);
 void UseVirtualClock(bool on);
+// The process's command line (UTF-8), and one joined from the host's
+// arguments as Windows quotes them.
 void SetCommandLine(const std::string &line);
+std::string JoinCommandLine(int argc, char **argv);
 bool ScreenSaverRunning();
 LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter();
 void RegisterModule(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded);
@@ -93,5 +96,8 @@ std::string PlayingWave();
 int OpenWaveDevices();
 void FailWavePlays(bool fail);
 void FailWaveVolumeReads(bool fail);
+
+// Fonts: the Japanese characters missing from all but fonts asked for with SHIFTJIS_CHARSET.
+void HideJapaneseGlyphs(bool hide);
 }  // namespace headless
 

@@ -82,6 +82,7 @@ std::string PlayingWave() { return headless::PlayingWave(); }
 int OpenWaveDevices() { return headless::OpenWaveDevices(); }
 void FailWavePlays(bool fail) { headless::FailWavePlays(fail); }
 void FailWaveVolumeReads(bool fail) { headless::FailWaveVolumeReads(fail); }
+void HideJapaneseGlyphs(bool hide) { headless::HideJapaneseGlyphs(hide); }
 
 COLORREF SystemPaletteColor(int index) { return headless::SystemPaletteColor(index); }
 HPALETTE LastRealizedPalette(HDC hdc) { return headless::LastRealizedPalette(hdc); }

@@ -52,16 +52,18 @@ void SetTimeLimit(DWORD tick);
 void SetWindows95Family(bool on);
 
 // A system DLL the program loads by name: its exported functions.
-// "preloaded" modules are found by GetModuleHandleA before any LoadLibraryA.
+// "preloaded" modules are found by GetModuleHandleW before any LoadLibraryW.
 void RegisterModule(const std::string &name, const std::map<std::string, FARPROC> &exports,
                     bool preloaded = false);
-int ModuleLoadCount(const std::string &name);  // LoadLibraryA less FreeLibrary
+int ModuleLoadCount(const std::string &name);  // LoadLibraryW less FreeLibrary
 
 // What the program did to the system.
 bool ScreenSaverRunning();  // SPI_SCREENSAVERRUNNING as last set
 int CursorShowCount();      // ShowCursor's counter, 0 when shown
 std::vector<HCURSOR> CursorHistory();  // every cursor SetCursor set, in order
 
+// Text in and out of these hooks is UTF-8.
+//
 // Files. C: is a fresh scratch folder after each Reset, with C:\WINDOWS and
 // C:\WINDOWS\SYSTEM. Other drives map to host folders of the test's choosing.
 void MapDrive(char letter, const std::string &hostFolder, UINT driveType);
@@ -70,7 +72,7 @@ std::string HostPath(const std::string &dosPath);  // where a DOS path lives on 
 // after this many more reads, every read fails as on a bad disc.
 void FailWritesAfter(int writes);
 void FailReadsAfter(int reads);
-// After this many more successful moves (MoveFileExA), the next fails with
+// After this many more successful moves (MoveFileExW), the next fails with
 // error, times moves in a row; after this many more closes, the next fails
 // (the file is closed all the same, as when its delayed writes are lost).
 void FailRenamesAfter(int renames, int times = 1, DWORD error = ERROR_WRITE_FAULT);
@@ -94,6 +96,13 @@ void FailWavePlays(bool fail);
 // A wave output whose volume can be set but not read (waveOutGetVolume
 // fails), as under Wine.
 void FailWaveVolumeReads(bool fail);
+
+// A Western Windows without a Japanese font: the dialogs' face ＭＳ ゴシック
+// and the default faces lack every Japanese character (drawn as the font's
+// missing glyph, 0xFFFF from GetGlyphIndicesW with
+// GGI_MARK_NONEXISTING_GLYPHS); a font asked for with SHIFTJIS_CHARSET
+// still has them. Off after Reset.
+void HideJapaneseGlyphs(bool hide);
 
 // Palettes on an 8-bit screen: the colour the screen shows at a system
 // palette index, and the logical palette last realised into a DC.
@@ -138,7 +147,7 @@ struct SaveDialogShown {
 void AnswerSaveDialogs(std::vector<std::string> answers);
 std::vector<SaveDialogShown> SaveDialogsShown();
 
-// Folder choosers (SHBrowseForFolderA): the folders the user picks in the
+// Folder choosers (SHBrowseForFolderW): the folders the user picks in the
 // next ones, "" for Cancel (Cancel when none is left), and every chooser
 // shown since the last Reset.
 struct FolderDialogShown {

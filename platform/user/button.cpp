@@ -14,12 +14,12 @@ struct ButtonState : ControlState {
     bool focused = false;
 };
 
-DWORD Type(HWND button) { return static_cast<DWORD>(GetWindowLongA(button, GWL_STYLE)) & BS_TYPEMASK; }
+DWORD Type(HWND button) { return static_cast<DWORD>(GetWindowLongW(button, GWL_STYLE)) & BS_TYPEMASK; }
 bool IsCheckBox(HWND button) { return Type(button) == BS_AUTOCHECKBOX || Type(button) == BS_CHECKBOX; }
 
 void Fill(HDC hdc, RECT r, int color) { FillRect(hdc, &r, GetSysColorBrush(color)); }
 
-void DrawPushButton(HWND button, HDC hdc, const ButtonState &state, RECT r, const char *text, int length) {
+void DrawPushButton(HWND button, HDC hdc, const ButtonState &state, RECT r, const WCHAR *text, int length) {
     Fill(hdc, r, COLOR_BTNFACE);
     if (Type(button) == BS_DEFPUSHBUTTON) {
         FrameRect(hdc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
@@ -35,7 +35,7 @@ void DrawPushButton(HWND button, HDC hdc, const ButtonState &state, RECT r, cons
     Fill(hdc, {r.right - 2, r.top + 1, r.right - 1, r.bottom - 1}, state.pushed ? COLOR_BTNFACE : COLOR_BTNSHADOW);
     RECT label = r;
     if (state.pushed) OffsetRect(&label, 1, 1);
-    DrawTextA(hdc, text, length, &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(hdc, text, length, &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     if (state.focused) {
         RECT focus = r;
         InflateRect(&focus, -4, -4);
@@ -51,7 +51,7 @@ void DrawPushButton(HWND button, HDC hdc, const ButtonState &state, RECT r, cons
     }
 }
 
-void DrawCheckBox(HWND button, HDC hdc, const ButtonState &state, RECT r, const char *text, int length) {
+void DrawCheckBox(HWND button, HDC hdc, const ButtonState &state, RECT r, const WCHAR *text, int length) {
     FillRect(hdc, &r, ControlColors(button, hdc, WM_CTLCOLORSTATIC));
     const int box = 13;
     int top = r.top + (r.bottom - r.top - box) / 2;
@@ -67,7 +67,7 @@ void DrawCheckBox(HWND button, HDC hdc, const ButtonState &state, RECT r, const 
         }
     }
     RECT label{r.left + box + 4, r.top, r.right, r.bottom};
-    DrawTextA(hdc, text, length, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(hdc, text, length, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
 
 void Draw(HWND button, HDC hdc, const ButtonState &state) {
@@ -76,8 +76,9 @@ void Draw(HWND button, HDC hdc, const ButtonState &state) {
     if (HFONT font = ControlFont(button)) SelectObject(hdc, font);
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, SystemColor(IsWindowEnabled(button) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    char text[256];
-    int length = GetWindowTextA(button, text, sizeof text);
+    std::wstring title = Utf16(WindowTitle(button));
+    const WCHAR *text = title.c_str();
+    int length = static_cast<int>(title.size());
     switch (Type(button)) {
     case BS_PUSHBUTTON:
     case BS_DEFPUSHBUTTON: DrawPushButton(button, hdc, state, r, text, length); break;
@@ -116,7 +117,7 @@ void SetPushed(HWND button, ButtonState &state, bool pushed) {
 LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) NewControlState<ButtonState>(button);
     ButtonState *state = ControlStateOf<ButtonState>(button);
-    if (!state) return DefWindowProcA(button, message, wParam, lParam);
+    if (!state) return DefWindowProcW(button, message, wParam, lParam);
     ButtonState &s = *state;
     switch (message) {
     case WM_CREATE:
@@ -161,7 +162,7 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
         PaintNow(button, s);
         return 0;
     case WM_SETTEXT: {
-        LRESULT result = DefWindowProcA(button, message, wParam, lParam);
+        LRESULT result = DefWindowProcW(button, message, wParam, lParam);
         PaintNow(button, s);
         return result;
     }
@@ -189,7 +190,7 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
         if (IsWindowEnabled(button)) Click(button, s);
         return 0;
     }
-    return DefWindowProcA(button, message, wParam, lParam);
+    return DefWindowProcW(button, message, wParam, lParam);
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ struct ComboState : ControlState {
 
 int FieldHeight(HWND combo) {
     HDC hdc = ControlDc(combo);
-    TEXTMETRICA tm{};
-    int height = GetTextMetricsA(hdc, &tm) ? tm.tmHeight : 16;
+    TEXTMETRICW tm{};
+    int height = GetTextMetricsW(hdc, &tm) ? tm.tmHeight : 16;
     ReleaseDC(combo, hdc);
     // The text and the field's sunken edge around it.
     return height + 8;
@@ -62,7 +62,7 @@ void Draw(HWND combo, HDC hdc, const ComboState &s) {
         SetBkMode(hdc, TRANSPARENT);
         SetTextColor(hdc, SystemColor(highlight ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         const std::string &item = s.items[static_cast<size_t>(s.selected)];
-        DrawTextA(hdc, item.c_str(), static_cast<int>(item.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(hdc, Utf16(item).c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
 }
 
@@ -82,7 +82,7 @@ void ChangeSelection(HWND combo, ComboState &s, int index, bool byUser) {
 void CloseUp(HWND combo, ComboState &s, bool chosen) {
     HWND list = s.dropped;
     if (!list) return;
-    int index = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+    int index = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
     s.dropped = nullptr;
     DestroyWindow(list);
     if (chosen && index >= 0) ChangeSelection(combo, s, index, true);
@@ -101,22 +101,23 @@ void DropDown(HWND combo, ComboState &s) {
     int field = FieldHeight(combo);
     int height = std::max(s.droppedHeight - field, 20);
     // A list of its own, below the field, over everything else.
-    HWND list = CreateWindowExA(WS_EX_TOPMOST, "ComboLBox", "", WS_POPUP | WS_BORDER | WS_VSCROLL, r.left,
+    HWND list = CreateWindowExW(WS_EX_TOPMOST, L"ComboLBox", L"", WS_POPUP | WS_BORDER | WS_VSCROLL, r.left,
                                 r.top + field, r.right - r.left, height, combo, nullptr, nullptr, nullptr);
     if (!list) return;
     s.dropped = list;
-    if (HFONT font = ControlFont(combo)) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-    for (const std::string &item : s.items) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(s.selected), 0);
-    SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(GetWindowLongPtrA(list, GWLP_WNDPROC)));
-    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DroppedListProc));
+    if (HFONT font = ControlFont(combo)) SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    for (const std::string &item : s.items)
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf16(item).c_str()));
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(s.selected), 0);
+    SetWindowLongPtrW(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(GetWindowLongPtrW(list, GWLP_WNDPROC)));
+    SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DroppedListProc));
     ShowWindow(list, SW_SHOWNA);
     UpdateWindow(list);
 }
 
 // The dropped list: a click on an item chooses it, Enter chooses, Esc closes.
 LRESULT CALLBACK DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto base = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    auto base = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(list, GWLP_USERDATA));
     // The combo box whose list this is.
     HWND combo = nullptr;
     ComboState *s = nullptr;
@@ -125,7 +126,7 @@ LRESULT CALLBACK DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
             combo = w->handle;
             s = state;
         }
-    if (!combo) return CallWindowProcA(base, list, message, wParam, lParam);
+    if (!combo) return CallWindowProcW(base, list, message, wParam, lParam);
     switch (message) {
     case WM_LBUTTONUP:
         CloseUp(combo, *s, true);
@@ -137,12 +138,12 @@ LRESULT CALLBACK DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
         }
         break;
     }
-    return CallWindowProcA(base, list, message, wParam, lParam);
+    return CallWindowProcW(base, list, message, wParam, lParam);
 }
 
 void OnKey(HWND combo, ComboState &s, WPARAM key) {
     if (s.dropped) {
-        SendMessageA(s.dropped, WM_KEYDOWN, key, 0);
+        SendMessageW(s.dropped, WM_KEYDOWN, key, 0);
         return;
     }
     int count = static_cast<int>(s.items.size());
@@ -167,15 +168,15 @@ void OnKey(HWND combo, ComboState &s, WPARAM key) {
 LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) NewControlState<ComboState>(combo);
     ComboState *state = ControlStateOf<ComboState>(combo);
-    if (!state) return DefWindowProcA(combo, message, wParam, lParam);
+    if (!state) return DefWindowProcW(combo, message, wParam, lParam);
     ComboState &s = *state;
     switch (message) {
     case WM_CREATE: {
-        auto *cs = reinterpret_cast<CREATESTRUCTA *>(lParam);
+        auto *cs = reinterpret_cast<CREATESTRUCTW *>(lParam);
         if ((cs->style & 3) != CBS_DROPDOWNLIST) ReportUnimplemented("a combo box other than a drop-down list");
         s.droppedHeight = cs->cy;
         // Scroll bars are the dropped list's, not the field's.
-        SetWindowLongA(combo, GWL_STYLE, cs->style & ~(WS_VSCROLL | WS_HSCROLL));
+        SetWindowLongPtrW(combo, GWL_STYLE, cs->style & ~(WS_VSCROLL | WS_HSCROLL));
         FitToField(combo);
         return 0;
     }
@@ -219,7 +220,7 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTCHARS | (s.dropped ? DLGC_WANTMESSAGE : 0);
     case CB_ADDSTRING: {
-        s.items.push_back(lParam ? reinterpret_cast<LPCSTR>(lParam) : "");
+        s.items.push_back(Utf8(reinterpret_cast<LPCWSTR>(lParam)));
         s.data.push_back(0);
         return static_cast<LRESULT>(s.items.size() - 1);
     }
@@ -227,7 +228,7 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
         int index = static_cast<int>(wParam);
         if (index < -1 || index > static_cast<int>(s.items.size())) return CB_ERR;
         if (index == -1) index = static_cast<int>(s.items.size());
-        s.items.insert(s.items.begin() + index, lParam ? reinterpret_cast<LPCSTR>(lParam) : "");
+        s.items.insert(s.items.begin() + index, Utf8(reinterpret_cast<LPCWSTR>(lParam)));
         s.data.insert(s.data.begin() + index, 0);
         // The selection stays with its item.
         if (s.selected >= index) s.selected++;
@@ -262,16 +263,15 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size()) || !lParam) return CB_ERR;
         const std::string &item = s.items[static_cast<size_t>(index)];
-        std::memcpy(reinterpret_cast<char *>(lParam), item.c_str(), item.size() + 1);
-        return static_cast<LRESULT>(item.size());
+        return static_cast<LRESULT>(CopyOut(item, reinterpret_cast<LPWSTR>(lParam), SIZE_MAX, true));
     }
     case CB_GETLBTEXTLEN: {
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size())) return CB_ERR;
-        return static_cast<LRESULT>(s.items[static_cast<size_t>(index)].size());
+        return static_cast<LRESULT>(Utf16(s.items[static_cast<size_t>(index)]).size());
     }
     }
-    return DefWindowProcA(combo, message, wParam, lParam);
+    return DefWindowProcW(combo, message, wParam, lParam);
 }
 
 }  // namespace

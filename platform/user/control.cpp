@@ -27,17 +27,17 @@ void ForgetControl(HWND control) { fonts().erase(control); }
 
 HBRUSH ControlColors(HWND control, HDC hdc, UINT message) {
     HWND parent = GetParent(control);
-    LRESULT brush = parent ? SendMessageA(parent, message, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(control))
-                           : DefWindowProcA(control, message, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(control));
+    LRESULT brush = parent ? SendMessageW(parent, message, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(control))
+                           : DefWindowProcW(control, message, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(control));
     return brush ? reinterpret_cast<HBRUSH>(brush)
-                 : reinterpret_cast<HBRUSH>(DefWindowProcA(control, message, reinterpret_cast<WPARAM>(hdc),
+                 : reinterpret_cast<HBRUSH>(DefWindowProcW(control, message, reinterpret_cast<WPARAM>(hdc),
                                                            reinterpret_cast<LPARAM>(control)));
 }
 
 void NotifyParent(HWND control, int code) {
     HWND parent = GetParent(control);
     if (parent)
-        SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
 }
 
 HDC ControlDc(HWND control) {

@@ -98,7 +98,7 @@ struct TemplateReader {
             if (ordinal) *ordinal = value;
             return "#" + std::to_string(value);
         }
-        return ToAnsi(String());
+        return Utf8(String());
     }
     void AlignDword() { pos = (pos + 3) & ~size_t{3}; }
 };
@@ -128,7 +128,7 @@ bool ParseTemplate(const BYTE *data, size_t size, DialogTemplate &t) {
     t.x = r.Short(), t.y = r.Short(), t.cx = r.Short(), t.cy = r.Short();
     t.menu = r.NameOrOrdinal();
     t.className = r.NameOrOrdinal();
-    t.title = ToAnsi(r.String());
+    t.title = Utf8(r.String());
     if (t.style & DS_SETFONT) {
         t.hasFont = true;
         t.pointSize = r.Word();
@@ -137,7 +137,7 @@ bool ParseTemplate(const BYTE *data, size_t size, DialogTemplate &t) {
             t.italic = r.Byte() != 0;
             t.charset = r.Byte();
         }
-        t.face = ToAnsi(r.String());
+        t.face = Utf8(r.String());
     }
     for (WORD i = 0; i < count && r.ok; i++) {
         r.AlignDword();
@@ -170,7 +170,7 @@ bool ParseTemplate(const BYTE *data, size_t size, DialogTemplate &t) {
 
 // By the control's own style: the dialog itself may not be shown yet.
 bool IsTabStop(HWND hwnd) {
-    DWORD style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
+    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
     return (style & WS_TABSTOP) && (style & WS_VISIBLE) && !(style & WS_DISABLED);
 }
 
@@ -189,20 +189,19 @@ HWND FirstTabStop(HWND dialog) {
 }
 
 bool IsButtonOfType(HWND hwnd, DWORD type) {
-    char cls[16] = "";
-    GetClassNameA(hwnd, cls, sizeof cls);
-    return strcasecmp(cls, "Button") == 0 && (GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK) == type;
+    Window *w = FindWindowRecord(hwnd);
+    return w && SameName(w->cls->name, "Button") && (GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == type;
 }
 
 // Sends the dialog the command a button click would.
 void PressButton(HWND dialog, int id) {
     HWND button = GetDlgItem(dialog, id);
     if (button && !IsWindowEnabled(button)) return;
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
 LRESULT DialogCode(HWND control, const MSG *msg) {
-    return SendMessageA(control, WM_GETDLGCODE, msg ? msg->wParam : 0, reinterpret_cast<LPARAM>(msg));
+    return SendMessageW(control, WM_GETDLGCODE, msg ? msg->wParam : 0, reinterpret_cast<LPARAM>(msg));
 }
 
 // ---- the dialog procedure's result ------------------------------------------
@@ -221,7 +220,7 @@ bool ReturnsDirectly(UINT message) {
     return false;
 }
 
-LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool ansi) {
     DialogInfo *info = InfoOf(dialog);
     switch (message) {
     case WM_ERASEBKGND: {
@@ -261,11 +260,15 @@ LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     }
     }
-    return DefWindowProcA(dialog, message, wParam, lParam);
+    return ansi ? DefWindowProcA(dialog, message, wParam, lParam) : DefWindowProcW(dialog, message, wParam, lParam);
 }
 
+LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool ansi);
+
+// A dialog made by an A call hears A text, its dialog procedure too.
 LRESULT CALLBACK DialogWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefDlgProcA(dialog, message, wParam, lParam);
+    Window *w = FindWindowRecord(dialog);
+    return DefaultDialogProc(dialog, message, wParam, lParam, w && w->ansi);
 }
 
 }  // namespace
@@ -283,21 +286,21 @@ namespace {
 // The font and base units a template asks for; the system font's without one.
 void ChooseFont(const DialogTemplate &t, DialogInfo &info) {
     if (!t.hasFont) return;
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     lf.lfHeight = -MulDiv(t.pointSize, screen().dpi, 72);
     lf.lfWeight = t.weight;
     lf.lfItalic = t.italic;
     lf.lfCharSet = static_cast<BYTE>(t.charset);
-    std::strncpy(lf.lfFaceName, t.face.c_str(), LF_FACESIZE - 1);
-    info.font = CreateFontIndirectA(&lf);
+    CopyOut(t.face, lf.lfFaceName, LF_FACESIZE, true);
+    info.font = CreateFontIndirectW(&lf);
     if (!info.font) return;
     info.ownsFont = true;
     HDC hdc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(hdc, info.font);
-    TEXTMETRICA tm{};
+    TEXTMETRICW tm{};
     SIZE size{};
-    const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    if (GetTextMetricsA(hdc, &tm) && GetTextExtentPoint32A(hdc, letters, 52, &size)) {
+    const WCHAR letters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    if (GetTextMetricsW(hdc, &tm) && GetTextExtentPoint32W(hdc, letters, 52, &size)) {
         // Windows' average character width: half the width of the 52 letters over 26, rounded.
         info.baseX = (size.cx / 26 + 1) / 2;
         info.baseY = tm.tmHeight;
@@ -306,8 +309,8 @@ void ChooseFont(const DialogTemplate &t, DialogInfo &info) {
     ReleaseDC(nullptr, hdc);
 }
 
-HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param, bool modal) {
-    const Resource *res = FindResourceRecord(name, RT_DIALOG);
+HWND CreateFromTemplate(HINSTANCE instance, const ResourceId &name, HWND owner, DLGPROC proc, LPARAM param, bool ansi) {
+    const Resource *res = FindResourceRecord(name, ResourceId{5, {}});  // RT_DIALOG
     DialogTemplate t;
     if (!res || !ParseTemplate(res->data, res->size, t)) {
         SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
@@ -316,7 +319,7 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC pro
     DialogInfo info;
     ChooseFont(t, info);
     // A menu the template names is the dialog's menu bar, above the client area.
-    HMENU menu = t.menu.empty() ? nullptr : LoadMenuA(instance, t.menu.c_str());
+    HMENU menu = t.menu.empty() ? nullptr : LoadMenuW(instance, Utf16(t.menu).c_str());
 
     // The size in pixels of the client area the units give, then the frame around it.
     RECT r{0, 0, MulDiv(t.cx, info.baseX, 4), MulDiv(t.cy, info.baseY, 8)};
@@ -330,22 +333,23 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC pro
         at.x = (screen().width - width) / 2;
         at.y = (screen().height - height) / 2;
     }
-    const char *cls = t.className.empty() ? kDialogClass : t.className.c_str();
-    HWND dialog = CreateWindowExA(exStyle, cls, t.title.c_str(), t.style & ~WS_VISIBLE, at.x, at.y, width, height,
-                                  owner, menu, instance, reinterpret_cast<LPVOID>(param));
+    std::wstring cls = Utf16(t.className.empty() ? kDialogClass : t.className);
+    HWND dialog = CreateWindowExW(exStyle, cls.c_str(), Utf16(t.title).c_str(), t.style & ~WS_VISIBLE, at.x, at.y,
+                                  width, height, owner, menu, instance, reinterpret_cast<LPVOID>(param));
     if (!dialog) {
         if (info.ownsFont) DeleteObject(info.font);
         if (menu) DestroyMenu(menu);
         return nullptr;
     }
     dialogs()[dialog] = info;
-    SetWindowLongPtrA(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
-    if (info.font) SendMessageA(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(info.font), 0);
+    if (Window *w = FindWindowRecord(dialog); w && ansi) w->ansi = true;
+    SetWindowLongPtrW(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
+    if (info.font) SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(info.font), 0);
 
     for (const ItemTemplate &item : t.items) {
         if (!IsWindow(dialog)) return nullptr;
-        HWND control = CreateWindowExA(
-            item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(), item.text.c_str(), item.style | WS_CHILD,
+        HWND control = CreateWindowExW(
+            item.exStyle | WS_EX_NOPARENTNOTIFY, Utf16(item.className).c_str(), Utf16(item.text).c_str(), item.style | WS_CHILD,
             MulDiv(item.x, info.baseX, 4), MulDiv(item.y, info.baseY, 8), MulDiv(item.cx, info.baseX, 4),
             MulDiv(item.cy, info.baseY, 8), dialog, reinterpret_cast<HMENU>(static_cast<intptr_t>(item.id)), instance,
             item.data.empty() ? nullptr : const_cast<BYTE *>(item.data.data()));
@@ -353,12 +357,12 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC pro
             ReportUnimplemented("a dialog control of class " + item.className);
             continue;
         }
-        if (info.font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(info.font), 0);
+        if (info.font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(info.font), 0);
         if (IsButtonOfType(control, BS_DEFPUSHBUTTON)) InfoOf(dialog)->defaultId = item.id;
     }
     if (!IsWindow(dialog)) return nullptr;
     HWND first = FirstTabStop(dialog);
-    if (SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param) && IsWindow(dialog)) {
+    if (SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param) && IsWindow(dialog)) {
         HWND focus = FirstTabStop(dialog);
         if (focus) SetFocus(focus);
     }
@@ -368,25 +372,25 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC pro
         ShowWindow(dialog, SW_SHOWNORMAL);
         UpdateWindow(dialog);
     }
-    (void)modal;
     return dialog;
 }
 
 }  // namespace
 }  // namespace headless
 
-using namespace headless;
+namespace headless {
+namespace {
 
-LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(dialog, DWLP_DLGPROC));
+LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool ansi) {
+    auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(dialog, DWLP_DLGPROC));
     if (proc) {
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
         INT_PTR handled = proc(dialog, message, wParam, lParam);
         if (!IsWindow(dialog)) return handled;
-        if (handled) return ReturnsDirectly(message) ? handled : GetWindowLongPtrA(dialog, DWLP_MSGRESULT);
+        if (handled) return ReturnsDirectly(message) ? handled : GetWindowLongPtrW(dialog, DWLP_MSGRESULT);
     }
     if (!IsWindow(dialog)) return 0;
-    LRESULT result = DefaultDialogMessage(dialog, message, wParam, lParam);
+    LRESULT result = DefaultDialogMessage(dialog, message, wParam, lParam, ansi);
     if (message == WM_NCDESTROY) {
         if (DialogInfo *info = InfoOf(dialog); info && info->ownsFont) DeleteObject(info->font);
         dialogs().erase(dialog);
@@ -394,16 +398,13 @@ LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     return result;
 }
 
-HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
-    return CreateFromTemplate(instance, templateName, owner, proc, param, false);
-}
-
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
+INT_PTR RunModal(HINSTANCE instance, const ResourceId &templateName, HWND owner, DLGPROC proc, LPARAM param,
+                 bool ansi) {
     // The owner is the top-level window: it takes no input while the dialog runs.
-    while (owner && (GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)) owner = GetParent(owner);
+    while (owner && (GetWindowLongW(owner, GWL_STYLE) & WS_CHILD)) owner = GetParent(owner);
     bool disabledOwner = owner && IsWindowEnabled(owner);
     if (disabledOwner) EnableWindow(owner, FALSE);
-    HWND dialog = CreateFromTemplate(instance, templateName, owner, proc, param, true);
+    HWND dialog = CreateFromTemplate(instance, templateName, owner, proc, param, ansi);
     if (!dialog) {
         if (disabledOwner) EnableWindow(owner, TRUE);
         return -1;
@@ -413,18 +414,18 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     for (;;) {
         DialogInfo *info = InfoOf(dialog);
         if (!info || info->ended) break;
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             // A dialog created hidden shows the first time its queue runs dry.
             if (!shown && !IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOWNORMAL);
             shown = true;
-            if (!GetMessageA(&msg, nullptr, 0, 0)) {
+            if (!GetMessageW(&msg, nullptr, 0, 0)) {
                 quit = true;
                 break;
             }
         }
-        if (!IsDialogMessageA(dialog, &msg)) {
+        if (!IsDialogMessageW(dialog, &msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
     DialogInfo *info = InfoOf(dialog);
@@ -435,6 +436,27 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     // WM_QUIT ends the dialog and goes on to the loop outside it.
     if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
     return result;
+}
+
+}  // namespace
+}  // namespace headless
+
+using namespace headless;
+
+LRESULT WINAPI DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefaultDialogProc(dialog, message, wParam, lParam, false);
+}
+
+HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
+    return CreateFromTemplate(instance, ResourceId::From(templateName), owner, proc, param, true);
+}
+
+HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
+    return CreateFromTemplate(instance, ResourceId::From(templateName), owner, proc, param, false);
+}
+
+INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
+    return RunModal(instance, ResourceId::From(templateName), owner, proc, param, false);
 }
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
@@ -449,7 +471,7 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
     HWND owner = GetWindow(dialog, GW_OWNER);
     if (owner) EnableWindow(owner, TRUE);
     ShowWindow(dialog, SW_HIDE);
-    PostMessageA(dialog, WM_NULL, 0, 0);
+    PostMessageW(dialog, WM_NULL, 0, 0);
     return TRUE;
 }
 
@@ -460,11 +482,11 @@ HWND WINAPI GetDlgItem(HWND dialog, int id) {
     return nullptr;
 }
 
-int WINAPI GetDlgCtrlID(HWND hwnd) { return static_cast<int>(GetWindowLongPtrA(hwnd, GWLP_ID)); }
+int WINAPI GetDlgCtrlID(HWND hwnd) { return static_cast<int>(GetWindowLongPtrW(hwnd, GWLP_ID)); }
 
-BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text) {
+BOOL WINAPI SetDlgItemTextW(HWND dialog, int id, LPCWSTR text) {
     HWND control = GetDlgItem(dialog, id);
-    return control ? SetWindowTextA(control, text) : FALSE;
+    return control ? SetWindowTextW(control, text) : FALSE;
 }
 
 UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size) {
@@ -479,6 +501,11 @@ UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size) {
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND control = GetDlgItem(dialog, id);
     return control ? SendMessageA(control, message, wParam, lParam) : 0;
+}
+
+LRESULT WINAPI SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND control = GetDlgItem(dialog, id);
+    return control ? SendMessageW(control, message, wParam, lParam) : 0;
 }
 
 HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
@@ -504,7 +531,7 @@ BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect) {
     return TRUE;
 }
 
-BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg) {
+BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg) {
     if (!msg || !InfoOf(dialog) || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd))) return FALSE;
     if (msg->message == WM_KEYDOWN) {
         HWND focus = GetFocus();
@@ -512,12 +539,12 @@ BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg) {
         switch (msg->wParam) {
         case VK_TAB:
             if (code & (DLGC_WANTTAB | DLGC_WANTMESSAGE)) break;
-            SendMessageA(dialog, WM_NEXTDLGCTL, (GetKeyState(VK_SHIFT) & 0x8000) != 0, 0);
+            SendMessageW(dialog, WM_NEXTDLGCTL, (GetKeyState(VK_SHIFT) & 0x8000) != 0, 0);
             return TRUE;
         case VK_RETURN: {
             if (code & DLGC_WANTMESSAGE) break;
             // A focused push button is what Enter presses; else the default one.
-            int id = LOWORD(SendMessageA(dialog, DM_GETDEFID, 0, 0));
+            int id = LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0));
             if (focus && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) id = GetDlgCtrlID(focus);
             PressButton(dialog, id);
             return TRUE;
@@ -529,6 +556,6 @@ BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg) {
         }
     }
     TranslateMessage(msg);
-    DispatchMessageA(msg);
+    DispatchMessageW(msg);
     return TRUE;
 }

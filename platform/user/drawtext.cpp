@@ -1,7 +1,7 @@
-// DrawTextA: text laid out in a rectangle in the DC's font. Lines end at CR,
-// LF or their pairs (not with DT_SINGLELINE) and, with DT_WORDBREAK, where a
-// word would cross the right edge: after spaces, and around double-byte
-// characters as a Japanese Windows breaks them, keeping closing marks off a
+// DrawTextW: text (UTF-16) laid out in a rectangle in the DC's font. Lines
+// end at CR, LF or their pairs (not with DT_SINGLELINE) and, with
+// DT_WORDBREAK, where a word would cross the right edge: after spaces, and
+// around Japanese characters as a Japanese Windows breaks them, keeping closing marks off a
 // line's start and opening ones off its end. An '&' underlines the character
 // after it; "&&" shows one. Where Windows is loose about details (the spaces
 // at a break, a lone '&'), this follows the Wine the Windows build is tested on.
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <unordered_map>
 
 namespace headless {
 namespace {
@@ -77,6 +78,27 @@ Kind KindOfDouble(unsigned code) {
     return Kind::Ideographic;
 }
 
+// A character's kind, by its code in code page 932 where it has one (the
+// tables above); beyond that page, ideographs break as kanji do.
+Kind KindOfChar(char32_t c) {
+    if (c < 0x80) return KindOfSingle(static_cast<unsigned char>(c));
+    if (c >= 0xFF61 && c <= 0xFF9F) return KindOfSingle(static_cast<unsigned char>(c - 0xFF61 + 0xA1));
+    static std::unordered_map<char32_t, Kind> known;
+    auto it = known.find(c);
+    if (it != known.end()) return it->second;
+    bool lossy = false;
+    std::string ansi = ToAnsi(Utf8(std::u32string(1, c)), &lossy);
+    Kind kind = Kind::Letter;
+    if (!lossy && ansi.size() == 2)
+        kind = KindOfDouble(static_cast<unsigned char>(ansi[0]) << 8 | static_cast<unsigned char>(ansi[1]));
+    else if ((c >= 0x3000 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0x20000 && c <= 0x3FFFF))
+        kind = Kind::Ideographic;
+    // Greek and Cyrillic are double-byte in code page 932 but letters of words.
+    if (c >= 0x370 && c <= 0x52F) kind = Kind::Letter;
+    known.emplace(c, kind);
+    return kind;
+}
+
 // Whether a line may break between two characters.
 bool BreakBetween(Kind before, Kind after) {
     switch (after) {
@@ -117,10 +139,10 @@ bool BreakBetween(Kind before, Kind after) {
 }
 
 // One character as shown: where it came from in the caller's text (from its
-// '&' when it has one), its bytes, its width, and whether it is underlined.
+// '&' when it has one), its units, its width, and whether it is underlined.
 struct Shown {
     int source = 0;
-    int at = 0, bytes = 0;  // in the segment's text
+    int at = 0, units = 0;  // in the segment's text: one, or a surrogate pair
     int width = 0;
     bool prefixed = false;
     bool space = false;  // a plain space, which a break swallows
@@ -146,7 +168,7 @@ bool BreakBefore(const std::vector<Shown> &chars, size_t i) {
 // line's start, with at most one underlined character.
 struct Segment {
     int64_t x = 0;
-    std::string text;
+    std::wstring text;
     int64_t underlineFrom = -1;  // from the segment's start
     int underlineWidth = 0;
 };
@@ -160,7 +182,7 @@ struct Line {
 struct Layout {
     HDC hdc;
     const TextFont *font;
-    const char *text;
+    const WCHAR *text;
     int length;
     UINT format;
     int64_t width;  // of the rectangle
@@ -169,13 +191,13 @@ struct Layout {
 
 int ToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
 
-bool EndsLine(const Layout &l, char c) {
+bool EndsLine(const Layout &l, WCHAR c) {
     return (c == '\t' && (l.format & DT_EXPANDTABS)) || ((c == '\r' || c == '\n') && !(l.format & DT_SINGLELINE));
 }
 
 // The characters of one segment from pos: prefixes taken out (an '&' that is
-// the text's last byte shows as itself).
-std::vector<Shown> ReadSegment(const Layout &l, int &pos, std::string &bytes) {
+// the text's last character shows as itself).
+std::vector<Shown> ReadSegment(const Layout &l, int &pos, std::wstring &units) {
     std::vector<Shown> chars;
     while (pos < l.length && !EndsLine(l, l.text[pos])) {
         Shown c;
@@ -186,16 +208,16 @@ std::vector<Shown> ReadSegment(const Layout &l, int &pos, std::string &bytes) {
             // A prefix just before a line's end marks nothing.
             if (c.prefixed && EndsLine(l, l.text[pos])) break;
         }
-        auto b = static_cast<unsigned char>(l.text[pos]);
-        c.bytes = IsDBCSLeadByteEx(932, b) && pos + 1 < l.length ? 2 : 1;
-        c.kind = c.bytes == 2 ? KindOfDouble(b << 8 | static_cast<unsigned char>(l.text[pos + 1])) : KindOfSingle(b);
-        c.space = b == ' ';
-        c.at = static_cast<int>(bytes.size());
-        bytes.append(l.text + pos, static_cast<size_t>(c.bytes));
-        pos += c.bytes;
+        bool pair = (l.text[pos] & 0xFC00) == 0xD800 && pos + 1 < l.length && (l.text[pos + 1] & 0xFC00) == 0xDC00;
+        c.units = pair ? 2 : 1;
+        c.kind = KindOfChar(Chars(l.text + pos, static_cast<size_t>(c.units)).front());
+        c.space = l.text[pos] == L' ';
+        c.at = static_cast<int>(units.size());
+        units.append(l.text + pos, static_cast<size_t>(c.units));
+        pos += c.units;
         chars.push_back(c);
     }
-    std::vector<Glyph> glyphs = TextGlyphs(*l.font, bytes.data(), static_cast<int>(bytes.size()));
+    std::vector<Glyph> glyphs = TextGlyphs(*l.font, units.data(), static_cast<int>(units.size()));
     for (size_t i = 0; i < chars.size() && i < glyphs.size(); i++) chars[i].width = glyphs[i].advance;
     return chars;
 }
@@ -270,7 +292,7 @@ Line NextLine(const Layout &l, int &pos, int lineHeight) {
 
 void DrawLine(const Layout &l, const Line &line, int64_t x, int64_t y, const RECT &rect) {
     DeviceContext *dc = FindDc(l.hdc);
-    const TEXTMETRICA &tm = FontMetrics(*l.font);
+    const TEXTMETRICW &tm = FontMetrics(*l.font);
     const RECT *clip = (l.format & DT_NOCLIP) ? nullptr : &rect;
     for (const Segment &seg : line.segments) {
         int64_t at = x + seg.x;
@@ -295,12 +317,22 @@ void DrawLine(const Layout &l, const Line &line, int64_t x, int64_t y, const REC
 using namespace headless;
 
 int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, LPRECT rect, UINT format) {
+    if (!text || length == 0) return DrawTextW(hdc, nullptr, length, rect, format);
+    std::wstring wide = Utf16(FromAnsi(text, length < 0 ? -1 : length));
+    return DrawTextW(hdc, wide.c_str(), length < 0 ? -1 : static_cast<int>(wide.size()), rect, format);
+}
+
+int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int length, LPRECT rect, UINT format) {
     DeviceContext *dc = FindDc(hdc);
     if (!dc || !rect || length == 0 || (!text && length > 0)) return 0;
     const TextFont &font = FontFor(dc->font);
-    const TEXTMETRICA &tm = FontMetrics(font);
+    const TEXTMETRICW &tm = FontMetrics(font);
     const int lineHeight = tm.tmHeight;
-    if (length < 0) length = text ? static_cast<int>(std::min<size_t>(std::strlen(text), INT_MAX)) : 0;
+    if (length < 0) {
+        size_t n = 0;
+        while (text && text[n] && n < INT_MAX) n++;
+        length = static_cast<int>(n);
+    }
     if (length == 0) {
         if (format & DT_CALCRECT) {
             rect->right = rect->left;

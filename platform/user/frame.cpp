@@ -105,12 +105,15 @@ void DrawNonClient(HWND hwnd) {
         SetTextColor(hdc, active ? RGB(255, 255, 255) : SystemColor(COLOR_INACTIVECAPTIONTEXT));
         // As many whole characters of the title as fit before the close box.
         SIZE extent{};
-        int length = static_cast<int>(w->title.size());
-        while (length > 0 && GetTextExtentPoint32A(hdc, w->title.c_str(), length, &extent) &&
+        std::wstring title = Utf16(w->title);
+        int length = static_cast<int>(title.size());
+        while (length > 0 && GetTextExtentPoint32W(hdc, title.c_str(), length, &extent) &&
                bar.left + 4 + extent.cx > right)
             length--;
-        GetTextExtentPoint32A(hdc, "X", 1, &extent);
-        TextOutA(hdc, bar.left + 4, bar.top + (height - 1 - extent.cy) / 2, w->title.c_str(), length);
+        // A surrogate pair is not cut in two.
+        if (length > 0 && (title[static_cast<size_t>(length) - 1] & 0xFC00) == 0xD800) length--;
+        GetTextExtentPoint32W(hdc, L"X", 1, &extent);
+        TextOutW(hdc, bar.left + 4, bar.top + (height - 1 - extent.cy) / 2, title.c_str(), length);
     }
     RECT bar = MenuBarRect(*w);
     if (bar.bottom > bar.top) {

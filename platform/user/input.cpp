@@ -62,7 +62,7 @@ BOOL WINAPI SetCursorPos(int x, int y) {
     // The cursor stays on a monitor: off them all, it goes to the nearest one's edge.
     RECT m{};
     MONITORINFO info{sizeof info, {}, {}, 0};
-    if (GetMonitorInfoA(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST), &info)) m = info.rcMonitor;
+    if (GetMonitorInfoW(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST), &info)) m = info.rcMonitor;
     POINT p{std::clamp<LONG>(x, m.left, m.right - 1), std::clamp<LONG>(y, m.top, m.bottom - 1)};
     POINT old = cursor().pos;
     cursor().pos = p;
@@ -85,21 +85,37 @@ HCURSOR WINAPI SetCursor(HCURSOR c) {
 
 HCURSOR WINAPI GetCursor() { return cursor().current; }
 
-HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
-    if (instance == nullptr && IS_INTRESOURCE(name))
-        return reinterpret_cast<HCURSOR>(kSystemCursorBase + LOWORD(name));
+namespace {
+
+HCURSOR LoadCursorOf(HINSTANCE instance, bool ordinal, ULONG_PTR id) {
+    if (instance == nullptr && ordinal) return reinterpret_cast<HCURSOR>(kSystemCursorBase + LOWORD(id));
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
 }
 
-HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
-    if (instance == nullptr && IS_INTRESOURCE(name)) return reinterpret_cast<HICON>(kIconBase + LOWORD(name));
-    const Resource *r = (instance == MainInstance()) ? FindResourceRecord(name, RT_GROUP_ICON) : nullptr;
+HICON LoadIconOf(HINSTANCE instance, const ResourceId &name, bool ordinal) {
+    if (instance == nullptr && ordinal) return reinterpret_cast<HICON>(kIconBase + name.id);
+    const Resource *r =
+        (instance == MainInstance()) ? FindResourceRecord(name, ResourceId{14, {}}) : nullptr;  // RT_GROUP_ICON
     if (!r) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
     return reinterpret_cast<HICON>(kIconBase + 0x1000 + (r - Resources().data()));
+}
+
+}  // namespace
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
+    return LoadCursorOf(instance, IS_INTRESOURCE(name), reinterpret_cast<ULONG_PTR>(name));
+}
+
+HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
+    return LoadCursorOf(instance, IS_INTRESOURCE(name), reinterpret_cast<ULONG_PTR>(name));
+}
+
+HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
+    return LoadIconOf(instance, ResourceId::From(name), IS_INTRESOURCE(name));
 }
 
 // Sizes as Wine's default look has them.

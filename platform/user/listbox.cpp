@@ -29,7 +29,7 @@ struct ListState : ControlState {
     bool scrolls = false;  // made with WS_VSCROLL: the bar shows while items overflow
 };
 
-DWORD Style(HWND list) { return static_cast<DWORD>(GetWindowLongA(list, GWL_STYLE)); }
+DWORD Style(HWND list) { return static_cast<DWORD>(GetWindowLongW(list, GWL_STYLE)); }
 bool OwnerDrawn(HWND list) { return Style(list) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE); }
 bool Variable(HWND list) { return Style(list) & LBS_OWNERDRAWVARIABLE; }
 bool HasStrings(HWND list) { return !OwnerDrawn(list) || (Style(list) & LBS_HASSTRINGS); }
@@ -91,7 +91,7 @@ void SendDrawItem(HWND list, ListState &s, HDC hdc, int index, UINT action) {
     dis.hDC = hdc;
     dis.rcItem = ItemRect(list, s, index);
     dis.itemData = s.items[static_cast<size_t>(index)].data;
-    SendMessageA(Owner(list), WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
+    SendMessageW(Owner(list), WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
 }
 
 void DrawStringItem(HWND list, const ListState &s, HDC hdc, int index) {
@@ -103,7 +103,7 @@ void DrawStringItem(HWND list, const ListState &s, HDC hdc, int index) {
     const std::string &text = s.items[static_cast<size_t>(index)].text;
     RECT label = r;
     label.left += 2;
-    DrawTextA(hdc, text.c_str(), static_cast<int>(text.size()), &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(hdc, Utf16(text).c_str(), -1, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (s.focused && index == s.caret) {
         for (int x = r.left; x < r.right; x += 2) SetPixel(hdc, x, r.top, 0), SetPixel(hdc, x, r.bottom - 1, 0);
         for (int y = r.top; y < r.bottom; y += 2) SetPixel(hdc, r.left, y, 0), SetPixel(hdc, r.right - 1, y, 0);
@@ -173,7 +173,7 @@ void DeleteItemNotice(HWND list, int index, const Item &item) {
     dis.itemID = static_cast<UINT>(index);
     dis.hwndItem = list;
     dis.itemData = item.data;
-    SendMessageA(Owner(list), WM_DELETEITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
+    SendMessageW(Owner(list), WM_DELETEITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
 }
 
 UINT MeasureItem(HWND list, const ListState &s, int index, ULONG_PTR data) {
@@ -186,18 +186,18 @@ UINT MeasureItem(HWND list, const ListState &s, int index, ULONG_PTR data) {
     mis.itemWidth = static_cast<UINT>(client.right);
     mis.itemHeight = s.itemHeight;
     mis.itemData = data;
-    SendMessageA(Owner(list), WM_MEASUREITEM, mis.CtlID, reinterpret_cast<LPARAM>(&mis));
+    SendMessageW(Owner(list), WM_MEASUREITEM, mis.CtlID, reinterpret_cast<LPARAM>(&mis));
     return mis.itemHeight;
 }
 
 int Insert(HWND list, ListState &s, int index, LPARAM lParam, bool sorted) {
     Item item;
-    if (HasStrings(list)) item.text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
+    if (HasStrings(list)) item.text = Utf8(reinterpret_cast<LPCWSTR>(lParam));
     else item.data = static_cast<ULONG_PTR>(lParam);
     if (sorted && HasStrings(list)) {
         // Before the first item that sorts after it, ignoring case.
         index = 0;
-        while (index < static_cast<int>(s.items.size()) && lstrcmpiA(s.items[static_cast<size_t>(index)].text.c_str(), item.text.c_str()) <= 0)
+        while (index < static_cast<int>(s.items.size()) && lstrcmpiW(Utf16(s.items[static_cast<size_t>(index)].text).c_str(), Utf16(item.text).c_str()) <= 0)
             index++;
     } else if (index < 0 || index > static_cast<int>(s.items.size())) {
         index = static_cast<int>(s.items.size());
@@ -259,16 +259,16 @@ int ItemAt(HWND list, const ListState &s, int y) {
 // that begins with text, ignoring case.
 // The first item after start, going round, that begins with text (or with
 // exact, is text), letters compared without their case.
-LRESULT Find(const ListState &s, int start, LPCSTR text, bool exact) {
-    if (!text) return LB_ERR;
+LRESULT Find(const ListState &s, int start, LPCWSTR wanted, bool exact) {
+    if (!wanted) return LB_ERR;
+    std::u32string text = Folded(Utf8(wanted));
     int count = static_cast<int>(s.items.size());
-    size_t length = std::strlen(text);
+    size_t length = text.size();
     for (int n = 1; n <= count; n++) {
         int i = (start + n + count) % count;
         if (start < 0 || start >= count) i = n - 1;
-        const std::string &item = s.items[static_cast<size_t>(i)].text;
-        if (exact ? lstrcmpiA(item.c_str(), text) == 0
-                  : item.size() >= length && lstrcmpiA(item.substr(0, length).c_str(), text) == 0)
+        std::u32string item = Folded(s.items[static_cast<size_t>(i)].text);
+        if (exact ? item == text : item.size() >= length && item.compare(0, length, text) == 0)
             return i;
     }
     return LB_ERR;
@@ -299,7 +299,7 @@ void SetFocusState(HWND list, ListState &s, bool focused) {
 LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) NewControlState<ListState>(list);
     ListState *state = ControlStateOf<ListState>(list);
-    if (!state) return DefWindowProcA(list, message, wParam, lParam);
+    if (!state) return DefWindowProcW(list, message, wParam, lParam);
     ListState &s = *state;
     switch (message) {
     case WM_CREATE: {
@@ -330,8 +330,8 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         SetControlFont(list, reinterpret_cast<HFONT>(wParam));
         if (!OwnerDrawn(list)) {
             HDC hdc = ControlDc(list);
-            TEXTMETRICA tm{};
-            if (GetTextMetricsA(hdc, &tm)) s.itemHeight = static_cast<UINT>(tm.tmHeight);
+            TEXTMETRICW tm{};
+            if (GetTextMetricsW(hdc, &tm)) s.itemHeight = static_cast<UINT>(tm.tmHeight);
             ReleaseDC(list, hdc);
         }
         if (lParam) InvalidateRect(list, nullptr, TRUE);
@@ -387,13 +387,14 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
             std::memcpy(reinterpret_cast<void *>(lParam), &item.data, sizeof item.data);
             return sizeof item.data;
         }
-        std::memcpy(reinterpret_cast<char *>(lParam), item.text.c_str(), item.text.size() + 1);
-        return static_cast<LRESULT>(item.text.size());
+        // The caller made room for what LB_GETTEXTLEN said.
+        return static_cast<LRESULT>(CopyOut(item.text, reinterpret_cast<LPWSTR>(lParam), SIZE_MAX, true));
     }
     case LB_GETTEXTLEN: {
         int index = static_cast<int>(wParam);
         if (index < 0 || index >= static_cast<int>(s.items.size())) return LB_ERR;
-        return HasStrings(list) ? static_cast<LRESULT>(s.items[static_cast<size_t>(index)].text.size()) : sizeof(ULONG_PTR);
+        return HasStrings(list) ? static_cast<LRESULT>(Utf16(s.items[static_cast<size_t>(index)].text).size())
+                                : sizeof(ULONG_PTR);
     }
     case LB_GETITEMDATA: {
         int index = static_cast<int>(wParam);
@@ -450,10 +451,10 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
             ReportUnimplemented("finding an item by data in a list without strings");
             return LB_ERR;
         }
-        return Find(s, static_cast<int>(wParam), reinterpret_cast<LPCSTR>(lParam),
+        return Find(s, static_cast<int>(wParam), reinterpret_cast<LPCWSTR>(lParam),
                     message == LB_FINDSTRINGEXACT);
     }
-    return DefWindowProcA(list, message, wParam, lParam);
+    return DefWindowProcW(list, message, wParam, lParam);
 }
 
 }  // namespace

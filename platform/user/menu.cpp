@@ -102,7 +102,7 @@ struct MenuReader {
     std::string Text() {
         std::u16string s;
         for (WORD c; ok && (c = Word()) != 0;) s.push_back(static_cast<char16_t>(c));
-        return ToAnsi(s);
+        return Utf8(s);
     }
 };
 
@@ -142,7 +142,7 @@ bool ParseLevel(MenuReader &r, HMENU menu, int depth) {
 
 int TextWidth(HDC hdc, const std::string &text) {
     RECT r{0, 0, 0, 0};
-    DrawTextA(hdc, text.c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
+    DrawTextW(hdc, Utf16(text).c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
     return r.right - r.left;
 }
 
@@ -175,8 +175,8 @@ int BarItemAt(HWND hwnd, POINT pt) {
 // A popup's items one under the other inside its border, in window coordinates.
 std::vector<RECT> PopupItemRects(const Menu &m, SIZE *size = nullptr) {
     HDC hdc = GetDC(nullptr);
-    TEXTMETRICA tm{};
-    GetTextMetricsA(hdc, &tm);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(hdc, &tm);
     int width = 0;
     for (const MenuItem &item : m.items) width = std::max(width, TextWidth(hdc, item.text));
     ReleaseDC(nullptr, hdc);
@@ -206,7 +206,7 @@ void Edge(HDC hdc, RECT r, int topLeft, int bottomRight) {
 void ItemText(HDC hdc, const MenuItem &item, RECT r, UINT format) {
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, SystemColor(Unusable(item) ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
-    DrawTextA(hdc, item.text.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | format);
+    DrawTextW(hdc, Utf16(item.text).c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | format);
 }
 
 // A tick two pixels thick in the check column.
@@ -220,7 +220,7 @@ void CheckMark(HDC hdc, RECT item, bool grayed) {
 }
 
 void PaintPopup(HWND popup, HDC hdc) {
-    Menu *m = Lookup(reinterpret_cast<HMENU>(GetWindowLongPtrA(popup, 0)));
+    Menu *m = Lookup(reinterpret_cast<HMENU>(GetWindowLongPtrW(popup, 0)));
     RECT whole;
     GetClientRect(popup, &whole);
     Fill(hdc, whole, COLOR_MENU);
@@ -252,7 +252,7 @@ LRESULT CALLBACK PopupProc(HWND popup, UINT message, WPARAM wParam, LPARAM lPara
         EndPaint(popup, &ps);
         return 0;
     }
-    return DefWindowProcA(popup, message, wParam, lParam);
+    return DefWindowProcW(popup, message, wParam, lParam);
 }
 
 // ---- tracking a menu from the bar ------------------------------------------------------
@@ -278,7 +278,7 @@ void OpenPopup(Tracking &t, int index) {
     MenuItem &item = m->items[index];
     if (!item.popup || Unusable(item)) return;
     HMENU popupMenu = item.popup;
-    SendMessageA(t.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popupMenu), index);
+    SendMessageW(t.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popupMenu), index);
     Window *w = FindWindowRecord(t.owner);
     Menu *items = Lookup(popupMenu);
     m = Lookup(t.bar);
@@ -287,10 +287,10 @@ void OpenPopup(Tracking &t, int index) {
     RECT title = BarItemRects(*m, bar)[index];
     SIZE size;
     PopupItemRects(*items, &size);
-    HWND popup = CreateWindowExA(WS_EX_TOPMOST, kPopupClass, "", WS_POPUP, title.left, bar.bottom, size.cx, size.cy,
+    HWND popup = CreateWindowExW(WS_EX_TOPMOST, Utf16(kPopupClass).c_str(), L"", WS_POPUP, title.left, bar.bottom, size.cx, size.cy,
                                  t.owner, nullptr, nullptr, nullptr);
     if (!popup) return;
-    SetWindowLongPtrA(popup, 0, reinterpret_cast<LONG_PTR>(popupMenu));
+    SetWindowLongPtrW(popup, 0, reinterpret_cast<LONG_PTR>(popupMenu));
     ShowWindow(popup, SW_SHOWNA);
     UpdateWindow(popup);
     t.popup = popup;
@@ -300,7 +300,7 @@ void OpenPopup(Tracking &t, int index) {
 // The item of the open popup under pt (screen), or null.
 const MenuItem *PopupItemAt(const Tracking &t, POINT pt) {
     RECT r;
-    Menu *m = t.popup ? Lookup(reinterpret_cast<HMENU>(GetWindowLongPtrA(t.popup, 0))) : nullptr;
+    Menu *m = t.popup ? Lookup(reinterpret_cast<HMENU>(GetWindowLongPtrW(t.popup, 0))) : nullptr;
     if (!m || !GetWindowRect(t.popup, &r)) return nullptr;
     POINT at{pt.x - r.left, pt.y - r.top};
     std::vector<RECT> rects = PopupItemRects(*m);
@@ -356,8 +356,8 @@ void TrackMenuBar(HWND hwnd, POINT pt) {
     int index = BarItemAt(hwnd, pt);
     if (index < 0) return;
     Tracking t{hwnd, w->menu};
-    SendMessageA(hwnd, WM_ENTERMENULOOP, FALSE, 0);
-    SendMessageA(hwnd, WM_INITMENU, reinterpret_cast<WPARAM>(t.bar), 0);
+    SendMessageW(hwnd, WM_ENTERMENULOOP, FALSE, 0);
+    SendMessageW(hwnd, WM_INITMENU, reinterpret_cast<WPARAM>(t.bar), 0);
     UINT chosen = 0;
     bool done = false;
     if (Menu *m = Lookup(t.bar); m && !m->items[index].popup) {
@@ -369,9 +369,9 @@ void TrackMenuBar(HWND hwnd, POINT pt) {
     }
     while (!done && IsWindow(hwnd)) {
         MSG msg;
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (NothingWillHappen()) break;
-            GetMessageA(&msg, nullptr, 0, 0);
+            GetMessageW(&msg, nullptr, 0, 0);
         }
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
@@ -402,21 +402,24 @@ void TrackMenuBar(HWND hwnd, POINT pt) {
             continue;
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     ClosePopup(t);
     if (!IsWindow(hwnd)) return;
-    SendMessageA(hwnd, WM_EXITMENULOOP, FALSE, 0);
-    if (chosen) PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+    SendMessageW(hwnd, WM_EXITMENULOOP, FALSE, 0);
+    if (chosen) PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
 }
 
 }  // namespace headless
 
 using namespace headless;
 
-HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name) {
-    const Resource *res =
-        (instance == nullptr || instance == MainInstance()) ? FindResourceRecord(name, RT_MENU) : nullptr;
+namespace {
+
+HMENU LoadMenuResource(HINSTANCE instance, const ResourceId &name) {
+    const Resource *res = (instance == nullptr || instance == MainInstance())
+                              ? FindResourceRecord(name, ResourceId{4, {}})  // RT_MENU
+                              : nullptr;
     if (!res) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
@@ -438,6 +441,10 @@ HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name) {
     }
     return menu;
 }
+
+}  // namespace
+
+HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name) { return LoadMenuResource(instance, ResourceId::From(name)); }
 
 BOOL WINAPI DestroyMenu(HMENU menu) {
     Menu *m = FindMenu(menu);

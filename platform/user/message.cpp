@@ -172,6 +172,128 @@ void KillTimersFor(HWND hwnd) {
     t.erase(std::remove_if(t.begin(), t.end(), [&](const Timer &x) { return x.hwnd == hwnd; }), t.end());
 }
 
+// ---- texts between A and W ------------------------------------------------------
+
+namespace {
+
+enum class TextKind { None, In, GetText, GetItem, Length, ItemLength, Create };
+
+// Whether a list or combo box's items are strings (not just item data).
+bool HasStrings(HWND hwnd, bool combo) {
+    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+    DWORD ownerDrawn = combo ? CBS_OWNERDRAWFIXED | 0x0020L : LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE;
+    return !(style & ownerDrawn) || (style & (combo ? CBS_HASSTRINGS : LBS_HASSTRINGS));
+}
+
+TextKind KindOf(HWND hwnd, UINT message) {
+    switch (message) {
+    case WM_SETTEXT: return TextKind::In;
+    case WM_GETTEXT: return TextKind::GetText;
+    case WM_GETTEXTLENGTH: return TextKind::Length;
+    case WM_NCCREATE:
+    case WM_CREATE: return TextKind::Create;
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+    case LB_FINDSTRING:
+    case LB_FINDSTRINGEXACT:
+    case LB_SELECTSTRING: return HasStrings(hwnd, false) ? TextKind::In : TextKind::None;
+    case LB_GETTEXT: return HasStrings(hwnd, false) ? TextKind::GetItem : TextKind::None;
+    case LB_GETTEXTLEN: return HasStrings(hwnd, false) ? TextKind::ItemLength : TextKind::None;
+    case CB_ADDSTRING:
+    case CB_INSERTSTRING: return HasStrings(hwnd, true) ? TextKind::In : TextKind::None;
+    case CB_GETLBTEXT: return HasStrings(hwnd, true) ? TextKind::GetItem : TextKind::None;
+    case CB_GETLBTEXTLEN: return HasStrings(hwnd, true) ? TextKind::ItemLength : TextKind::None;
+    }
+    return TextKind::None;
+}
+
+// A text as the procedure on the other side takes it.
+struct Converted {
+    std::string ansi;
+    std::wstring wide;
+    LPARAM Of(bool toAnsi) const {
+        return toAnsi ? reinterpret_cast<LPARAM>(ansi.c_str()) : reinterpret_cast<LPARAM>(wide.c_str());
+    }
+};
+
+Converted Convert(LPARAM text, bool fromAnsi) {
+    std::string utf8 = fromAnsi ? FromAnsi(reinterpret_cast<LPCSTR>(text)) : Utf8(reinterpret_cast<LPCWSTR>(text));
+    return fromAnsi ? Converted{{}, Utf16(utf8)} : Converted{ToAnsi(utf8), {}};
+}
+
+std::string Read(const std::vector<char> &buffer, LRESULT length, bool ansi) {
+    if (length <= 0) return {};
+    if (ansi) return FromAnsi(buffer.data(), static_cast<int>(length));
+    return Utf8(reinterpret_cast<const WCHAR *>(buffer.data()), static_cast<int>(length));
+}
+
+}  // namespace
+
+LRESULT CallAcross(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool ansiCaller) {
+    bool ansiTarget = !ansiCaller;
+    size_t unit = ansiTarget ? 1 : sizeof(WCHAR);
+    bool combo = message < LB_ADDSTRING;
+    UINT itemLength = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, itemText = combo ? CB_GETLBTEXT : LB_GETTEXT;
+    switch (KindOf(hwnd, message)) {
+    case TextKind::None: return proc(hwnd, message, wParam, lParam);
+    case TextKind::In: {
+        if (!lParam) return proc(hwnd, message, wParam, lParam);
+        Converted text = Convert(lParam, ansiCaller);
+        return proc(hwnd, message, wParam, text.Of(ansiTarget));
+    }
+    case TextKind::Create: {
+        if (!lParam) return proc(hwnd, message, wParam, lParam);
+        // The same record with its names in the other form.
+        auto *cs = reinterpret_cast<CREATESTRUCTW *>(lParam);
+        CREATESTRUCTW copy = *cs;
+        Converted name, cls;
+        if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) {
+            name = Convert(reinterpret_cast<LPARAM>(cs->lpszName), ansiCaller);
+            copy.lpszName = reinterpret_cast<LPCWSTR>(name.Of(ansiTarget));
+        }
+        if (cs->lpszClass && !IS_INTRESOURCE(cs->lpszClass)) {
+            cls = Convert(reinterpret_cast<LPARAM>(cs->lpszClass), ansiCaller);
+            copy.lpszClass = reinterpret_cast<LPCWSTR>(cls.Of(ansiTarget));
+        }
+        return proc(hwnd, message, wParam, reinterpret_cast<LPARAM>(&copy));
+    }
+    case TextKind::GetText: {
+        if (wParam == 0 || !lParam) return proc(hwnd, message, wParam, lParam);
+        // Room enough on the other side: a unit of one form is at most two of the other.
+        size_t room = ansiTarget ? wParam * 2 + 2 : wParam + 1;
+        std::vector<char> buffer(room * unit + sizeof(WCHAR), 0);
+        LRESULT got = proc(hwnd, message, room, reinterpret_cast<LPARAM>(buffer.data()));
+        std::string text = Read(buffer, got, ansiTarget);
+        return static_cast<LRESULT>(ansiCaller ? CopyOut(text, reinterpret_cast<LPSTR>(lParam), wParam, true)
+                                               : CopyOut(text, reinterpret_cast<LPWSTR>(lParam), wParam, true));
+    }
+    case TextKind::GetItem: {
+        if (!lParam) return proc(hwnd, message, wParam, lParam);
+        LRESULT length = proc(hwnd, itemLength, wParam, 0);
+        if (length < 0) return length;
+        std::vector<char> buffer((static_cast<size_t>(length) + 1) * unit + sizeof(WCHAR), 0);
+        LRESULT got = proc(hwnd, itemText, wParam, reinterpret_cast<LPARAM>(buffer.data()));
+        if (got < 0) return got;
+        std::string text = Read(buffer, got, ansiTarget);
+        // The caller's buffer is as long as the caller's LB_GETTEXTLEN said.
+        return static_cast<LRESULT>(ansiCaller ? CopyOut(text, reinterpret_cast<LPSTR>(lParam), SIZE_MAX, true)
+                                               : CopyOut(text, reinterpret_cast<LPWSTR>(lParam), SIZE_MAX, true));
+    }
+    case TextKind::Length:
+    case TextKind::ItemLength: {
+        bool item = KindOf(hwnd, message) == TextKind::ItemLength;
+        LRESULT length = proc(hwnd, message, wParam, lParam);
+        if (length <= 0) return length;
+        std::vector<char> buffer((static_cast<size_t>(length) + 1) * unit + sizeof(WCHAR), 0);
+        LRESULT got = item ? proc(hwnd, itemText, wParam, reinterpret_cast<LPARAM>(buffer.data()))
+                           : proc(hwnd, WM_GETTEXT, static_cast<WPARAM>(length) + 1, reinterpret_cast<LPARAM>(buffer.data()));
+        std::string text = Read(buffer, got, ansiTarget);
+        return static_cast<LRESULT>(ansiCaller ? ToAnsi(text).size() : Utf16(text).size());
+    }
+    }
+    return proc(hwnd, message, wParam, lParam);
+}
+
 }  // namespace headless
 
 using namespace headless;
@@ -184,7 +306,11 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remov
     return TRUE;
 }
 
-BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
+BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
+    return PeekMessageA(msg, hwnd, first, last, remove);
+}
+
+BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last) {
     if (!msg) return -1;
     for (;;) {
         FireTimeLimit();
@@ -220,17 +346,29 @@ BOOL WINAPI TranslateMessage(const MSG *msg) {
     return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
 }
 
-LRESULT WINAPI DispatchMessageA(const MSG *msg) {
+namespace {
+
+LRESULT Dispatch(const MSG *msg, bool ansi) {
     if (!msg) return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
         reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
         return 0;
     }
     if (!msg->hwnd) return 0;
-    return SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+    return ansi ? SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam)
+                : SendMessageW(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
+}  // namespace
+
+LRESULT WINAPI DispatchMessageA(const MSG *msg) { return Dispatch(msg, true); }
+LRESULT WINAPI DispatchMessageW(const MSG *msg) { return Dispatch(msg, false); }
+
 BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return PostMessageW(hwnd, message, wParam, lParam);
+}
+
+BOOL WINAPI PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (hwnd && !IsWindow(hwnd)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
@@ -251,16 +389,26 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     return TRUE;
 }
 
+// A window whose procedure takes the other form hears the message with its texts converted.
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    return w->proc(hwnd, message, wParam, lParam);
+    return w->ansi ? w->proc(hwnd, message, wParam, lParam) : CallAcross(w->proc, hwnd, message, wParam, lParam, true);
 }
 
-LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT WINAPI SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return w->ansi ? CallAcross(w->proc, hwnd, message, wParam, lParam, false) : w->proc(hwnd, message, wParam, lParam);
+}
+
+LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return proc ? proc(hwnd, message, wParam, lParam) : 0;
 }
 
@@ -304,13 +452,18 @@ BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
     return TRUE;
 }
 
+// The A form is the W one with its texts converted.
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallAcross(DefWindowProcW, hwnd, message, wParam, lParam, true);
+}
+
+LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) return 0;
     switch (message) {
     case WM_NCCREATE: {
-        auto *cs = reinterpret_cast<CREATESTRUCTA *>(lParam);
-        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->title = cs->lpszName;
+        auto *cs = reinterpret_cast<CREATESTRUCTW *>(lParam);
+        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->title = Utf8(cs->lpszName);
         return TRUE;
     }
     case WM_CLOSE:
@@ -331,31 +484,27 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_SETTEXT:
-        w->title = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
+        w->title = Utf8(reinterpret_cast<LPCWSTR>(lParam));
         if ((w->style & WS_CAPTION) == WS_CAPTION && IsWindowVisible(hwnd)) DrawNonClient(hwnd);
         return TRUE;
-    case WM_GETTEXT: {
+    case WM_GETTEXT:
         if (wParam == 0) return 0;
-        size_t n = std::min(w->title.size(), static_cast<size_t>(wParam - 1));
-        std::memcpy(reinterpret_cast<char *>(lParam), w->title.data(), n);
-        reinterpret_cast<char *>(lParam)[n] = 0;
-        return static_cast<LRESULT>(n);
-    }
+        return static_cast<LRESULT>(CopyOut(w->title, reinterpret_cast<LPWSTR>(lParam), wParam, true));
     case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(w->title.size());
+        return static_cast<LRESULT>(Utf16(w->title).size());
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageW(hwnd, WM_CLOSE, 0, 0);
         if ((wParam & 0xFFF0) == SC_MOUSEMENU)
             TrackMenuBar(hwnd, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
         return 0;
     case WM_NCLBUTTONDOWN:
         // A press on the menu bar opens the menu.
-        if (wParam == HTMENU) SendMessageA(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU, lParam);
+        if (wParam == HTMENU) SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU, lParam);
         return 0;
     case WM_HELP:
     case WM_CONTEXTMENU:
         // A child passes the request up to its parent.
-        if ((w->style & WS_CHILD) && w->parent) return SendMessageA(w->parent, message, wParam, lParam);
+        if ((w->style & WS_CHILD) && w->parent) return SendMessageW(w->parent, message, wParam, lParam);
         return 0;
     case WM_MOUSEACTIVATE:
         return MA_ACTIVATE;

@@ -108,21 +108,21 @@ BOOL WINAPI EnumDisplayMonitors(HDC hdc, LPCRECT clip, MONITORENUMPROC proc, LPA
     return TRUE;
 }
 
-BOOL WINAPI GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
+BOOL WINAPI GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) {
     long index = MonitorIndex(monitor);
     if (index < 0) {
         SetLastError(ERROR_INVALID_MONITOR_HANDLE);
         return FALSE;
     }
-    if (!info || (info->cbSize != sizeof(MONITORINFO) && info->cbSize != sizeof(MONITORINFOEXA))) return FALSE;
+    if (!info || (info->cbSize != sizeof(MONITORINFO) && info->cbSize != sizeof(MONITORINFOEXW))) return FALSE;
     const RECT &m = screen().monitors[static_cast<size_t>(index)];
     info->rcMonitor = m;
     // A task bar lives on the primary only.
     info->rcWork = index == 0 && workArea().set ? workArea().rect : m;
     info->dwFlags = index == 0 ? MONITORINFOF_PRIMARY : 0;
-    if (info->cbSize == sizeof(MONITORINFOEXA))
-        std::snprintf(reinterpret_cast<LPMONITORINFOEXA>(info)->szDevice, CCHDEVICENAME, "\\\\.\\DISPLAY%ld",
-                      index + 1);
+    if (info->cbSize == sizeof(MONITORINFOEXW))
+        CopyOut("\\\\.\\DISPLAY" + std::to_string(index + 1), reinterpret_cast<LPMONITORINFOEXW>(info)->szDevice,
+                CCHDEVICENAME, true);
     return TRUE;
 }
 
@@ -150,7 +150,12 @@ HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags) {
     return (flags & (MONITOR_DEFAULTTOPRIMARY | MONITOR_DEFAULTTONEAREST)) ? MonitorHandle(0) : nullptr;
 }
 
-BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT) {
+// The actions the program asks for carry no text: A and W are one.
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni) {
+    return SystemParametersInfoW(action, uiParam, pvParam, winIni);
+}
+
+BOOL WINAPI SystemParametersInfoW(UINT action, UINT uiParam, PVOID pvParam, UINT) {
     if (action == SPI_SCREENSAVERRUNNING) {
         settings().screenSaverRunning = uiParam != 0;
         return TRUE;

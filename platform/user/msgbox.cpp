@@ -46,23 +46,30 @@ int Beeps() { return boxes().beeps; }
 
 using namespace headless;
 
-int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+namespace {
+
+int ShowBox(HWND owner, const Utf8Arg &text, const Utf8Arg &caption, UINT type) {
     int answer = DefaultButton(type);
     if (!boxes().answers.empty()) {
         answer = boxes().answers.front();
         boxes().answers.pop_front();
     }
-    std::string t = text ? text : "", c = caption ? caption : "Error";
+    std::string t = text.text, c = caption.null ? "Error" : caption.text;
     boxes().shown.push_back({owner, t, c, type, answer});
     if (Narrating())
-        std::fprintf(stderr, "qmsaver: message box \"%s\": %s (answered %d)\n", ToUtf8(c).c_str(), ToUtf8(t).c_str(),
-                     answer);
+        std::fprintf(stderr, "qmsaver: message box \"%s\": %s (answered %d)\n", c.c_str(), t.c_str(), answer);
     // What the user does elsewhere while the box waits for its answer.
     if (boxes().whileUp) {
         std::function<void()> step = boxes().whileUp;
         step();
     }
     return answer;
+}
+
+}  // namespace
+
+int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    return ShowBox(owner, Utf8Arg::Wide(text), Utf8Arg::Wide(caption), type);
 }
 
 BOOL WINAPI MessageBeep(UINT) {

@@ -116,12 +116,12 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     // The frame first, as Windows sends WM_NCPAINT before the client is painted.
     if (w->needsFrame) {
         w->needsFrame = false;
-        SendMessageA(hwnd, WM_NCPAINT, 1, 0);
+        SendMessageW(hwnd, WM_NCPAINT, 1, 0);
         if (!(w = FindWindowRecord(hwnd))) return hdc;
     }
     if (w->needsErase) {
         w->needsErase = false;
-        ps->fErase = !SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
+        ps->fErase = !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
     }
     return hdc;
 }

@@ -32,7 +32,7 @@ ScrollBars &bars() {
     return b;
 }
 
-bool IsVertical(HWND control) { return (GetWindowLongA(control, GWL_STYLE) & SBS_VERT) != 0; }
+bool IsVertical(HWND control) { return (GetWindowLongW(control, GWL_STYLE) & SBS_VERT) != 0; }
 
 // Where the arrows, the track and the thumb of a control are, along its length.
 struct Layout {
@@ -55,7 +55,7 @@ void Notify(HWND control, int code, int position) {
     HWND parent = GetParent(control);
     if (!parent) return;
     UINT message = IsVertical(control) ? WM_VSCROLL : WM_HSCROLL;
-    SendMessageA(parent, message, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(control));
+    SendMessageW(parent, message, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(control));
 }
 
 int Along(HWND control, LPARAM lParam) {
@@ -114,7 +114,7 @@ int SetPosition(ScrollState &s, int position) {
 LRESULT CALLBACK ScrollBarProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) NewControlState<ScrollBarState>(control);
     ScrollBarState *state = ControlStateOf<ScrollBarState>(control);
-    if (!state) return DefWindowProcA(control, message, wParam, lParam);
+    if (!state) return DefWindowProcW(control, message, wParam, lParam);
     ScrollState &s = state->bar;
     switch (message) {
     case WM_CREATE:
@@ -158,7 +158,7 @@ LRESULT CALLBACK ScrollBarProc(HWND control, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     }
     }
-    return DefWindowProcA(control, message, wParam, lParam);
+    return DefWindowProcW(control, message, wParam, lParam);
 }
 
 }  // namespace

@@ -6,12 +6,12 @@
 namespace headless {
 namespace {
 
-DWORD Type(HWND control) { return static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)) & SS_TYPEMASK; }
+DWORD Type(HWND control) { return static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)) & SS_TYPEMASK; }
 
 void Draw(HWND control, HDC hdc) {
     RECT r;
     GetClientRect(control, &r);
-    DWORD style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
+    DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
     switch (Type(control)) {
     case SS_BLACKFRAME:
         FrameRect(hdc, &r, GetSysColorBrush(COLOR_3DDKSHADOW));
@@ -39,9 +39,7 @@ void Draw(HWND control, HDC hdc) {
                   : Type(control) == SS_LEFT  ? DT_LEFT | DT_WORDBREAK
                                               : DT_LEFT | DT_SINGLELINE;
     if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
-    char text[1024];
-    int length = GetWindowTextA(control, text, sizeof text);
-    DrawTextA(hdc, text, length, &r, format | DT_EXPANDTABS);
+    DrawTextW(hdc, Utf16(WindowTitle(control)).c_str(), -1, &r, format | DT_EXPANDTABS);
 }
 
 void PaintNow(HWND control) { RepaintControl(control, Draw); }
@@ -54,7 +52,7 @@ LRESULT CALLBACK StaticProc(HWND control, UINT message, WPARAM wParam, LPARAM lP
     case WM_ERASEBKGND:
         return 1;  // the painting fills its own background
     case WM_SETTEXT: {
-        LRESULT result = DefWindowProcA(control, message, wParam, lParam);
+        LRESULT result = DefWindowProcW(control, message, wParam, lParam);
         PaintNow(control);
         return result;
     }
@@ -73,7 +71,7 @@ LRESULT CALLBACK StaticProc(HWND control, UINT message, WPARAM wParam, LPARAM lP
         ForgetControl(control);
         break;
     }
-    return DefWindowProcA(control, message, wParam, lParam);
+    return DefWindowProcW(control, message, wParam, lParam);
 }
 
 }  // namespace

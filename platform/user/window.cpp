@@ -44,11 +44,10 @@ const bool systemClasses = [] {
     return true;
 }();
 
-WindowClass *FindClass(LPCSTR name) {
-    if (!name || IS_INTRESOURCE(name)) return nullptr;
+WindowClass *FindClass(const std::string &name) {
     for (auto *list : {&table().classes, &table().systemClasses})
         for (WindowClass &c : *list)
-            if (strcasecmp(c.name.c_str(), name) == 0) return &c;
+            if (SameName(c.name, name)) return &c;
     return nullptr;
 }
 
@@ -104,20 +103,20 @@ void Activate(HWND hwnd) {
     t.foreground = hwnd;
     t.appActive = hwnd != nullptr;
     if (old && IsWindow(old)) {
-        SendMessageA(old, WM_NCACTIVATE, FALSE, 0);
-        SendMessageA(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
+        SendMessageW(old, WM_NCACTIVATE, FALSE, 0);
+        SendMessageW(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
     }
     if (!hwnd) return;
     if (!wasActive) {
         for (Window *w : AllWindows())
-            if (!IsChild(*w)) SendMessageA(w->handle, WM_ACTIVATEAPP, TRUE, 0);
+            if (!IsChild(*w)) SendMessageW(w->handle, WM_ACTIVATEAPP, TRUE, 0);
     }
     if (!IsWindow(hwnd)) return;
-    SendMessageA(hwnd, WM_NCACTIVATE, TRUE, 0);
-    SendMessageA(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+    SendMessageW(hwnd, WM_NCACTIVATE, TRUE, 0);
+    SendMessageW(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
     if (IsWindow(hwnd)) {
         t.focus = hwnd;
-        SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+        SendMessageW(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
     }
 }
 
@@ -139,8 +138,8 @@ void ActivateAnotherThan(const Window &gone) {
         return;
     }
     table().foreground = nullptr;
-    SendMessageA(gone.handle, WM_NCACTIVATE, FALSE, 0);
-    SendMessageA(gone.handle, WM_ACTIVATE, WA_INACTIVE, 0);
+    SendMessageW(gone.handle, WM_NCACTIVATE, FALSE, 0);
+    SendMessageW(gone.handle, WM_ACTIVATE, WA_INACTIVE, 0);
 }
 
 // A window comes to the top with everything inside it, in the same order.
@@ -174,7 +173,7 @@ void ExposeBehind(const Window &gone) {
 void SetVisible(Window &w, bool visible) {
     if (w.visible == visible) return;
     HWND h = w.handle;
-    SendMessageA(h, WM_SHOWWINDOW, visible, 0);
+    SendMessageW(h, WM_SHOWWINDOW, visible, 0);
     Window *again = FindWindowRecord(h);
     if (!again) return;
     again->visible = visible;
@@ -193,12 +192,16 @@ const bool registered = (OnReset([] {
 }  // namespace
 
 void RegisterSystemClass(const char *name, WNDPROC proc, UINT style, int windowExtra) {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.style = style;
     wc.lpfnWndProc = proc;
     wc.cbWndExtra = windowExtra;
-    wc.lpszClassName = name;
-    table().systemClasses.push_back({name, wc});
+    table().systemClasses.push_back({name, wc, false});
+}
+
+std::string WindowTitle(HWND hwnd) {
+    Window *w = FindWindowRecord(hwnd);
+    return w ? w->title : std::string();
 }
 
 Window *FindWindowRecord(HWND hwnd) {
@@ -260,7 +263,7 @@ SIZE LimitWindowSize(HWND hwnd, SIZE size) {
     else mm.ptMinTrackSize = {2 * in.left, 2 * in.top};
     // SM_CXMAXTRACK, SM_CYMAXTRACK: the whole desktop, every monitor.
     mm.ptMaxTrackSize = {screen().bounds.right - screen().bounds.left + 12, screen().bounds.bottom - screen().bounds.top + 12};
-    SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mm));
+    SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mm));
     size.cx = std::max(std::min<LONG>(size.cx, mm.ptMaxTrackSize.x), mm.ptMinTrackSize.x);
     size.cy = std::max(std::min<LONG>(size.cy, mm.ptMaxTrackSize.y), mm.ptMinTrackSize.y);
     return size;
@@ -278,7 +281,7 @@ void FrameChanged(HWND hwnd) {
     PlaceWindowDcs();
     RECT client;
     GetClientRect(hwnd, &client);
-    SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));  // SIZE_RESTORED
+    SendMessageW(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));  // SIZE_RESTORED
     if (IsWindow(hwnd)) InvalidateTree(hwnd);
 }
 
@@ -347,35 +350,35 @@ void ActivateOtherApplication() {
     t.focus = nullptr;
     t.appActive = false;
     if (old && IsWindow(old)) {
-        SendMessageA(old, WM_NCACTIVATE, FALSE, 0);
-        SendMessageA(old, WM_ACTIVATE, WA_INACTIVE, 0);
+        SendMessageW(old, WM_NCACTIVATE, FALSE, 0);
+        SendMessageW(old, WM_ACTIVATE, WA_INACTIVE, 0);
     }
     for (Window *w : AllWindows())
-        if (!IsChild(*w)) SendMessageA(w->handle, WM_ACTIVATEAPP, FALSE, 0);
+        if (!IsChild(*w)) SendMessageW(w->handle, WM_ACTIVATEAPP, FALSE, 0);
 }
 
 }  // namespace headless
 
 using namespace headless;
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
-    if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !wc->lpfnWndProc) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
+namespace {
+
+ATOM Register(const WNDCLASSW &wc, const std::string &name, bool ansi) {
     for (WindowClass &c : table().classes)
-        if (strcasecmp(c.name.c_str(), wc->lpszClassName) == 0) {
+        if (SameName(c.name, name)) {
             SetLastError(ERROR_CLASS_ALREADY_EXISTS);
             return 0;
         }
-    table().classes.push_back({wc->lpszClassName, *wc});
+    WNDCLASSW kept = wc;
+    kept.lpszClassName = kept.lpszMenuName = nullptr;
+    table().classes.push_back({name, kept, ansi});
     return static_cast<ATOM>(0xC000 + table().classes.size());
 }
 
-BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
+BOOL Unregister(const std::string &className) {
     auto &cs = table().classes;
     for (auto it = cs.begin(); it != cs.end(); ++it) {
-        if (!IS_INTRESOURCE(className) && strcasecmp(it->name.c_str(), className) == 0) {
+        if (SameName(it->name, className)) {
             for (Window *w : AllWindows())
                 if (w->cls == &*it) {
                     SetLastError(ERROR_CLASS_HAS_WINDOWS);
@@ -389,9 +392,55 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
     return FALSE;
 }
 
+}  // namespace
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
+    if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !wc->lpfnWndProc) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    WNDCLASSW w{wc->style, wc->lpfnWndProc, wc->cbClsExtra, wc->cbWndExtra, wc->hInstance,
+                wc->hIcon, wc->hCursor, wc->hbrBackground, nullptr, nullptr};
+    return Register(w, FromAnsi(wc->lpszClassName), true);
+}
+
+ATOM WINAPI RegisterClassW(const WNDCLASSW *wc) {
+    if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !wc->lpfnWndProc) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return Register(*wc, Utf8(wc->lpszClassName), false);
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
+    if (IS_INTRESOURCE(className)) {
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+        return FALSE;
+    }
+    return Unregister(FromAnsi(className));
+}
+
+BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE) {
+    if (IS_INTRESOURCE(className)) {
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+        return FALSE;
+    }
+    return Unregister(Utf8(className));
+}
+
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
                             int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
-    WindowClass *cls = FindClass(className);
+    // An atom or an ordinal title passes as it is.
+    WideArg wideClass(IS_INTRESOURCE(className) ? nullptr : className);
+    WideArg wideTitle(IS_INTRESOURCE(title) ? nullptr : title);
+    return CreateWindowExW(exStyle, IS_INTRESOURCE(className) ? reinterpret_cast<LPCWSTR>(className) : wideClass,
+                           IS_INTRESOURCE(title) ? reinterpret_cast<LPCWSTR>(title) : wideTitle, style, x, y, width,
+                           height, parent, menu, instance, param);
+}
+
+HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+    WindowClass *cls = className && !IS_INTRESOURCE(className) ? FindClass(Utf8(className)) : nullptr;
     if (!cls) {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
@@ -421,6 +470,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
     w.style = style & ~WS_VISIBLE;
     w.exStyle = exStyle;
     w.proc = cls->wc.lpfnWndProc;
+    w.ansi = cls->ansi;
     if (style & WS_CHILD) {
         w.parent = parent;
         w.id = static_cast<int>(reinterpret_cast<intptr_t>(menu));
@@ -444,22 +494,22 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
         PlaceWindowDcs();
     }
 
-    CREATESTRUCTA cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style), title, className,
+    CREATESTRUCTW cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style), title, className,
                      exStyle};
-    if (!SendMessageA(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
+    if (!SendMessageW(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
         DestroyWindow(hwnd);
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    if (SendMessageA(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    if (SendMessageW(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
         DestroyWindow(hwnd);
         return nullptr;
     }
     if (!IsWindow(hwnd)) return nullptr;
     RECT client;
     GetClientRect(hwnd, &client);
-    SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
-    SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
+    SendMessageW(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+    SendMessageW(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
     if ((style & WS_VISIBLE) && IsWindow(hwnd)) {
         Window *again = FindWindowRecord(hwnd);
         again->style |= WS_VISIBLE;
@@ -492,10 +542,10 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
         // The parent of a control that had the focus is left without it.
     }
     KillTimersFor(hwnd);
-    SendMessageA(hwnd, WM_DESTROY, 0, 0);
+    SendMessageW(hwnd, WM_DESTROY, 0, 0);
     for (Window *c : AllWindows())
         if (c->parent == hwnd) DestroyWindow(c->handle);
-    SendMessageA(hwnd, WM_NCDESTROY, 0, 0);
+    SendMessageW(hwnd, WM_NCDESTROY, 0, 0);
     w = FindWindowRecord(hwnd);
     if (w) w->destroying = true;
     // A window's menu bar goes with it.
@@ -545,21 +595,33 @@ BOOL WINAPI UpdateWindow(HWND hwnd) {
         if (w->handle == hwnd || IsInside(*w, hwnd)) tree.push_back(w->handle);
     for (HWND h : tree) {
         Window *w = FindWindowRecord(h);
-        if (w && w->needsPaint && IsWindowVisible(h)) SendMessageA(h, WM_PAINT, 0, 0);
+        if (w && w->needsPaint && IsWindowVisible(h)) SendMessageW(h, WM_PAINT, 0, 0);
     }
     return TRUE;
 }
 
-HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title) {
+namespace {
+
+HWND FindTopLevel(const Utf8Arg &className, const Utf8Arg &title) {
     auto list = AllWindows();
     for (auto it = list.rbegin(); it != list.rend(); ++it) {
         Window *w = *it;
         if (IsChild(*w)) continue;
-        if (className && strcasecmp(w->cls->name.c_str(), className) != 0) continue;
-        if (title && w->title != title) continue;
+        if (!className.null && !SameName(w->cls->name, className.text)) continue;
+        if (!title.null && w->title != title.text) continue;
         return w->handle;
     }
     return nullptr;
+}
+
+}  // namespace
+
+HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title) {
+    return FindTopLevel(Utf8Arg::Ansi(className), Utf8Arg::Ansi(title));
+}
+
+HWND WINAPI FindWindowW(LPCWSTR className, LPCWSTR title) {
+    return FindTopLevel(Utf8Arg::Wide(className), Utf8Arg::Wide(title));
 }
 
 HWND WINAPI GetForegroundWindow() { return table().foreground; }
@@ -640,7 +702,7 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT fla
     if (!(flags & SWP_NOZORDER)) BringToTop(hwnd);
     RECT client;
     GetClientRect(hwnd, &client);
-    if (!(flags & SWP_NOSIZE)) SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+    if (!(flags & SWP_NOSIZE)) SendMessageW(hwnd, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
     if (IsWindow(hwnd)) InvalidateTree(hwnd);
     return TRUE;
 }
@@ -649,9 +711,10 @@ BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL) {
     return SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER);
 }
 
-LONG WINAPI GetWindowLongA(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrA(hwnd, index)); }
+LONG WINAPI GetWindowLongA(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrW(hwnd, index)); }
+LONG WINAPI GetWindowLongW(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrW(hwnd, index)); }
 
-LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) {
+LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -674,19 +737,19 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) {
     return 0;
 }
 
-LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
+LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    LONG_PTR old = GetWindowLongPtrA(hwnd, index);
+    LONG_PTR old = GetWindowLongPtrW(hwnd, index);
     switch (index) {
     case GWL_STYLE: w->style = static_cast<DWORD>(value); PlaceWindowDcs(); return old;
     case GWL_EXSTYLE: w->exStyle = static_cast<DWORD>(value); PlaceWindowDcs(); return old;
     case GWLP_ID: w->id = static_cast<int>(value); return old;
     case GWLP_USERDATA: w->userData = value; return old;
-    case GWLP_WNDPROC: w->proc = reinterpret_cast<WNDPROC>(value); return old;
+    case GWLP_WNDPROC: w->proc = reinterpret_cast<WNDPROC>(value); w->ansi = false; return old;
     }
     if (index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
         std::memcpy(w->extra.data() + index, &value, sizeof value);
@@ -694,10 +757,6 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
     }
     SetLastError(ERROR_INVALID_INDEX);
     return 0;
-}
-
-LONG WINAPI SetWindowLongA(HWND hwnd, int index, LONG value) {
-    return static_cast<LONG>(SetWindowLongPtrA(hwnd, index, value));
 }
 
 HWND WINAPI GetWindow(HWND hwnd, UINT relation) {
@@ -756,7 +815,7 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
     else w->style |= WS_DISABLED;
     // A window that loses its input loses the focus too.
     if (!enable && GetFocus() && (GetFocus() == hwnd || IsChild(hwnd, GetFocus()))) SetFocus(nullptr);
-    SendMessageA(hwnd, WM_ENABLE, enable, 0);
+    SendMessageW(hwnd, WM_ENABLE, enable, 0);
     if (IsWindow(hwnd)) InvalidateTree(hwnd);
     return wasDisabled;
 }
@@ -780,8 +839,8 @@ HWND WINAPI SetFocus(HWND hwnd) {
     }
     if (old == hwnd) return old;
     t.focus = hwnd;
-    if (old && IsWindow(old)) SendMessageA(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
-    if (hwnd && IsWindow(hwnd) && t.focus == hwnd) SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+    if (old && IsWindow(old)) SendMessageW(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (hwnd && IsWindow(hwnd) && t.focus == hwnd) SendMessageW(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
     return old;
 }
 
@@ -836,18 +895,29 @@ int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {
     return static_cast<int>(SendMessageA(hwnd, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer)));
 }
 
+int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int size) {
+    if (!buffer || size <= 0) return 0;
+    return static_cast<int>(SendMessageW(hwnd, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer)));
+}
+
+int WINAPI GetWindowTextLengthW(HWND hwnd) {
+    return static_cast<int>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
+}
+
 BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text) {
     if (!IsWindow(hwnd)) return FALSE;
     return static_cast<BOOL>(SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
 }
 
+BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text) {
+    if (!IsWindow(hwnd)) return FALSE;
+    return static_cast<BOOL>(SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
+}
+
 int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
     Window *w = FindWindowRecord(hwnd);
     if (!w || !buffer || size <= 0) return 0;
-    size_t n = std::min(w->cls->name.size(), static_cast<size_t>(size - 1));
-    std::memcpy(buffer, w->cls->name.data(), n);
-    buffer[n] = 0;
-    return static_cast<int>(n);
+    return static_cast<int>(CopyOut(w->cls->name, buffer, static_cast<size_t>(size), true));
 }
 
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *, BOOL erase) {

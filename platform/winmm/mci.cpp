@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <type_traits>
 
 namespace headless {
 namespace {
@@ -72,7 +73,7 @@ bool WaveDuration(const std::string &host, uint64_t &ms) {
 }
 
 void Notify(WaveDevice &d, MCIDEVICEID id, WPARAM flag) {
-    if (d.notifyWindow) PostMessageA(d.notifyWindow, MM_MCINOTIFY, flag, static_cast<LPARAM>(id));
+    if (d.notifyWindow) PostMessageW(d.notifyWindow, MM_MCINOTIFY, flag, static_cast<LPARAM>(id));
     d.notifyWindow = nullptr;
 }
 
@@ -91,32 +92,36 @@ void Halt(WaveDevice &d, MCIDEVICEID id) {
     Notify(d, id, MCI_NOTIFY_ABORTED);
 }
 
-MCIERROR OpenDevice(DWORD_PTR flags, MCI_WAVE_OPEN_PARMSA *p);
-
-MCIERROR Open(DWORD_PTR flags, MCI_WAVE_OPEN_PARMSA *p) {
-    MCIERROR error = OpenDevice(flags, p);
-    if (error && Narrating() && p && p->lpstrElementName)
-        std::fprintf(stderr, "qmsaver: music %s cannot be opened (MCI error %u)\n", p->lpstrElementName, error);
-    return error;
-}
-
-MCIERROR OpenDevice(DWORD_PTR flags, MCI_WAVE_OPEN_PARMSA *p) {
-    if (!p || !(flags & MCI_OPEN_TYPE) || !p->lpstrDeviceType || strcasecmp(p->lpstrDeviceType, "waveaudio") != 0)
-        return MCIERR_INVALID_DEVICE_NAME;
+MCIERROR OpenDevice(DWORD_PTR flags, const Utf8Arg &type, const Utf8Arg &element, MCIDEVICEID &opened) {
+    if (!(flags & MCI_OPEN_TYPE) || type.null || !SameName(type.text, "waveaudio")) return MCIERR_INVALID_DEVICE_NAME;
     WaveDevice d;
     if (flags & MCI_OPEN_ELEMENT) {
         std::string host;
-        if (!p->lpstrElementName || !HostPath(p->lpstrElementName, host)) return MCIERR_FILE_NOT_FOUND;
+        if (element.null || !HostPath(element.text, host)) return MCIERR_FILE_NOT_FOUND;
         std::ifstream probe(host, std::ios::binary);
         if (!probe) return MCIERR_FILE_NOT_FOUND;
         if (!WaveDuration(host, d.durationMs)) return MCIERR_INVALID_FILE;
-        d.path = p->lpstrElementName;
+        d.path = element.text;
     }
     MCIDEVICEID id = mci().next++;
     mci().devices[id] = d;
-    p->wDeviceID = id;
+    opened = id;
     return 0;
 }
+
+// MCI_OPEN_PARMS and MCI_WAVE_OPEN_PARMS begin alike; the device takes the first's fields.
+template <typename Parms>
+MCIERROR Open(DWORD_PTR flags, Parms *p) {
+    if (!p) return MCIERR_INVALID_DEVICE_NAME;
+    auto text = [](auto *t) { return std::is_same_v<decltype(t), LPCSTR> ? Utf8Arg::Ansi(reinterpret_cast<LPCSTR>(t))
+                                                                         : Utf8Arg::Wide(reinterpret_cast<LPCWSTR>(t)); };
+    Utf8Arg type = text(p->lpstrDeviceType), element = text(p->lpstrElementName);
+    MCIERROR error = OpenDevice(flags, type, element, p->wDeviceID);
+    if (error && Narrating() && !element.null)
+        std::fprintf(stderr, "qmsaver: music %s cannot be opened (MCI error %u)\n", element.text.c_str(), error);
+    return error;
+}
+
 
 MCIERROR Play(MCIDEVICEID id, WaveDevice &d, DWORD_PTR flags, MCI_PLAY_PARMS *p) {
     if (d.path.empty()) return MCIERR_UNRECOGNIZED_COMMAND;
@@ -177,8 +182,7 @@ void FailWaveVolumeReads(bool fail) { mci().volumeUnreadable = fail; }
 
 using namespace headless;
 
-MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
-    if (message == MCI_OPEN) return Open(flags, reinterpret_cast<MCI_WAVE_OPEN_PARMSA *>(params));
+static MCIERROR Command(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
     auto it = mci().devices.find(device);
     if (it == mci().devices.end()) return MCIERR_INVALID_DEVICE_ID;
     WaveDevice &d = it->second;
@@ -197,10 +201,16 @@ MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT message, DWORD_PTR flag
         return MCIERR_UNRECOGNIZED_COMMAND;
     }
     if ((flags & MCI_NOTIFY) && generic && generic->dwCallback)
-        PostMessageA(reinterpret_cast<HWND>(generic->dwCallback), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL,
+        PostMessageW(reinterpret_cast<HWND>(generic->dwCallback), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL,
                      static_cast<LPARAM>(device));
     return 0;
 }
+
+MCIERROR WINAPI mciSendCommandW(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
+    if (message == MCI_OPEN) return Open(flags, reinterpret_cast<MCI_OPEN_PARMSW *>(params));
+    return Command(device, message, flags, params);
+}
+
 
 UINT WINAPI waveOutGetNumDevs() { return 1; }
 

@@ -4,6 +4,7 @@
 
 #include "support/fixtures.h"
 #include "support/saver_fixture.h"
+#include "wide.h"
 
 namespace {
 
@@ -11,14 +12,18 @@ class Files : public SaverTest {
 protected:
     void TearDown() override {
         for (const std::string &f : created) DeleteDosFile(f);
-        SetCurrentDirectoryA(original);
+        SetCurrentDirectoryW(W(original).c_str());
         SaverTest::TearDown();
     }
     void SetUp() override {
         SaverTest::SetUp();
-        GetCurrentDirectoryA(sizeof original, original);
-        GetWindowsDirectoryA(windows, sizeof windows);
-        GetSystemDirectoryA(system, sizeof system);
+        WCHAR path[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, path);
+        original = U(path);
+        GetWindowsDirectoryW(path, MAX_PATH);
+        windows = U(path);
+        GetSystemDirectoryW(path, MAX_PATH);
+        system = U(path);
     }
     void Create(const std::string &path, const std::string &text) {
         ASSERT_TRUE(WriteDosFile(path, Bytes(text.begin(), text.end())));
@@ -33,30 +38,30 @@ protected:
         _lclose(f);
         return std::string(buffer, n);
     }
-    char original[MAX_PATH], windows[MAX_PATH], system[MAX_PATH];
+    std::string original, windows, system;
     std::vector<std::string> created;
 };
 
 TEST_F(Files, BareNamesAreFoundInTheCurrentThenWindowsThenSystemDirectory) {
-    ASSERT_TRUE(SetCurrentDirectoryA(system));
-    Create(std::string(system) + "\\QMSFIND.TXT", "system");
+    ASSERT_TRUE(SetCurrentDirectoryW(W(system).c_str()));
+    Create(system + "\\QMSFIND.TXT", "system");
     EXPECT_EQ(ReadBare("qmsfind.txt"), "system") << "names are found without regard to case";
-    ASSERT_TRUE(SetCurrentDirectoryA(windows));
+    ASSERT_TRUE(SetCurrentDirectoryW(W(windows).c_str()));
     EXPECT_EQ(ReadBare("QMSFIND.TXT"), "system");
-    Create(std::string(windows) + "\\QMSFIND.TXT", "windows");
+    Create(windows + "\\QMSFIND.TXT", "windows");
     EXPECT_EQ(ReadBare("QMSFIND.TXT"), "windows");
-    ASSERT_TRUE(SetCurrentDirectoryA(system));
+    ASSERT_TRUE(SetCurrentDirectoryW(W(system).c_str()));
     EXPECT_EQ(ReadBare("QMSFIND.TXT"), "system");
     OFSTRUCT info{};
     EXPECT_NE(OpenFile("QMSFIND.TXT", &info, OF_EXIST), HFILE_ERROR);
-    EXPECT_STRCASEEQ(info.szPathName, (std::string(system) + "\\QMSFIND.TXT").c_str());
+    EXPECT_STRCASEEQ(info.szPathName, (system + "\\QMSFIND.TXT").c_str());
     EXPECT_EQ(OpenFile("", &info, OF_READ), HFILE_ERROR);
     EXPECT_EQ(OpenFile("QMSNONE.TXT", &info, OF_READ), HFILE_ERROR);
     EXPECT_EQ(info.nErrCode, ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(Files, ReadWriteSeekAndTruncate) {
-    std::string path = std::string(system) + "\\QMSRW.BIN";
+    std::string path = system + "\\QMSRW.BIN";
     created.push_back(path);
     OFSTRUCT info{};
     HFILE f = OpenFile(path.c_str(), &info, OF_CREATE | OF_WRITE);
@@ -89,27 +94,27 @@ TEST_F(Files, ReadWriteSeekAndTruncate) {
 }
 
 TEST_F(Files, DirectoriesByName) {
-    char buffer[4];
-    UINT needed = GetSystemDirectoryA(buffer, sizeof buffer);
-    EXPECT_EQ(needed, std::strlen(system) + 1) << "too small a buffer reports the size needed";
-    std::string sub = std::string(system) + "\\QMSDIR";
-    EXPECT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
-    EXPECT_FALSE(CreateDirectoryA(sub.c_str(), nullptr));
+    WCHAR buffer[4];
+    UINT needed = GetSystemDirectoryW(buffer, 4);
+    EXPECT_EQ(needed, W(system).size() + 1) << "too small a buffer reports the size needed";
+    std::string sub = system + "\\QMSDIR";
+    EXPECT_TRUE(CreateDirectoryW(W(sub).c_str(), nullptr));
+    EXPECT_FALSE(CreateDirectoryW(W(sub).c_str(), nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    std::string lower = std::string(system) + "\\qmsdir";
-    EXPECT_TRUE(SetCurrentDirectoryA(lower.c_str()));
-    char current[MAX_PATH];
-    GetCurrentDirectoryA(sizeof current, current);
-    EXPECT_STRCASEEQ(current, sub.c_str());
+    std::string lower = system + "\\qmsdir";
+    EXPECT_TRUE(SetCurrentDirectoryW(W(lower).c_str()));
+    WCHAR current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    EXPECT_STRCASEEQ(U(current).c_str(), sub.c_str());
     Create("INSIDE.TXT", "here");
     EXPECT_EQ(ReadDosFile(sub + "\\inside.txt"), Bytes({'h', 'e', 'r', 'e'}));
     created.push_back(sub + "\\INSIDE.TXT");
-    EXPECT_TRUE(SetCurrentDirectoryA(".."));
-    GetCurrentDirectoryA(sizeof current, current);
-    EXPECT_STRCASEEQ(current, system);
+    EXPECT_TRUE(SetCurrentDirectoryW(L".."));
+    GetCurrentDirectoryW(MAX_PATH, current);
+    EXPECT_STRCASEEQ(U(current).c_str(), system.c_str());
     DeleteDosFile(sub + "\\INSIDE.TXT");
-    RemoveDirectoryA(sub.c_str());
-    EXPECT_FALSE(SetCurrentDirectoryA((std::string(system) + "\\QMSNOSUCHDIR").c_str()));
+    RemoveDirectoryW(W(sub).c_str());
+    EXPECT_FALSE(SetCurrentDirectoryW(W(system + "\\QMSNOSUCHDIR").c_str()));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "support/fixtures.h"
 #include "support/saver_fixture.h"
+#include "wide.h"
 
 namespace {
 
@@ -14,43 +15,43 @@ class FindFiles : public SaverTest {
 protected:
     void SetUp() override {
         SaverTest::SetUp();
-        GetCurrentDirectoryA(sizeof original, original);
-        char windows[MAX_PATH];
-        GetWindowsDirectoryA(windows, sizeof windows);
-        folder = std::string(windows) + "\\QMSFIND";
-        CreateDirectoryA(folder.c_str(), nullptr);
-        CreateDirectoryA((folder + "\\SubDir").c_str(), nullptr);
+        GetCurrentDirectoryW(MAX_PATH, original);
+        WCHAR windows[MAX_PATH];
+        GetWindowsDirectoryW(windows, MAX_PATH);
+        folder = U(windows) + "\\QMSFIND";
+        CreateDirectoryW(W(folder).c_str(), nullptr);
+        CreateDirectoryW(W(folder + "\\SubDir").c_str(), nullptr);
         for (const char *name : {"Alpha.QMS", "beta.qms", "GAMMA.TXT", "noext", "a.qmsx"}) {
             ASSERT_TRUE(WriteDosFile(folder + "\\" + name, Bytes(5, 'x')));
             files.push_back(folder + "\\" + name);
         }
     }
     void TearDown() override {
-        SetCurrentDirectoryA(original);
+        SetCurrentDirectoryW(original);
         for (const std::string &f : files) DeleteDosFile(f);
-        RemoveDirectoryA((folder + "\\SubDir").c_str());
-        RemoveDirectoryA(folder.c_str());
+        RemoveDirectoryW(W(folder + "\\SubDir").c_str());
+        RemoveDirectoryW(W(folder).c_str());
         SaverTest::TearDown();
     }
     // The names found in the order given, or the error when none was.
     std::vector<std::string> Find(const std::string &pattern, DWORD *error = nullptr) {
         std::vector<std::string> names;
-        WIN32_FIND_DATAA data;
-        HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+        WIN32_FIND_DATAW data;
+        HANDLE search = FindFirstFileW(W(pattern).c_str(), &data);
         if (search == INVALID_HANDLE_VALUE) {
             if (error) *error = GetLastError();
             return names;
         }
         do {
-            names.push_back(data.cFileName);
+            names.push_back(U(data.cFileName));
             bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             EXPECT_EQ(directory, names.back() == "." || names.back() == ".." || names.back() == "SubDir" ||
                                  names.back() == "QMSFIND")
                 << names.back();
             if (!directory) EXPECT_EQ(data.nFileSizeLow, 5u);
-        } while (FindNextFileA(search, &data));
+        } while (FindNextFileW(search, &data));
         EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_MORE_FILES));
-        EXPECT_FALSE(FindNextFileA(search, &data)) << "the end stays the end";
+        EXPECT_FALSE(FindNextFileW(search, &data)) << "the end stays the end";
         EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_MORE_FILES));
         EXPECT_TRUE(FindClose(search));
         return names;
@@ -59,7 +60,7 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    char original[MAX_PATH];
+    WCHAR original[MAX_PATH];
     std::string folder;
     std::vector<std::string> files;
 };
@@ -81,7 +82,7 @@ TEST_F(FindFiles, PatternsMatchWithoutRegardToCaseAndFoldersComeWithTheirDots) {
     EXPECT_EQ(Find(folder), std::vector<std::string>{"QMSFIND"}) << "a folder named without a pattern is itself";
     EXPECT_EQ(Find(folder + "\\SubDir\\*"), (std::vector<std::string>{".", ".."}));
     // The manager's pattern, relative to the current directory.
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    ASSERT_TRUE(SetCurrentDirectoryW(W(folder).c_str()));
     EXPECT_EQ(Sorted(Find("*.qms")), Sorted({"Alpha.QMS", "beta.qms", "a.qmsx"}));
 }
 
@@ -99,18 +100,18 @@ TEST_F(FindFiles, NothingFoundSetsTheErrorWindowsSets) {
     EXPECT_TRUE(Find("", &error).empty());
     EXPECT_EQ(error, DWORD(ERROR_PATH_NOT_FOUND));
     // A drive's root has no "." and "..".
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((std::string(windows, 3) + "*").c_str(), &data);
+    WCHAR windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((std::wstring(windows, 3) + L"*").c_str(), &data);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     int dots = 0;
-    do dots += std::string(data.cFileName) == "." || std::string(data.cFileName) == "..";
-    while (FindNextFileA(search, &data));
+    do dots += std::wstring(data.cFileName) == L"." || std::wstring(data.cFileName) == L"..";
+    while (FindNextFileW(search, &data));
     FindClose(search);
     EXPECT_EQ(dots, 0);
     EXPECT_FALSE(FindClose(INVALID_HANDLE_VALUE));
-    EXPECT_FALSE(FindNextFileA(INVALID_HANDLE_VALUE, &data));
+    EXPECT_FALSE(FindNextFileW(INVALID_HANDLE_VALUE, &data));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "support/fixtures.h"
 #include "support/show_fixture.h"
+#include "wide.h"
 
 namespace {
 
@@ -13,11 +14,12 @@ class Mci : public SystemFileTest {
 protected:
     std::string Write(const char *name, const Bytes &bytes) { return WriteSystemFile(name, bytes); }
     MCIERROR Open(const std::string &path, MCIDEVICEID *id, const char *type = "waveaudio") {
-        MCI_WAVE_OPEN_PARMSA open{};
-        open.lpstrDeviceType = type;
-        open.lpstrElementName = path.c_str();
+        MCI_WAVE_OPEN_PARMSW open{};
+        std::wstring wideType = W(type), element = W(path);
+        open.lpstrDeviceType = wideType.c_str();
+        open.lpstrElementName = element.c_str();
         open.dwBufferSeconds = 9;
-        MCIERROR error = mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAVE_OPEN_BUFFER,
+        MCIERROR error = mciSendCommandW(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAVE_OPEN_BUFFER,
                                          reinterpret_cast<DWORD_PTR>(&open));
         *id = open.wDeviceID;
         return error;
@@ -27,7 +29,7 @@ protected:
         play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
         play.dwFrom = from;
         play.dwTo = to;
-        return mciSendCommandA(id, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play));
+        return mciSendCommandW(id, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play));
     }
     // The notifications that reach window within the given time, as
     // (flag, device) pairs, and when the first of each flag came.
@@ -41,7 +43,7 @@ protected:
         DWORD start = GetTickCount();
         for (;;) {
             MSG msg;
-            while (PeekMessageA(&msg, window, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE))
+            while (PeekMessageW(&msg, window, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE))
                 seen.push_back({msg.wParam, static_cast<MCIDEVICEID>(msg.lParam), GetTickCount() - start});
             if (GetTickCount() - start >= milliseconds) return seen;
             if (Layer::Available()) Layer::AdvanceClock(10);
@@ -57,9 +59,9 @@ TEST_F(Mci, OnlyExistingWaveFilesOpen) {
     ASSERT_EQ(Open(Write("QMSTUNE.WAV", MakeWav(500)), &id), 0u);
     EXPECT_NE(id, 0u);
     MCI_GENERIC_PARMS generic{};
-    EXPECT_EQ(mciSendCommandA(id, MCI_STOP, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic)), 0u);
-    EXPECT_EQ(mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic)), 0u);
-    EXPECT_NE(mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic)), 0u)
+    EXPECT_EQ(mciSendCommandW(id, MCI_STOP, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic)), 0u);
+    EXPECT_EQ(mciSendCommandW(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic)), 0u);
+    EXPECT_NE(mciSendCommandW(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic)), 0u)
         << "a closed device is gone";
 }
 
@@ -69,12 +71,12 @@ TEST_F(Mci, AFinishedPlayNotifiesSuccess) {
     HWND window = MakePlainWindow(10, 10);
     MCI_PLAY_PARMS play{};
     play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
-    ASSERT_EQ(mciSendCommandA(id, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play)), 0u);
+    ASSERT_EQ(mciSendCommandW(id, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play)), 0u);
     MSG msg{};
     bool notified = false;
     DWORD start = GetTickCount();
     for (int i = 0; i < 300 && !notified; i++) {
-        notified = PeekMessageA(&msg, window, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE) != 0;
+        notified = PeekMessageW(&msg, window, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE) != 0;
         if (Layer::Available()) Layer::AdvanceClock(10);
         else Sleep(10);
     }
@@ -88,7 +90,7 @@ TEST_F(Mci, AFinishedPlayNotifiesSuccess) {
     }
     EXPECT_EQ(static_cast<MCIDEVICEID>(msg.lParam), id);
     MCI_GENERIC_PARMS generic{};
-    mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic));
+    mciSendCommandW(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic));
     DestroyWindow(window);
 }
 
@@ -130,7 +132,7 @@ TEST_F(Mci, APlayMeetsThePendingNotificationAsWindowsSays) {
     EXPECT_LT(seen[1].after, 590u) << "the play went on past its end";
 
     MCI_GENERIC_PARMS generic{};
-    mciSendCommandA(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic));
+    mciSendCommandW(id, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&generic));
     DestroyWindow(window);
 }
 

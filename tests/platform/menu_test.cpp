@@ -44,7 +44,7 @@ protected:
         SaverTest::TearDown();
     }
     void OpenEditorTemplate() {
-        dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDITOR), nullptr, EditorLikeProc, 0);
+        dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_EDITOR), nullptr, EditorLikeProc, 0);
         ASSERT_NE(dialog, nullptr);
         ShowWindow(dialog, SW_SHOW);
         Pump();
@@ -67,7 +67,7 @@ TEST_F(Menus, TemplateMenuSitsAboveAClientAreaOfTheTemplatesSize) {
     GetWindowRect(dialog, &window);
     EXPECT_EQ(client.right, units.right);
     EXPECT_EQ(client.bottom, units.bottom);
-    DWORD style = GetWindowLongA(dialog, GWL_STYLE), exStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
+    DWORD style = GetWindowLongW(dialog, GWL_STYLE), exStyle = GetWindowLongW(dialog, GWL_EXSTYLE);
     RECT withBar = client, without = client;
     AdjustWindowRectEx(&withBar, style, TRUE, exStyle);
     AdjustWindowRectEx(&without, style, FALSE, exStyle);
@@ -77,8 +77,8 @@ TEST_F(Menus, TemplateMenuSitsAboveAClientAreaOfTheTemplatesSize) {
 
     POINT origin{0, 0};
     ClientToScreen(dialog, &origin);
-    EXPECT_EQ(SendMessageA(dialog, WM_NCHITTEST, 0, MAKELPARAM(origin.x + 10, origin.y - 5)), HTMENU);
-    EXPECT_EQ(SendMessageA(dialog, WM_NCHITTEST, 0, MAKELPARAM(origin.x + 10, origin.y + 5)), HTCLIENT);
+    EXPECT_EQ(SendMessageW(dialog, WM_NCHITTEST, 0, MAKELPARAM(origin.x + 10, origin.y - 5)), HTMENU);
+    EXPECT_EQ(SendMessageW(dialog, WM_NCHITTEST, 0, MAKELPARAM(origin.x + 10, origin.y + 5)), HTCLIENT);
 
     // Without its menu the window keeps its size and the client area takes the bar's room.
     ASSERT_TRUE(SetMenu(dialog, nullptr));
@@ -94,7 +94,7 @@ TEST_F(Menus, TemplateMenuSitsAboveAClientAreaOfTheTemplatesSize) {
 }
 
 TEST_F(Menus, EnableAndCheckHandBackThePreviousStateThatGetMenuStateReads) {
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_EDITOR));
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_EDITOR));
     ASSERT_NE(menu, nullptr);
     HMENU file = GetSubMenu(menu, 0);
     EXPECT_EQ(GetMenuState(menu, 0, MF_BYPOSITION), 3u << 8 | MF_POPUP) << "a popup: its item count over MF_POPUP";
@@ -125,7 +125,7 @@ TEST_F(Menus, EnableAndCheckHandBackThePreviousStateThatGetMenuStateReads) {
     EXPECT_TRUE(DestroyMenu(menu));
     EXPECT_EQ(GetMenuItemCount(menu), -1);
     EXPECT_EQ(GetMenuItemCount(file), -1) << "its popups go with it";
-    EXPECT_EQ(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(999)), nullptr);
+    EXPECT_EQ(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(999)), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 
@@ -133,20 +133,20 @@ TEST_F(Menus, EnableAndCheckHandBackThePreviousStateThatGetMenuStateReads) {
 
 // The popup menu shown now, if any.
 HWND ShownPopup() {
-    HWND popup = FindWindowA("#32768", nullptr);
+    HWND popup = FindWindowW(L"#32768", nullptr);
     return popup && IsWindowVisible(popup) ? popup : nullptr;
 }
 
 // Presses and releases the button at a point on the screen. The menu's loop
 // reads the point from lParam (as Wine does with posted mouse messages).
 void ClickAt(HWND to, int x, int y) {
-    PostMessageA(to, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    PostMessageA(to, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    PostMessageW(to, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(to, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 void PressEsc(HWND to) {
-    PostMessageA(to, WM_KEYDOWN, VK_ESCAPE, 0);
-    PostMessageA(to, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));
+    PostMessageW(to, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(to, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));
 }
 
 // What the user does while the menu is open, one step per timer tick;
@@ -171,10 +171,10 @@ protected:
         POINT origin{0, 0};
         ClientToScreen(dialog, &origin);
         LPARAM title = MAKELPARAM(origin.x + 10, origin.y - GetSystemMetrics(SM_CYMENU) / 2);
-        LRESULT hit = SendMessageA(dialog, WM_NCHITTEST, 0, title);
+        LRESULT hit = SendMessageW(dialog, WM_NCHITTEST, 0, title);
         ASSERT_EQ(hit, HTMENU);
         UINT_PTR timer = SetTimer(nullptr, 0, 60, Step);
-        PostMessageA(dialog, WM_NCLBUTTONDOWN, hit, title);
+        PostMessageW(dialog, WM_NCLBUTTONDOWN, hit, title);
         Pump();  // the menu's loop runs inside
         KillTimer(nullptr, timer);
         Pump();
@@ -277,15 +277,15 @@ LRESULT CALLBACK LimitedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         limits->ptMaxTrackSize = {500, 400};
         return 0;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 TEST_F(Menus, SizingKeepsWithinTheLimitsOfFramedAndOverlappedWindowsOnly) {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = LimitedProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "TestLimitedWindow";
-    RegisterClassA(&wc);
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TestLimitedWindow";
+    RegisterClassW(&wc);
     auto size = [](HWND hwnd) {
         RECT r;
         GetWindowRect(hwnd, &r);
@@ -294,8 +294,8 @@ TEST_F(Menus, SizingKeepsWithinTheLimitsOfFramedAndOverlappedWindowsOnly) {
     for (DWORD style : {DWORD(WS_POPUP | WS_THICKFRAME), DWORD(WS_OVERLAPPED | WS_CAPTION),
                         DWORD(WS_POPUP | WS_CAPTION | WS_THICKFRAME)}) {
         limitsAsked = 0;
-        HWND hwnd = CreateWindowExA(0, "TestLimitedWindow", "", style, 10, 10, 100, 100, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
+        HWND hwnd = CreateWindowExW(0, L"TestLimitedWindow", L"", style, 10, 10, 100, 100, nullptr, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(hwnd, nullptr);
         EXPECT_EQ(size(hwnd), std::make_pair(300, 200)) << std::hex << style << ": made no smaller than the least";
         EXPECT_EQ(limitsAsked, 1);
@@ -309,14 +309,14 @@ TEST_F(Menus, SizingKeepsWithinTheLimitsOfFramedAndOverlappedWindowsOnly) {
     }
     for (DWORD style : {DWORD(WS_POPUP), DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU)}) {
         limitsAsked = 0;
-        HWND hwnd = CreateWindowExA(0, "TestLimitedWindow", "", style, 10, 10, 100, 100, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
+        HWND hwnd = CreateWindowExW(0, L"TestLimitedWindow", L"", style, 10, 10, 100, 100, nullptr, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
         SetWindowPos(hwnd, nullptr, 0, 0, 700, 700, SWP_NOMOVE | SWP_NOZORDER);
         EXPECT_EQ(size(hwnd), std::make_pair(700, 700)) << std::hex << style << ": a popup without a sizing frame";
         EXPECT_EQ(limitsAsked, 0);
         DestroyWindow(hwnd);
     }
-    UnregisterClassA("TestLimitedWindow", GetModuleHandleA(nullptr));
+    UnregisterClassW(L"TestLimitedWindow", GetModuleHandleW(nullptr));
 }
 
 }  // namespace

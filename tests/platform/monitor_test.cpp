@@ -42,9 +42,9 @@ TEST_F(DisplayMonitors, TheMonitorsMakeUpTheVirtualScreen) {
         ASSERT_EQ(static_cast<int>(monitors.size()), GetSystemMetrics(SM_CMONITORS)) << layout;
         RECT all = primary;
         for (const Monitor &m : monitors) {
-            MONITORINFOEXA info{};
+            MONITORINFOEXW info{};
             info.cbSize = sizeof info;
-            ASSERT_TRUE(GetMonitorInfoA(m.handle, &info)) << layout;
+            ASSERT_TRUE(GetMonitorInfoW(m.handle, &info)) << layout;
             EXPECT_TRUE(Same(info.rcMonitor, m.rect)) << layout;
             EXPECT_EQ((info.dwFlags & MONITORINFOF_PRIMARY) != 0, Same(m.rect, primary)) << layout;
             EXPECT_EQ(MonitorFromPoint({m.rect.right - 1, m.rect.bottom - 1}, MONITOR_DEFAULTTONULL), m.handle) << layout;
@@ -64,7 +64,7 @@ TEST_F(DisplayMonitors, TheMonitorsMakeUpTheVirtualScreen) {
         EXPECT_TRUE(Same(desktop, primary)) << layout;
         MONITORINFO small{};
         small.cbSize = sizeof small - 1;
-        EXPECT_FALSE(GetMonitorInfoA(monitors[0].handle, &small)) << "a size no monitor record has";
+        EXPECT_FALSE(GetMonitorInfoW(monitors[0].handle, &small)) << "a size no monitor record has";
     }
 }
 
@@ -122,7 +122,7 @@ TEST_F(DisplayMonitors, AWindowHasTheScreensDpi) {
     HWND window = MakePlainWindow(100, 80);
     using GetDpiProc = UINT(WINAPI *)(HWND);
     auto getDpi = reinterpret_cast<GetDpiProc>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     ASSERT_NE(getDpi, nullptr);
     for (int dpi : dpis) {
         if (dpi) Layer::SetDpi(dpi);

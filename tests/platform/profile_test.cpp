@@ -1,20 +1,22 @@
 // Profile files behave as Windows has them: run against both.
 #include <cstring>
+#include <iterator>
 
 #include "support/fixtures.h"
 #include "support/saver_fixture.h"
+#include "wide.h"
 
 namespace {
 
-const char kFile[] = "qmstest.ini";
+const wchar_t kFile[] = L"qmstest.ini";
 
 class Profile : public SaverTest {
 protected:
     void SetUp() override {
         SaverTest::SetUp();
-        char dir[MAX_PATH];
-        GetWindowsDirectoryA(dir, sizeof dir);
-        path = std::string(dir) + "\\" + kFile;
+        WCHAR dir[MAX_PATH];
+        GetWindowsDirectoryW(dir, MAX_PATH);
+        path = U(dir) + "\\" + U(kFile);
         DeleteDosFile(path);
     }
     void TearDown() override {
@@ -29,43 +31,43 @@ protected:
 };
 
 TEST_F(Profile, WritingCreatesTheFileInTheWindowsDirectoryAndKeepsTheRest) {
-    ASSERT_TRUE(WritePrivateProfileStringA("First", "a", "1", kFile));
-    ASSERT_TRUE(WritePrivateProfileStringA("Second", "b", "2", kFile));
-    ASSERT_TRUE(WritePrivateProfileStringA("first", "C", "3", kFile));
-    ASSERT_TRUE(WritePrivateProfileStringA("FIRST", "A", "4", kFile));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"First", L"a", L"1", kFile));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Second", L"b", L"2", kFile));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"first", L"C", L"3", kFile));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"FIRST", L"A", L"4", kFile));
     std::string text = Text();
     EXPECT_NE(text.find("[First]"), std::string::npos) << text;
     EXPECT_NE(text.find("[Second]"), std::string::npos) << text;
     EXPECT_EQ(text.find("[first]"), std::string::npos) << "a section is matched without regard to case";
-    char value[16];
-    GetPrivateProfileStringA("first", "a", "", value, sizeof value, kFile);
-    EXPECT_STREQ(value, "4");
-    GetPrivateProfileStringA("First", "c", "", value, sizeof value, kFile);
-    EXPECT_STREQ(value, "3");
-    GetPrivateProfileStringA("SECOND", "B", "", value, sizeof value, kFile);
-    EXPECT_STREQ(value, "2");
+    WCHAR value[16];
+    GetPrivateProfileStringW(L"first", L"a", L"", value, static_cast<DWORD>(std::size(value)), kFile);
+    EXPECT_STREQ(value, L"4");
+    GetPrivateProfileStringW(L"First", L"c", L"", value, static_cast<DWORD>(std::size(value)), kFile);
+    EXPECT_STREQ(value, L"3");
+    GetPrivateProfileStringW(L"SECOND", L"B", L"", value, static_cast<DWORD>(std::size(value)), kFile);
+    EXPECT_STREQ(value, L"2");
     // The new key went into its section, before the next one.
     EXPECT_LT(text.find("C=3"), text.find("[Second]")) << text;
 
-    ASSERT_TRUE(WritePrivateProfileStringA("First", "a", nullptr, kFile));
-    EXPECT_EQ(GetPrivateProfileStringA("First", "a", "gone", value, sizeof value, kFile), 4u);
-    EXPECT_STREQ(value, "gone");
-    ASSERT_TRUE(WritePrivateProfileStringA("Second", nullptr, nullptr, kFile));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"First", L"a", nullptr, kFile));
+    EXPECT_EQ(GetPrivateProfileStringW(L"First", L"a", L"gone", value, static_cast<DWORD>(std::size(value)), kFile), 4u);
+    EXPECT_STREQ(value, L"gone");
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Second", nullptr, nullptr, kFile));
     EXPECT_EQ(Text().find("Second"), std::string::npos);
-    GetPrivateProfileStringA("First", "c", "", value, sizeof value, kFile);
-    EXPECT_STREQ(value, "3");
+    GetPrivateProfileStringW(L"First", L"c", L"", value, static_cast<DWORD>(std::size(value)), kFile);
+    EXPECT_STREQ(value, L"3");
 }
 
 TEST_F(Profile, StringsAreCutToTheBufferAndTerminated) {
-    WritePrivateProfileStringA("S", "k", "ABCDEFGHIJ", kFile);
-    char value[6];
+    WritePrivateProfileStringW(L"S", L"k", L"ABCDEFGHIJ", kFile);
+    WCHAR value[6];
     std::memset(value, 'x', sizeof value);
-    EXPECT_EQ(GetPrivateProfileStringA("S", "k", "", value, sizeof value, kFile), 5u);
-    EXPECT_STREQ(value, "ABCDE");
-    EXPECT_EQ(GetPrivateProfileStringA("S", "missing", "dflt", value, sizeof value, kFile), 4u);
-    EXPECT_STREQ(value, "dflt");
-    EXPECT_EQ(GetPrivateProfileStringA("None", "k", "x", value, sizeof value, "nosuchfile.ini"), 1u);
-    EXPECT_STREQ(value, "x");
+    EXPECT_EQ(GetPrivateProfileStringW(L"S", L"k", L"", value, static_cast<DWORD>(std::size(value)), kFile), 5u);
+    EXPECT_STREQ(value, L"ABCDE");
+    EXPECT_EQ(GetPrivateProfileStringW(L"S", L"missing", L"dflt", value, static_cast<DWORD>(std::size(value)), kFile), 4u);
+    EXPECT_STREQ(value, L"dflt");
+    EXPECT_EQ(GetPrivateProfileStringW(L"None", L"k", L"x", value, static_cast<DWORD>(std::size(value)), L"nosuchfile.ini"), 1u);
+    EXPECT_STREQ(value, L"x");
 }
 
 TEST_F(Profile, IntegersAreReadUpToTheFirstOtherCharacter) {
@@ -74,12 +76,23 @@ TEST_F(Profile, IntegersAreReadUpToTheFirstOtherCharacter) {
         UINT expected;
     } cases[] = {{"12abc", 12}, {"7", 7}, {"abc", 0}, {"-3", static_cast<UINT>(-3)}, {"0x10", 16}, {"0x1G", 1}, {"  42  ", 42}, {"+8", 8}};
     for (const Case &c : cases) {
-        WritePrivateProfileStringA("N", "v", c.text, kFile);
-        EXPECT_EQ(GetPrivateProfileIntA("N", "v", 99, kFile), c.expected) << c.text;
+        WritePrivateProfileStringW(L"N", L"v", W(c.text).c_str(), kFile);
+        EXPECT_EQ(GetPrivateProfileIntW(L"N", L"v", 99, kFile), c.expected) << c.text;
     }
-    EXPECT_EQ(GetPrivateProfileIntA("N", "missing", 99, kFile), 99u);
-    WritePrivateProfileStringA("N", "v", "", kFile);
-    EXPECT_EQ(GetPrivateProfileIntA("N", "v", 99, kFile), 99u) << "an empty value gives the default";
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"missing", 99, kFile), 99u);
+    WritePrivateProfileStringW(L"N", L"v", L"", kFile);
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"v", 99, kFile), 99u) << "an empty value gives the default";
+}
+
+// The file is in the ANSI code page, as the Windows the program was made for keeps it.
+TEST_F(Profile, TheFileIsInCodePage932) {
+    ASSERT_TRUE(WritePrivateProfileStringW(L"\u5199\u771F", L"\u30AD\u30FC", L"\u5024 \u0424", kFile));
+    std::string text = Text();
+    EXPECT_NE(text.find("[\x8E\xCA\x90\x5E]"), std::string::npos) << text;
+    EXPECT_NE(text.find("\x83\x4C\x81\x5B=\x92\x6C \x84\x55"), std::string::npos) << text;
+    WCHAR value[16] = L"";
+    EXPECT_EQ(GetPrivateProfileStringW(L"\u5199\u771F", L"\u30AD\u30FC", L"", value, 16, kFile), 3u);
+    EXPECT_STREQ(value, L"\u5024 \u0424");
 }
 
 }  // namespace

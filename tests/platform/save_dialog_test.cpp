@@ -13,19 +13,21 @@
 #include "platform/testing/layer.h"
 #include "support/fixtures.h"
 #include "support/save_dialog.h"
+#include "wide.h"
 #include "support/saver_fixture.h"
 
 namespace {
 
-const char kFilter[] = "Shows (*.QMS)\0*.QMS\0";
+const wchar_t kFilter[] = L"Shows (*.QMS)\0*.QMS\0";
 
 class SaveDialog : public SaverTest {
 protected:
     void SetUp() override {
         SaverTest::SetUp();
-        char dir[MAX_PATH];
-        GetWindowsDirectoryA(dir, sizeof dir);
-        windows = dir;
+        WCHAR dir[MAX_PATH];
+        GetWindowsDirectoryW(dir, MAX_PATH);
+        windows = U(dir);
+        wideWindows = dir;
         owner = MakePlainWindow(200, 100);
         Pump();
     }
@@ -33,28 +35,29 @@ protected:
         if (IsWindow(owner)) DestroyWindow(owner);
         SaverTest::TearDown();
     }
-    OPENFILENAMEA Options(char *path, DWORD size) {
-        OPENFILENAMEA ofn{};
+    OPENFILENAMEW Options(WCHAR *path, DWORD size) {
+        OPENFILENAMEW ofn{};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = owner;
         ofn.lpstrFilter = kFilter;
         ofn.lpstrFile = path;
         ofn.nMaxFile = size;
-        ofn.lpstrInitialDir = windows.c_str();
-        ofn.lpstrDefExt = "QMS";
+        ofn.lpstrInitialDir = wideWindows.c_str();
+        ofn.lpstrDefExt = L"QMS";
         ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
         return ofn;
     }
     // Runs the dialog with the user's answers: its result and extended error.
-    std::vector<SaveAsShown> Run(OPENFILENAMEA &ofn, std::vector<std::string> answers) {
+    std::vector<SaveAsShown> Run(OPENFILENAMEW &ofn, std::vector<std::string> answers) {
         return AnswerSaveAs(
             [&] {
-                result = GetSaveFileNameA(&ofn);
+                result = GetSaveFileNameW(&ofn);
                 error = CommDlgExtendedError();
             },
             std::move(answers));
     }
     std::string windows;
+    std::wstring wideWindows;
     HWND owner = nullptr;
     BOOL result = -1;
     DWORD error = 0xFFFF;
@@ -62,28 +65,28 @@ protected:
 
 TEST_F(SaveDialog, AStructureOfAnotherSizeFailsBeforeAnyDialogShows) {
     // The 64-bit layout, as the Windows headers have it.
-    EXPECT_EQ(sizeof(OPENFILENAMEA), 152u);
-    EXPECT_EQ(OPENFILENAME_SIZE_VERSION_400A, 136u);
-    EXPECT_EQ(offsetof(OPENFILENAMEA, lpstrFile), 48u);
-    EXPECT_EQ(offsetof(OPENFILENAMEA, Flags), 96u);
-    EXPECT_EQ(offsetof(OPENFILENAMEA, nFileExtension), 102u);
-    char path[MAX_PATH] = "";
-    OPENFILENAMEA ofn = Options(path, sizeof path);
-    for (DWORD size : {DWORD(0), DWORD(10), DWORD(sizeof ofn + 4), DWORD(OPENFILENAME_SIZE_VERSION_400A + 4)}) {
+    EXPECT_EQ(sizeof(OPENFILENAMEW), 152u);
+    EXPECT_EQ(OPENFILENAME_SIZE_VERSION_400W, 136u);
+    EXPECT_EQ(offsetof(OPENFILENAMEW, lpstrFile), 48u);
+    EXPECT_EQ(offsetof(OPENFILENAMEW, Flags), 96u);
+    EXPECT_EQ(offsetof(OPENFILENAMEW, nFileExtension), 102u);
+    WCHAR path[MAX_PATH] = L"";
+    OPENFILENAMEW ofn = Options(path, MAX_PATH);
+    for (DWORD size : {DWORD(0), DWORD(10), DWORD(sizeof ofn + 4), DWORD(OPENFILENAME_SIZE_VERSION_400W + 4)}) {
         ofn.lStructSize = size;
         EXPECT_TRUE(Run(ofn, {windows + "\\QMSNEVER"}).empty()) << size;
         EXPECT_FALSE(result);
         EXPECT_EQ(error, DWORD(CDERR_STRUCTSIZE));
     }
     // The size before Windows 2000 is taken.
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     EXPECT_EQ(Run(ofn, {""}).size(), 1u);
     EXPECT_EQ(error, 0u);
 }
 
 TEST_F(SaveDialog, TheAnswerComesBackAsAFullPathWithTheDefaultExtension) {
-    char path[MAX_PATH] = "MYSHOW.QMS";
-    OPENFILENAMEA ofn = Options(path, sizeof path);
+    WCHAR path[MAX_PATH] = L"MYSHOW.QMS";
+    OPENFILENAMEW ofn = Options(path, MAX_PATH);
     auto shown = Run(ofn, {windows + "\\NEWSHOW"});
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].owner, owner);
@@ -91,35 +94,35 @@ TEST_F(SaveDialog, TheAnswerComesBackAsAFullPathWithTheDefaultExtension) {
     EXPECT_TRUE(result);
     EXPECT_EQ(error, 0u);
     // Case aside: Wine adds the filter's extension in lower case, Windows lpstrDefExt as given.
-    EXPECT_STRCASEEQ(path, (windows + "\\NEWSHOW.QMS").c_str());
+    EXPECT_STRCASEEQ(U(path).c_str(), (windows + "\\NEWSHOW.QMS").c_str());
     EXPECT_EQ(ofn.nFileOffset, windows.size() + 1);
     EXPECT_EQ(ofn.nFileExtension, windows.size() + 1 + std::strlen("NEWSHOW."));
 
-    ofn = Options(path, sizeof path);
+    ofn = Options(path, MAX_PATH);
     Run(ofn, {"NAME2"});
-    EXPECT_STRCASEEQ(path, (windows + "\\NAME2.QMS").c_str()) << "a bare name is in the folder the dialog opened in";
-    ofn = Options(path, sizeof path);
+    EXPECT_STRCASEEQ(U(path).c_str(), (windows + "\\NAME2.QMS").c_str()) << "a bare name is in the folder the dialog opened in";
+    ofn = Options(path, MAX_PATH);
     Run(ofn, {windows + "\\other.txt"});
-    EXPECT_STREQ(path, (windows + "\\other.txt").c_str()) << "an extension typed stays";
+    EXPECT_STREQ(U(path).c_str(), (windows + "\\other.txt").c_str()) << "an extension typed stays";
     EXPECT_EQ(ofn.nFileExtension, windows.size() + 1 + std::strlen("other."));
 
     // A file there already is replaced once the user says so.
     std::string existing = windows + "\\QMSEXIST.QMS";
     ASSERT_TRUE(WriteDosFile(existing, Bytes(3, 'x')));
-    ofn = Options(path, sizeof path);
+    ofn = Options(path, MAX_PATH);
     Run(ofn, {existing});
     DeleteDosFile(existing);
     EXPECT_TRUE(result);
-    EXPECT_STRCASEEQ(path, existing.c_str());
+    EXPECT_STRCASEEQ(U(path).c_str(), existing.c_str());
 }
 
 TEST_F(SaveDialog, CancelAndTooSmallABufferAreToldApart) {
-    char path[MAX_PATH] = "MYSHOW.QMS";
-    OPENFILENAMEA ofn = Options(path, sizeof path);
+    WCHAR path[MAX_PATH] = L"MYSHOW.QMS";
+    OPENFILENAMEW ofn = Options(path, MAX_PATH);
     EXPECT_EQ(Run(ofn, {""}).size(), 1u);
     EXPECT_FALSE(result);
     EXPECT_EQ(error, 0u) << "Cancel is no error";
-    EXPECT_STREQ(path, "MYSHOW.QMS");
+    EXPECT_STREQ(U(path).c_str(), "MYSHOW.QMS");
     EXPECT_EQ(Run(ofn, {}).size(), 1u) << "with no answer left the user cancels";
     EXPECT_FALSE(result);
 
@@ -135,13 +138,13 @@ TEST_F(SaveDialog, CancelAndTooSmallABufferAreToldApart) {
 
 TEST_F(SaveDialog, TheLayerKeepsWhatEachDialogWasGivenAndTakesTheNextAnswerWhenOneIsRefused) {
     SKIP_WITHOUT_LAYER("reads the layer's record of its dialogs");
-    char path[MAX_PATH] = "*.QMS";
-    OPENFILENAMEA ofn = Options(path, sizeof path);
+    WCHAR path[MAX_PATH] = L"*.QMS";
+    OPENFILENAMEW ofn = Options(path, MAX_PATH);
     ofn.Flags |= OFN_PATHMUSTEXIST;
     // A folder that does not exist and a pattern keep the dialog open.
     Run(ofn, {windows + "\\NOFOLDER\\A", "*.TXT", windows + "\\B"});
     EXPECT_TRUE(result);
-    EXPECT_STREQ(path, (windows + "\\B.QMS").c_str());
+    EXPECT_STREQ(U(path).c_str(), (windows + "\\B.QMS").c_str());
     auto shown = Layer::SaveDialogsShown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].owner, owner);

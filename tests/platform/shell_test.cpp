@@ -11,6 +11,7 @@
 #include "support/fixtures.h"
 #include "support/folder_dialog.h"
 #include "support/saver_fixture.h"
+#include "wide.h"
 
 namespace {
 
@@ -21,45 +22,45 @@ protected:
     void SetUp() override {
         SaverTest::SetUp();
         owner = MakePlainWindow(200, 100);
-        CreateDirectoryA(kChosen, nullptr);
+        CreateDirectoryW(W(kChosen).c_str(), nullptr);
         Pump();
     }
     void TearDown() override {
         if (IsWindow(owner)) DestroyWindow(owner);
-        RemoveDirectoryA(kChosen);
+        RemoveDirectoryW(W(kChosen).c_str());
         SaverTest::TearDown();
     }
     // The chooser as the editor opens it; the folder picked, or "" on Cancel.
     std::string Choose(const std::string &answer, std::string *displayName, std::vector<FolderChooserShown> *shown) {
-        char name[MAX_PATH] = "";
-        BROWSEINFOA info{};
+        WCHAR name[MAX_PATH] = L"";
+        BROWSEINFOW info{};
         info.hwndOwner = owner;
         info.pszDisplayName = name;
-        info.lpszTitle = "フォルダー";
+        info.lpszTitle = L"フォルダー";
         info.ulFlags = BIF_RETURNONLYFSDIRS;
         PIDLIST_ABSOLUTE chosen = nullptr;
         CoInitialize(nullptr);
-        *shown = AnswerFolderChoosers([&] { chosen = SHBrowseForFolderA(&info); }, {answer});
-        char path[MAX_PATH] = "";
+        *shown = AnswerFolderChoosers([&] { chosen = SHBrowseForFolderW(&info); }, {answer});
+        WCHAR path[MAX_PATH] = L"";
         if (chosen) {
-            EXPECT_TRUE(SHGetPathFromIDListA(chosen, path));
+            EXPECT_TRUE(SHGetPathFromIDListW(chosen, path));
             CoTaskMemFree(chosen);
         }
         CoUninitialize();
-        *displayName = name;
-        return path;
+        *displayName = U(name);
+        return U(path);
     }
     HWND owner = nullptr;
 };
 
 TEST_F(Shell, ThePicturesFolderIsAFolderOfTheUser) {
-    char path[MAX_PATH] = "";
-    ASSERT_EQ(SHGetFolderPathA(owner, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, path), S_OK);
-    DWORD attributes = GetFileAttributesA(path);
-    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << path;
+    WCHAR path[MAX_PATH] = L"";
+    ASSERT_EQ(SHGetFolderPathW(owner, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, path), S_OK);
+    DWORD attributes = GetFileAttributesW(path);
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << U(path);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(std::string(path).rfind("C:\\", 0), 0u) << path;
-    EXPECT_NE(std::string(path).back(), '\\') << "no trailing backslash";
+    EXPECT_EQ(U(path).rfind("C:\\", 0), 0u) << U(path);
+    EXPECT_NE(U(path).back(), '\\') << "no trailing backslash";
 }
 
 TEST_F(Shell, TheChooserHandsBackTheFolderPickedOrNothing) {

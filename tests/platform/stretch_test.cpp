@@ -250,13 +250,13 @@ TEST_F(Stretch, PartOffTheWindowShowsTheMatchingPartAsIfUnclipped) {
 }
 
 TEST_F(Stretch, ChildWindowClipsToItself) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "TestStretchChild";
-    RegisterClassA(&wc);
-    HWND child = CreateWindowExA(0, "TestStretchChild", "", WS_CHILD | WS_VISIBLE, 50, 40, 100, 80, window, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TestStretchChild";
+    RegisterClassW(&wc);
+    HWND child = CreateWindowExW(0, L"TestStretchChild", L"", WS_CHILD | WS_VISIBLE, 50, 40, 100, 80, window, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(child, nullptr);
     Pump();
     Paint(dc);

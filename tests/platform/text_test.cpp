@@ -5,6 +5,7 @@
 // sides, so its metrics are pinned) and DrawTextA, whose expectations again
 // come from the font's own measurements.
 #include "support/saver_fixture.h"
+#include "wide.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,7 +24,7 @@ constexpr COLORREF kInk = RGB(255, 255, 0);
 bool AnsiCodePageIsJapanese() {
     if (Layer::Available()) return true;
     using GetAcp = UINT(WINAPI *)();
-    auto getAcp = reinterpret_cast<GetAcp>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetACP"));
+    auto getAcp = reinterpret_cast<GetAcp>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetACP"));
     return getAcp && getAcp() == 932;
 }
 
@@ -35,7 +36,7 @@ bool Between(COLORREF c, COLORREF a, COLORREF b) {
            in(GetGValue(c), GetGValue(a), GetGValue(b)) && in(GetBValue(c), GetBValue(a), GetBValue(b));
 }
 
-class Text : public DrawingTest {
+class TextDrawing : public DrawingTest {
 protected:
     void SetUp() override {
         DrawingTest::SetUp();
@@ -50,13 +51,13 @@ protected:
         DeleteObject(brush);
     }
 
-    SIZE Extent(const char *text) {
+    SIZE Extent(const wchar_t *text) {
         SIZE size{-1, -1};
-        EXPECT_TRUE(GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &size)) << text;
+        EXPECT_TRUE(GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size)) << U(text);
         return size;
     }
 
-    BOOL Draw(int x, int y, const char *text) { return TextOutA(dc, x, y, text, static_cast<int>(strlen(text))); }
+    BOOL Draw(int x, int y, const wchar_t *text) { return TextOutW(dc, x, y, text, static_cast<int>(wcslen(text))); }
 
     int Count(RECT r, COLORREF color) {
         int n = 0;
@@ -82,30 +83,30 @@ protected:
     }
 };
 
-TEST_F(Text, ExtentIsTheSumOfTheCharactersByOneLineHigh) {
+TEST_F(TextDrawing, ExtentIsTheSumOfTheCharactersByOneLineHigh) {
     SIZE empty{-1, -1};
-    ASSERT_TRUE(GetTextExtentPoint32A(dc, "", 0, &empty));
+    ASSERT_TRUE(GetTextExtentPoint32W(dc, L"", 0, &empty));
     EXPECT_EQ(empty.cx, 0);
     EXPECT_EQ(empty.cy, 0);
 
-    SIZE a = Extent("A"), b = Extent("B"), ab = Extent("AB");
+    SIZE a = Extent(L"A"), b = Extent(L"B"), ab = Extent(L"AB");
     EXPECT_GT(a.cx, 0);
     EXPECT_GT(a.cy, 0);
     EXPECT_EQ(ab.cx, a.cx + b.cx);
     EXPECT_EQ(ab.cy, a.cy);
-    EXPECT_EQ(Extent("AAAA").cx, 4 * a.cx);
-    EXPECT_GT(Extent("Screen saver").cx, Extent("Screen").cx);
+    EXPECT_EQ(Extent(L"AAAA").cx, 4 * a.cx);
+    EXPECT_GT(Extent(L"Screen saver").cx, Extent(L"Screen").cx);
 
     SIZE firstTwo{-1, -1};
-    ASSERT_TRUE(GetTextExtentPoint32A(dc, "ABCDEF", 2, &firstTwo)) << "the length counts bytes, not the string";
+    ASSERT_TRUE(GetTextExtentPoint32W(dc, L"ABCDEF", 2, &firstTwo)) << "the length counts bytes, not the string";
     EXPECT_EQ(firstTwo.cx, ab.cx);
     EXPECT_EQ(firstTwo.cy, ab.cy);
 }
 
-TEST_F(Text, OpaqueTextFillsItsCellWithTheBackgroundAndInksGlyphsInTheTextColour) {
+TEST_F(TextDrawing, OpaqueTextFillsItsCellWithTheBackgroundAndInksGlyphsInTheTextColour) {
     SetBkColor(dc, kBack);
     SetTextColor(dc, kInk);
-    const char *text = "Hi, there";
+    const wchar_t *text = L"Hi, there";
     SIZE size = Extent(text);
     ASSERT_TRUE(Draw(20, 30, text));
 
@@ -116,15 +117,15 @@ TEST_F(Text, OpaqueTextFillsItsCellWithTheBackgroundAndInksGlyphsInTheTextColour
     EXPECT_EQ(CountBetween(cell, kBack, kInk), Area(cell)) << "every pixel of the cell is text or background colour, or a blend of them";
     EXPECT_TRUE(FrameIs(cell, kCanvas)) << "the cell starts at the reference point and ends at the extent";
 
-    ASSERT_TRUE(TextOutA(dc, 200, 80, "A", 0));
+    ASSERT_TRUE(TextOutW(dc, 200, 80, L"A", 0));
     EXPECT_EQ(Count(RECT{190, 70, 230, 120}, kCanvas), 40 * 50) << "no characters, no cell";
 }
 
-TEST_F(Text, TransparentTextLeavesTheBackgroundAndInksTheSameGlyphs) {
+TEST_F(TextDrawing, TransparentTextLeavesTheBackgroundAndInksTheSameGlyphs) {
     // The banner's colours: white on black.
     SetBkColor(dc, RGB(0, 0, 0));
     SetTextColor(dc, RGB(255, 255, 255));
-    const char *text = "Slides 1/12";
+    const wchar_t *text = L"Slides 1/12";
     SIZE size = Extent(text);
     ASSERT_TRUE(Draw(20, 10, text));
     SetBkMode(dc, TRANSPARENT);
@@ -145,27 +146,22 @@ TEST_F(Text, TransparentTextLeavesTheBackgroundAndInksTheSameGlyphs) {
     EXPECT_TRUE(FrameIs(RECT{20, 60, 20 + size.cx, 60 + size.cy}, kCanvas));
 }
 
-TEST_F(Text, DoubleByteCharactersAreOneFullWidthCharacterEach) {
+TEST_F(TextDrawing, DoubleByteCharactersAreOneFullWidthCharacterEach) {
     if (!AnsiCodePageIsJapanese()) GTEST_SKIP() << "the ANSI code page is not 932 (run Wine with a Japanese locale)";
-    SIZE a = Extent("A"), nichi = Extent("日"), hon = Extent("本"), both = Extent("日本");
+    SIZE a = Extent(L"A"), nichi = Extent(L"日"), hon = Extent(L"本"), both = Extent(L"日本");
     EXPECT_GT(nichi.cx, a.cx);
     EXPECT_GT(hon.cx, a.cx);
-    EXPECT_EQ(both.cx, nichi.cx + hon.cx) << "four bytes, two characters";
+    EXPECT_EQ(both.cx, nichi.cx + hon.cx) << "two units, two characters";
     EXPECT_EQ(both.cy, a.cy);
 
-    SIZE loneLead{-1, -1};
-    ASSERT_TRUE(GetTextExtentPoint32A(dc, "日本", 3, &loneLead));
-    EXPECT_EQ(loneLead.cx, nichi.cx + Extent("・").cx)
-        << "a lead byte without its trail byte shows as code page 932's default character";
-
-    SIZE halfKana = Extent("ｱ"), fullKana = Extent("ア");
+    SIZE halfKana = Extent(L"ｱ"), fullKana = Extent(L"ア");
     EXPECT_GT(halfKana.cx, 0);
     EXPECT_LT(halfKana.cx, fullKana.cx);
 
     SetBkColor(dc, kBack);
     SetTextColor(dc, kInk);
-    ASSERT_TRUE(Draw(10, 10, "日本"));
-    ASSERT_TRUE(Draw(10, 40, "ｱ"));
+    ASSERT_TRUE(Draw(10, 10, L"日本"));
+    ASSERT_TRUE(Draw(10, 40, L"ｱ"));
     EXPECT_GT(Count(RECT{10, 10, 10 + nichi.cx, 10 + a.cy}, kInk), 0);
     EXPECT_GT(Count(RECT{10 + nichi.cx, 10, 10 + both.cx, 10 + a.cy}, kInk), 0);
     EXPECT_GT(Count(RECT{10, 40, 10 + halfKana.cx, 40 + a.cy}, kInk), 0);
@@ -176,10 +172,10 @@ TEST_F(Text, DoubleByteCharactersAreOneFullWidthCharacterEach) {
     EXPECT_TRUE(differ) << "日 and 本 are drawn with their own glyphs";
 }
 
-TEST_F(Text, TextIsClippedToTheWindowAndToAChildWindow) {
+TEST_F(TextDrawing, TextIsClippedToTheWindowAndToAChildWindow) {
     SetBkColor(dc, kBack);
     SetTextColor(dc, kInk);
-    const char *text = "Clipped";
+    const wchar_t *text = L"Clipped";
     SIZE size = Extent(text);
     ASSERT_TRUE(Draw(0, 10, text));
     ASSERT_TRUE(Draw(-5, 40, text));
@@ -191,19 +187,19 @@ TEST_F(Text, TextIsClippedToTheWindowAndToAChildWindow) {
         }
     EXPECT_GT(ink, 0);
 
-    EXPECT_TRUE(Draw(-100000, 70, "Far to the left"));
-    EXPECT_TRUE(Draw(kWidth + 100000, 70, "Far to the right"));
+    EXPECT_TRUE(Draw(-100000, 70, L"Far to the left"));
+    EXPECT_TRUE(Draw(kWidth + 100000, 70, L"Far to the right"));
     EXPECT_EQ(Count(RECT{0, 70, kWidth, 70 + size.cy}, kCanvas), kWidth * size.cy);
 
-    HWND child = CreateWindowExA(0, "TestPlainWindow", "", WS_CHILD | WS_VISIBLE, 40, 100, 30, 8, window, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+    HWND child = CreateWindowExW(0, L"TestPlainWindow", L"", WS_CHILD | WS_VISIBLE, 40, 100, 30, 8, window, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(child, nullptr);
     Pump();
     Paint(dc, kCanvas);
     HDC childDc = GetDC(child);
     SetBkColor(childDc, kBack);
     SetTextColor(childDc, kInk);
-    EXPECT_TRUE(TextOutA(childDc, -3, -4, "Child text", 10));
+    EXPECT_TRUE(TextOutW(childDc, -3, -4, L"Child text", 10));
     ReleaseDC(child, childDc);
 
     RECT inside{40, 100, 70, 108};
@@ -214,14 +210,14 @@ TEST_F(Text, TextIsClippedToTheWindowAndToAChildWindow) {
     DestroyWindow(child);
 }
 
-TEST_F(Text, BadArgumentsFailAndDrawNothing) {
+TEST_F(TextDrawing, BadArgumentsFailAndDrawNothing) {
     SIZE size{-1, -1};
-    EXPECT_FALSE(TextOutA(nullptr, 10, 10, "A", 1));
-    EXPECT_FALSE(GetTextExtentPoint32A(nullptr, "A", 1, &size));
-    EXPECT_FALSE(TextOutA(dc, 10, 10, "A", -1));
-    EXPECT_FALSE(GetTextExtentPoint32A(dc, "A", -1, &size));
-    BOOL drawn = TextOutA(dc, 10, 10, nullptr, 3);
-    BOOL measured = GetTextExtentPoint32A(dc, nullptr, 3, &size);
+    EXPECT_FALSE(TextOutW(nullptr, 10, 10, L"A", 1));
+    EXPECT_FALSE(GetTextExtentPoint32W(nullptr, L"A", 1, &size));
+    EXPECT_FALSE(TextOutW(dc, 10, 10, L"A", -1));
+    EXPECT_FALSE(GetTextExtentPoint32W(dc, L"A", -1, &size));
+    BOOL drawn = TextOutW(dc, 10, 10, nullptr, 3);
+    BOOL measured = GetTextExtentPoint32W(dc, nullptr, 3, &size);
     // Wine accepts a null string and draws nothing; the layer refuses it.
     if (Layer::Available()) {
         EXPECT_FALSE(drawn);
@@ -233,21 +229,21 @@ TEST_F(Text, BadArgumentsFailAndDrawNothing) {
 // ---- font objects ----------------------------------------------------------------
 
 // A font as the dialogs make one: by face name and LOGFONT height.
-HFONT MakeFont(LONG height, const char *face) {
-    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+HFONT MakeFont(LONG height, const wchar_t *face) {
+    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
-class Fonts : public Text {
+class Fonts : public TextDrawing {
 protected:
     void TearDown() override {
         if (dc) SelectObject(dc, GetStockObject(SYSTEM_FONT));
         for (HFONT f : made) EXPECT_TRUE(DeleteObject(f));
-        Text::TearDown();
+        TextDrawing::TearDown();
     }
 
     // Makes a font and selects it into the window's DC.
-    HFONT Use(LONG height, const char *face = "MS Gothic") {
+    HFONT Use(LONG height, const wchar_t *face = L"MS Gothic") {
         HFONT f = MakeFont(height, face);
         EXPECT_NE(f, nullptr) << face;
         made.push_back(f);
@@ -255,9 +251,9 @@ protected:
         return f;
     }
 
-    TEXTMETRICA Metrics() {
-        TEXTMETRICA tm{};
-        EXPECT_TRUE(GetTextMetricsA(dc, &tm));
+    TEXTMETRICW Metrics() {
+        TEXTMETRICW tm{};
+        EXPECT_TRUE(GetTextMetricsW(dc, &tm));
         return tm;
     }
 
@@ -282,10 +278,10 @@ std::string Show(const RECT &r) {
 }
 
 TEST_F(Fonts, NinePointGothicHasTheSameMetricsUnderEveryOfItsNames) {
-    if (!AnsiCodePageIsJapanese()) GTEST_SKIP() << "the face names are in code page 932";
-    for (const char *face : {"ＭＳ ゴシック", "MS Gothic", "ＭＳ Ｐゴシック", "MS UI Gothic"}) {
+    if (!AnsiCodePageIsJapanese()) GTEST_SKIP() << "the Japanese faces are set up with a Japanese locale";
+    for (const wchar_t *face : {L"ＭＳ ゴシック", L"MS Gothic", L"ＭＳ Ｐゴシック", L"MS UI Gothic"}) {
         Use(-12, face);  // 9 points at 96 dots per inch
-        TEXTMETRICA tm = Metrics();
+        TEXTMETRICW tm = Metrics();
         EXPECT_EQ(tm.tmHeight, 13) << face;
         EXPECT_EQ(tm.tmAscent, 11) << face;
         EXPECT_EQ(tm.tmDescent, 2) << face;
@@ -299,17 +295,17 @@ TEST_F(Fonts, NinePointGothicHasTheSameMetricsUnderEveryOfItsNames) {
             << "fixed pitch, outline: " << face;
     }
     // The same from a LOGFONT, and the stock dialog font.
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     lf.lfHeight = -12;
     lf.lfCharSet = SHIFTJIS_CHARSET;
-    std::strcpy(lf.lfFaceName, "ＭＳ ゴシック");
-    HFONT indirect = CreateFontIndirectA(&lf);
+    wcscpy(lf.lfFaceName, L"ＭＳ ゴシック");
+    HFONT indirect = CreateFontIndirectW(&lf);
     ASSERT_NE(indirect, nullptr);
     made.push_back(indirect);
     SelectObject(dc, indirect);
     EXPECT_EQ(Metrics().tmHeight, 13);
     SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    TEXTMETRICA gui = Metrics();
+    TEXTMETRICW gui = Metrics();
     EXPECT_EQ(gui.tmHeight, 13);
     EXPECT_EQ(gui.tmAscent, 11);
     EXPECT_EQ(gui.tmAveCharWidth, 6);
@@ -318,10 +314,10 @@ TEST_F(Fonts, NinePointGothicHasTheSameMetricsUnderEveryOfItsNames) {
 TEST_F(Fonts, NegativeHeightIsTheCharacterHeightAndPositiveTheCell) {
     for (LONG em : {9, 12, 16, 24}) {
         Use(-em);
-        TEXTMETRICA tm = Metrics();
+        TEXTMETRICW tm = Metrics();
         EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, em);
         EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
-        EXPECT_EQ(Extent("A").cy, tm.tmHeight);
+        EXPECT_EQ(Extent(L"A").cy, tm.tmHeight);
     }
     for (LONG cell : {12, 16}) {
         Use(cell);
@@ -337,64 +333,64 @@ TEST_F(Fonts, FullWidthCharactersAreTwoHalfWidthCellsAtEverySize) {
     if (!AnsiCodePageIsJapanese()) GTEST_SKIP() << "the ANSI code page is not 932 (run Wine with a Japanese locale)";
     for (LONG em : {9, 12, 13, 16}) {
         Use(-em);
-        LONG half = Extent("A").cx;
+        LONG half = Extent(L"A").cx;
         EXPECT_EQ(half, Metrics().tmAveCharWidth) << em;
-        EXPECT_EQ(Extent("W").cx, half) << "fixed pitch, " << em;
-        EXPECT_EQ(Extent("i").cx, half) << em;
-        EXPECT_EQ(Extent("ｱ").cx, half) << "half-width katakana, " << em;
-        EXPECT_EQ(Extent("日").cx, 2 * half) << em;
-        EXPECT_EQ(Extent("ア").cx, 2 * half) << em;
-        EXPECT_EQ(Extent("日本語abc").cx, 9 * half) << em;
+        EXPECT_EQ(Extent(L"W").cx, half) << "fixed pitch, " << em;
+        EXPECT_EQ(Extent(L"i").cx, half) << em;
+        EXPECT_EQ(Extent(L"ｱ").cx, half) << "half-width katakana, " << em;
+        EXPECT_EQ(Extent(L"日").cx, 2 * half) << em;
+        EXPECT_EQ(Extent(L"ア").cx, 2 * half) << em;
+        EXPECT_EQ(Extent(L"日本語abc").cx, 9 * half) << em;
     }
 }
 
 TEST_F(Fonts, TextIsDrawnAndMeasuredInTheSelectedFont) {
-    SIZE system = Extent("Ab");
-    HFONT small = MakeFont(-12, "MS Gothic"), large = MakeFont(-24, "MS Gothic");
+    SIZE system = Extent(L"Ab");
+    HFONT small = MakeFont(-12, L"MS Gothic"), large = MakeFont(-24, L"MS Gothic");
     made = {small, large};
     EXPECT_EQ(SelectObject(dc, small), GetStockObject(SYSTEM_FONT));
-    SIZE twelve = Extent("Ab");
+    SIZE twelve = Extent(L"Ab");
     EXPECT_EQ(twelve.cy, Metrics().tmHeight);
     EXPECT_EQ(SelectObject(dc, large), small);
-    SIZE twentyFour = Extent("Ab");
+    SIZE twentyFour = Extent(L"Ab");
     EXPECT_EQ(twentyFour.cx, 2 * twelve.cx);
     EXPECT_GT(twentyFour.cy, twelve.cy);
 
     // The opaque cell and the ink follow the font.
     SetBkColor(dc, kBack);
     SetTextColor(dc, kInk);
-    ASSERT_TRUE(Draw(20, 20, "Ab"));
+    ASSERT_TRUE(Draw(20, 20, L"Ab"));
     EXPECT_EQ(Show(Drawn()), Show(RECT{20, 20, 20 + twentyFour.cx, 20 + twentyFour.cy}));
     int largeInk = Count(RECT{0, 0, kWidth, kHeight}, kInk);
     Paint(dc, kCanvas);
     SelectObject(dc, small);
-    ASSERT_TRUE(Draw(20, 20, "Ab"));
+    ASSERT_TRUE(Draw(20, 20, L"Ab"));
     EXPECT_EQ(Show(Drawn()), Show(RECT{20, 20, 20 + twelve.cx, 20 + twelve.cy}));
     EXPECT_GT(largeInk, 2 * Count(RECT{0, 0, kWidth, kHeight}, kInk)) << "twice the size, about four times the ink";
 
     SelectObject(dc, GetStockObject(SYSTEM_FONT));
-    EXPECT_EQ(Extent("Ab").cx, system.cx) << "back to the system font";
+    EXPECT_EQ(Extent(L"Ab").cx, system.cx) << "back to the system font";
 }
 
 TEST_F(Fonts, BadArgumentsFail) {
-    TEXTMETRICA tm{};
-    EXPECT_FALSE(GetTextMetricsA(nullptr, &tm));
-    EXPECT_EQ(CreateFontIndirectA(nullptr), nullptr);
+    TEXTMETRICW tm{};
+    EXPECT_FALSE(GetTextMetricsW(nullptr, &tm));
+    EXPECT_EQ(CreateFontIndirectW(nullptr), nullptr);
 }
 
 TEST_F(Fonts, SystemFontKeepsItsSixteenPixelCellAndUnknownFacesUseIt) {
     SKIP_WITHOUT_LAYER("Wine's system font is its own");
-    for (const char *face : {"", "No Such Face"}) {
+    for (const wchar_t *face : {L"", L"No Such Face"}) {
         Use(-30, face);
-        TEXTMETRICA tm = Metrics();
+        TEXTMETRICW tm = Metrics();
         EXPECT_EQ(tm.tmHeight, 16) << face;
         EXPECT_EQ(tm.tmAscent, 14) << face;
         EXPECT_EQ(tm.tmDescent, 2) << face;
         EXPECT_EQ(tm.tmAveCharWidth, 8) << face;
         EXPECT_EQ(tm.tmMaxCharWidth, 16) << face;
-        EXPECT_EQ(Extent("A").cx, 8) << face;
-        EXPECT_EQ(Extent("ｱ").cx, 8) << face;
-        EXPECT_EQ(Extent("日").cx, 16) << face;
+        EXPECT_EQ(Extent(L"A").cx, 8) << face;
+        EXPECT_EQ(Extent(L"ｱ").cx, 8) << face;
+        EXPECT_EQ(Extent(L"日").cx, 16) << face;
     }
     SelectObject(dc, GetStockObject(SYSTEM_FONT));
     EXPECT_EQ(Metrics().tmHeight, 16);
@@ -413,14 +409,14 @@ protected:
         SetTextColor(dc, kInk);
     }
 
-    int Lines(const char *text, int width, UINT format, RECT *out = nullptr) {
+    int Lines(const wchar_t *text, int width, UINT format, RECT *out = nullptr) {
         RECT r{10, 10, 10 + width, 150};
-        int height = DrawTextA(dc, text, -1, &r, format | DT_CALCRECT);
+        int height = DrawTextW(dc, text, -1, &r, format | DT_CALCRECT);
         if (out) *out = r;
         EXPECT_EQ(height, r.bottom - r.top) << text;
         return height / tm.tmHeight;
     }
-    LONG Width(const char *text, int width, UINT format) {
+    LONG Width(const wchar_t *text, int width, UINT format) {
         RECT r{};
         Lines(text, width, format, &r);
         return r.right - r.left;
@@ -439,117 +435,117 @@ protected:
         return xs;
     }
 
-    TEXTMETRICA tm{};
+    TEXTMETRICW tm{};
 };
 
 TEST_F(DrawTexts, CalcRectMeasuresWithoutDrawing) {
     RECT r{10, 20, 200, 100};
-    EXPECT_EQ(DrawTextA(dc, "File", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_CENTER), tm.tmHeight);
-    EXPECT_EQ(Show(r), Show(RECT{10, 20, 10 + Extent("File").cx, 20 + tm.tmHeight})) << "not centred";
+    EXPECT_EQ(DrawTextW(dc, L"File", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_CENTER), tm.tmHeight);
+    EXPECT_EQ(Show(r), Show(RECT{10, 20, 10 + Extent(L"File").cx, 20 + tm.tmHeight})) << "not centred";
 
     r = RECT{10, 20, 200, 100};
-    EXPECT_EQ(DrawTextA(dc, "ab\r\ncdef\nx", -1, &r, DT_CALCRECT), 3 * tm.tmHeight);
-    EXPECT_EQ(Show(r), Show(RECT{10, 20, 10 + Extent("cdef").cx, 20 + 3 * tm.tmHeight})) << "the widest line";
+    EXPECT_EQ(DrawTextW(dc, L"ab\r\ncdef\nx", -1, &r, DT_CALCRECT), 3 * tm.tmHeight);
+    EXPECT_EQ(Show(r), Show(RECT{10, 20, 10 + Extent(L"cdef").cx, 20 + 3 * tm.tmHeight})) << "the widest line";
     EXPECT_EQ(Count(RECT{0, 0, kWidth, kHeight}, kCanvas), kWidth * kHeight);
 
     // Nothing to measure: no width, a line's height only for a single line.
     r = RECT{10, 20, 200, 100};
-    EXPECT_EQ(DrawTextA(dc, "", -1, &r, DT_CALCRECT), tm.tmHeight);
+    EXPECT_EQ(DrawTextW(dc, L"", -1, &r, DT_CALCRECT), tm.tmHeight);
     EXPECT_EQ(Show(r), Show(RECT{10, 20, 10, 20}));
     r = RECT{10, 20, 200, 100};
-    EXPECT_EQ(DrawTextA(dc, "", -1, &r, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
+    EXPECT_EQ(DrawTextW(dc, L"", -1, &r, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
     EXPECT_EQ(Show(r), Show(RECT{10, 20, 10, 20 + tm.tmHeight}));
     r = RECT{10, 20, 200, 100};
-    EXPECT_EQ(DrawTextA(dc, "File", 0, &r, DT_CALCRECT), 0);
+    EXPECT_EQ(DrawTextW(dc, L"File", 0, &r, DT_CALCRECT), 0);
     EXPECT_EQ(Show(r), Show(RECT{10, 20, 200, 100}));
 }
 
 TEST_F(DrawTexts, SingleLinesAreAlignedInTheRectangle) {
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, kBack);
-    const LONG cx = Extent("Abc").cx, cy = tm.tmHeight;
+    const LONG cx = Extent(L"Abc").cx, cy = tm.tmHeight;
     RECT box{20, 10, 171, 60};
-    int height = DrawTextA(dc, "Abc", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    int height = DrawTextW(dc, L"Abc", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     LONG top = 10 + 50 / 2 - cy / 2, left = (20 + 171 - cx) / 2;
     EXPECT_EQ(Show(Drawn()), Show(RECT{left, top, left + cx, top + cy}));
     EXPECT_EQ(height, top + cy - 10) << "from the rectangle's top to the text's bottom";
 
     Paint(dc, kCanvas);
-    height = DrawTextA(dc, "Abc", -1, &box, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+    height = DrawTextW(dc, L"Abc", -1, &box, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
     EXPECT_EQ(Show(Drawn()), Show(RECT{171 - cx, 60 - cy, 171, 60}));
     EXPECT_EQ(height, 50);
 
     Paint(dc, kCanvas);
-    height = DrawTextA(dc, "Abc", -1, &box, DT_VCENTER | DT_BOTTOM);
+    height = DrawTextW(dc, L"Abc", -1, &box, DT_VCENTER | DT_BOTTOM);
     EXPECT_EQ(Show(Drawn()), Show(RECT{20, 10, 20 + cx, 10 + cy})) << "vertical placement needs DT_SINGLELINE";
     EXPECT_EQ(height, cy);
 }
 
 TEST_F(DrawTexts, TextStaysInsideTheRectangleUnlessNoClip) {
     RECT box{20, 10, 60, 60};
-    const char *text = "abcdefghijklmnop";
+    const wchar_t *text = L"abcdefghijklmnop";
     ASSERT_GT(Extent(text).cx, 40);
-    DrawTextA(dc, text, -1, &box, DT_SINGLELINE);
+    DrawTextW(dc, text, -1, &box, DT_SINGLELINE);
     RECT drawn = Drawn();
     EXPECT_GT(Count(box, kInk), 0);
     EXPECT_TRUE(drawn.left >= 20 && drawn.right <= 60 && drawn.top >= 10 && drawn.bottom <= 60) << Show(drawn);
     Paint(dc, kCanvas);
-    DrawTextA(dc, text, -1, &box, DT_SINGLELINE | DT_NOCLIP);
+    DrawTextW(dc, text, -1, &box, DT_SINGLELINE | DT_NOCLIP);
     EXPECT_GT(Count(RECT{60, 10, kWidth, 60}, kInk), 0);
 }
 
 TEST_F(DrawTexts, AmpersandUnderlinesTheNextCharacter) {
-    EXPECT_EQ(Width("&File", 200, DT_SINGLELINE), Extent("File").cx);
-    EXPECT_EQ(Width("&File", 200, DT_SINGLELINE | DT_NOPREFIX), Extent("&File").cx);
-    EXPECT_EQ(Width("a&&b", 200, DT_SINGLELINE), Extent("a&b").cx);
+    EXPECT_EQ(Width(L"&File", 200, DT_SINGLELINE), Extent(L"File").cx);
+    EXPECT_EQ(Width(L"&File", 200, DT_SINGLELINE | DT_NOPREFIX), Extent(L"&File").cx);
+    EXPECT_EQ(Width(L"a&&b", 200, DT_SINGLELINE), Extent(L"a&b").cx);
 
     // A one-pixel line below the baseline, one pixel short of the character.
     const int under = 10 + tm.tmAscent + 1;
     RECT r{10, 10, 200, 60};
-    DrawTextA(dc, "&File", -1, &r, DT_SINGLELINE);
-    EXPECT_EQ(InkOnRow(under), Run(10, 10 + Extent("F").cx - 1));
+    DrawTextW(dc, L"&File", -1, &r, DT_SINGLELINE);
+    EXPECT_EQ(InkOnRow(under), Run(10, 10 + Extent(L"F").cx - 1));
     Paint(dc, kCanvas);
-    DrawTextA(dc, "Fi&le", -1, &r, DT_SINGLELINE);
-    EXPECT_EQ(InkOnRow(under), Run(10 + Extent("Fi").cx, 10 + Extent("Fil").cx - 1));
-    for (const char *plain : {"File", "a&&b"}) {
+    DrawTextW(dc, L"Fi&le", -1, &r, DT_SINGLELINE);
+    EXPECT_EQ(InkOnRow(under), Run(10 + Extent(L"Fi").cx, 10 + Extent(L"Fil").cx - 1));
+    for (const wchar_t *plain : {L"File", L"a&&b"}) {
         Paint(dc, kCanvas);
-        DrawTextA(dc, plain, -1, &r, DT_SINGLELINE);
+        DrawTextW(dc, plain, -1, &r, DT_SINGLELINE);
         EXPECT_TRUE(InkOnRow(under).empty()) << plain;
     }
     if (AnsiCodePageIsJapanese()) {
         Paint(dc, kCanvas);
-        DrawTextA(dc, "&日本", -1, &r, DT_SINGLELINE);
-        EXPECT_EQ(InkOnRow(under), Run(10, 10 + Extent("日").cx - 1)) << "under the whole double-byte character";
+        DrawTextW(dc, L"&日本", -1, &r, DT_SINGLELINE);
+        EXPECT_EQ(InkOnRow(under), Run(10, 10 + Extent(L"日").cx - 1)) << "under the whole double-byte character";
     }
 }
 
 TEST_F(DrawTexts, WordBreakEndsLinesAtSpacesAndKeepsLongWordsWhole) {
-    const int room = Extent("aaa bbb c").cx - 1;
+    const int room = Extent(L"aaa bbb c").cx - 1;
     RECT r{};
-    EXPECT_EQ(Lines("aaa bbb ccc", room, DT_WORDBREAK, &r), 2);
-    EXPECT_EQ(r.right - r.left, Extent("aaa bbb ").cx) << "a left-aligned line keeps the space at its break";
-    EXPECT_EQ(Width("aaa bbb ccc", room, DT_WORDBREAK | DT_CENTER), Extent("aaa bbb").cx);
-    EXPECT_EQ(Lines("aaa bbb ccc", room, DT_WORDBREAK | DT_SINGLELINE), 1);
-    EXPECT_EQ(Lines("abcdefghij", Extent("abc").cx, DT_WORDBREAK, &r), 1);
-    EXPECT_EQ(r.right - r.left, Extent("abcdefghij").cx) << "a word wider than the line is not broken";
-    EXPECT_EQ(Lines("ab\r\n\r\ncd", 200, DT_WORDBREAK), 3);
+    EXPECT_EQ(Lines(L"aaa bbb ccc", room, DT_WORDBREAK, &r), 2);
+    EXPECT_EQ(r.right - r.left, Extent(L"aaa bbb ").cx) << "a left-aligned line keeps the space at its break";
+    EXPECT_EQ(Width(L"aaa bbb ccc", room, DT_WORDBREAK | DT_CENTER), Extent(L"aaa bbb").cx);
+    EXPECT_EQ(Lines(L"aaa bbb ccc", room, DT_WORDBREAK | DT_SINGLELINE), 1);
+    EXPECT_EQ(Lines(L"abcdefghij", Extent(L"abc").cx, DT_WORDBREAK, &r), 1);
+    EXPECT_EQ(r.right - r.left, Extent(L"abcdefghij").cx) << "a word wider than the line is not broken";
+    EXPECT_EQ(Lines(L"ab\r\n\r\ncd", 200, DT_WORDBREAK), 3);
 }
 
 TEST_F(DrawTexts, DoubleByteTextBreaksBetweenCharactersButNoLineStartsWithAClosingMark) {
     if (!AnsiCodePageIsJapanese()) GTEST_SKIP() << "the ANSI code page is not 932 (run Wine with a Japanese locale)";
-    const int full = Extent("日").cx;
+    const int full = Extent(L"日").cx;
     RECT r{};
-    EXPECT_EQ(Lines("日本語の文章です", 4 * full + 1, DT_WORDBREAK, &r), 2);
+    EXPECT_EQ(Lines(L"日本語の文章です", 4 * full + 1, DT_WORDBREAK, &r), 2);
     EXPECT_EQ(r.right - r.left, 4 * full);
-    EXPECT_EQ(Lines("abc日本", Extent("abc日").cx, DT_WORDBREAK), 2) << "between a word and a kanji";
+    EXPECT_EQ(Lines(L"abc日本", Extent(L"abc日").cx, DT_WORDBREAK), 2) << "between a word and a kanji";
     // あい / う。え / おかき / く: 。 pulls う onto its line.
-    EXPECT_EQ(Lines("あいう。えおかきく", 3 * full + full / 2, DT_WORDBREAK), 4);
-    EXPECT_EQ(Width("ああ「い", 3 * full, DT_WORDBREAK), 2 * full) << "ああ / 「い: 「 keeps to what follows";
+    EXPECT_EQ(Lines(L"あいう。えおかきく", 3 * full + full / 2, DT_WORDBREAK), 4);
+    EXPECT_EQ(Width(L"ああ「い", 3 * full, DT_WORDBREAK), 2 * full) << "ああ / 「い: 「 keeps to what follows";
 
     // Drawn: the second line starts at the left with the fifth character.
     Paint(dc, kCanvas);
     RECT box{10, 10, 10 + 4 * full + 1, 150};
-    EXPECT_EQ(DrawTextA(dc, "日本語の日本語の", -1, &box, DT_WORDBREAK), 2 * tm.tmHeight);
+    EXPECT_EQ(DrawTextW(dc, L"日本語の日本語の", -1, &box, DT_WORDBREAK), 2 * tm.tmHeight);
     for (int y = 0; y < tm.tmHeight; y++)
         for (int x = 0; x < 4 * full; x++)
             ASSERT_EQ(GetPixel(dc, 10 + x, 10 + y), GetPixel(dc, 10 + x, 10 + tm.tmHeight + y)) << x << "," << y;
@@ -557,14 +553,14 @@ TEST_F(DrawTexts, DoubleByteTextBreaksBetweenCharactersButNoLineStartsWithAClosi
 }
 
 TEST_F(DrawTexts, TabsExpandToEightAverageCharactersAndBadArgumentsFail) {
-    EXPECT_EQ(Width("a\tb", 200, DT_SINGLELINE | DT_EXPANDTABS), 8 * tm.tmAveCharWidth + Extent("b").cx);
-    EXPECT_EQ(Width("abcdefghi\tb", 200, DT_SINGLELINE | DT_EXPANDTABS), 16 * tm.tmAveCharWidth + Extent("b").cx);
-    EXPECT_EQ(Width("a\tb", 200, DT_SINGLELINE), Extent("a\tb").cx) << "unexpanded, a tab is a character";
+    EXPECT_EQ(Width(L"a\tb", 200, DT_SINGLELINE | DT_EXPANDTABS), 8 * tm.tmAveCharWidth + Extent(L"b").cx);
+    EXPECT_EQ(Width(L"abcdefghi\tb", 200, DT_SINGLELINE | DT_EXPANDTABS), 16 * tm.tmAveCharWidth + Extent(L"b").cx);
+    EXPECT_EQ(Width(L"a\tb", 200, DT_SINGLELINE), Extent(L"a\tb").cx) << "unexpanded, a tab is a character";
 
     RECT r{10, 10, 100, 100};
-    EXPECT_EQ(DrawTextA(nullptr, "a", 1, &r, 0), 0);
-    EXPECT_EQ(DrawTextA(dc, nullptr, 3, &r, 0), 0);
-    EXPECT_EQ(DrawTextA(dc, "abc", 0, &r, 0), 0);
+    EXPECT_EQ(DrawTextW(nullptr, L"a", 1, &r, 0), 0);
+    EXPECT_EQ(DrawTextW(dc, nullptr, 3, &r, 0), 0);
+    EXPECT_EQ(DrawTextW(dc, L"abc", 0, &r, 0), 0);
     EXPECT_EQ(Count(RECT{0, 0, kWidth, kHeight}, kCanvas), kWidth * kHeight);
 }
 
