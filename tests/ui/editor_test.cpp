@@ -350,7 +350,7 @@ TEST_F(Editor, ANewShowIsSavedUnderTheChosenNameInTheSystemDirectory) {
     // The dialog adds the extension (in the case the system likes).
     std::vector<std::string> shows = ShowsInShowDirectory();
     ASSERT_EQ(shows.size(), 1u);
-    EXPECT_EQ(lstrcmpiA(shows[0].c_str(), "Trip.QMS"), 0) << shows[0];
+    EXPECT_TRUE(SameName(shows[0], "Trip.QMS")) << shows[0];
     EXPECT_EQ(caption, "Quillmere Saver - " + shows[0]);
     EXPECT_EQ(Records(shows[0]).size(), 3u);
     EXPECT_EQ(FileAttributes((elsewhere + "\\Trip.QMS").c_str()), INVALID_FILE_ATTRIBUTES);
