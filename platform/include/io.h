@@ -1,6 +1,6 @@
 // The C runtime's low-level file descriptors, as far as the program uses
-// them: a handle from OpenFile turned into a descriptor, and from there into
-// a stream.
+// them: a handle from CreateFileW turned into a descriptor, and from there
+// into a stream.
 #pragma once
 
 #include <cstdint>

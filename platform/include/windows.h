@@ -162,24 +162,7 @@ typedef LONG (WINAPI *LPTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *info);
 LPTOP_LEVEL_EXCEPTION_FILTER WINAPI SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter);
 
 // Files, directories and drives
-#define OFS_MAXPATHNAME 128
-typedef struct _OFSTRUCT {
-    BYTE cBytes;
-    BYTE fFixedDisk;
-    WORD nErrCode;
-    WORD Reserved1;
-    WORD Reserved2;
-    CHAR szPathName[OFS_MAXPATHNAME];
-} OFSTRUCT, *LPOFSTRUCT;
 #define HFILE_ERROR ((HFILE)-1)
-#define OF_READ 0x00000000
-#define OF_WRITE 0x00000001
-#define OF_READWRITE 0x00000002
-#define OF_SHARE_DENY_WRITE 0x00000020
-#define OF_PARSE 0x00000100
-#define OF_DELETE 0x00000200
-#define OF_CREATE 0x00001000
-#define OF_EXIST 0x00004000
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -218,33 +201,20 @@ typedef struct _OFSTRUCT {
 #define ERROR_LOCK_VIOLATION 33L
 #define ERROR_NOT_READY 21L
 #define ERROR_INVALID_NAME 123L
-#define ERROR_FILENAME_EXCED_RANGE 206L
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_ATTRIBUTE_DIRECTORY 0x10
 #define FILE_ATTRIBUTE_NORMAL 0x80
 typedef struct _SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
 
-HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT info, UINT style);
 UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT bytes);
 long WINAPI _hread(HFILE file, LPVOID buffer, long bytes);
 UINT WINAPI _lwrite(HFILE file, LPCSTR buffer, UINT bytes);
 long WINAPI _hwrite(HFILE file, LPCSTR buffer, long bytes);
 LONG WINAPI _llseek(HFILE file, LONG offset, int origin);
 HFILE WINAPI _lclose(HFILE file);
-HFILE WINAPI _lopen(LPCSTR path, int style);
-HFILE WINAPI _lcreat(LPCSTR path, int attributes);
-UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
-BOOL WINAPI SetCurrentDirectoryA(LPCSTR path);
-BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
-BOOL WINAPI RemoveDirectoryA(LPCSTR path);
-BOOL WINAPI DeleteFileA(LPCSTR path);
-BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to);
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_WRITE_THROUGH 0x00000008
-BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
-DWORD WINAPI GetFileAttributesA(LPCSTR path);
-UINT WINAPI GetDriveTypeA(LPCSTR root);
 UINT WINAPI SetErrorMode(UINT mode);
 
 #define GENERIC_READ 0x80000000L
@@ -279,18 +249,6 @@ typedef struct _FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
 } FILETIME, *LPFILETIME;
-typedef struct _WIN32_FIND_DATAA {
-    DWORD dwFileAttributes;
-    FILETIME ftCreationTime;
-    FILETIME ftLastAccessTime;
-    FILETIME ftLastWriteTime;
-    DWORD nFileSizeHigh;
-    DWORD nFileSizeLow;
-    DWORD dwReserved0;
-    DWORD dwReserved1;
-    CHAR cFileName[MAX_PATH];
-    CHAR cAlternateFileName[14];
-} WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
 typedef struct _WIN32_FIND_DATAW {
     DWORD dwFileAttributes;
     FILETIME ftCreationTime;
@@ -305,8 +263,6 @@ typedef struct _WIN32_FIND_DATAW {
 } WIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
 HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
 BOOL WINAPI FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data);
-HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data);
-BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data);
 BOOL WINAPI FindClose(HANDLE find);
 
 // Code pages: the ANSI code page is 932 (Japanese), as on the Windows the

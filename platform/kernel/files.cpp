@@ -159,16 +159,6 @@ bool IsDirectory(const std::string &host) {
     return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// A bare name is looked for as OpenFile looks: the current directory, then
-// the Windows and the system directory.
-bool Search(const std::string &name, std::string &dos, std::string &host) {
-    bool bare = name.find_first_of("\\/:") == std::string::npos;
-    if (!bare) return ResolveHost(name, dos, host) && IsFile(host);
-    for (const std::string &dir : {fs().current, std::string("C:\\WINDOWS"), std::string("C:\\WINDOWS\\SYSTEM")})
-        if (ResolveHost(dir + "\\" + name, dos, host) && IsFile(host)) return true;
-    return false;
-}
-
 OpenHandle *FromHandle(HFILE h) {
     int index = h - kFirstHandle;
     if (index < 0 || index >= static_cast<int>(fs().handles.size()) || fs().handles[index].fd < 0) return nullptr;
@@ -187,16 +177,7 @@ HFILE NewHandle(int fd, const std::string &dos) {
     return static_cast<HFILE>(hs.size() - 1) + kFirstHandle;
 }
 
-void FillInfo(LPOFSTRUCT info, const std::string &dos, WORD error) {
-    if (!info) return;
-    info->cBytes = sizeof(OFSTRUCT);
-    info->fFixedDisk = 1;
-    info->nErrCode = error;
-    CopyOut(dos, info->szPathName, sizeof info->szPathName, true);
-}
-
-HFILE Fail(LPOFSTRUCT info, const std::string &dos, DWORD error) {
-    FillInfo(info, dos, static_cast<WORD>(error));
+HFILE Fail(DWORD error) {
     SetLastError(error);
     return HFILE_ERROR;
 }
@@ -359,25 +340,23 @@ void ResetToScratch() {
 namespace {
 
 // Creates (or empties) a file for reading and writing.
-HFILE CreateFileHandle(const std::string &path, LPOFSTRUCT info) {
+HFILE CreateFileHandle(const std::string &path) {
     std::string dos, host;
-    if (!ResolveHost(path, dos, host)) return Fail(info, path, ERROR_PATH_NOT_FOUND);
-    if (IsDirectory(host)) return Fail(info, dos, ERROR_ACCESS_DENIED);
-    if (!MayChange(dos)) return Fail(info, dos, GetLastError());
+    if (!ResolveHost(path, dos, host)) return Fail(ERROR_PATH_NOT_FOUND);
+    if (IsDirectory(host)) return Fail(ERROR_ACCESS_DENIED);
+    if (!MayChange(dos)) return HFILE_ERROR;
     int fd = open(host.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return Fail(info, dos, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+    if (fd < 0) return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
     Changed();
-    FillInfo(info, dos, 0);
     return NewHandle(fd, dos);
 }
 
-// Opens an existing file with the access of OF_READ, OF_WRITE or OF_READWRITE.
-HFILE OpenFileHandle(const std::string &dos, const std::string &host, UINT style, LPOFSTRUCT info) {
-    int access = (style & 3) == OF_WRITE ? O_WRONLY : (style & 3) == OF_READWRITE ? O_RDWR : O_RDONLY;
-    if (access != O_RDONLY && !MayChange(dos)) return Fail(info, dos, GetLastError());
+// Opens an existing file for reading, writing or both.
+HFILE OpenFileHandle(const std::string &dos, const std::string &host, bool read, bool write) {
+    int access = read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+    if (write && !MayChange(dos)) return HFILE_ERROR;
     int fd = open(host.c_str(), access | O_CLOEXEC);
-    if (fd < 0) return Fail(info, dos, ERROR_ACCESS_DENIED);
-    FillInfo(info, dos, 0);
+    if (fd < 0) return Fail(ERROR_ACCESS_DENIED);
     return NewHandle(fd, dos);
 }
 
@@ -386,7 +365,7 @@ HFILE CreateOrOpen(const std::string &path, DWORD access, DWORD disposition) {
     if (disposition == CREATE_ALWAYS) {
         std::string dos, host;
         bool existed = ResolveHost(path, dos, host) && IsFile(host);
-        HFILE file = CreateFileHandle(path, nullptr);
+        HFILE file = CreateFileHandle(path);
         // Made over an old file: it succeeds, and says so.
         if (file != HFILE_ERROR) SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
         return file;
@@ -410,9 +389,7 @@ HFILE CreateOrOpen(const std::string &path, DWORD access, DWORD disposition) {
         SetLastError(IsDirectory(folder) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
         return HFILE_ERROR;
     }
-    bool read = (access & GENERIC_READ) != 0, write = (access & GENERIC_WRITE) != 0;
-    UINT style = read && write ? OF_READWRITE : write ? OF_WRITE : OF_READ;
-    return OpenFileHandle(dos, host, style, nullptr);
+    return OpenFileHandle(dos, host, (access & GENERIC_READ) != 0, (access & GENERIC_WRITE) != 0);
 }
 
 }  // namespace
@@ -429,46 +406,6 @@ HANDLE WINAPI CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUT
     HFILE file = CreateOrOpen(Utf8(path), access, disposition);
     return file == HFILE_ERROR ? INVALID_HANDLE_VALUE : LongToHandle(file);
 }
-
-HFILE WINAPI OpenFile(LPCSTR name, LPOFSTRUCT info, UINT style) {
-    // The path must fit the record's szPathName, as on Windows.
-    if (name && std::strlen(name) >= OFS_MAXPATHNAME) return Fail(info, "", ERROR_FILENAME_EXCED_RANGE);
-    std::string path = FromAnsi(name);
-    std::string dos, host;
-    if (style & OF_PARSE) {
-        if (!Absolute(path, dos)) return Fail(info, path, ERROR_PATH_NOT_FOUND);
-        FillInfo(info, dos, 0);
-        return 0;
-    }
-    if (style & OF_CREATE) return CreateFileHandle(path, info);
-    if (!Search(path, dos, host)) return Fail(info, dos.empty() ? path : dos, ERROR_FILE_NOT_FOUND);
-    if (style & OF_DELETE) {
-        if (!MayChange(dos)) return Fail(info, dos, GetLastError());
-        if (unlink(host.c_str()) != 0) return Fail(info, dos, ERROR_ACCESS_DENIED);
-        Changed();
-        FillInfo(info, dos, 0);
-        return 1;
-    }
-    if (style & OF_EXIST) {
-        if (access(host.c_str(), R_OK) != 0) return Fail(info, dos, ERROR_ACCESS_DENIED);
-        FillInfo(info, dos, 0);
-        return 1;
-    }
-    return OpenFileHandle(dos, host, style, info);
-}
-
-// No record to fill, so no limit on the path but MAX_PATH; a bare name is
-// not looked for along the search path.
-HFILE WINAPI _lopen(LPCSTR name, int style) {
-    std::string dos, host;
-    if (!name || !ResolveHost(FromAnsi(name), dos, host) || !IsFile(host)) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return HFILE_ERROR;
-    }
-    return OpenFileHandle(dos, host, static_cast<UINT>(style), nullptr);
-}
-
-HFILE WINAPI _lcreat(LPCSTR name, int) { return CreateFileHandle(FromAnsi(name), nullptr); }
 
 DWORD WINAPI GetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR *filePart) {
     std::string full;
@@ -572,7 +509,7 @@ HFILE WINAPI _lclose(HFILE file) {
     return 0;
 }
 
-// An OpenFile handle's data on the disk.
+// A file handle's data on the disk.
 BOOL WINAPI FlushFileBuffers(HANDLE file) {
     OpenHandle *h = FromHandle(static_cast<HFILE>(reinterpret_cast<intptr_t>(file)));
     if (!h) {
@@ -584,7 +521,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE file) {
     return TRUE;
 }
 
-// A descriptor of the C runtime takes an OpenFile handle over, as on
+// A descriptor of the C runtime takes a file handle over, as on
 // Windows: the handle is spent, and closing the descriptor closes the file.
 int _open_osfhandle(intptr_t osHandle, int) {
     OpenHandle *h = (osHandle >= INT32_MIN && osHandle <= INT32_MAX) ? FromHandle(static_cast<HFILE>(osHandle)) : nullptr;
@@ -602,16 +539,12 @@ int _close(int fd) { return close(fd); }
 FILE *_fdopen(int fd, const char *mode) { return fdopen(fd, mode); }
 
 // Too small a buffer: the size needed, terminator included, and nothing copied.
-template <typename Char>
-static UINT CopyPath(const std::string &path, Char *buffer, UINT size) {
+static UINT CopyPath(const std::string &path, LPWSTR buffer, UINT size) {
     return static_cast<UINT>(CopyOut(path, buffer, size, false));
 }
 
-UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS\\SYSTEM", buffer, size); }
 UINT WINAPI GetSystemDirectoryW(LPWSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS\\SYSTEM", buffer, size); }
 UINT WINAPI GetWindowsDirectoryW(LPWSTR buffer, UINT size) { return CopyPath("C:\\WINDOWS", buffer, size); }
-
-BOOL WINAPI SetCurrentDirectoryA(LPCSTR path) { return SetCurrentDirectoryW(WideArg(path)); }
 
 BOOL WINAPI SetCurrentDirectoryW(LPCWSTR path) {
     std::string dos, host;
@@ -625,10 +558,6 @@ BOOL WINAPI SetCurrentDirectoryW(LPCWSTR path) {
 }
 
 DWORD WINAPI GetCurrentDirectoryW(DWORD size, LPWSTR buffer) { return CopyPath(fs().current, buffer, size); }
-
-BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
-    return CreateDirectoryW(WideArg(path), security);
-}
 
 BOOL WINAPI CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
     std::string dos, host;
@@ -648,8 +577,6 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
     return TRUE;
 }
 
-BOOL WINAPI RemoveDirectoryA(LPCSTR path) { return RemoveDirectoryW(WideArg(path)); }
-
 BOOL WINAPI RemoveDirectoryW(LPCWSTR path) {
     std::string dos, host;
     if (!path || !ResolveHost(Utf8(path), dos, host) || !IsDirectory(host) || rmdir(host.c_str()) != 0) {
@@ -658,8 +585,6 @@ BOOL WINAPI RemoveDirectoryW(LPCWSTR path) {
     }
     return TRUE;
 }
-
-BOOL WINAPI DeleteFileA(LPCSTR path) { return DeleteFileW(WideArg(path)); }
 
 BOOL WINAPI DeleteFileW(LPCWSTR path) {
     std::string dos, host;
@@ -675,9 +600,6 @@ BOOL WINAPI DeleteFileW(LPCWSTR path) {
     Changed();
     return TRUE;
 }
-
-BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) { return MoveFileExW(WideArg(from), WideArg(to), 0); }
-BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) { return MoveFileExW(WideArg(from), WideArg(to), flags); }
 
 // Replacing a file is one rename: the target is the old file or the new one,
 // never neither, whenever the program stops.
@@ -722,8 +644,6 @@ BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     return TRUE;
 }
 
-DWORD WINAPI GetFileAttributesA(LPCSTR path) { return GetFileAttributesW(WideArg(path)); }
-
 DWORD WINAPI GetFileAttributesW(LPCWSTR path) {
     std::string dos, host;
     if (!path || !ResolveHost(Utf8(path), dos, host)) return INVALID_FILE_ATTRIBUTES;
@@ -732,8 +652,6 @@ DWORD WINAPI GetFileAttributesW(LPCWSTR path) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_FILE_ATTRIBUTES;
 }
-
-UINT WINAPI GetDriveTypeA(LPCSTR root) { return GetDriveTypeW(WideArg(root)); }
 
 UINT WINAPI GetDriveTypeW(LPCWSTR root) {
     std::string r = root ? Utf8(root) : fs().current.substr(0, 3);
@@ -932,20 +850,7 @@ void Fill(const Found &f, WIN32_FIND_DATAW &data) {
     CopyOut(f.alias, data.cAlternateFileName, 14, true);
 }
 
-void Fill(const Found &f, WIN32_FIND_DATAA &data) {
-    data = WIN32_FIND_DATAA{};
-    data.dwFileAttributes = f.data.dwFileAttributes;
-    data.ftCreationTime = f.data.ftCreationTime;
-    data.ftLastAccessTime = f.data.ftLastAccessTime;
-    data.ftLastWriteTime = f.data.ftLastWriteTime;
-    data.nFileSizeHigh = f.data.nFileSizeHigh;
-    data.nFileSizeLow = f.data.nFileSizeLow;
-    CopyOut(f.name, data.cFileName, MAX_PATH, true);
-    CopyOut(f.alias, data.cAlternateFileName, 14, true);
-}
-
-template <typename Data>
-HANDLE FindFirst(const std::string &pattern, Data *data) {
+HANDLE FindFirst(const std::string &pattern, WIN32_FIND_DATAW *data) {
     FileSearch search;
     DWORD error;
     if (!data || !FindEntries(pattern, search.found, error)) {
@@ -960,8 +865,7 @@ HANDLE FindFirst(const std::string &pattern, Data *data) {
     return reinterpret_cast<HANDLE>(h);
 }
 
-template <typename Data>
-BOOL FindNext(HANDLE find, Data *data) {
+BOOL FindNext(HANDLE find, WIN32_FIND_DATAW *data) {
     auto it = searches().open.find(reinterpret_cast<uintptr_t>(find));
     if (it == searches().open.end() || !data) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -979,9 +883,7 @@ BOOL FindNext(HANDLE find, Data *data) {
 }  // namespace
 }  // namespace headless
 
-HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) { return FindFirst(FromAnsi(pattern), data); }
 HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) { return FindFirst(Utf8(pattern), data); }
-BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data) { return FindNext(find, data); }
 BOOL WINAPI FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data) { return FindNext(find, data); }
 
 BOOL WINAPI FindClose(HANDLE find) {

@@ -49,7 +49,7 @@ PlaceResult PutInPlace(const std::vector<Replacement> &files, std::string *kept 
 // files are removed, so both old files or both new ones stand.
 void FinishInterruptedSave();
 
-// MoveFileExA, tried again for a moment while another program (a virus
+// MoveFileExW, tried again for a moment while another program (a virus
 // scanner, an indexer) holds one of the files: so many tries, a short wait
 // between them.
 constexpr int kMoveAttempts = 6;

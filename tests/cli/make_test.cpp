@@ -156,7 +156,7 @@ TEST_F(MakeShow, StoppedAtAnyStepTheNextStartFindsBothOldOrBothNewFiles) {
     }
 }
 
-// Photos and shows a few folders down: paths past OpenFile's 128 bytes.
+// Photos and shows a few folders down: paths of 200 characters and more.
 TEST_F(MakeShow, TakesPhotosAndWritesShowsUnderPathsOf200Characters) {
     std::string folder = "C:\\MINE";
     std::vector<std::string> made;

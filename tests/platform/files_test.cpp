@@ -1,6 +1,5 @@
-// Handle-based files and directories behave as Windows has them: run
-// against both.
-#include <cstring>
+// Files opened with CreateFileW and worked through the handle calls, and
+// directories by name, behave as Windows has them: run against both.
 
 #include "support/fixtures.h"
 #include "support/saver_fixture.h"
@@ -29,42 +28,19 @@ protected:
         ASSERT_TRUE(WriteDosFile(path, Bytes(text.begin(), text.end())));
         created.push_back(path);
     }
-    std::string ReadBare(const char *name) {
-        OFSTRUCT info{};
-        HFILE f = OpenFile(name, &info, OF_READ);
-        if (f == HFILE_ERROR) return "<none>";
-        char buffer[64] = "";
-        UINT n = _lread(f, buffer, sizeof buffer - 1);
-        _lclose(f);
-        return std::string(buffer, n);
+    HFILE Open(const std::string &path, DWORD access, DWORD disposition) {
+        HANDLE h = CreateFileW(W(path).c_str(), access, access == GENERIC_READ ? FILE_SHARE_READ : 0, nullptr,
+                               disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return h == INVALID_HANDLE_VALUE ? HFILE_ERROR : static_cast<HFILE>(HandleToLong(h));
     }
     std::string original, windows, system;
     std::vector<std::string> created;
 };
 
-TEST_F(Files, BareNamesAreFoundInTheCurrentThenWindowsThenSystemDirectory) {
-    ASSERT_TRUE(SetCurrentDirectoryW(W(system).c_str()));
-    Create(system + "\\QMSFIND.TXT", "system");
-    EXPECT_EQ(ReadBare("qmsfind.txt"), "system") << "names are found without regard to case";
-    ASSERT_TRUE(SetCurrentDirectoryW(W(windows).c_str()));
-    EXPECT_EQ(ReadBare("QMSFIND.TXT"), "system");
-    Create(windows + "\\QMSFIND.TXT", "windows");
-    EXPECT_EQ(ReadBare("QMSFIND.TXT"), "windows");
-    ASSERT_TRUE(SetCurrentDirectoryW(W(system).c_str()));
-    EXPECT_EQ(ReadBare("QMSFIND.TXT"), "system");
-    OFSTRUCT info{};
-    EXPECT_NE(OpenFile("QMSFIND.TXT", &info, OF_EXIST), HFILE_ERROR);
-    EXPECT_STRCASEEQ(info.szPathName, (system + "\\QMSFIND.TXT").c_str());
-    EXPECT_EQ(OpenFile("", &info, OF_READ), HFILE_ERROR);
-    EXPECT_EQ(OpenFile("QMSNONE.TXT", &info, OF_READ), HFILE_ERROR);
-    EXPECT_EQ(info.nErrCode, ERROR_FILE_NOT_FOUND);
-}
-
 TEST_F(Files, ReadWriteSeekAndTruncate) {
     std::string path = system + "\\QMSRW.BIN";
     created.push_back(path);
-    OFSTRUCT info{};
-    HFILE f = OpenFile(path.c_str(), &info, OF_CREATE | OF_WRITE);
+    HFILE f = Open(path, GENERIC_WRITE, CREATE_ALWAYS);
     ASSERT_NE(f, HFILE_ERROR);
     EXPECT_EQ(_lwrite(f, "0123456789", 10), 10u);
     EXPECT_EQ(_llseek(f, 4, FILE_BEGIN), 4);
@@ -73,8 +49,8 @@ TEST_F(Files, ReadWriteSeekAndTruncate) {
     EXPECT_EQ(_llseek(f, -5, FILE_CURRENT), HFILE_ERROR) << "no seeking before the start";
     _lclose(f);
 
-    f = OpenFile(path.c_str(), &info, OF_READ);
-    ASSERT_NE(f, HFILE_ERROR);
+    f = Open(system + "\\qmsrw.bin", GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(f, HFILE_ERROR) << "names are found without regard to case";
     char buffer[16] = "";
     EXPECT_EQ(_lread(f, buffer, sizeof buffer), 4u);
     EXPECT_EQ(std::string(buffer, 4), "0123");
@@ -85,12 +61,30 @@ TEST_F(Files, ReadWriteSeekAndTruncate) {
     EXPECT_EQ(_lclose(f), 0);
     EXPECT_EQ(_lclose(f), HFILE_ERROR) << "a handle closes once";
 
-    f = OpenFile(path.c_str(), &info, OF_CREATE | OF_WRITE);
+    f = Open(path, GENERIC_WRITE, CREATE_ALWAYS);
+    ASSERT_NE(f, HFILE_ERROR);
     _lclose(f);
     EXPECT_TRUE(ReadDosFile(path).empty()) << "creating truncates";
-    EXPECT_NE(OpenFile(path.c_str(), &info, OF_DELETE), HFILE_ERROR);
-    EXPECT_EQ(OpenFile(path.c_str(), &info, OF_EXIST), HFILE_ERROR);
-    EXPECT_EQ(OpenFile(path.c_str(), &info, OF_DELETE), HFILE_ERROR);
+    EXPECT_TRUE(DeleteFileW(W(path).c_str()));
+    EXPECT_EQ(Open(path, GENERIC_READ, OPEN_EXISTING), HFILE_ERROR);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(DeleteFileW(W(path).c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+// A bare name is the current directory's: nothing else is searched.
+TEST_F(Files, BareNamesAreTheCurrentDirectorys) {
+    Create(system + "\\QMSFIND.TXT", "system");
+    ASSERT_TRUE(SetCurrentDirectoryW(W(windows).c_str()));
+    EXPECT_EQ(Open("QMSFIND.TXT", GENERIC_READ, OPEN_EXISTING), HFILE_ERROR);
+    ASSERT_TRUE(SetCurrentDirectoryW(W(system).c_str()));
+    HFILE f = Open("qmsfind.txt", GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(f, HFILE_ERROR);
+    char buffer[16] = "";
+    EXPECT_EQ(_lread(f, buffer, sizeof buffer), 6u);
+    EXPECT_EQ(std::string(buffer, 6), "system");
+    _lclose(f);
+    EXPECT_EQ(Open("", GENERIC_READ, OPEN_EXISTING), HFILE_ERROR);
 }
 
 TEST_F(Files, DirectoriesByName) {

@@ -186,7 +186,7 @@ TEST_F(UnicodeFiles, CreateFileHandlesServeTheHandleCalls) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
-TEST_F(UnicodeFiles, CreateFileHandlesMeetTheSameFaultsAsOpenFiles) {
+TEST_F(UnicodeFiles, CreateFileHandlesMeetTheDisksFaults) {
     SKIP_WITHOUT_LAYER("faults are made by the layer's hooks");
     std::wstring file = base + L"\\\u00C9crit.bin";
     made.push_back(file);
