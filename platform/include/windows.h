@@ -371,18 +371,6 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 typedef LRESULT (CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef VOID (CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
-typedef struct tagWNDCLASSA {
-    UINT style;
-    WNDPROC lpfnWndProc;
-    int cbClsExtra;
-    int cbWndExtra;
-    HINSTANCE hInstance;
-    HICON hIcon;
-    HCURSOR hCursor;
-    HBRUSH hbrBackground;
-    LPCSTR lpszMenuName;
-    LPCSTR lpszClassName;
-} WNDCLASSA, *LPWNDCLASSA;
 typedef struct tagWNDCLASSW {
     UINT style;
     WNDPROC lpfnWndProc;
@@ -635,17 +623,11 @@ BOOL WINAPI DrawMenuBar(HWND hwnd);
 #define VK_ESCAPE 0x1B
 #define VK_SPACE 0x20
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA *wc);
-BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                            LPVOID param);
 BOOL WINAPI DestroyWindow(HWND hwnd);
 BOOL WINAPI IsWindow(HWND hwnd);
 BOOL WINAPI IsWindowVisible(HWND hwnd);
 BOOL WINAPI ShowWindow(HWND hwnd, int command);
 BOOL WINAPI UpdateWindow(HWND hwnd);
-HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title);
 HWND WINAPI GetForegroundWindow();
 BOOL WINAPI SetForegroundWindow(HWND hwnd);
 HWND WINAPI GetActiveWindow();
@@ -656,10 +638,6 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect);
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect);
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags);
 BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
-LONG WINAPI GetWindowLongA(HWND hwnd, int index);
-int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size);
-BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text);
-int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size);
 ATOM WINAPI RegisterClassW(const WNDCLASSW *wc);
 BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE instance);
 HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y,
@@ -706,12 +684,7 @@ int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 BOOL WINAPI MessageBeep(UINT type);
 BOOL WINAPI ValidateRect(HWND hwnd, const RECT *rect);
 
-LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove);
 BOOL WINAPI TranslateMessage(const MSG *msg);
-LRESULT WINAPI DispatchMessageA(const MSG *msg);
-BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 VOID WINAPI PostQuitMessage(int exitCode);
 UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
 BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id);
@@ -743,7 +716,6 @@ HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags);
 // Windows 10 1607 and later: look it up in user32 at run time.
 UINT WINAPI GetDpiForWindow(HWND hwnd);
 HWND WINAPI WindowFromPoint(POINT pt);
-BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
 BOOL WINAPI SystemParametersInfoW(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
 
 int WINAPI ShowCursor(BOOL show);
@@ -751,7 +723,6 @@ BOOL WINAPI GetCursorPos(LPPOINT point);
 BOOL WINAPI SetCursorPos(int x, int y);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
 HCURSOR WINAPI GetCursor();
-HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name);
 HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name);
 
@@ -813,13 +784,10 @@ SHORT WINAPI GetKeyState(int key);
 
 // Dialogs
 typedef INT_PTR (CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
-HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect);
 HWND WINAPI GetDlgItem(HWND dialog, int id);
 int WINAPI GetDlgCtrlID(HWND hwnd);
-UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size);
-LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
 HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
@@ -1079,7 +1047,6 @@ HBRUSH WINAPI GetSysColorBrush(int index);
 #define DT_NOCLIP 0x00000100
 #define DT_CALCRECT 0x00000400
 #define DT_NOPREFIX 0x00000800
-int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, LPRECT rect, UINT format);
 int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int length, LPRECT rect, UINT format);
 
 // ---- gdi ------------------------------------------------------------------

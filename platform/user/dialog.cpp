@@ -220,7 +220,7 @@ bool ReturnsDirectly(UINT message) {
     return false;
 }
 
-LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool ansi) {
+LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     DialogInfo *info = InfoOf(dialog);
     switch (message) {
     case WM_ERASEBKGND: {
@@ -260,15 +260,13 @@ LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     }
     }
-    return ansi ? DefWindowProcA(dialog, message, wParam, lParam) : DefWindowProcW(dialog, message, wParam, lParam);
+    return DefWindowProcW(dialog, message, wParam, lParam);
 }
 
-LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool ansi);
+LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// A dialog made by an A call hears A text, its dialog procedure too.
 LRESULT CALLBACK DialogWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window *w = FindWindowRecord(dialog);
-    return DefaultDialogProc(dialog, message, wParam, lParam, w && w->ansi);
+    return DefaultDialogProc(dialog, message, wParam, lParam);
 }
 
 }  // namespace
@@ -309,7 +307,7 @@ void ChooseFont(const DialogTemplate &t, DialogInfo &info) {
     ReleaseDC(nullptr, hdc);
 }
 
-HWND CreateFromTemplate(HINSTANCE instance, const ResourceId &name, HWND owner, DLGPROC proc, LPARAM param, bool ansi) {
+HWND CreateFromTemplate(HINSTANCE instance, const ResourceId &name, HWND owner, DLGPROC proc, LPARAM param) {
     const Resource *res = FindResourceRecord(name, ResourceId{5, {}});  // RT_DIALOG
     DialogTemplate t;
     if (!res || !ParseTemplate(res->data, res->size, t)) {
@@ -342,7 +340,6 @@ HWND CreateFromTemplate(HINSTANCE instance, const ResourceId &name, HWND owner, 
         return nullptr;
     }
     dialogs()[dialog] = info;
-    if (Window *w = FindWindowRecord(dialog); w && ansi) w->ansi = true;
     SetWindowLongPtrW(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
     if (info.font) SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(info.font), 0);
 
@@ -381,7 +378,7 @@ HWND CreateFromTemplate(HINSTANCE instance, const ResourceId &name, HWND owner, 
 namespace headless {
 namespace {
 
-LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool ansi) {
+LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(dialog, DWLP_DLGPROC));
     if (proc) {
         SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
@@ -390,7 +387,7 @@ LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         if (handled) return ReturnsDirectly(message) ? handled : GetWindowLongPtrW(dialog, DWLP_MSGRESULT);
     }
     if (!IsWindow(dialog)) return 0;
-    LRESULT result = DefaultDialogMessage(dialog, message, wParam, lParam, ansi);
+    LRESULT result = DefaultDialogMessage(dialog, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         if (DialogInfo *info = InfoOf(dialog); info && info->ownsFont) DeleteObject(info->font);
         dialogs().erase(dialog);
@@ -398,13 +395,12 @@ LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     return result;
 }
 
-INT_PTR RunModal(HINSTANCE instance, const ResourceId &templateName, HWND owner, DLGPROC proc, LPARAM param,
-                 bool ansi) {
+INT_PTR RunModal(HINSTANCE instance, const ResourceId &templateName, HWND owner, DLGPROC proc, LPARAM param) {
     // The owner is the top-level window: it takes no input while the dialog runs.
     while (owner && (GetWindowLongW(owner, GWL_STYLE) & WS_CHILD)) owner = GetParent(owner);
     bool disabledOwner = owner && IsWindowEnabled(owner);
     if (disabledOwner) EnableWindow(owner, FALSE);
-    HWND dialog = CreateFromTemplate(instance, templateName, owner, proc, param, ansi);
+    HWND dialog = CreateFromTemplate(instance, templateName, owner, proc, param);
     if (!dialog) {
         if (disabledOwner) EnableWindow(owner, TRUE);
         return -1;
@@ -444,19 +440,15 @@ INT_PTR RunModal(HINSTANCE instance, const ResourceId &templateName, HWND owner,
 using namespace headless;
 
 LRESULT WINAPI DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefaultDialogProc(dialog, message, wParam, lParam, false);
-}
-
-HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
-    return CreateFromTemplate(instance, ResourceId::From(templateName), owner, proc, param, true);
+    return DefaultDialogProc(dialog, message, wParam, lParam);
 }
 
 HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
-    return CreateFromTemplate(instance, ResourceId::From(templateName), owner, proc, param, false);
+    return CreateFromTemplate(instance, ResourceId::From(templateName), owner, proc, param);
 }
 
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
-    return RunModal(instance, ResourceId::From(templateName), owner, proc, param, false);
+    return RunModal(instance, ResourceId::From(templateName), owner, proc, param);
 }
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
@@ -487,20 +479,6 @@ int WINAPI GetDlgCtrlID(HWND hwnd) { return static_cast<int>(GetWindowLongPtrW(h
 BOOL WINAPI SetDlgItemTextW(HWND dialog, int id, LPCWSTR text) {
     HWND control = GetDlgItem(dialog, id);
     return control ? SetWindowTextW(control, text) : FALSE;
-}
-
-UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size) {
-    HWND control = GetDlgItem(dialog, id);
-    if (!control) {
-        if (text && size > 0) text[0] = 0;
-        return 0;
-    }
-    return static_cast<UINT>(GetWindowTextA(control, text, size));
-}
-
-LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND control = GetDlgItem(dialog, id);
-    return control ? SendMessageA(control, message, wParam, lParam) : 0;
 }
 
 LRESULT WINAPI SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {

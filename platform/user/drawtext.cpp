@@ -316,12 +316,6 @@ void DrawLine(const Layout &l, const Line &line, int64_t x, int64_t y, const REC
 
 using namespace headless;
 
-int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, LPRECT rect, UINT format) {
-    if (!text || length == 0) return DrawTextW(hdc, nullptr, length, rect, format);
-    std::wstring wide = Utf16(FromAnsi(text, length < 0 ? -1 : length));
-    return DrawTextW(hdc, wide.c_str(), length < 0 ? -1 : static_cast<int>(wide.size()), rect, format);
-}
-
 int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int length, LPRECT rect, UINT format) {
     DeviceContext *dc = FindDc(hdc);
     if (!dc || !rect || length == 0 || (!text && length > 0)) return 0;

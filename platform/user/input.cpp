@@ -106,10 +106,6 @@ HICON LoadIconOf(HINSTANCE instance, const ResourceId &name, bool ordinal) {
 
 }  // namespace
 
-HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
-    return LoadCursorOf(instance, IS_INTRESOURCE(name), reinterpret_cast<ULONG_PTR>(name));
-}
-
 HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
     return LoadCursorOf(instance, IS_INTRESOURCE(name), reinterpret_cast<ULONG_PTR>(name));
 }

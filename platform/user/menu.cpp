@@ -25,7 +25,7 @@ struct MenuItem {
     UINT state = 0;         // MF_GRAYED, MF_DISABLED, MF_CHECKED
     UINT id = 0;            // a popup item's is its menu's handle, as Windows has it
     HMENU popup = nullptr;
-    std::string text;       // code page 932; '&' marks the access key
+    std::string text;       // UTF-8; '&' marks the access key
 };
 
 struct Menu {

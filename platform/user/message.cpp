@@ -172,142 +172,16 @@ void KillTimersFor(HWND hwnd) {
     t.erase(std::remove_if(t.begin(), t.end(), [&](const Timer &x) { return x.hwnd == hwnd; }), t.end());
 }
 
-// ---- texts between A and W ------------------------------------------------------
-
-namespace {
-
-enum class TextKind { None, In, GetText, GetItem, Length, ItemLength, Create };
-
-// Whether a list or combo box's items are strings (not just item data).
-bool HasStrings(HWND hwnd, bool combo) {
-    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
-    DWORD ownerDrawn = combo ? CBS_OWNERDRAWFIXED | 0x0020L : LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE;
-    return !(style & ownerDrawn) || (style & (combo ? CBS_HASSTRINGS : LBS_HASSTRINGS));
-}
-
-TextKind KindOf(HWND hwnd, UINT message) {
-    switch (message) {
-    case WM_SETTEXT: return TextKind::In;
-    case WM_GETTEXT: return TextKind::GetText;
-    case WM_GETTEXTLENGTH: return TextKind::Length;
-    case WM_NCCREATE:
-    case WM_CREATE: return TextKind::Create;
-    case LB_ADDSTRING:
-    case LB_INSERTSTRING:
-    case LB_FINDSTRING:
-    case LB_FINDSTRINGEXACT:
-    case LB_SELECTSTRING: return HasStrings(hwnd, false) ? TextKind::In : TextKind::None;
-    case LB_GETTEXT: return HasStrings(hwnd, false) ? TextKind::GetItem : TextKind::None;
-    case LB_GETTEXTLEN: return HasStrings(hwnd, false) ? TextKind::ItemLength : TextKind::None;
-    case CB_ADDSTRING:
-    case CB_INSERTSTRING: return HasStrings(hwnd, true) ? TextKind::In : TextKind::None;
-    case CB_GETLBTEXT: return HasStrings(hwnd, true) ? TextKind::GetItem : TextKind::None;
-    case CB_GETLBTEXTLEN: return HasStrings(hwnd, true) ? TextKind::ItemLength : TextKind::None;
-    }
-    return TextKind::None;
-}
-
-// A text as the procedure on the other side takes it.
-struct Converted {
-    std::string ansi;
-    std::wstring wide;
-    LPARAM Of(bool toAnsi) const {
-        return toAnsi ? reinterpret_cast<LPARAM>(ansi.c_str()) : reinterpret_cast<LPARAM>(wide.c_str());
-    }
-};
-
-Converted Convert(LPARAM text, bool fromAnsi) {
-    std::string utf8 = fromAnsi ? FromAnsi(reinterpret_cast<LPCSTR>(text)) : Utf8(reinterpret_cast<LPCWSTR>(text));
-    return fromAnsi ? Converted{{}, Utf16(utf8)} : Converted{ToAnsi(utf8), {}};
-}
-
-std::string Read(const std::vector<char> &buffer, LRESULT length, bool ansi) {
-    if (length <= 0) return {};
-    if (ansi) return FromAnsi(buffer.data(), static_cast<int>(length));
-    return Utf8(reinterpret_cast<const WCHAR *>(buffer.data()), static_cast<int>(length));
-}
-
-}  // namespace
-
-LRESULT CallAcross(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool ansiCaller) {
-    bool ansiTarget = !ansiCaller;
-    size_t unit = ansiTarget ? 1 : sizeof(WCHAR);
-    bool combo = message < LB_ADDSTRING;
-    UINT itemLength = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, itemText = combo ? CB_GETLBTEXT : LB_GETTEXT;
-    switch (KindOf(hwnd, message)) {
-    case TextKind::None: return proc(hwnd, message, wParam, lParam);
-    case TextKind::In: {
-        if (!lParam) return proc(hwnd, message, wParam, lParam);
-        Converted text = Convert(lParam, ansiCaller);
-        return proc(hwnd, message, wParam, text.Of(ansiTarget));
-    }
-    case TextKind::Create: {
-        if (!lParam) return proc(hwnd, message, wParam, lParam);
-        // The same record with its names in the other form.
-        auto *cs = reinterpret_cast<CREATESTRUCTW *>(lParam);
-        CREATESTRUCTW copy = *cs;
-        Converted name, cls;
-        if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) {
-            name = Convert(reinterpret_cast<LPARAM>(cs->lpszName), ansiCaller);
-            copy.lpszName = reinterpret_cast<LPCWSTR>(name.Of(ansiTarget));
-        }
-        if (cs->lpszClass && !IS_INTRESOURCE(cs->lpszClass)) {
-            cls = Convert(reinterpret_cast<LPARAM>(cs->lpszClass), ansiCaller);
-            copy.lpszClass = reinterpret_cast<LPCWSTR>(cls.Of(ansiTarget));
-        }
-        return proc(hwnd, message, wParam, reinterpret_cast<LPARAM>(&copy));
-    }
-    case TextKind::GetText: {
-        if (wParam == 0 || !lParam) return proc(hwnd, message, wParam, lParam);
-        // Room enough on the other side: a unit of one form is at most two of the other.
-        size_t room = ansiTarget ? wParam * 2 + 2 : wParam + 1;
-        std::vector<char> buffer(room * unit + sizeof(WCHAR), 0);
-        LRESULT got = proc(hwnd, message, room, reinterpret_cast<LPARAM>(buffer.data()));
-        std::string text = Read(buffer, got, ansiTarget);
-        return static_cast<LRESULT>(ansiCaller ? CopyOut(text, reinterpret_cast<LPSTR>(lParam), wParam, true)
-                                               : CopyOut(text, reinterpret_cast<LPWSTR>(lParam), wParam, true));
-    }
-    case TextKind::GetItem: {
-        if (!lParam) return proc(hwnd, message, wParam, lParam);
-        LRESULT length = proc(hwnd, itemLength, wParam, 0);
-        if (length < 0) return length;
-        std::vector<char> buffer((static_cast<size_t>(length) + 1) * unit + sizeof(WCHAR), 0);
-        LRESULT got = proc(hwnd, itemText, wParam, reinterpret_cast<LPARAM>(buffer.data()));
-        if (got < 0) return got;
-        std::string text = Read(buffer, got, ansiTarget);
-        // The caller's buffer is as long as the caller's LB_GETTEXTLEN said.
-        return static_cast<LRESULT>(ansiCaller ? CopyOut(text, reinterpret_cast<LPSTR>(lParam), SIZE_MAX, true)
-                                               : CopyOut(text, reinterpret_cast<LPWSTR>(lParam), SIZE_MAX, true));
-    }
-    case TextKind::Length:
-    case TextKind::ItemLength: {
-        bool item = KindOf(hwnd, message) == TextKind::ItemLength;
-        LRESULT length = proc(hwnd, message, wParam, lParam);
-        if (length <= 0) return length;
-        std::vector<char> buffer((static_cast<size_t>(length) + 1) * unit + sizeof(WCHAR), 0);
-        LRESULT got = item ? proc(hwnd, itemText, wParam, reinterpret_cast<LPARAM>(buffer.data()))
-                           : proc(hwnd, WM_GETTEXT, static_cast<WPARAM>(length) + 1, reinterpret_cast<LPARAM>(buffer.data()));
-        std::string text = Read(buffer, got, ansiTarget);
-        return static_cast<LRESULT>(ansiCaller ? ToAnsi(text).size() : Utf16(text).size());
-    }
-    }
-    return proc(hwnd, message, wParam, lParam);
-}
-
 }  // namespace headless
 
 using namespace headless;
 
-BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
+BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
     if (!msg) return FALSE;
     FireTimeLimit();
     if (!Pick(msg, hwnd, first, last, (remove & PM_REMOVE) != 0)) return FALSE;
     if (remove & PM_REMOVE) NoteKey(msg->message, msg->wParam);
     return TRUE;
-}
-
-BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
-    return PeekMessageA(msg, hwnd, first, last, remove);
 }
 
 BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT first, UINT last) {
@@ -346,26 +220,14 @@ BOOL WINAPI TranslateMessage(const MSG *msg) {
     return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
 }
 
-namespace {
-
-LRESULT Dispatch(const MSG *msg, bool ansi) {
+LRESULT WINAPI DispatchMessageW(const MSG *msg) {
     if (!msg) return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
         reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
         return 0;
     }
     if (!msg->hwnd) return 0;
-    return ansi ? SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam)
-                : SendMessageW(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
-}  // namespace
-
-LRESULT WINAPI DispatchMessageA(const MSG *msg) { return Dispatch(msg, true); }
-LRESULT WINAPI DispatchMessageW(const MSG *msg) { return Dispatch(msg, false); }
-
-BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return PostMessageW(hwnd, message, wParam, lParam);
+    return SendMessageW(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
 BOOL WINAPI PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -389,23 +251,13 @@ BOOL WINAPI PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     return TRUE;
 }
 
-// A window whose procedure takes the other form hears the message with its texts converted.
-LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window *w = FindWindowRecord(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return w->ansi ? w->proc(hwnd, message, wParam, lParam) : CallAcross(w->proc, hwnd, message, wParam, lParam, true);
-}
-
 LRESULT WINAPI SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    return w->ansi ? CallAcross(w->proc, hwnd, message, wParam, lParam, false) : w->proc(hwnd, message, wParam, lParam);
+    return w->proc(hwnd, message, wParam, lParam);
 }
 
 LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -450,11 +302,6 @@ BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
                            [&](const MSG &m) { return m.message == WM_TIMER && m.hwnd == hwnd && m.wParam == id; }),
             p.end());
     return TRUE;
-}
-
-// The A form is the W one with its texts converted.
-LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return CallAcross(DefWindowProcW, hwnd, message, wParam, lParam, true);
 }
 
 LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -150,11 +150,6 @@ HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags) {
     return (flags & (MONITOR_DEFAULTTOPRIMARY | MONITOR_DEFAULTTONEAREST)) ? MonitorHandle(0) : nullptr;
 }
 
-// The actions the program asks for carry no text: A and W are one.
-BOOL WINAPI SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni) {
-    return SystemParametersInfoW(action, uiParam, pvParam, winIni);
-}
-
 BOOL WINAPI SystemParametersInfoW(UINT action, UINT uiParam, PVOID pvParam, UINT) {
     if (action == SPI_SCREENSAVERRUNNING) {
         settings().screenSaverRunning = uiParam != 0;

@@ -25,7 +25,6 @@ WorkArea &workArea();
 struct WindowClass {
     std::string name;  // UTF-8
     WNDCLASSW wc{};    // its names are name's
-    bool ansi = false;  // registered with RegisterClassA: its procedure takes A text
 };
 
 // A standard control's record, kept with its window: made when the control
@@ -39,7 +38,6 @@ struct Window {
     HWND handle = nullptr;
     const WindowClass *cls = nullptr;
     std::string title;  // UTF-8
-    bool ansi = false;  // its procedure takes the A calls' text (code page 932) in messages
     DWORD style = 0;
     DWORD exStyle = 0;
     HWND parent = nullptr;  // for WS_CHILD windows
@@ -70,10 +68,6 @@ void RegisterMenuClass();
 Window *FindWindowRecord(HWND hwnd);
 // A window's text as it keeps it, UTF-8.
 std::string WindowTitle(HWND hwnd);
-// Calls a window procedure with a message from a caller of the other kind
-// (an A caller and a procedure taking W text, or the reverse): the texts the
-// message carries are converted both ways, as Windows does.
-LRESULT CallAcross(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool ansiCaller);
 // The record of a control of type T, made fresh, or as it is; null for a
 // window without one.
 template <typename T>

@@ -196,7 +196,7 @@ void RegisterSystemClass(const char *name, WNDPROC proc, UINT style, int windowE
     wc.style = style;
     wc.lpfnWndProc = proc;
     wc.cbWndExtra = windowExtra;
-    table().systemClasses.push_back({name, wc, false});
+    table().systemClasses.push_back({name, wc});
 }
 
 std::string WindowTitle(HWND hwnd) {
@@ -363,7 +363,7 @@ using namespace headless;
 
 namespace {
 
-ATOM Register(const WNDCLASSW &wc, const std::string &name, bool ansi) {
+ATOM Register(const WNDCLASSW &wc, const std::string &name) {
     for (WindowClass &c : table().classes)
         if (SameName(c.name, name)) {
             SetLastError(ERROR_CLASS_ALREADY_EXISTS);
@@ -371,7 +371,7 @@ ATOM Register(const WNDCLASSW &wc, const std::string &name, bool ansi) {
         }
     WNDCLASSW kept = wc;
     kept.lpszClassName = kept.lpszMenuName = nullptr;
-    table().classes.push_back({name, kept, ansi});
+    table().classes.push_back({name, kept});
     return static_cast<ATOM>(0xC000 + table().classes.size());
 }
 
@@ -394,30 +394,12 @@ BOOL Unregister(const std::string &className) {
 
 }  // namespace
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
-    if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !wc->lpfnWndProc) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    WNDCLASSW w{wc->style, wc->lpfnWndProc, wc->cbClsExtra, wc->cbWndExtra, wc->hInstance,
-                wc->hIcon, wc->hCursor, wc->hbrBackground, nullptr, nullptr};
-    return Register(w, FromAnsi(wc->lpszClassName), true);
-}
-
 ATOM WINAPI RegisterClassW(const WNDCLASSW *wc) {
     if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !wc->lpfnWndProc) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    return Register(*wc, Utf8(wc->lpszClassName), false);
-}
-
-BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
-    if (IS_INTRESOURCE(className)) {
-        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-        return FALSE;
-    }
-    return Unregister(FromAnsi(className));
+    return Register(*wc, Utf8(wc->lpszClassName));
 }
 
 BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE) {
@@ -426,16 +408,6 @@ BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE) {
         return FALSE;
     }
     return Unregister(Utf8(className));
-}
-
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
-                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
-    // An atom or an ordinal title passes as it is.
-    WideArg wideClass(IS_INTRESOURCE(className) ? nullptr : className);
-    WideArg wideTitle(IS_INTRESOURCE(title) ? nullptr : title);
-    return CreateWindowExW(exStyle, IS_INTRESOURCE(className) ? reinterpret_cast<LPCWSTR>(className) : wideClass,
-                           IS_INTRESOURCE(title) ? reinterpret_cast<LPCWSTR>(title) : wideTitle, style, x, y, width,
-                           height, parent, menu, instance, param);
 }
 
 HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
@@ -470,7 +442,6 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWO
     w.style = style & ~WS_VISIBLE;
     w.exStyle = exStyle;
     w.proc = cls->wc.lpfnWndProc;
-    w.ansi = cls->ansi;
     if (style & WS_CHILD) {
         w.parent = parent;
         w.id = static_cast<int>(reinterpret_cast<intptr_t>(menu));
@@ -616,10 +587,6 @@ HWND FindTopLevel(const Utf8Arg &className, const Utf8Arg &title) {
 
 }  // namespace
 
-HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title) {
-    return FindTopLevel(Utf8Arg::Ansi(className), Utf8Arg::Ansi(title));
-}
-
 HWND WINAPI FindWindowW(LPCWSTR className, LPCWSTR title) {
     return FindTopLevel(Utf8Arg::Wide(className), Utf8Arg::Wide(title));
 }
@@ -711,7 +678,6 @@ BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL) {
     return SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER);
 }
 
-LONG WINAPI GetWindowLongA(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrW(hwnd, index)); }
 LONG WINAPI GetWindowLongW(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrW(hwnd, index)); }
 
 LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index) {
@@ -749,7 +715,7 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     case GWL_EXSTYLE: w->exStyle = static_cast<DWORD>(value); PlaceWindowDcs(); return old;
     case GWLP_ID: w->id = static_cast<int>(value); return old;
     case GWLP_USERDATA: w->userData = value; return old;
-    case GWLP_WNDPROC: w->proc = reinterpret_cast<WNDPROC>(value); w->ansi = false; return old;
+    case GWLP_WNDPROC: w->proc = reinterpret_cast<WNDPROC>(value); return old;
     }
     if (index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
         std::memcpy(w->extra.data() + index, &value, sizeof value);
@@ -890,11 +856,6 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyl
     return TRUE;
 }
 
-int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {
-    if (!buffer || size <= 0) return 0;
-    return static_cast<int>(SendMessageA(hwnd, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer)));
-}
-
 int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int size) {
     if (!buffer || size <= 0) return 0;
     return static_cast<int>(SendMessageW(hwnd, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer)));
@@ -904,20 +865,9 @@ int WINAPI GetWindowTextLengthW(HWND hwnd) {
     return static_cast<int>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
 }
 
-BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text) {
-    if (!IsWindow(hwnd)) return FALSE;
-    return static_cast<BOOL>(SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
-}
-
 BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text) {
     if (!IsWindow(hwnd)) return FALSE;
     return static_cast<BOOL>(SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
-}
-
-int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
-    Window *w = FindWindowRecord(hwnd);
-    if (!w || !buffer || size <= 0) return 0;
-    return static_cast<int>(CopyOut(w->cls->name, buffer, static_cast<size_t>(size), true));
 }
 
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *, BOOL erase) {

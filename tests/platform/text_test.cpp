@@ -1,8 +1,8 @@
-// TextOutA and GetTextExtentPoint32A in the DC's font: measuring, the text
-// cell, background modes, code page 932 characters and clipping. Nothing here
+// TextOutW and GetTextExtentPoint32W in the DC's font: measuring, the text
+// cell, background modes, Japanese characters and clipping. Nothing here
 // knows the font's size; every expectation comes from the calls themselves.
 // Then font objects (the dialogs' ＭＳ ゴシック, drawn with IPAGothic on both
-// sides, so its metrics are pinned) and DrawTextA, whose expectations again
+// sides, so its metrics are pinned) and DrawTextW, whose expectations again
 // come from the font's own measurements.
 #include "support/saver_fixture.h"
 #include "wide.h"
@@ -98,7 +98,7 @@ TEST_F(TextDrawing, ExtentIsTheSumOfTheCharactersByOneLineHigh) {
     EXPECT_GT(Extent(L"Screen saver").cx, Extent(L"Screen").cx);
 
     SIZE firstTwo{-1, -1};
-    ASSERT_TRUE(GetTextExtentPoint32W(dc, L"ABCDEF", 2, &firstTwo)) << "the length counts bytes, not the string";
+    ASSERT_TRUE(GetTextExtentPoint32W(dc, L"ABCDEF", 2, &firstTwo)) << "the length counts units, not the string";
     EXPECT_EQ(firstTwo.cx, ab.cx);
     EXPECT_EQ(firstTwo.cy, ab.cy);
 }
@@ -396,7 +396,7 @@ TEST_F(Fonts, SystemFontKeepsItsSixteenPixelCellAndUnknownFacesUseIt) {
     EXPECT_EQ(Metrics().tmHeight, 16);
 }
 
-// ---- DrawTextA --------------------------------------------------------------------
+// ---- DrawTextW --------------------------------------------------------------------
 
 class DrawTexts : public Fonts {
 protected:
