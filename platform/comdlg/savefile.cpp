@@ -30,21 +30,20 @@ void Tell(const char *what, const std::string &path) {
     if (Narrating()) std::fprintf(stderr, "qmsaver: save-as dialog: %s%s\n", what, path.c_str());
 }
 
-// The dialog's texts as UTF-8, from the A or the W structure.
+// The dialog's texts as UTF-8.
 std::string Text(LPCWSTR text) { return Utf8(text); }
 size_t Length(LPCWSTR text) {
     size_t n = 0;
     while (text[n]) n++;
     return n;
 }
-// How many units of the structure's kind a UTF-8 text takes.
-size_t Units(const std::string &text, WCHAR) { return Utf16(text).size(); }
+// How many WCHARs a UTF-8 text takes.
+size_t Units(const std::string &text) { return Utf16(text).size(); }
 
 // lpstrFilter: pairs of strings, ended by an empty one.
-template <typename Char>
-std::vector<std::string> FilterStrings(const Char *filter) {
+std::vector<std::string> FilterStrings(LPCWSTR filter) {
     std::vector<std::string> strings;
-    for (const Char *p = filter; p && *p; p += Length(p) + 1) strings.push_back(Text(p));
+    for (LPCWSTR p = filter; p && *p; p += Length(p) + 1) strings.push_back(Text(p));
     return strings;
 }
 
@@ -84,11 +83,10 @@ bool ChosenPath(const Request &ofn, const std::string &answer, std::string &path
     return true;
 }
 
-template <typename Ofn, typename Char>
-BOOL SaveFileName(Ofn *ofn, size_t oldSize) {
+BOOL SaveFileName(LPOPENFILENAMEW ofn, size_t oldSize) {
     SaveDialogs &d = dialogs();
     d.lastError = 0;
-    if (!ofn || (ofn->lStructSize != sizeof(Ofn) && ofn->lStructSize != oldSize)) {
+    if (!ofn || (ofn->lStructSize != sizeof(OPENFILENAMEW) && ofn->lStructSize != oldSize)) {
         d.lastError = CDERR_STRUCTSIZE;
         return FALSE;
     }
@@ -101,9 +99,8 @@ BOOL SaveFileName(Ofn *ofn, size_t oldSize) {
         ReportUnimplemented("save-as dialogs with hooks, templates, several files or file prompts");
     size_t given = 0;
     while (given < ofn->nMaxFile && ofn->lpstrFile[given]) given++;
-    Request request{std::basic_string<Char>(ofn->lpstrFile, given).empty() ? std::string()
-                                                                            : Text(std::basic_string<Char>(ofn->lpstrFile, given).c_str()),
-                    Text(ofn->lpstrDefExt), Text(ofn->lpstrInitialDir), ofn->Flags};
+    Request request{Utf8(ofn->lpstrFile, static_cast<int>(given)), Text(ofn->lpstrDefExt), Text(ofn->lpstrInitialDir),
+                    ofn->Flags};
     SaveDialogRecord record{ofn->hwndOwner,        request.file, FilterStrings(ofn->lpstrFilter), request.defExt,
                             ofn->Flags,            Text(ofn->lpstrTitle), request.initialDir,        ""};
     // The dialog stays open until an answer it takes, or Cancel.
@@ -129,10 +126,10 @@ BOOL SaveFileName(Ofn *ofn, size_t oldSize) {
          path);
     record.answer = path;
     d.shown.push_back(record);
-    size_t pathUnits = Units(path, Char());
+    size_t pathUnits = Units(path);
     if (pathUnits + 1 > ofn->nMaxFile) {
         // The size needed, in the buffer's first two bytes.
-        if (ofn->nMaxFile * sizeof(Char) >= 2) {
+        if (ofn->nMaxFile * sizeof(WCHAR) >= 2) {
             WORD needed = static_cast<WORD>(pathUnits + 1);
             std::memcpy(ofn->lpstrFile, &needed, sizeof needed);
         }
@@ -143,14 +140,14 @@ BOOL SaveFileName(Ofn *ofn, size_t oldSize) {
     size_t start = NameStart(path);
     std::string name = path.substr(start);
     size_t dot = name.rfind('.');
-    ofn->nFileOffset = static_cast<WORD>(Units(path.substr(0, start), Char()));
+    ofn->nFileOffset = static_cast<WORD>(Units(path.substr(0, start)));
     // No extension: the offset of the terminating null; a name ending in a dot: 0.
     if (dot == std::string::npos) ofn->nFileExtension = static_cast<WORD>(pathUnits);
     else if (dot + 1 == name.size()) ofn->nFileExtension = 0;
-    else ofn->nFileExtension = static_cast<WORD>(Units(path.substr(0, start + dot + 1), Char()));
+    else ofn->nFileExtension = static_cast<WORD>(Units(path.substr(0, start + dot + 1)));
     if (!request.defExt.empty() && dot != std::string::npos && !SameName(name.substr(dot + 1), request.defExt))
         ofn->Flags |= OFN_EXTENSIONDIFFERENT;
-    if (ofn->lpstrFileTitle && ofn->nMaxFileTitle > Units(name, Char()))
+    if (ofn->lpstrFileTitle && ofn->nMaxFileTitle > Units(name))
         CopyOut(name, ofn->lpstrFileTitle, ofn->nMaxFileTitle, true);
     return TRUE;
 }
@@ -168,7 +165,7 @@ const std::vector<SaveDialogRecord> &SaveDialogsShown() { return dialogs().shown
 using namespace headless;
 
 BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
-    return SaveFileName<OPENFILENAMEW, WCHAR>(ofn, OPENFILENAME_SIZE_VERSION_400W);
+    return SaveFileName(ofn, OPENFILENAME_SIZE_VERSION_400W);
 }
 
 DWORD WINAPI CommDlgExtendedError() { return dialogs().lastError; }

@@ -1,6 +1,6 @@
 // Text output in the DC's font: TextOutW, GetTextExtentPoint32W and
 // GetTextMetricsW. The reference point is the top-left of the text cell
-// (TA_TOP | TA_LEFT), and text is UTF-16; the A forms convert from code page 932.
+// (TA_TOP | TA_LEFT), and text is UTF-16.
 #include "gdi.h"
 
 #include <algorithm>
@@ -75,20 +75,6 @@ bool DrawTextRun(HDC hdc, int x, int y, const WCHAR *text, int length, const REC
 
 using namespace headless;
 
-namespace {
-
-std::wstring FromAnsiText(LPCSTR text, int length) {
-    return text && length > 0 ? Utf16(FromAnsi(text, length)) : std::wstring();
-}
-
-}  // namespace
-
-BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size) {
-    if (length < 0 || (!text && length > 0)) return FALSE;
-    std::wstring wide = FromAnsiText(text, length);
-    return GetTextExtentPoint32W(hdc, wide.c_str(), static_cast<int>(wide.size()), size);
-}
-
 BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size) {
     DeviceContext *dc = FindDc(hdc);
     if (BadText(dc, text, length) || !size) return FALSE;
@@ -100,12 +86,6 @@ BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size
     const TextFont &font = FontFor(dc->font);
     *size = SIZE{Clamp(TotalAdvance(TextGlyphs(font, text, length, LacksJapanese(dc->font)))), FontMetrics(font).tmHeight};
     return TRUE;
-}
-
-BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length) {
-    if (length < 0 || (!text && length > 0)) return FALSE;
-    std::wstring wide = FromAnsiText(text, length);
-    return DrawTextRun(hdc, x, y, wide.c_str(), static_cast<int>(wide.size()), nullptr);
 }
 
 BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length) {

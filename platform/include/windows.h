@@ -95,13 +95,8 @@ typedef int HFILE;
 #define GetGValue(c) (LOBYTE(((WORD)(c)) >> 8))
 #define GetBValue(c) (LOBYTE((c) >> 16))
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
-#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 #define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
-#ifdef UNICODE
 #define MAKEINTRESOURCE MAKEINTRESOURCEW
-#else
-#define MAKEINTRESOURCE MAKEINTRESOURCEA
-#endif
 
 typedef struct tagRECT { LONG left, top, right, bottom; } RECT, *LPRECT, *PRECT;
 typedef const RECT *LPCRECT;
@@ -126,10 +121,8 @@ typedef INT_PTR (WINAPI *FARPROC)();
 
 DWORD WINAPI GetTickCount();
 VOID WINAPI Sleep(DWORD milliseconds);
-HMODULE WINAPI LoadLibraryA(LPCSTR name);
 BOOL WINAPI FreeLibrary(HMODULE module);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
-HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 DWORD WINAPI GetLastError();
 VOID WINAPI SetLastError(DWORD error);
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW info);
@@ -271,7 +264,6 @@ BOOL WINAPI FindClose(HANDLE find);
 #define CP_OEMCP 1
 #define CP_UTF8 65001
 BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE c);
-int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
 int WINAPI lstrcmpiW(LPCWSTR a, LPCWSTR b);
 #define CSTR_LESS_THAN 1
 #define CSTR_EQUAL 2
@@ -281,9 +273,6 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int leng
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text, int size,
                                LPCSTR defaultChar, BOOL *usedDefault);
 
-DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
-                                      LPCSTR file);
-BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
 // The file itself is in the ANSI code page (932), as the Windows the program was made for keeps it.
 UINT WINAPI GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWSTR file);
 DWORD WINAPI GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer, DWORD size,
@@ -316,8 +305,6 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags);
 #define RT_MENU MAKEINTRESOURCE(4)
 #define RT_VERSION MAKEINTRESOURCE(16)
 #define RT_MANIFEST MAKEINTRESOURCE(24)
-int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
-HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
 int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size);
 HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
@@ -347,14 +334,6 @@ DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
 #define KEY_ALL_ACCESS 0xF003F
 #define REG_OPTION_NON_VOLATILE 0
 typedef DWORD REGSAM;
-LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM sam, PHKEY result);
-LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options,
-                               REGSAM sam, void *security, PHKEY result, LPDWORD disposition);
-LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                                LPDWORD size);
-LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
-                              DWORD size);
-LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey);
 LSTATUS WINAPI RegCloseKey(HKEY key);
 // REG_SZ data is UTF-16 bytes with the terminator, as Windows keeps it.
 LSTATUS WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM sam, PHKEY result);
@@ -1169,8 +1148,6 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color);
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
 int WINAPI SetBkMode(HDC hdc, int mode);
-BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int length);
-BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int length, LPSIZE size);
 BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int length);
 BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int length, LPSIZE size);
 

@@ -1,5 +1,6 @@
 // Text: the layer keeps it as UTF-8; the W calls hand it over as UTF-16 in
-// WCHAR units, the A calls in the ANSI code page 932 (through iconv).
+// WCHAR units. Code page 932 (through iconv) is for what is kept in it: the
+// title disc's catalogue, the profile file, short file names.
 #include "kernel.h"
 
 #include <iconv.h>
@@ -150,17 +151,12 @@ std::wstring Utf16(std::string_view utf8) {
     return out;
 }
 
-std::string FromAnsi(const char *ansi, int length) {
-    if (!ansi) return {};
-    size_t n = length < 0 ? std::strlen(ansi) : static_cast<size_t>(length);
-    return Convert("UTF-8", "CP932", ansi, n, nullptr);
-}
 
 std::string ToAnsi(std::string_view utf8, bool *lossy) {
     return Convert("CP932", "UTF-8", utf8.data(), utf8.size(), lossy);
 }
 
-std::string ToUtf8(const std::string &cp932) { return FromAnsi(cp932.c_str(), static_cast<int>(cp932.size())); }
+std::string ToUtf8(const std::string &cp932) { return Convert("UTF-8", "CP932", cp932.data(), cp932.size(), nullptr); }
 
 // The simple upper-case mapping NTFS compares names with: ASCII, Latin-1,
 // Latin Extended-A, Greek, Cyrillic and the full-width letters.
@@ -200,29 +196,6 @@ BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
-// Letters compared without their case, a double-byte character as a whole
-// (its second byte may look like a letter). The program compares file names
-// for equality; the order here is by code, not the system's linguistic one.
-int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) {
-    if (!a || !b) return a ? 1 : b ? -1 : 0;
-    // To lower case, so that '_' and its neighbours come before the letters, as in Windows.
-    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    for (size_t i = 0;; i++) {
-        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        bool lead = IsDBCSLeadByteEx(932, x) && x == y && a[i + 1];
-        if (lead) {
-            i++;
-            x = static_cast<unsigned char>(a[i]);
-            y = static_cast<unsigned char>(b[i]);
-        } else {
-            x = static_cast<unsigned char>(fold(x));
-            y = static_cast<unsigned char>(fold(y));
-        }
-        if (x != y) return x < y ? -1 : 1;
-        if (x == 0) return 0;
-    }
-}
-
 // By UTF-16 unit after upper-casing, as NTFS orders names.
 int WINAPI CompareStringOrdinal(LPCWSTR a, int aLength, LPCWSTR b, int bLength, BOOL ignoreCase) {
     if (!a || !b) {
@@ -244,7 +217,9 @@ int WINAPI CompareStringOrdinal(LPCWSTR a, int aLength, LPCWSTR b, int bLength, 
     return na < nb ? CSTR_LESS_THAN : na > nb ? CSTR_GREATER_THAN : CSTR_EQUAL;
 }
 
-// Lower case first, as lstrcmpiA; ordinal beyond the letters.
+// Letters compared in lower case, so that '_' and its neighbours come before
+// them, as in Windows; ordinal beyond the letters. The program compares file
+// names for equality; the order is by code, not the system's linguistic one.
 int WINAPI lstrcmpiW(LPCWSTR a, LPCWSTR b) {
     if (!a || !b) return a ? 1 : b ? -1 : 0;
     for (size_t i = 0;; i++) {
@@ -316,22 +291,6 @@ size_t CopyOut(std::string_view utf8, LPWSTR buffer, size_t size, bool truncate)
     // A surrogate pair is not cut in two.
     if (n > 0 && n < units.size() && (units[n - 1] & 0xFC00) == 0xD800) n--;
     std::copy(units.begin(), units.begin() + static_cast<ptrdiff_t>(n), buffer);
-    buffer[n] = 0;
-    return n;
-}
-
-size_t CopyOut(std::string_view utf8, LPSTR buffer, size_t size, bool truncate) {
-    std::string ansi = ToAnsi(utf8);
-    if (!truncate && (!buffer || size <= ansi.size())) return ansi.size() + 1;
-    if (!buffer || size == 0) return 0;
-    // Whole characters only: a double-byte one that does not fit is left out.
-    size_t n = 0;
-    while (n < ansi.size()) {
-        size_t length = IsDBCSLeadByteEx(932, static_cast<BYTE>(ansi[n])) ? 2 : 1;
-        if (n + length > size - 1 || n + length > ansi.size()) break;
-        n += length;
-    }
-    std::memcpy(buffer, ansi.data(), n);
     buffer[n] = 0;
     return n;
 }

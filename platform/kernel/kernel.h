@@ -35,14 +35,14 @@ bool &Narrating();
 // ---- text -------------------------------------------------------------------
 
 // The layer keeps text as UTF-8. The W calls pass UTF-16, one unit per WCHAR;
-// the A calls pass code page 932. Null gives "".
+// code page 932 is for what is kept in it or measured by it (the profile file,
+// short file names, line breaking, WinMain's command line). Null gives "".
 std::string Utf8(const WCHAR *wide, int length = -1);
 std::string Utf8(const std::u32string &chars);
 std::string Utf8(const std::u16string &units);
 std::wstring Utf16(std::string_view utf8);
 std::u32string Chars(std::string_view utf8);
 std::u32string Chars(const WCHAR *units, size_t length);
-std::string FromAnsi(const char *ansi, int length = -1);
 std::string ToAnsi(std::string_view utf8, bool *lossy = nullptr);
 std::string ToUtf8(const std::string &cp932);
 // Names as NTFS compares them: each character upper-cased alone.
@@ -55,21 +55,12 @@ bool SameName(std::string_view a, std::string_view b);
 // Returns the units copied without the terminator, or, when not truncating
 // and the buffer is short, the size needed with it.
 size_t CopyOut(std::string_view utf8, LPWSTR buffer, size_t size, bool truncate);
-size_t CopyOut(std::string_view utf8, LPSTR buffer, size_t size, bool truncate);
 // A call's text argument as UTF-8, null kept apart from "".
 struct Utf8Arg {
     std::string text;
     bool null = true;
     static Utf8Arg Wide(LPCWSTR wide) { return wide ? Utf8Arg{Utf8(wide), false} : Utf8Arg{}; }
-    static Utf8Arg Ansi(LPCSTR ansi) { return ansi ? Utf8Arg{FromAnsi(ansi), false} : Utf8Arg{}; }
     const char *get() const { return null ? nullptr : text.c_str(); }
-};
-// An A call's text for its W form (null stays null).
-struct WideArg {
-    std::wstring text;
-    bool null;
-    explicit WideArg(LPCSTR ansi) : text(ansi ? Utf16(FromAnsi(ansi)) : std::wstring()), null(!ansi) {}
-    operator LPCWSTR() const { return null ? nullptr : text.c_str(); }
 };
 
 // The layer met a branch it does not implement: reported once on stderr,

@@ -120,11 +120,6 @@ const std::vector<Resource> &Resources() {
     return list;
 }
 
-ResourceId ResourceId::From(LPCSTR ansi) {
-    if (IS_INTRESOURCE(ansi)) return ResourceId{LOWORD(reinterpret_cast<ULONG_PTR>(ansi)), {}};
-    return Named(FromAnsi(ansi));
-}
-
 ResourceId ResourceId::From(LPCWSTR wide) {
     if (IS_INTRESOURCE(wide)) return ResourceId{LOWORD(reinterpret_cast<ULONG_PTR>(wide)), {}};
     return Named(Utf8(wide));
@@ -167,8 +162,6 @@ static const bool registered = (OnReset([] {
 
 using namespace headless;
 
-HMODULE WINAPI LoadLibraryA(LPCSTR name) { return LoadLibraryW(WideArg(name)); }
-
 HMODULE WINAPI LoadLibraryW(LPCWSTR name) {
     Module *m = name ? FindModule(Utf8(name)) : nullptr;
     if (!m) {
@@ -202,8 +195,6 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
     }
     return it->second;
 }
-
-HMODULE WINAPI GetModuleHandleA(LPCSTR name) { return GetModuleHandleW(WideArg(name)); }
 
 HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
     if (!name) return MainInstance();
@@ -261,18 +252,6 @@ HRSRC FindResourceOf(HMODULE module, const ResourceId &name, const ResourceId &t
 
 }  // namespace
 
-int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size) {
-    std::string text;
-    if (!buffer) return 0;
-    bool found = TableString(instance, id, text);
-    if (size <= 0) return 0;
-    if (!found) {
-        buffer[0] = 0;
-        return 0;
-    }
-    return static_cast<int>(CopyOut(text, buffer, static_cast<size_t>(size), true));
-}
-
 // A size of 0 asks for a pointer to the string itself, read only: not
 // something the program does.
 int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size) {
@@ -289,10 +268,6 @@ int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size) {
         return 0;
     }
     return static_cast<int>(CopyOut(text, buffer, static_cast<size_t>(size), true));
-}
-
-HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
-    return FindResourceOf(module, ResourceId::From(name), ResourceId::From(type));
 }
 
 HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {

@@ -162,18 +162,6 @@ BOOL WriteProfileString(const char *section, const char *key, const char *value,
 
 using namespace headless;
 
-DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
-                                      LPCSTR file) {
-    std::string value = ProfileString(Utf8Arg::Ansi(section).get(), Utf8Arg::Ansi(key).get(),
-                                      Utf8Arg::Ansi(defaultValue).get(), Utf8Arg::Ansi(file).get());
-    return static_cast<DWORD>(CopyOut(value, buffer, size, true));
-}
-
-BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
-    return WriteProfileString(Utf8Arg::Ansi(section).get(), Utf8Arg::Ansi(key).get(), Utf8Arg::Ansi(value).get(),
-                              Utf8Arg::Ansi(file).get());
-}
-
 DWORD WINAPI GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer, DWORD size,
                                       LPCWSTR file) {
     std::string value = ProfileString(Utf8Arg::Wide(section).get(), Utf8Arg::Wide(key).get(),

@@ -1,6 +1,6 @@
 // A small registry in memory: keys by path, without regard to case, holding
 // typed values. A string value is kept as Windows keeps it, UTF-16 bytes
-// with their terminator; the A calls convert it to and from code page 932.
+// with their terminator.
 #include "kernel.h"
 
 #include <algorithm>
@@ -172,7 +172,7 @@ LSTATUS CreateKey(HKEY key, const char *subKey, PHKEY result, LPDWORD dispositio
     return ERROR_SUCCESS;
 }
 
-LSTATUS QueryValue(HKEY key, const char *name, LPDWORD type, LPBYTE data, LPDWORD size, bool ansi) {
+LSTATUS QueryValue(HKEY key, const char *name, LPDWORD type, LPBYTE data, LPDWORD size) {
     std::string path;
     if (!PathOf(key, path)) return ERROR_INVALID_HANDLE;
     auto &values = reg().keys[path];
@@ -180,18 +180,11 @@ LSTATUS QueryValue(HKEY key, const char *name, LPDWORD type, LPBYTE data, LPDWOR
     if (it == values.end()) return ERROR_FILE_NOT_FOUND;
     Value v = it->second;
     if (v.type == REG_SZ) {
-        // Handed out in the caller's units: code page 932 bytes, or WCHARs.
-        std::string text = FromWideBytes(v.data);
-        if (ansi) {
-            std::string bytes = ToAnsi(text);
-            v.data.assign(bytes.begin(), bytes.end());
-            v.data.push_back(0);
-        } else {
-            std::wstring units = Utf16(text);
-            units.push_back(0);
-            auto *p = reinterpret_cast<const BYTE *>(units.data());
-            v.data.assign(p, p + units.size() * sizeof(WCHAR));
-        }
+        // Handed out in the caller's WCHARs.
+        std::wstring units = Utf16(FromWideBytes(v.data));
+        units.push_back(0);
+        auto *p = reinterpret_cast<const BYTE *>(units.data());
+        v.data.assign(p, p + units.size() * sizeof(WCHAR));
     }
     if (type) *type = v.type;
     DWORD needed = static_cast<DWORD>(v.data.size());
@@ -205,23 +198,17 @@ LSTATUS QueryValue(HKEY key, const char *name, LPDWORD type, LPBYTE data, LPDWOR
     return ERROR_SUCCESS;
 }
 
-LSTATUS SetValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD size, bool ansi) {
+LSTATUS SetValue(HKEY key, const char *name, DWORD type, const BYTE *data, DWORD size) {
     std::string path;
     if (!PathOf(key, path)) return ERROR_INVALID_HANDLE;
     Value v;
     v.type = type;
     if (data) v.data.assign(data, data + size);
     if (type == REG_SZ) {
-        // Kept as UTF-16 bytes, whatever the caller's units (WCHAR is wider here than on Windows).
-        std::string text;
-        if (ansi) {
-            text = FromAnsi(std::string(v.data.begin(), v.data.end()).c_str());
-        } else {
-            std::wstring units(v.data.size() / sizeof(WCHAR), L'\0');
-            std::memcpy(units.data(), v.data.data(), units.size() * sizeof(WCHAR));
-            text = Utf8(units.c_str());
-        }
-        v.data = WideBytes(text);
+        // Kept as UTF-16 bytes (WCHAR is wider here than on Windows).
+        std::wstring units(v.data.size() / sizeof(WCHAR), L'\0');
+        std::memcpy(units.data(), v.data.data(), units.size() * sizeof(WCHAR));
+        v.data = WideBytes(Utf8(units.c_str()));
     }
     reg().keys[path][Lower(name ? name : "")] = v;
     SaveRegistry();
@@ -250,31 +237,17 @@ LSTATUS WINAPI RegCloseKey(HKEY key) {
     return reg().open.erase(reinterpret_cast<uintptr_t>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) {
-    return OpenKey(key, Utf8Arg::Ansi(subKey).get(), result);
-}
 LSTATUS WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
     return OpenKey(key, Utf8Arg::Wide(subKey).get(), result);
-}
-LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, void *, PHKEY result,
-                               LPDWORD disposition) {
-    return CreateKey(key, Utf8Arg::Ansi(subKey).get(), result, disposition);
 }
 LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, void *, PHKEY result,
                                LPDWORD disposition) {
     return CreateKey(key, Utf8Arg::Wide(subKey).get(), result, disposition);
 }
-LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
-    return QueryValue(key, Utf8Arg::Ansi(name).get(), type, data, size, true);
-}
 LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
-    return QueryValue(key, Utf8Arg::Wide(name).get(), type, data, size, false);
-}
-LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE *data, DWORD size) {
-    return SetValue(key, Utf8Arg::Ansi(name).get(), type, data, size, true);
+    return QueryValue(key, Utf8Arg::Wide(name).get(), type, data, size);
 }
 LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE *data, DWORD size) {
-    return SetValue(key, Utf8Arg::Wide(name).get(), type, data, size, false);
+    return SetValue(key, Utf8Arg::Wide(name).get(), type, data, size);
 }
-LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) { return DeleteKey(key, Utf8Arg::Ansi(subKey).get()); }
 LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey) { return DeleteKey(key, Utf8Arg::Wide(subKey).get()); }

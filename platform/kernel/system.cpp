@@ -22,7 +22,6 @@ struct System {
     std::chrono::steady_clock::time_point realStart = std::chrono::steady_clock::now();
     DWORD lastError = 0;
     std::string commandLine = "qmsaver";  // UTF-8
-    std::string ansiCommandLine = "qmsaver";
     std::wstring wideCommandLine = L"qmsaver";
     LPTOP_LEVEL_EXCEPTION_FILTER filter = nullptr;
     TimeLimit limit;
@@ -105,7 +104,6 @@ void UseVirtualClock(bool on) {
 }
 void SetCommandLine(const std::string &line) {
     sys().commandLine = line;
-    sys().ansiCommandLine = ToAnsi(line);
     sys().wideCommandLine = Utf16(line);
 }
 
@@ -148,9 +146,8 @@ using namespace headless;
 
 namespace {
 
-template <typename Info>
-BOOL VersionInto(Info *info) {
-    if (!info || info->dwOSVersionInfoSize < sizeof(Info)) {
+BOOL VersionInto(LPOSVERSIONINFOW info) {
+    if (!info || info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOW)) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }

@@ -57,8 +57,7 @@ using namespace headless;
 
 namespace {
 
-template <typename Char>
-HRESULT FolderPath(int folder, Char *path) {
+HRESULT FolderPath(int folder, LPWSTR path) {
     if (!path) return E_INVALIDARG;
     const char *wanted = nullptr;
     switch (folder & ~CSIDL_FLAG_CREATE) {
@@ -82,8 +81,7 @@ HRESULT FolderPath(int folder, Char *path) {
 
 std::string Text(LPCWSTR text) { return Utf8(text); }
 
-template <typename Info>
-PIDLIST_ABSOLUTE BrowseForFolder(Info *info) {
+PIDLIST_ABSOLUTE BrowseForFolder(LPBROWSEINFOW info) {
     if (!info) return nullptr;
     if (info->pidlRoot || info->lpfn || (info->ulFlags & ~static_cast<UINT>(BIF_RETURNONLYFSDIRS)))
         ReportUnimplemented("folder choosers with a root, a callback or flags beyond BIF_RETURNONLYFSDIRS");
@@ -125,7 +123,6 @@ PIDLIST_ABSOLUTE BrowseForFolder(Info *info) {
 
 }  // namespace
 
-HRESULT WINAPI SHGetFolderPathA(HWND, int folder, HANDLE, DWORD, LPSTR path) { return FolderPath(folder, path); }
 HRESULT WINAPI SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path) { return FolderPath(folder, path); }
 PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info) { return BrowseForFolder(info); }
 

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <type_traits>
 
 namespace headless {
 namespace {
@@ -110,12 +109,9 @@ MCIERROR OpenDevice(DWORD_PTR flags, const Utf8Arg &type, const Utf8Arg &element
 }
 
 // MCI_OPEN_PARMS and MCI_WAVE_OPEN_PARMS begin alike; the device takes the first's fields.
-template <typename Parms>
-MCIERROR Open(DWORD_PTR flags, Parms *p) {
+MCIERROR Open(DWORD_PTR flags, MCI_OPEN_PARMSW *p) {
     if (!p) return MCIERR_INVALID_DEVICE_NAME;
-    auto text = [](auto *t) { return std::is_same_v<decltype(t), LPCSTR> ? Utf8Arg::Ansi(reinterpret_cast<LPCSTR>(t))
-                                                                         : Utf8Arg::Wide(reinterpret_cast<LPCWSTR>(t)); };
-    Utf8Arg type = text(p->lpstrDeviceType), element = text(p->lpstrElementName);
+    Utf8Arg type = Utf8Arg::Wide(p->lpstrDeviceType), element = Utf8Arg::Wide(p->lpstrElementName);
     MCIERROR error = OpenDevice(flags, type, element, p->wDeviceID);
     if (error && Narrating() && !element.null)
         std::fprintf(stderr, "qmsaver: music %s cannot be opened (MCI error %u)\n", element.text.c_str(), error);
