@@ -27,7 +27,6 @@ typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef short SHORT;
 typedef unsigned short USHORT;
-typedef char CHAR;
 typedef wchar_t WCHAR;
 typedef WCHAR *LPWSTR, *PWSTR;
 typedef const WCHAR *LPCWSTR, *PCWSTR;
