@@ -1,5 +1,6 @@
 // Finding the title disc and reading its catalogue.
 #include "disc/catalogue.h"
+
 #include "text/text.h"
 
 #include <cstdio>

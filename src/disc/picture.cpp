@@ -1,12 +1,12 @@
 // Disc pictures by kind, content and number.
 #include "disc/picture.h"
-#include "text/text.h"
 
 #include "disc/catalogue.h"
 #include "image/jpeg.h"
 #include "player/player.h"
 #include "player/settings.h"
 #include "resources/resource.h"
+#include "text/text.h"
 
 #include <cstdio>
 

@@ -1,5 +1,6 @@
 // Entry point of qmsaver.scr.
 #include "host/host.h"
+
 #include "text/text.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -1,4 +1,5 @@
 #include "image/dib.h"
+
 #include "text/text.h"
 
 #include <algorithm>

@@ -2,6 +2,7 @@
 // decodes one row at a time straight into its final bottom-up,
 // blue-green-red place in the bitmap.
 #include "image/jpeg.h"
+
 #include "text/text.h"
 
 #include <fcntl.h>

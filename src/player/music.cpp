@@ -1,11 +1,10 @@
 // The show's music, played in a loop through the MCI waveaudio device.
 #include "player/player.h"
-#include "text/text.h"
 
 #include "saverfile/places.h"
+#include "text/text.h"
 
 #include "player/settings.h"
-#include "text/text.h"
 
 #include <cstring>
 

@@ -4,8 +4,9 @@
 #pragma once
 
 #include <windows.h>
-#include "text/text.h"
 #include <mmsystem.h>
+
+#include "text/text.h"
 
 #include <cstdint>
 #include <vector>

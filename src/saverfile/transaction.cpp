@@ -1,7 +1,7 @@
 #include "saverfile/transaction.h"
-#include "text/text.h"
 
 #include "saverfile/places.h"
+#include "text/text.h"
 
 #include <cstdio>
 #include <cstring>
