@@ -42,7 +42,6 @@ std::string PlayingWave() { Missing(); }
 int OpenWaveDevices() { Missing(); }
 void FailWavePlays(bool) { Missing(); }
 void FailWaveVolumeReads(bool) { Missing(); }
-void HideJapaneseGlyphs(bool) { Missing(); }
 COLORREF SystemPaletteColor(int) { Missing(); }
 HPALETTE LastRealizedPalette(HDC) { Missing(); }
 void FailAllocationAfter(int) { Missing(); }
