@@ -318,10 +318,12 @@ using namespace headless;
 
 int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int length, LPRECT rect, UINT format) {
     DeviceContext *dc = FindDc(hdc);
-    if (!dc || !rect || length == 0 || (!text && length > 0)) return 0;
+    if (!dc || !rect || (!text && length > 0)) return 0;
     const TextFont &font = FontFor(dc->font);
     const TEXTMETRICW &tm = FontMetrics(font);
     const int lineHeight = tm.tmHeight;
+    // No characters at all: a line's height, the rectangle as it was (as Windows' W form answers).
+    if (length == 0) return lineHeight;
     if (length < 0) {
         size_t n = 0;
         while (text && text[n] && n < INT_MAX) n++;

@@ -455,7 +455,7 @@ TEST_F(DrawTexts, CalcRectMeasuresWithoutDrawing) {
     EXPECT_EQ(DrawTextW(dc, L"", -1, &r, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
     EXPECT_EQ(Show(r), Show(RECT{10, 20, 10, 20 + tm.tmHeight}));
     r = RECT{10, 20, 200, 100};
-    EXPECT_EQ(DrawTextW(dc, L"File", 0, &r, DT_CALCRECT), 0);
+    EXPECT_EQ(DrawTextW(dc, L"File", 0, &r, DT_CALCRECT), tm.tmHeight) << "no characters: a line's height";
     EXPECT_EQ(Show(r), Show(RECT{10, 20, 200, 100}));
 }
 
@@ -559,7 +559,7 @@ TEST_F(DrawTexts, TabsExpandToEightAverageCharactersAndBadArgumentsFail) {
     RECT r{10, 10, 100, 100};
     EXPECT_EQ(DrawTextW(nullptr, L"a", 1, &r, 0), 0);
     EXPECT_EQ(DrawTextW(dc, nullptr, 3, &r, 0), 0);
-    EXPECT_EQ(DrawTextW(dc, L"abc", 0, &r, 0), 0);
+    EXPECT_EQ(DrawTextW(dc, L"abc", 0, &r, 0), tm.tmHeight) << "no characters: a line's height, nothing drawn";
     EXPECT_EQ(Count(RECT{0, 0, kWidth, kHeight}, kCanvas), kWidth * kHeight);
 }
 
