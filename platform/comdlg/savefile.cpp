@@ -83,10 +83,10 @@ bool ChosenPath(const Request &ofn, const std::string &answer, std::string &path
     return true;
 }
 
-BOOL SaveFileName(LPOPENFILENAMEW ofn, size_t oldSize) {
+BOOL SaveFileName(LPOPENFILENAMEW ofn) {
     SaveDialogs &d = dialogs();
     d.lastError = 0;
-    if (!ofn || (ofn->lStructSize != sizeof(OPENFILENAMEW) && ofn->lStructSize != oldSize)) {
+    if (!ofn || (ofn->lStructSize != sizeof(OPENFILENAMEW) && ofn->lStructSize != OPENFILENAME_SIZE_VERSION_400W)) {
         d.lastError = CDERR_STRUCTSIZE;
         return FALSE;
     }
@@ -165,7 +165,7 @@ const std::vector<SaveDialogRecord> &SaveDialogsShown() { return dialogs().shown
 using namespace headless;
 
 BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
-    return SaveFileName(ofn, OPENFILENAME_SIZE_VERSION_400W);
+    return SaveFileName(ofn);
 }
 
 DWORD WINAPI CommDlgExtendedError() { return dialogs().lastError; }

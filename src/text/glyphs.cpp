@@ -1,5 +1,7 @@
 #include "text/glyphs.h"
 
+#include "text/text.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -36,13 +38,8 @@ HFONT JapaneseFontLike(const LOGFONTW &like) {
 
 std::wstring TextsOf(HWND dialog) {
     std::wstring all;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        int length = GetWindowTextLengthW(child);
-        if (length <= 0) continue;
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        text.resize(static_cast<size_t>(GetWindowTextW(child, text.data(), length + 1)));
-        all += text;
-    }
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        all += Wide(WindowText(child));
     return all;
 }
 
