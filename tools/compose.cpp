@@ -1,6 +1,8 @@
 // Composes a show in the configuration dialog as a user would, from the
 // title disc in the CD-ROM drive (tools/sampledisc makes one):
-//   compose FOLDER NAME [PHOTOS]
+//   compose [-l ja|en] FOLDER NAME [PHOTOS]
+// in the language -l names (the user's, as the saver would choose it, when
+// there is none).
 // New; every picture of the second content, three of the first (one of
 // them without a preview) and all of the third; with PHOTOS (a DOS path),
 // that folder chosen with "フォルダーを選ぶ..." and all its pictures; the
@@ -20,6 +22,7 @@
 #include "support/folder_dialog.h"
 #include "support/save_dialog.h"
 #include "support/user_actions.h"
+#include "text/language.h"
 #include "text/text.h"
 #include "ui/manager.h"
 
@@ -76,8 +79,13 @@ void ComposeInEditor(HWND editor, const std::string &name, bool *saved) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (argc >= 3 && std::string(argv[1]) == "-l") {
+        UseLanguage(LanguageFor(argv[2], GetUserDefaultUILanguage()));
+        argc -= 2;
+        argv += 2;
+    }
     if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: compose FOLDER NAME [PHOTOS]\n");
+        std::fprintf(stderr, "usage: compose [-l ja|en] FOLDER NAME [PHOTOS]\n");
         return 2;
     }
     folder = argv[1];

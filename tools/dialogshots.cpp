@@ -1,6 +1,8 @@
 // Opens each of the program's dialogs in turn, as the configuration mode
 // shows them, so that a picture can be taken of it:
-//   dialogshots FOLDER
+//   dialogshots [-l ja|en] FOLDER
+// in the language -l names (the user's, as the saver would choose it, when
+// there is none).
 // Natively the tool writes the headless screen to FOLDER/dialog-NAME.png
 // itself; on Windows it prints "shoot NAME" and holds the dialog up for a
 // second and a half, for a screenshot from outside (tools/demo).
@@ -14,6 +16,7 @@
 #include "disc/catalogue.h"
 #include "platform/testing/layer.h"
 #include "resources/resource.h"
+#include "text/language.h"
 #include "ui/music_dialog.h"
 #include "ui/progress.h"
 #include "ui/settings_dialog.h"
@@ -56,8 +59,13 @@ void ShootModeless(HWND window, const char *name, std::function<void()> draw = {
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (argc >= 3 && std::string(argv[1]) == "-l") {
+        UseLanguage(LanguageFor(argv[2], GetUserDefaultUILanguage()));
+        argc -= 2;
+        argv += 2;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: dialogshots FOLDER\n");
+        std::fprintf(stderr, "usage: dialogshots [-l ja|en] FOLDER\n");
         return 2;
     }
     folder = argv[1];

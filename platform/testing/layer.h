@@ -103,6 +103,8 @@ void FailWaveVolumeReads(bool fail);
 // GGI_MARK_NONEXISTING_GLYPHS); a font asked for with SHIFTJIS_CHARSET
 // still has them. Off after Reset.
 void HideJapaneseGlyphs(bool hide);
+// The user's UI language GetUserDefaultUILanguage reports.
+void SetUiLanguage(LANGID language);
 
 // Palettes on an 8-bit screen: the colour the screen shows at a system
 // palette index, and the logical palette last realised into a DC.

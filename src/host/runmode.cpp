@@ -1,6 +1,7 @@
 // The command line Windows starts a screen saver with, and the mode it picks.
 #include "host/host.h"
 
+#include "player/settings.h"
 #include "saverfile/places.h"
 #include "ui/manager.h"
 
@@ -82,6 +83,10 @@ void ChangePassword(HWND owner) {
 int RunFromCommandLine(const char *line) {
     try {
         CommandLine cl = ParseCommandLine(line);
+        // Every window of every mode speaks the language chosen here.
+        LoadSettingStrings(host.instance);
+        ReadSettings();
+        ChooseLanguage();
         switch (cl.mode) {
         case RunMode::Configure:
             return static_cast<int>(RunConfiguration(host.instance, cl.window));

@@ -3,6 +3,8 @@
 // blue-green-red place in the bitmap.
 #include "image/jpeg.h"
 
+#include "resources/resource.h"
+#include "text/language.h"
 #include "text/text.h"
 
 #include <fcntl.h>
@@ -30,7 +32,7 @@ JpegReporter reporter = nullptr;
 // second decode or save while it is open.
 void Report(const char *text, bool isError) {
     if (reporter) reporter(text, isError);
-    else ShowMessageBox(GetActiveWindow(), text, isError ? "JPEG ERROR" : "JPEG Error", MB_OK);
+    else ShowMessageBox(GetActiveWindow(), text, Text(isError ? IDS_JPEG_ERROR : IDS_JPEG_WARNING), MB_OK);
 }
 
 // The library's error hook: shows the message and goes back to the

@@ -4,15 +4,15 @@
 #include "player/player.h"
 
 #include "image/dib.h"
+#include "resources/resource.h"
 #include "saverfile/format.h"
+#include "text/language.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
-
-const char kCaption[] = "Quillmere Saver";
 
 struct Placement {
     int x, y, width, height;
@@ -64,9 +64,7 @@ PackedDib LoadBlock(HWND hwnd, const RecordSizes &sizes) {
     if (!block) {
         if (memory) GlobalFree(memory);
         if (!player.isPreview) {
-            char text[64];
-            std::snprintf(text, sizeof text, "GlobalAllocPtrError num = %d", player.pictureIndex);
-            ShowMessageBox(hwnd, text, kCaption, MB_OK);
+            ShowMessageBox(hwnd, FormatText(IDS_PICTURE_NO_MEMORY, player.pictureIndex), Text(IDS_CAPTION), MB_OK);
         }
         // Both blocks lie within the file: the next tick reads the next record.
         if (!SkipBlock(player.showFile, sizes.fullSize) || !SkipBlock(player.showFile, sizes.previewSize))

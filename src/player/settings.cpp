@@ -2,6 +2,7 @@
 
 #include "resources/resource.h"
 #include "saverfile/places.h"
+#include "text/language.h"
 #include "text/text.h"
 
 #include <algorithm>
@@ -23,6 +24,7 @@ void LoadSettingStrings(HINSTANCE instance) {
     load(IDS_KEY_USELSIZE, s.keyUseLSize, sizeof s.keyUseLSize);
     load(IDS_KEY_USE8BIT, s.keyUse8bit, sizeof s.keyUse8bit);
     load(IDS_KEY_ITEMNAME, s.keyItemName, sizeof s.keyItemName);
+    load(IDS_KEY_LANGUAGE, s.keyLanguage, sizeof s.keyLanguage);
     load(IDS_HELPFILE, s.helpFile, sizeof s.helpFile);
     load(IDS_NOMEMORY, s.noMemory, sizeof s.noMemory);
 }
@@ -43,6 +45,20 @@ void ReadDword(HKEY key, const char *name, DWORD *value) {
         *value = data;
 }
 
+// A REG_SZ value into slot; empty when there is none.
+void ReadText(HKEY key, const char *name, char *slot, size_t size) {
+    WCHAR text[MAX_PATH] = L"";
+    DWORD type = 0, bytes = sizeof text - sizeof text[0];
+    if (RegQueryValueExW(key, Wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE *>(text), &bytes) ==
+            ERROR_SUCCESS &&
+        type == REG_SZ) {
+        text[std::min<DWORD>(bytes / sizeof text[0], MAX_PATH - 1)] = 0;
+        CopyText(slot, size, Utf8(text));
+    } else {
+        *slot = 0;
+    }
+}
+
 // The user's key, once it exists; false (and the profile's values stand) before.
 bool ReadRegistrySettings() {
     HKEY key;
@@ -58,16 +74,8 @@ bool ReadRegistrySettings() {
     settings.interval = static_cast<uint16_t>(interval);
     settings.useLargeSize = static_cast<int32_t>(large);
     settings.use8bit = static_cast<int32_t>(eight);
-    WCHAR name[MAX_PATH] = L"";
-    DWORD type = 0, size = sizeof name - sizeof name[0];
-    if (RegQueryValueExW(key, Wide(s.keyItemName).c_str(), nullptr, &type, reinterpret_cast<BYTE *>(name), &size) ==
-            ERROR_SUCCESS &&
-        type == REG_SZ) {
-        name[std::min<DWORD>(size / sizeof name[0], MAX_PATH - 1)] = 0;
-        CopyText(settings.itemName, sizeof settings.itemName, Utf8(name));
-    } else {
-        settings.itemName[0] = 0;
-    }
+    ReadText(key, s.keyItemName, settings.itemName, sizeof settings.itemName);
+    ReadText(key, s.keyLanguage, settings.language, sizeof settings.language);
     RegCloseKey(key);
     return true;
 }
@@ -95,10 +103,16 @@ void ReadSettings() {
     settings.interval = static_cast<uint16_t>(number(s.keyInterval, 10));
     settings.useLargeSize = static_cast<int32_t>(number(s.keyUseLSize, 0));
     settings.use8bit = static_cast<int32_t>(number(s.keyUse8bit, 0));
-    WCHAR name[MAX_PATH] = L"";
-    GetPrivateProfileStringW(section.c_str(), Wide(s.keyItemName).c_str(), L"", name, MAX_PATH, profile.c_str());
-    CopyText(settings.itemName, sizeof settings.itemName, Utf8(name));
+    auto text = [&](const char *key, char *slot, size_t size) {
+        WCHAR value[MAX_PATH] = L"";
+        GetPrivateProfileStringW(section.c_str(), Wide(key).c_str(), L"", value, MAX_PATH, profile.c_str());
+        CopyText(slot, size, Utf8(value));
+    };
+    text(s.keyItemName, settings.itemName, sizeof settings.itemName);
+    text(s.keyLanguage, settings.language, sizeof settings.language);
 }
+
+void ChooseLanguage() { UseLanguage(LanguageFor(settings.language, GetUserDefaultUILanguage())); }
 
 BOOL WriteSetting(const char *section, const char *key, unsigned value) {
     if (InRegistry()) {

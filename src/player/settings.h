@@ -17,6 +17,7 @@ struct SettingStrings {
     char keyUseLSize[16];
     char keyUse8bit[16];
     char keyItemName[16];
+    char keyLanguage[16];
     char helpFile[13];
     char noMemory[255 * 3];
 };
@@ -29,6 +30,9 @@ struct Settings {
     // The show to play, a bare file name in the system directory. Room for
     // any name the save-as dialog allows, not only 8.3 ones, in UTF-8.
     char itemName[kPathBytes] = "";
+    // "ja" or "en" when the user chose the program's language; empty (or
+    // anything else) leaves it to the user's UI language.
+    char language[8] = "";
 };
 
 extern SettingStrings settingStrings;
@@ -36,6 +40,8 @@ extern Settings settings;
 
 void LoadSettingStrings(HINSTANCE instance);
 void ReadSettings();
+// Speaks the language the settings read last and the user's UI language give.
+void ChooseLanguage();
 // Where NT keeps the settings, under HKEY_CURRENT_USER.
 extern const char kSettingsKey[];
 // A setting written where this Windows keeps them (on NT the registry, the

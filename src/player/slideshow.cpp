@@ -3,8 +3,10 @@
 // run scrolls an error banner along the top of the screen instead.
 #include "player/player.h"
 #include "text/glyphs.h"
+#include "text/language.h"
 
 #include "player/settings.h"
+#include "resources/resource.h"
 #include "saverfile/format.h"
 #include "saverfile/transaction.h"
 
@@ -12,13 +14,6 @@
 #include <cstring>
 
 PlayerState player;
-
-namespace {
-
-const char kMissingShowText[] = "Sorry, Can' find screen saver file!";
-const char kDepthMismatchText[] = "Sorry, Display depth unmatch(Please chenge to fullcolor mode)!";
-
-}  // namespace
 
 void CloseShow() {
     if (player.showFile != HFILE_ERROR) _lclose(player.showFile);
@@ -75,7 +70,7 @@ void Start(HWND hwnd, const CREATESTRUCTW &create) {
 // pixels to the left and starts again at the right edge once it has left
 // the monitor (or stands exactly at 0, which means "not started").
 void DrawBanner(HWND hwnd, HDC hdc) {
-    std::wstring text = Wide(player.depthMismatch ? kDepthMismatchText : kMissingShowText);
+    std::wstring text = Wide(Text(player.depthMismatch ? IDS_BANNER_DEPTH : IDS_BANNER_NO_SHOW));
     int length = static_cast<int>(text.size());
     // A Western system's font has no Japanese: one that has it draws the banner.
     HGDIOBJ oldFont = nullptr;

@@ -86,12 +86,6 @@ std::string ListItemText(HWND control, int index, bool combo) {
     return Utf8(std::wstring_view(buffer.data(), static_cast<size_t>(got)));
 }
 
-std::string LoadText(HINSTANCE instance, UINT id) {
-    WCHAR buffer[1024];
-    int length = LoadStringW(instance, id, buffer, 1024);
-    return length > 0 ? Utf8(std::wstring_view(buffer, static_cast<size_t>(length))) : std::string();
-}
-
 int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type) {
     return MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), type);
 }

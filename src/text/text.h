@@ -35,8 +35,6 @@ BOOL SetItemText(HWND dialog, int id, std::string_view text);
 LRESULT SendItemText(HWND dialog, int id, UINT message, WPARAM wParam, std::string_view text);
 // The text of item index of a list box or combo box (LB_GETTEXT or CB_GETLBTEXT); "" when there is none.
 std::string ListItemText(HWND control, int index, bool combo);
-// A string of the resources' string table; "" when there is none.
-std::string LoadText(HINSTANCE instance, UINT id);
 int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type);
 
 // ---- files by name ----------------------------------------------------------------

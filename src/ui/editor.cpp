@@ -16,6 +16,7 @@
 #include "saverfile/places.h"
 #include "saverfile/save.h"
 #include "text/glyphs.h"
+#include "text/language.h"
 #include "text/text.h"
 #include "ui/music_dialog.h"
 #include "ui/progress.h"
@@ -35,7 +36,6 @@ namespace {
 constexpr int kItemHeight = 70;       // at 96 dots per inch; in proportion at more
 constexpr UINT kNothingToActOn = 10;  // the beep of an action that finds no selection
 constexpr int kListMargin = 9;        // between the lists' bottom and the window's
-const char kCaption[] = "Quillmere Saver";
 
 constexpr int kPreviewWidth = 100, kPreviewHeight = 75;
 
@@ -105,11 +105,8 @@ void SetModified(HWND dialog, bool modified) {
     EnableMenuItem(GetMenu(dialog), IDM_SAVE, MF_BYCOMMAND | (modified ? MF_ENABLED : MF_GRAYED));
 }
 
-void SetCaption(HWND dialog, const char *format, const char *name) {
-    char caption[kShowNameSize + 32];
-    std::snprintf(caption, sizeof caption, format, name);
-    SetWindowTextUtf8(dialog, caption);
-}
+// The caption with the show's name: IDS_EDITOR_CAPTION or IDS_SAVED_CAPTION.
+void SetCaption(HWND dialog, UINT format, const char *name) { SetWindowTextUtf8(dialog, FormatText(format, name)); }
 
 void CheckColourItems(HWND dialog) {
     HMENU menu = GetMenu(dialog);
@@ -366,7 +363,7 @@ void FillFromDisc(HWND dialog, int content) {
 // that cannot be read as pictures are left out.
 void FillFromFolder(HWND dialog, const std::string &folder) {
     HWND waiting = OpenProgressWindow(StateOf(dialog)->instance, dialog, IDD_READING);
-    if (waiting) SetProgressText(waiting, "画像を読み込んでいます。少しお待ちください...");
+    if (waiting) SetProgressText(waiting, Text(IDS_READING_FOLDER).c_str());
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     std::vector<PictureEntry *> entries;
     for (const std::string &path : PhotoFilesIn(folder)) {
@@ -402,7 +399,7 @@ void ShowSource(HWND dialog, int item) {
 bool AskForFolder(HWND dialog, std::string &folder) {
     HRESULT com = CoInitialize(nullptr);
     WCHAR name[MAX_PATH] = L"";
-    std::wstring title = Wide("画像のあるフォルダーを選んでください。");
+    std::wstring title = Wide(Text(IDS_FOLDER_CHOOSER));
     BROWSEINFOW info{};
     info.hwndOwner = dialog;
     info.pszDisplayName = name;
@@ -459,8 +456,8 @@ void FillChooser(HWND dialog) {
     }
     WCHAR pictures[MAX_PATH] = L"";
     if (SUCCEEDED(SHGetFolderPathW(dialog, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures)) && *pictures)
-        AddSource(dialog, -1, "マイ ピクチャ", Source{0, Utf8(pictures), false});
-    AddSource(dialog, -1, "フォルダーを選ぶ...", Source{0, "", true});
+        AddSource(dialog, -1, Text(IDS_MY_PICTURES).c_str(), Source{0, Utf8(pictures), false});
+    AddSource(dialog, -1, Text(IDS_CHOOSE_FOLDER).c_str(), Source{0, "", true});
     SendDlgItemMessageW(dialog, IDC_CONTENTS, CB_SETCURSEL, 0, 0);
 }
 
@@ -470,12 +467,8 @@ void LoadShow(HWND dialog, const char *name) {
     AppendEntries(dialog, IDC_SHOW_LIST, show.entries);
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     if (show.error == kLoaded) return;
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "画像データファイルを読み込み中にエラーが発生しました。\r\n"
-                  "ファイルが壊れている可能性がありますので、作成し直すことをお勧めします。(%ld,%d)",
-                  static_cast<long>(show.error), show.position);
-    ShowMessageBox(dialog, text, kCaption, MB_OK);
+    ShowMessageBox(dialog, FormatText(IDS_LOAD_ERROR, static_cast<long>(show.error), show.position),
+                   Text(IDS_CAPTION), MB_OK);
 }
 
 void ChooseMusic(HWND dialog) {
@@ -500,10 +493,7 @@ void SetUse8bit(HWND dialog, int value) {
 }
 
 void ReportUnstorableName(HWND dialog, const char *name) {
-    char text[kPathBytes + 200];
-    std::snprintf(text, sizeof text,
-                  "ファイル名 '%s' は長すぎるため保存できません。\r\n短い名前を付けてください。", name);
-    ShowMessageBox(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+    ShowMessageBox(dialog, FormatText(IDS_NAME_TOO_LONG, name), Text(IDS_CAPTION), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // The save-as dialog. Whatever folder the user browses to, the show is
@@ -511,7 +501,7 @@ void ReportUnstorableName(HWND dialog, const char *name) {
 // of that name already there (or left in the system directory) is not
 // replaced without asking.
 bool AskShowName(HWND dialog, char (&name)[kShowNameSize]) {
-    WCHAR filter[] = L"Quillmere Saver Files(*.QMS)|*.QMS|";
+    std::wstring filter = Wide(Text(IDS_SAVE_FILTER));
     for (WCHAR &c : filter)
         if (c == L'|') c = 0;
     WCHAR path[MAX_PATH] = L"*.QMS";
@@ -521,7 +511,7 @@ bool AskShowName(HWND dialog, char (&name)[kShowNameSize]) {
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = filter;
+    ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = path;
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrInitialDir = *folder ? initialDir.c_str() : nullptr;
@@ -535,11 +525,7 @@ bool AskShowName(HWND dialog, char (&name)[kShowNameSize]) {
     std::string bareName = ofn.nFileOffset < chosen.size() ? Utf8(chosen.substr(ofn.nFileOffset)) : "";
     const char *bare = bareName.c_str();
     if (IsReservedShowName(bare)) {
-        char text[kShowNameSize + 300];
-        std::snprintf(text, sizeof text,
-                      "'%s' は保存の作業に使う名前のため、ショーの名前には使えません。\r\n別の名前を付けてください。",
-                      bare);
-        ShowMessageBox(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(dialog, FormatText(IDS_RESERVED_NAME, bare), Text(IDS_CAPTION), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     if (!IsStorableShowName(bare)) {
@@ -551,9 +537,9 @@ bool AskShowName(HWND dialog, char (&name)[kShowNameSize]) {
     bool elsewhere = !SameName(browsed, showFolder);
     if ((elsewhere && FileAttributes((showFolder + bare).c_str()) != INVALID_FILE_ATTRIBUTES) ||
         FileAttributes((SystemShowFolder() + bare).c_str()) != INVALID_FILE_ATTRIBUTES) {
-        char text[kShowNameSize + 300];
-        std::snprintf(text, sizeof text, "'%s' は既に存在します。\r\n上書きしますか？", bare);
-        if (ShowMessageBox(dialog, text, kCaption, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return false;
+        if (ShowMessageBox(dialog, FormatText(IDS_REPLACE, bare), Text(IDS_CAPTION), MB_YESNO | MB_ICONEXCLAMATION) !=
+            IDYES)
+            return false;
     }
     std::snprintf(name, sizeof name, "%s", bare);
     return true;
@@ -575,7 +561,7 @@ struct SavingWindows {
         stage = now;
         if (!window) {
             window = OpenProgressWindow(instance, owner, IDD_SAVING);
-            if (window && now == SaveStage::kMusic) SetProgressText(window, "ＢＧＭを保存しています...");
+            if (window && now == SaveStage::kMusic) SetProgressText(window, Text(IDS_SAVING_MUSIC).c_str());
         }
         if (window) SendMessageW(window, WM_PROGRESS, static_cast<WPARAM>(step), steps);
     }
@@ -584,23 +570,11 @@ struct SavingWindows {
 
 // existed: there was a show of that name before the save.
 void ReportSaveFailure(HWND dialog, const char *name, SaveStatus status, bool existed, const char *keptAs) {
-    if (status == SaveStatus::kNoMusicMemory) {
-        ShowMessageBox(dialog,
-                    "サウンドファイルを保存するのに必要なメモリが不足しています。"
-                    "動作中のアプリケーションを終了してからもう一度実行してください。",
-                    kCaption, MB_OK);
-    }
-    char text[kShowNameSize + kPathBytes + 256];
-    if (status == SaveStatus::kNotRestored)
-        std::snprintf(text, sizeof text,
-                      "'%s' を保存できませんでした。\r\n以前の内容を元に戻せなかったため、'%s' として残しています。"
-                      "次にスクリーン セーバーを起動したときに、もう一度戻します。",
-                      name, keptAs);
-    else if (existed)
-        std::snprintf(text, sizeof text, "'%s' を保存できませんでした。以前の内容はそのまま残っています。", name);
-    else
-        std::snprintf(text, sizeof text, "'%s' を保存できませんでした。", name);
-    ShowMessageBox(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+    if (status == SaveStatus::kNoMusicMemory) ShowMessageBox(dialog, Text(IDS_MUSIC_NO_MEMORY), Text(IDS_CAPTION), MB_OK);
+    std::string text = status == SaveStatus::kNotRestored ? FormatText(IDS_SAVE_NOT_RESTORED, name, keptAs)
+                       : existed                          ? FormatText(IDS_SAVE_FAILED_KEPT, name)
+                                                          : FormatText(IDS_SAVE_FAILED, name);
+    ShowMessageBox(dialog, text, Text(IDS_CAPTION), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // What the saved show lacks, and that the editor still holds it.
@@ -613,31 +587,24 @@ void ReportLeftOut(HWND dialog, const SaveResult &result, const std::vector<Pict
         else if (left.reason == LeftOutReason::kFileMissing) gone++;
         else if (unreadable++ == 0 && left.index < entries.size()) firstUnreadable = entries[left.index]->filePath;
     }
-    char line[200];
+    // A count takes the text for one or for many.
+    auto counted = [](UINT many, UINT one, int count) { return count == 1 ? one : many; };
     std::string text;
     if (absent || result.musicLeftOut) {
-        if (!absent) std::snprintf(line, sizeof line, "ＢＧＭ");
-        else std::snprintf(line, sizeof line, result.musicLeftOut ? "%d 枚の画像とＢＧＭ" : "%d 枚の画像", absent);
-        text = std::string("タイトルディスクがドライブに入っていないため、") + line + "を保存できませんでした。\r\n";
+        std::string what = !absent ? Text(IDS_NO_DISC_MUSIC)
+                           : result.musicLeftOut
+                               ? FormatText(counted(IDS_NO_DISC_BOTH, IDS_NO_DISC_BOTH_ONE, absent), absent)
+                               : FormatText(counted(IDS_NO_DISC_PICTURES, IDS_NO_DISC_PICTURE, absent), absent);
+        text = FormatText(IDS_NO_DISC, what.c_str());
     }
-    if (notOnDisc) {
-        std::snprintf(line, sizeof line, "%d 枚の画像がタイトルディスクに見つからないため、保存できませんでした。\r\n",
-                      notOnDisc);
-        text += line;
-    }
-    if (gone) {
-        std::snprintf(line, sizeof line, "%d 枚の画像のファイルが見つからないため、保存できませんでした。\r\n", gone);
-        text += line;
-    }
-    if (unreadable) {
-        char many[kPathBytes + 200];
-        std::snprintf(many, sizeof many, "%d 枚の画像のファイルを読み込めないため、保存できませんでした（'%s' など）。\r\n",
-                      unreadable, firstUnreadable ? firstUnreadable : "");
-        text += many;
-    }
-    text += "保存できなかったものは一覧に残っています。";
-    if (absent || result.musicLeftOut) text += "ディスクを入れてから、もう一度保存してください。";
-    ShowMessageBox(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+    if (notOnDisc) text += FormatText(counted(IDS_NOT_ON_DISC, IDS_NOT_ON_DISC_ONE, notOnDisc), notOnDisc);
+    if (gone) text += FormatText(counted(IDS_FILES_GONE, IDS_FILE_GONE, gone), gone);
+    if (unreadable)
+        text += FormatText(counted(IDS_FILES_UNREADABLE, IDS_FILE_UNREADABLE, unreadable), unreadable,
+                           firstUnreadable ? firstUnreadable : "");
+    text += Text(IDS_LEFT_IN_LIST);
+    if (absent || result.musicLeftOut) text += Text(IDS_INSERT_DISC);
+    ShowMessageBox(dialog, text, Text(IDS_CAPTION), MB_OK | MB_ICONEXCLAMATION);
 }
 
 // Saves the show under name. Until the save is over the editor acts on no
@@ -683,7 +650,7 @@ void Save(HWND dialog) {
     char name[kShowNameSize];
     if (!AskShowName(dialog, name) || !SaveUnder(dialog, name)) return;
     std::memcpy(state.currentFileName, name, sizeof name);
-    SetCaption(dialog, "Quillmere Saver - %s", name);
+    SetCaption(dialog, IDS_SAVED_CAPTION, name);
 }
 
 void OnClose(HWND dialog) {
@@ -693,10 +660,8 @@ void OnClose(HWND dialog) {
         EndDialog(dialog, 0);
         return;
     }
-    const char *name = *state.currentFileName ? state.currentFileName : "Untitled";
-    char text[kShowNameSize + 64];
-    std::snprintf(text, sizeof text, "'%s' への変更を保存しますか？", name);
-    switch (ShowMessageBox(dialog, text, kCaption, MB_YESNOCANCEL)) {
+    std::string name = *state.currentFileName ? state.currentFileName : Text(IDS_UNTITLED);
+    switch (ShowMessageBox(dialog, FormatText(IDS_SAVE_CHANGES, name.c_str()), Text(IDS_CAPTION), MB_YESNOCANCEL)) {
     case IDYES:
         // A save that failed, or left pictures out, keeps the editor open
         // with the changes still to save.
@@ -711,7 +676,7 @@ void OnClose(HWND dialog) {
             if (state.modified) {
                 // Saved in part: the show has its name now.
                 std::memcpy(state.currentFileName, chosen, sizeof chosen);
-                SetCaption(dialog, "Quillmere Saver - %s", chosen);
+                SetCaption(dialog, IDS_SAVED_CAPTION, chosen);
             } else {
                 EndDialog(dialog, 0);
             }
@@ -752,6 +717,7 @@ void OnCommand(HWND dialog, int id, int code) {
 
 BOOL OnInitDialog(HWND dialog, EditorState *state) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    UseMenuOf(dialog, state->instance, IDM_EDITOR);
     FillChooser(dialog);
     RECT window;
     GetWindowRect(dialog, &window);
@@ -759,10 +725,10 @@ BOOL OnInitDialog(HWND dialog, EditorState *state) {
     state->initialHeight = window.bottom - window.top;
     ShowSource(dialog, 0);
     if (*state->currentFileName) {
-        SetCaption(dialog, "QM Custom Saver - %s", state->currentFileName);
+        SetCaption(dialog, IDS_EDITOR_CAPTION, state->currentFileName);
         LoadShow(dialog, state->currentFileName);
     } else {
-        SetCaption(dialog, "QM Custom Saver - %s", "Untitled");
+        SetCaption(dialog, IDS_EDITOR_CAPTION, Text(IDS_UNTITLED).c_str());
     }
     RECT desktop;
     GetWindowRect(GetDesktopWindow(), &desktop);
@@ -866,7 +832,7 @@ INT_PTR RunEditor(HINSTANCE instance, HWND owner, char (&fileName)[kShowNameSize
     state.instance = instance;
     std::memcpy(state.currentFileName, fileName, kShowNameSize);
     state.currentFileName[kShowNameSize - 1] = 0;
-    INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_EDITOR), owner, EditorDialogProc,
+    INT_PTR result = RunDialog(instance, IDD_EDITOR, owner, EditorDialogProc,
                                      reinterpret_cast<LPARAM>(&state));
     std::memcpy(fileName, state.currentFileName, kShowNameSize);
     return result;

@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "saverfile/transaction.h"
 #include "text/glyphs.h"
+#include "text/language.h"
 #include "text/text.h"
 #include "ui/centre.h"
 #include "ui/editor.h"
@@ -19,8 +20,6 @@
 #include <string>
 
 namespace {
-
-const char kCaption[] = "Quillmere Saver";
 
 // What the manager knows while it is open, kept with its window.
 struct ManagerState {
@@ -110,7 +109,7 @@ void Edit(HWND dialog) {
         return;
     }
     if (std::strlen(name) >= kShowNameSize || WideLength(name) > kShowNameLength) {
-        ShowMessageBox(dialog, "ファイル名が長すぎるため編集できません。", "QM Custom Saver", MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(dialog, Text(IDS_NAME_TOO_LONG_EDIT), Text(IDS_SHORT_CAPTION), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     SetCurrentFileName(dialog, name);
@@ -123,9 +122,9 @@ void Delete(HWND dialog) {
         MessageBeep(0);
         return;
     }
-    char question[kPathBytes + 64];
-    std::snprintf(question, sizeof question, "'%s' を削除してよろしいですか？", name);
-    if (ShowMessageBox(dialog, question, "ファイルの削除", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+    if (ShowMessageBox(dialog, FormatText(IDS_DELETE_QUESTION, name), Text(IDS_DELETE_TITLE),
+                       MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return;
     std::string path = FindShow(name);
     char music[kPathBytes];
     // The music goes with the last show that plays it, and only when the show went.
@@ -134,12 +133,7 @@ void Delete(HWND dialog) {
             RemoveFile(music);
     } else if (FileAttributes(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // One an administrator left in the system directory stays where it is.
-        char text[kPathBytes + 200];
-        std::snprintf(text, sizeof text,
-                      "'%s' はシステムのフォルダーにあり、削除する権限がないため削除できませんでした。\r\n"
-                      "削除するには管理者に依頼してください。",
-                      name);
-        ShowMessageBox(dialog, text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(dialog, FormatText(IDS_DELETE_DENIED, name), Text(IDS_CAPTION), MB_OK | MB_ICONEXCLAMATION);
     }
     FillShowList(dialog);
     SendDlgItemMessageW(dialog, IDC_SHOWS, LB_SETCURSEL, 0, 0);
@@ -212,6 +206,6 @@ INT_PTR RunConfiguration(HINSTANCE instance, HWND owner) {
     RegisterDialogClasses(instance);
     ManagerState state;
     state.instance = instance;
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MANAGER), owner, ManagerDialogProc,
+    return RunDialog(instance, IDD_MANAGER, owner, ManagerDialogProc,
                            reinterpret_cast<LPARAM>(&state));
 }

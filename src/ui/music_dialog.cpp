@@ -4,6 +4,7 @@
 #include "disc/catalogue.h"
 #include "resources/resource.h"
 #include "text/glyphs.h"
+#include "text/language.h"
 #include "text/text.h"
 #include "ui/centre.h"
 
@@ -55,7 +56,7 @@ INT_PTR CALLBACK MusicDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 int ChooseMusicTrack(HINSTANCE instance, HWND owner) {
     MusicChoice choice;
-    INT_PTR chosen = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MUSIC), owner, MusicDialogProc,
+    INT_PTR chosen = RunDialog(instance, IDD_MUSIC, owner, MusicDialogProc,
                                      reinterpret_cast<LPARAM>(&choice));
     return chosen == 1 ? choice.track : 0;
 }

@@ -5,6 +5,7 @@
 
 #include "resources/resource.h"
 #include "text/glyphs.h"
+#include "text/language.h"
 #include "text/text.h"
 #include "ui/centre.h"
 
@@ -54,7 +55,7 @@ INT_PTR CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 HWND OpenProgressWindow(HINSTANCE instance, HWND owner, int templateId) {
-    return CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner, ProgressProc, 0);
+    return MakeDialog(instance, templateId, owner, ProgressProc, 0);
 }
 
 void SetProgressText(HWND window, const char *text) {

@@ -5,6 +5,7 @@
 #include "player/settings.h"
 #include "resources/resource.h"
 #include "text/glyphs.h"
+#include "text/language.h"
 #include "text/text.h"
 #include "ui/centre.h"
 
@@ -25,9 +26,7 @@ struct SettingsChoice {
 SettingsChoice *ChoiceOf(HWND dialog) { return reinterpret_cast<SettingsChoice *>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
 void ShowInterval(HWND dialog, int seconds) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d 秒", seconds);
-    SetItemText(dialog, IDC_INTERVAL_TEXT, text);
+    SetItemText(dialog, IDC_INTERVAL_TEXT, FormatText(IDS_SECONDS, seconds));
 }
 
 BOOL OnInitDialog(HWND dialog, SettingsChoice *choice) {
@@ -107,13 +106,10 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 bool RunSettingsDialog(HINSTANCE instance, HWND owner) {
     SettingsChoice choice{instance, 0, 0};
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), owner, SettingsDialogProc,
+    return RunDialog(instance, IDD_SETTINGS, owner, SettingsDialogProc,
                            reinterpret_cast<LPARAM>(&choice)) == IDOK;
 }
 
 void ReportUnwritableSettings(HWND owner) {
-    ShowMessageBox(owner,
-                "設定を保存できませんでした。\r\n"
-                "変更はスクリーン セーバーを次に起動したときには反映されません。",
-                "Quillmere Saver", MB_OK | MB_ICONEXCLAMATION);
+    ShowMessageBox(owner, Text(IDS_SETTINGS_UNWRITABLE), Text(IDS_CAPTION), MB_OK | MB_ICONEXCLAMATION);
 }

@@ -8,6 +8,7 @@
 #include "support/fixtures.h"
 #include "platform/testing/layer.h"
 #include "support/saver_fixture.h"
+#include "text/language.h"
 
 namespace {
 
@@ -123,11 +124,16 @@ TEST_F(SettingsTest, LongShowNamesAreKeptWhole) {
 namespace {
 
 TEST_F(SettingsTest, StringsComeInUtf16UnitsAndWholeThroughLoadText) {
+    // LoadStringW takes the string in the user's UI language, as the program
+    // would choose it with no setting.
+    UseLanguage(LanguageFor("", GetUserDefaultUILanguage()));
+    std::string whole = LoadText(host.instance, 1008);
     WCHAR buffer[3];
     std::fill(std::begin(buffer), std::end(buffer), L'x');
     // Two characters and the terminator fit.
     EXPECT_EQ(LoadStringW(host.instance, 1008, buffer, 3), 2);
-    EXPECT_EQ(Utf8(buffer), "メモ");
+    EXPECT_EQ(Wide(whole).substr(0, 2), std::wstring(buffer));
+    UseLanguage(Language::kJapanese);
     WCHAR section[8];
     EXPECT_EQ(LoadStringW(host.instance, 1007, section, 8), 7);
     EXPECT_EQ(Utf8(section), "ScreenS");

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <map>
 
 #include "player/player.h"
 #include "saverfile/places.h"
 #include "player/settings.h"
 #include "support/fixtures.h"
 #include "support/show_fixture.h"
+#include "resources/resource.h"
+#include "text/language.h"
 
 namespace {
 
@@ -186,6 +189,36 @@ TEST_F(Banner, LeavesTheScreenOnWidthsThatAreNotMultiplesOfTen) {
     EXPECT_GE(lowest, -extent.cx);
     EXPECT_LT(lowest, -extent.cx + 10) << "the banner wraps once its text has left the screen";
     EXPECT_EQ(player.bannerX, 635);
+}
+
+// The banner is the language's own sentence: it wraps once that text, not
+// the other language's, has left the screen.
+TEST_F(Banner, SpeaksTheLanguageInUse) {
+    SKIP_WITHOUT_CLOCK;
+    SetSetting("ItemName", "NOSUCH.QMS");
+    std::map<Language, LONG> widths;
+    for (Language language : {Language::kJapanese, Language::kEnglish}) {
+        ResetProgramState();
+        UseLanguage(language);
+        HWND hwnd = Start();
+        HDC hdc = GetDC(hwnd);
+        std::wstring text = Wide(Text(IDS_BANNER_NO_SHOW));
+        SIZE extent{};
+        GetTextExtentPoint32W(hdc, text.c_str(), static_cast<int>(text.size()), &extent);
+        ReleaseDC(hwnd, hdc);
+        widths[language] = extent.cx;
+        RunFor(1000);
+        int lowest = player.bannerX;
+        for (int i = 0; i < 300 && player.bannerX <= lowest; i++) {
+            lowest = player.bannerX;
+            RunFor(100);
+        }
+        EXPECT_GE(lowest, -extent.cx) << static_cast<int>(language);
+        EXPECT_LT(lowest, -extent.cx + 10) << static_cast<int>(language);
+    }
+    UseLanguage(Language::kEnglish);
+    EXPECT_EQ(Text(IDS_BANNER_NO_SHOW), "Sorry, the screen saver file cannot be found.");
+    EXPECT_GT(widths[Language::kEnglish], widths[Language::kJapanese] + 20) << "the two sentences differ in length";
 }
 
 TEST_F(Banner, DamagedCountsAreShownAsAMissingShow) {

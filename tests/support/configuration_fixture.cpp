@@ -7,6 +7,7 @@
 #include "player/settings.h"
 #include "resources/resource.h"
 #include "support/jpeg.h"
+#include "text/language.h"
 #include "ui/editor.h"
 #include "ui/manager.h"
 
@@ -90,7 +91,7 @@ INT_PTR ConfigurationTest::RunEditor(const std::string &name, const std::functio
 
 int ConfigurationTest::TemplateHeight() {
     DLGPROC plain = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
-    HWND made = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_EDITOR), nullptr, plain, 0);
+    HWND made = MakeDialog(GetModuleHandleW(nullptr), IDD_EDITOR, nullptr, plain, 0);
     RECT r{};
     GetWindowRect(made, &r);
     DestroyWindow(made);

@@ -71,7 +71,7 @@ void StoreSetting(const char *key, const char *value) {
         ERROR_SUCCESS)
         return;
     std::wstring name = Wide(key);
-    if (std::strcmp(key, "ItemName") == 0) {
+    if (std::strcmp(key, "ItemName") == 0 || std::strcmp(key, "Language") == 0) {
         std::wstring text = Wide(value);
         RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
                        static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));

@@ -15,6 +15,7 @@ void SetScreen(int, int, int) { Missing(); }
 bool SetScreenLayout(const std::string &) { Missing(); }
 void SetDpi(int) { Missing(); }
 void HideJapaneseGlyphs(bool) { Missing(); }
+void SetUiLanguage(LANGID) { Missing(); }
 uint32_t ScreenPixel(int, int) { Missing(); }
 bool SaveScreen(const std::string &) { Missing(); }
 void UseVirtualClock(bool) { Missing(); }
