@@ -36,11 +36,21 @@ HFONT JapaneseFontLike(const LOGFONTW &like) {
     return created;
 }
 
-std::wstring TextsOf(HWND dialog) {
-    std::wstring all;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        all += Wide(WindowText(child));
-    return all;
+// What a control shows: its text, and the items of a list or a combo box
+// that keeps them as strings.
+std::wstring ShownBy(HWND control) {
+    std::wstring shown = Wide(WindowText(control));
+    WCHAR kind[16] = L"";
+    GetClassNameW(control, kind, 16);
+    bool list = lstrcmpiW(kind, L"ListBox") == 0, combo = lstrcmpiW(kind, L"ComboBox") == 0;
+    if (!list && !combo) return shown;
+    LONG style = GetWindowLongW(control, GWL_STYLE);
+    bool ownerDrawn = list ? (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) && !(style & LBS_HASSTRINGS)
+                           : (style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) && !(style & CBS_HASSTRINGS);
+    if (ownerDrawn) return shown;
+    auto count = static_cast<int>(SendMessageW(control, list ? LB_GETCOUNT : CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; i++) shown += Wide(ListItemText(control, i, combo));
+    return shown;
 }
 
 }  // namespace
@@ -58,16 +68,18 @@ HFONT FontWithGlyphsFor(HDC hdc, std::wstring_view text) {
 }
 
 void UseFontWithGlyphs(HWND dialog) {
-    std::wstring texts = TextsOf(dialog);
-    HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     HDC hdc = GetDC(dialog);
     if (!hdc) return;
-    HGDIOBJ old = dialogFont ? SelectObject(hdc, dialogFont) : nullptr;
-    HFONT font = FontWithGlyphsFor(hdc, texts);
-    if (old) SelectObject(hdc, old);
+    auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    HGDIOBJ original = GetCurrentObject(hdc, OBJ_FONT);
+    // Control by control: an English dialog keeps its own font for its own
+    // texts and takes another only where the user's names need it.
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+        SelectObject(hdc, font ? font : dialogFont ? dialogFont : original);
+        if (HFONT with = FontWithGlyphsFor(hdc, ShownBy(child)))
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(with), TRUE);
+    }
+    SelectObject(hdc, original);
     ReleaseDC(dialog, hdc);
-    if (!font) return;
-    SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }

@@ -11,6 +11,6 @@
 // otherwise a font of the same size that does (kept for the process), or
 // null when the system has none.
 HFONT FontWithGlyphsFor(HDC hdc, std::wstring_view text);
-// Gives the dialog and its controls a font with the glyphs of their texts
-// when theirs lacks them.
+// Gives each control of the dialog whose font lacks glyphs of what it shows
+// (its text, a list's or combo box's items) a font that has them.
 void UseFontWithGlyphs(HWND dialog);

@@ -442,6 +442,7 @@ void ChangeContent(HWND dialog) {
             return;
         }
         SendDlgItemMessageW(dialog, IDC_CONTENTS, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+        UseFontWithGlyphs(dialog);  // the folder's own name
     }
     ShowSource(dialog, item);
 }

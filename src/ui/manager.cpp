@@ -77,6 +77,7 @@ void FillShowList(HWND dialog) {
     std::wstring current = Wide(settings.itemName);
     LRESULT match = SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(current.c_str()));
     if (match >= 0) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(match), 0);
+    UseFontWithGlyphs(dialog);
 }
 
 // Whether a show other than the one at path plays the same music (A.QMS
@@ -180,7 +181,6 @@ BOOL OnInitDialog(HWND dialog, ManagerState *state) {
     FinishInterruptedSave();
     EnterShowFolder();
     FillShowList(dialog);
-    UseFontWithGlyphs(dialog);
     ReadDisplayDepth();
     CentreWindow(dialog, GetDesktopWindow());
     ShowWindow(dialog, SW_SHOW);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "text/language.h"
 #include "support/saver_fixture.h"
 #include "wide.h"
 
@@ -51,7 +52,7 @@ protected:
                 PostMessageW(GetFocus(), WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
             }
         });
-        return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MUSIC), nullptr, RecordingProc, 0);
+        return RunDialog(GetModuleHandleW(nullptr), IDD_MUSIC, nullptr, RecordingProc, 0);
     }
 };
 
@@ -81,7 +82,7 @@ TEST_F(Dialogs, EnterPressesTheDefaultButtonAndEscCancels) {
 }
 
 TEST_F(Dialogs, DialogUnitsFollowTheDialogFont) {
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MUSIC), nullptr, RecordingProc, 0);
+    HWND dialog = MakeDialog(GetModuleHandleW(nullptr), IDD_MUSIC, nullptr, RecordingProc, 0);
     ASSERT_NE(dialog, nullptr);
     RECT units{0, 0, 180, 61};
     ASSERT_TRUE(MapDialogRect(dialog, &units));
@@ -122,7 +123,7 @@ TEST_F(Dialogs, AnOwnedWindowGoingHandsTheActivationBackToItsOwner) {
     }
     // A modal dialog's end does the same.
     AfterLoopStarts([] { PostMessageW(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); });
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MUSIC), owner, RecordingProc, 0);
+    RunDialog(instance, IDD_MUSIC, owner, RecordingProc, 0);
     Pump();
     EXPECT_EQ(GetActiveWindow(), owner) << "after a dialog";
     DestroyWindow(owner);

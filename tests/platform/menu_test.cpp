@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "text/language.h"
 #include "support/saver_fixture.h"
 
 namespace {
@@ -44,7 +45,7 @@ protected:
         SaverTest::TearDown();
     }
     void OpenEditorTemplate() {
-        dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_EDITOR), nullptr, EditorLikeProc, 0);
+        dialog = MakeDialog(GetModuleHandleW(nullptr), IDD_EDITOR, nullptr, EditorLikeProc, 0);
         ASSERT_NE(dialog, nullptr);
         ShowWindow(dialog, SW_SHOW);
         Pump();

@@ -172,4 +172,22 @@ TEST_F(GlyphsTest, WithoutJapaneseGlyphsTheDialogAndBannerTakeAFontThatHasThem) 
     ReleaseDC(label, hdc);
 }
 
+// An English dialog keeps its font for its own texts; only a control that
+// shows a Japanese name, as a list of shows does, takes the other.
+TEST_F(GlyphsTest, OnlyControlsShowingJapaneseTakeAFontThatHasIt) {
+    if (!Layer::Available()) GTEST_SKIP() << "needs a system whose fonts lack Japanese; this one's have it";
+    Layer::HideJapaneseGlyphs(true);
+    SetWindowTextW(label, L"Screen saver files:");
+    HWND list = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | LBS_HASSTRINGS, 0, 30, 200, 60, parent,
+                                nullptr, nullptr, nullptr);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), FALSE);
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Spring.QMS"));
+    UseFontWithGlyphs(parent);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), dialogFont) << "Latin names need no other";
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide("春の湖.QMS").c_str()));
+    UseFontWithGlyphs(parent);
+    EXPECT_NE(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), dialogFont);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), dialogFont);
+}
+
 }  // namespace
