@@ -22,6 +22,7 @@ void AdvanceClock(DWORD) { Missing(); }
 void SetTimeLimit(DWORD) { Missing(); }
 DWORD NextEventIn() { Missing(); }
 void SetWindows95Family(bool) { Missing(); }
+void SetUiLanguage(LANGID) { Missing(); }
 void RegisterModule(const std::string &, const std::map<std::string, FARPROC> &, bool) { Missing(); }
 int ModuleLoadCount(const std::string &) { Missing(); }
 bool ScreenSaverRunning() { Missing(); }
