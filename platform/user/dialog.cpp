@@ -1,4 +1,5 @@
-// Dialogs from the program's dialog templates: the dialog class and its
+// Dialogs from dialog templates, the program's resources or a caller's
+// bytes in memory (DLGTEMPLATE or DLGTEMPLATEEX): the dialog class and its
 // default procedure, modal and modeless creation in Windows' order (the
 // dialog procedure hears WM_SETFONT first, and the controls exist before
 // WM_INITDIALOG), the modal loop, the dialog keys, and dialog units.

@@ -229,10 +229,11 @@ struct TemplateWriter {
 
 constexpr int kLabelId = 10;
 
-// A DLGTEMPLATE: a caption, an 8-point shell font, a label and an OK button.
-TemplateWriter PlainTemplate(DWORD extraStyle = 0) {
+// A DLGTEMPLATE: a caption, an 8-point font (the shell font unless told
+// otherwise), a label and an OK button.
+TemplateWriter PlainTemplate(DWORD fontStyle = DS_SHELLFONT) {
     TemplateWriter w;
-    w.Dword(WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SHELLFONT | extraStyle);
+    w.Dword(WS_POPUP | WS_CAPTION | DS_MODALFRAME | fontStyle);
     w.Dword(0);
     w.Word(2);
     for (short v : {10, 10, 120, 60}) w.Word(static_cast<WORD>(v));
@@ -292,6 +293,16 @@ TEST_F(Languages, IndirectDialogsAreBuiltFromATemplateInMemory) {
     if (Layer::Available()) EXPECT_EQ(std::wstring(lf.lfFaceName), L"MS Shell Dlg 2");
     else EXPECT_EQ(std::wstring(lf.lfFaceName).rfind(L"MS Shell Dlg", 0), 0u) << U(lf.lfFaceName);
     EXPECT_EQ(lf.lfHeight, -11);
+}
+
+TEST_F(Languages, WithoutTheShellFontStyleTheTemplatesFaceStaysAsItIs) {
+    TemplateWriter w = PlainTemplate(DS_SETFONT);
+    HWND dialog = Keep(CreateDialogIndirectParamW(Instance(), w.Template(), nullptr, QuietProc, 0));
+    ASSERT_NE(dialog, nullptr);
+    auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    LOGFONTW lf{};
+    ASSERT_TRUE(GetObjectW(font, sizeof lf, &lf));
+    EXPECT_EQ(std::wstring(lf.lfFaceName), L"MS Shell Dlg");
 }
 
 TEST_F(Languages, AnIndirectModalDialogRunsAndReturnsItsResult) {
@@ -468,6 +479,30 @@ TEST_F(DialogFont, TahomaAndTheShellDialogFacesMeasureAlike) {
         for (const Expected &e : kStrings) widths.push_back(Extent(e.text).cx);
         EXPECT_EQ(widths, tahoma) << U(face);
     }
+}
+
+TEST_F(DialogFont, DrawTextMeasuresAndDrawsWithTheSameAdvances) {
+    Use(L"MS Shell Dlg 2");
+    // The prefix character is not drawn: the text measures as without it.
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, L"Use lar&ge pictures", -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    SIZE plain = Extent(L"Use large pictures");
+    EXPECT_EQ(r.right - r.left, plain.cx);
+    EXPECT_EQ(r.bottom - r.top, plain.cy);
+    // TextOutW inks inside the extent it reports.
+    RECT all{0, 0, 400, 200};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    ASSERT_TRUE(TextOutW(dc, 10, 10, L"Use large pictures", 18));
+    int left = 400, right = -1;
+    for (int y = 10; y < 10 + plain.cy; y++)
+        for (int x = 0; x < 400; x++)
+            if (GetPixel(dc, x, y) != RGB(255, 255, 255)) left = std::min(left, x), right = std::max(right, x);
+    ASSERT_GE(right, left) << "nothing drawn";
+    EXPECT_GE(left, 10);
+    EXPECT_LT(right, 10 + plain.cx);
+    EXPECT_GT(right - left, plain.cx * 3 / 4);
 }
 
 TEST_F(DialogFont, BoldIsTheBoldFace) {
