@@ -3,6 +3,7 @@
 // layer alike: on Windows the UI language is the locale's, on the layer the
 // tests set it through the hook and go through each.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -121,6 +122,27 @@ TEST_F(Languages, TheUiLanguageIsTheHooksAndResetGoesBackToTheDefault) {
     EXPECT_EQ(GetSystemDefaultUILanguage(), GetUserDefaultUILanguage());
     EXPECT_EQ(GetThreadUILanguage(), GetUserDefaultUILanguage());
 }
+
+#ifndef _WIN32
+// The environment's choice, read again at each reset.
+TEST_F(Languages, TheEnvironmentNamesTheUiLanguageByNameOrNumber) {
+    SKIP_WITHOUT_LAYER("the UI language is the locale's");
+    const char *before = std::getenv("QMSAVER_UI_LANGUAGE");
+    std::string saved = before ? before : "";
+    const std::pair<const char *, LANGID> cases[] = {
+        {"en", kEnglishUs}, {"ja", kJapanese}, {"0x040c", kFrench}, {"0809", kEnglishUk}, {"EN", kEnglishUs},
+        {"klingon", kJapanese}, {"", kJapanese}, {"0x0", kJapanese}};
+    for (auto [text, want] : cases) {
+        setenv("QMSAVER_UI_LANGUAGE", text, 1);
+        Layer::Reset();
+        EXPECT_EQ(GetUserDefaultUILanguage(), want) << text;
+        EXPECT_EQ(LoadedString(IDS_NOMEMORY), TextsFor(want).noMemory) << text;
+    }
+    if (before) setenv("QMSAVER_UI_LANGUAGE", saved.c_str(), 1);
+    else unsetenv("QMSAVER_UI_LANGUAGE");
+    Layer::Reset();
+}
+#endif
 
 TEST_F(Languages, TheThreeCallsAgree) {
     EXPECT_EQ(GetThreadUILanguage(), GetUserDefaultUILanguage());
