@@ -5,7 +5,9 @@
 // full-width ones from a 16-pixel JIS X 0208 face, as the 16-pixel system
 // font of a Japanese Windows has them. A font object naming one of the
 // Japanese Gothic faces draws with IPAGothic at the object's size, as the
-// Wine the Windows build is tested on is set up to; any other face name gets
+// Wine the Windows build is tested on is set up to. Windows' dialog faces
+// (MS Shell Dlg 2, MS Shell Dlg) and Tahoma draw with the Tahoma Wine ships
+// (fonts-wine), its bold file for bold weights. Any other face name gets
 // the system font. Fonts are loaded once per process and kept across resets,
 // with the glyphs they have drawn.
 #include "gdi.h"
@@ -30,6 +32,8 @@ namespace {
 
 constexpr const char *kBitmapFolder = "/usr/share/fonts/X11/misc/";
 constexpr const char *kGothicFile = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+constexpr const char *kTahomaFile = "/usr/share/wine/fonts/tahoma.ttf";
+constexpr const char *kTahomaBoldFile = "/usr/share/wine/fonts/tahomabd.ttf";
 
 // The screen's resolution: 96 dots per inch, as Windows' "small fonts".
 constexpr int kDpi = 96;
@@ -150,6 +154,8 @@ struct TextFont {
     // full-width character. An outline font has one face for both.
     std::vector<size_t> halfWidth, fullWidth;
     bool outline = false;
+    // Drawn and measured from the outlines, never the face's embedded bitmaps.
+    bool outlinesOnly = false;
     int blankHalf = 0, blankFull = 0;  // the cells of characters no face has
     // A fixed-pitch outline font's full-width glyphs (those as wide as two
     // average characters) take exactly two half-width cells, so columns of
@@ -189,9 +195,11 @@ void TakeBitmap(const FT_GlyphSlot slot, CachedGlyph &out) {
     }
 }
 
-// Loads and renders a glyph of a face; false when FreeType cannot.
-bool Render(FT_Face face, FT_UInt index, CachedGlyph &out) {
-    if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return false;
+// Loads and renders a glyph of a face; false when FreeType cannot. Mono
+// hinting by default; a font drawn from its outlines alone takes FreeType's
+// normal hinting, whose advances are the ones Wine measures such a face by.
+bool Render(FT_Face face, FT_UInt index, CachedGlyph &out, FT_Int32 load = FT_LOAD_TARGET_MONO) {
+    if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | load) != 0) return false;
     out.glyph.advance = static_cast<int>((face->glyph->advance.x + 63) >> 6);
     TakeBitmap(face->glyph, out);
     return true;
@@ -217,7 +225,7 @@ void BitmapGlyph(const TextFont &font, bool full, char32_t c, CachedGlyph &out) 
 void OutlineGlyph(const TextFont &font, char32_t c, CachedGlyph &out) {
     FT_Face face = font.faces.front().face;
     FT_UInt index = c == kNoChar ? 0 : FT_Get_Char_Index(face, c);
-    if (!Render(face, index, out)) {
+    if (!Render(face, index, out, font.outlinesOnly ? FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO)) {
         out = CachedGlyph{};
         out.glyph.advance = font.metrics.tmAveCharWidth;
         return;
@@ -321,7 +329,7 @@ int EmPixels(FT_Face face, LONG height) {
     return std::max(1, MulDiv(face->units_per_EM, static_cast<int>(height), std::max(cell, 1)));
 }
 
-std::unique_ptr<TextFont> LoadOutlineFont(const char *path, LONG height) {
+std::unique_ptr<TextFont> LoadOutlineFont(const char *path, LONG height, BYTE charset = SHIFTJIS_CHARSET) {
     FT_Face face = OpenFace(path);
     auto *os2 = face ? static_cast<const TT_OS2 *>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)) : nullptr;
     auto *hhea = face ? static_cast<const TT_HoriHeader *>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA)) : nullptr;
@@ -340,6 +348,7 @@ std::unique_ptr<TextFont> LoadOutlineFont(const char *path, LONG height) {
     if (ascent + descent == 0) ascent = hhea->Ascender, descent = -hhea->Descender;
     TEXTMETRICW &tm = font->metrics;
     FillCommonMetrics(tm);
+    tm.tmCharSet = charset;
     tm.tmAscent = Scaled(ascent, y);
     tm.tmDescent = Scaled(descent, y);
     tm.tmHeight = tm.tmAscent + tm.tmDescent;
@@ -387,9 +396,37 @@ const TextFont *GothicFont(LONG height) {
     return it->second.get();
 }
 
+// Face names that draw with Tahoma: the dialog faces Windows maps to it, and itself.
+bool NamesTahoma(const std::string &name) {
+    for (const char *n : {"MS Shell Dlg 2", "MS Shell Dlg", "Tahoma"})
+        if (SameName(name, n)) return true;
+    return false;
+}
+
+// Bold from FW_SEMIBOLD up, as Windows picks a face's bold member.
+bool Bold(const LOGFONTW &lf) { return lf.lfWeight >= FW_SEMIBOLD; }
+
+const TextFont *TahomaFont(LONG height, bool bold) {
+    static std::map<std::pair<int, bool>, std::unique_ptr<TextFont>> sizes;
+    static FT_Face probe = OpenFace(kTahomaFile);
+    if (!probe) return nullptr;
+    int em = EmPixels(probe, height);
+    auto it = sizes.find({em, bold});
+    if (it == sizes.end()) {
+        // Wine's Tahoma carries bitmaps for the small sizes; Wine measures
+        // it by its outlines, as the layer does.
+        std::unique_ptr<TextFont> font = bold ? LoadOutlineFont(kTahomaBoldFile, -em, ANSI_CHARSET) : nullptr;
+        if (!font) font = LoadOutlineFont(kTahomaFile, -em, ANSI_CHARSET);
+        if (font) font->outlinesOnly = true;
+        it = sizes.emplace(std::make_pair(em, bold), std::move(font)).first;
+    }
+    return it->second.get();
+}
+
 // What the layer draws with the regular face alone; each is said once.
-void ReportStyles(const LOGFONTW &lf) {
-    if (lf.lfWeight > 550) ReportUnimplemented("a bold font");
+// Tahoma has its bold face.
+void ReportStyles(const LOGFONTW &lf, bool boldFace) {
+    if (Bold(lf) && !boldFace) ReportUnimplemented("a bold font");
     if (lf.lfItalic) ReportUnimplemented("an italic font");
     if (lf.lfUnderline || lf.lfStrikeOut) ReportUnimplemented("an underlined or struck-out font");
     if (lf.lfWidth) ReportUnimplemented("a font of a given width");
@@ -409,9 +446,13 @@ bool GlyphInk(const Glyph &g, int x, int y) {
 const TextFont &FontFor(HGDIOBJ object) {
     const LOGFONTW *lf = FontObjectLogFont(object);
     if (!lf) return SystemFont();
-    const TextFont *font = NamesGothic(FaceName(*lf)) ? GothicFont(lf->lfHeight) : nullptr;
+    std::string face = FaceName(*lf);
+    bool tahoma = NamesTahoma(face);
+    const TextFont *font = NamesGothic(face) ? GothicFont(lf->lfHeight)
+                           : tahoma         ? TahomaFont(lf->lfHeight, Bold(*lf))
+                                            : nullptr;
     if (!font) return SystemFont();
-    ReportStyles(*lf);
+    ReportStyles(*lf, tahoma);
     return *font;
 }
 
@@ -485,13 +526,15 @@ DWORD WINAPI GetGlyphIndicesW(HDC hdc, LPCWSTR text, int length, LPWORD indices,
     return static_cast<DWORD>(length);
 }
 
-// The face the DC's font draws with: a Gothic face by the name it was asked
-// for, else the system font.
+// The face the DC's font draws with: a Gothic face or a Tahoma one by the
+// name it was asked for, else the system font.
 int WINAPI GetTextFaceW(HDC hdc, int size, LPWSTR face) {
     DeviceContext *dc = FindDc(hdc);
     if (!dc || (face && size <= 0)) return 0;
     const LOGFONTW *lf = FontObjectLogFont(dc->font);
-    std::string name = lf && NamesGothic(FaceName(*lf)) ? FaceName(*lf) : "System";
+    std::string name = "System";
+    if (lf && NamesGothic(FaceName(*lf))) name = FaceName(*lf);
+    else if (lf && NamesTahoma(FaceName(*lf)) && &FontFor(dc->font) != &SystemFont()) name = FaceName(*lf);
     if (!face) return static_cast<int>(Utf16(name).size() + 1);
     return static_cast<int>(CopyOut(name, face, static_cast<size_t>(size), true) + 1);
 }

@@ -295,6 +295,27 @@ SIZE_T WINAPI GlobalSize(HGLOBAL memory);
 HGLOBAL WINAPI GlobalHandle(LPCVOID pointer);
 HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags);
 
+// Languages
+typedef WORD LANGID;
+#define MAKELANGID(primary, sub) ((WORD)((((WORD)(sub)) << 10) | (WORD)(primary)))
+#define PRIMARYLANGID(lang) ((WORD)(lang) & 0x3FF)
+#define SUBLANGID(lang) ((WORD)(lang) >> 10)
+#define LANG_NEUTRAL 0x00
+#define LANG_ENGLISH 0x09
+#define LANG_FRENCH 0x0C
+#define LANG_GERMAN 0x07
+#define LANG_JAPANESE 0x11
+#define SUBLANG_NEUTRAL 0x00
+#define SUBLANG_DEFAULT 0x01
+#define SUBLANG_SYS_DEFAULT 0x02
+#define SUBLANG_ENGLISH_US 0x01
+#define SUBLANG_ENGLISH_UK 0x02
+#define SUBLANG_FRENCH 0x01
+#define SUBLANG_FRENCH_CANADIAN 0x03
+LANGID WINAPI GetUserDefaultUILanguage(void);
+LANGID WINAPI GetSystemDefaultUILanguage(void);
+LANGID WINAPI GetThreadUILanguage(void);
+
 // Resources
 #define RT_ICON MAKEINTRESOURCE(3)
 #define RT_BITMAP MAKEINTRESOURCE(2)
@@ -306,6 +327,7 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags);
 #define RT_MANIFEST MAKEINTRESOURCE(24)
 int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size);
 HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+HRSRC WINAPI FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language);
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
 LPVOID WINAPI LockResource(HGLOBAL data);
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
@@ -320,6 +342,7 @@ DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
 #define ERROR_MORE_DATA 234L
 #define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
+#define ERROR_RESOURCE_LANG_NOT_FOUND 1815L
 #define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_PROC_NOT_FOUND 127L
 #define REG_NONE 0
@@ -483,6 +506,10 @@ typedef struct tagPAINTSTRUCT {
 #define WM_ENTERMENULOOP 0x0211
 #define WM_EXITMENULOOP 0x0212
 HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name);
+// A menu template in memory, as an RT_MENU resource holds it.
+typedef void MENUTEMPLATEW, *LPMENUTEMPLATEW;
+HMENU WINAPI LoadMenuIndirectW(const MENUTEMPLATEW *menuTemplate);
+int WINAPI GetMenuStringW(HMENU menu, UINT item, LPWSTR text, int size, UINT flags);
 BOOL WINAPI SetMenu(HWND hwnd, HMENU menu);
 HMENU WINAPI GetMenu(HWND hwnd);
 BOOL WINAPI DestroyMenu(HMENU menu);
@@ -769,6 +796,28 @@ int WINAPI GetDlgCtrlID(HWND hwnd);
 HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
 HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
+// A template in memory, laid out as in a dialog resource: DLGTEMPLATE, or
+// the extended form that starts with version 1 and signature 0xFFFF.
+#pragma pack(push, 2)
+typedef struct {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    WORD cdit;
+    short x, y, cx, cy;
+} DLGTEMPLATE;
+typedef struct {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    short x, y, cx, cy;
+    WORD id;
+} DLGITEMTEMPLATE;
+#pragma pack(pop)
+typedef DLGTEMPLATE *LPDLGTEMPLATEW;
+typedef const DLGTEMPLATE *LPCDLGTEMPLATEW;
+INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTemplate, HWND owner, DLGPROC proc,
+                                       LPARAM param);
+HWND WINAPI CreateDialogIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTemplate, HWND owner, DLGPROC proc,
+                                       LPARAM param);
 LRESULT WINAPI DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg);
 BOOL WINAPI SetDlgItemTextW(HWND dialog, int id, LPCWSTR text);
@@ -1195,6 +1244,7 @@ typedef struct tagTEXTMETRICW {
 #define FW_DONTCARE 0
 #define FW_NORMAL 400
 #define FW_MEDIUM 500
+#define FW_SEMIBOLD 600
 #define FW_BOLD 700
 #define ANSI_CHARSET 0
 #define DEFAULT_CHARSET 1

@@ -100,7 +100,13 @@ struct ResourceId {
     static ResourceId From(LPCSTR ansi);
     static ResourceId From(LPCWSTR wide);
 };
+// A resource in the language Windows' loader would pick for the UI
+// language, and one in the language given (or else in no language).
 const Resource *FindResourceRecord(const ResourceId &name, const ResourceId &type);
+const Resource *FindResourceRecord(const ResourceId &name, const ResourceId &type, LANGID language);
+// The user's (and system's, and thread's) UI language.
+LANGID UiLanguage();
+void SetUiLanguage(LANGID language);
 HINSTANCE MainInstance();
 // A system DLL every process has loaded (user32): its exports the program
 // looks up by name. It stays through every reset; a test may put a

@@ -5,6 +5,8 @@
 
 #include <strings.h>
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -125,10 +127,74 @@ ResourceId ResourceId::From(LPCWSTR wide) {
     return Named(Utf8(wide));
 }
 
+namespace {
+
+constexpr LANGID kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+constexpr LANGID kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+
+// The user's UI language as QMSAVER_UI_LANGUAGE gives it ("ja", "en", or a
+// LANGID in hexadecimal such as 0x040c); Japanese without it, the Windows
+// the saver was made for.
+LANGID EnvironmentLanguage() {
+    const char *text = std::getenv("QMSAVER_UI_LANGUAGE");
+    if (!text || !*text) return kJapanese;
+    if (strcasecmp(text, "ja") == 0) return kJapanese;
+    if (strcasecmp(text, "en") == 0) return kEnglishUs;
+    char *end = nullptr;
+    unsigned long value = std::strtoul(text, &end, 16);
+    if (*end == 0 && value > 0 && value <= 0xFFFF) return static_cast<LANGID>(value);
+    return kJapanese;
+}
+
+LANGID &uiLanguage() {
+    static LANGID language = EnvironmentLanguage();
+    return language;
+}
+
+const bool languageRegistered = (OnReset([] { uiLanguage() = EnvironmentLanguage(); }), true);
+
+bool SameResource(const Resource &r, const ResourceId &name, const ResourceId &type) {
+    return NameMatches(type, r.typeId, r.typeName) && NameMatches(name, r.nameId, r.name);
+}
+
+}  // namespace
+
+LANGID UiLanguage() { return uiLanguage(); }
+void SetUiLanguage(LANGID language) { uiLanguage() = language; }
+
+// Among the languages a resource comes in, as Windows' loader picks: the UI
+// language itself, then another of its primary language (its neutral
+// sublanguage first, then its default one), then a language-neutral entry,
+// then English (US), and else the first there is.
 const Resource *FindResourceRecord(const ResourceId &name, const ResourceId &type) {
-    for (const Resource &r : Resources())
-        if (NameMatches(type, r.typeId, r.typeName) && NameMatches(name, r.nameId, r.name)) return &r;
-    return nullptr;
+    const LANGID want = UiLanguage();
+    const Resource *best = nullptr;
+    int bestRank = INT_MAX;
+    for (const Resource &r : Resources()) {
+        if (!SameResource(r, name, type)) continue;
+        int rank;
+        if (r.language == want) rank = 0;
+        else if (PRIMARYLANGID(r.language) == PRIMARYLANGID(want) && PRIMARYLANGID(want) != LANG_NEUTRAL)
+            rank = SUBLANGID(r.language) == SUBLANG_NEUTRAL ? 1 : SUBLANGID(r.language) == SUBLANG_DEFAULT ? 2 : 3;
+        else if (PRIMARYLANGID(r.language) == LANG_NEUTRAL) rank = 4;
+        else if (r.language == kEnglishUs) rank = 5;
+        else rank = 6;
+        if (rank < bestRank) best = &r, bestRank = rank;
+        if (rank == 0) break;
+    }
+    return best;
+}
+
+// One language asked for: that entry, else one in no language (as Wine's
+// loader answers; a resource in other languages only is not there).
+const Resource *FindResourceRecord(const ResourceId &name, const ResourceId &type, LANGID language) {
+    const Resource *neutral = nullptr;
+    for (const Resource &r : Resources()) {
+        if (!SameResource(r, name, type)) continue;
+        if (r.language == language) return &r;
+        if (!neutral && PRIMARYLANGID(r.language) == LANG_NEUTRAL) neutral = &r;
+    }
+    return neutral;
 }
 
 HINSTANCE MainInstance() { return reinterpret_cast<HINSTANCE>(kMainInstance); }
@@ -237,7 +303,9 @@ bool TableString(HINSTANCE instance, UINT id, std::string &out) {
     return true;
 }
 
-HRSRC FindResourceOf(HMODULE module, const ResourceId &name, const ResourceId &type) {
+// A resource in the default pick, or in one language when exact.
+HRSRC FindResourceOf(HMODULE module, const ResourceId &name, const ResourceId &type, bool exact = false,
+                     LANGID language = 0) {
     if (module != nullptr && module != MainInstance()) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;
@@ -246,6 +314,13 @@ HRSRC FindResourceOf(HMODULE module, const ResourceId &name, const ResourceId &t
     if (!r) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
+    }
+    if (exact) {
+        r = FindResourceRecord(name, type, language);
+        if (!r) {
+            SetLastError(ERROR_RESOURCE_LANG_NOT_FOUND);
+            return nullptr;
+        }
     }
     return reinterpret_cast<HRSRC>(const_cast<Resource *>(r));
 }
@@ -273,6 +348,17 @@ int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size) {
 HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
     return FindResourceOf(module, ResourceId::From(name), ResourceId::From(type));
 }
+
+// MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL) asks for the thread's language,
+// with the same fallbacks as FindResourceW; any other language must be there
+// or the resource be in no language.
+HRSRC WINAPI FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language) {
+    return FindResourceOf(module, ResourceId::From(name), ResourceId::From(type), language != 0, language);
+}
+
+LANGID WINAPI GetUserDefaultUILanguage() { return UiLanguage(); }
+LANGID WINAPI GetSystemDefaultUILanguage() { return UiLanguage(); }
+LANGID WINAPI GetThreadUILanguage() { return UiLanguage(); }
 
 HGLOBAL WINAPI LoadResource(HMODULE, HRSRC resource) {
     if (!resource) return nullptr;

@@ -53,6 +53,7 @@ void SetTimeLimit(DWORD tick) {
 }
 
 void SetWindows95Family(bool on) { headless::SetWindows95Family(on); }
+void SetUiLanguage(LANGID language) { headless::SetUiLanguage(language); }
 
 void RegisterModule(const std::string &name, const std::map<std::string, FARPROC> &exports, bool preloaded) {
     headless::RegisterModule(name, exports, preloaded);

@@ -51,6 +51,11 @@ void SetTimeLimit(DWORD tick);
 // Which Windows the machine reports: the 95 family or NT.
 void SetWindows95Family(bool on);
 
+// The user's UI language (GetUserDefaultUILanguage and its kin), by which
+// resources are picked: QMSAVER_UI_LANGUAGE's ("ja", "en" or a LANGID in
+// hexadecimal), else Japanese (0x0411), again after Reset.
+void SetUiLanguage(LANGID language);
+
 // A system DLL the program loads by name: its exported functions.
 // "preloaded" modules are found by GetModuleHandleW before any LoadLibraryW.
 void RegisterModule(const std::string &name, const std::map<std::string, FARPROC> &exports,
@@ -103,8 +108,6 @@ void FailWaveVolumeReads(bool fail);
 // GGI_MARK_NONEXISTING_GLYPHS); a font asked for with SHIFTJIS_CHARSET
 // still has them. Off after Reset.
 void HideJapaneseGlyphs(bool hide);
-// The user's UI language GetUserDefaultUILanguage reports.
-void SetUiLanguage(LANGID language);
 
 // Palettes on an 8-bit screen: the colour the screen shows at a system
 // palette index, and the logical palette last realised into a DC.

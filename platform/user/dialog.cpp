@@ -1,10 +1,12 @@
-// Dialogs from the program's dialog templates: the dialog class and its
+// Dialogs from dialog templates, the program's resources or a caller's
+// bytes in memory (DLGTEMPLATE or DLGTEMPLATEEX): the dialog class and its
 // default procedure, modal and modeless creation in Windows' order (the
 // dialog procedure hears WM_SETFONT first, and the controls exist before
 // WM_INITDIALOG), the modal loop, the dialog keys, and dialog units.
 #include "user.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <map>
 
@@ -289,7 +291,9 @@ void ChooseFont(const DialogTemplate &t, DialogInfo &info) {
     lf.lfWeight = t.weight;
     lf.lfItalic = t.italic;
     lf.lfCharSet = static_cast<BYTE>(t.charset);
-    CopyOut(t.face, lf.lfFaceName, LF_FACESIZE, true);
+    // A shell font template's "MS Shell Dlg" is the newer dialog face.
+    bool shell = (t.style & DS_SHELLFONT) == DS_SHELLFONT && SameName(t.face, "MS Shell Dlg");
+    CopyOut(shell ? "MS Shell Dlg 2" : t.face, lf.lfFaceName, LF_FACESIZE, true);
     info.font = CreateFontIndirectW(&lf);
     if (!info.font) return;
     info.ownsFont = true;
@@ -307,10 +311,13 @@ void ChooseFont(const DialogTemplate &t, DialogInfo &info) {
     ReleaseDC(nullptr, hdc);
 }
 
-HWND CreateFromTemplate(HINSTANCE instance, const ResourceId &name, HWND owner, DLGPROC proc, LPARAM param) {
-    const Resource *res = FindResourceRecord(name, ResourceId{5, {}});  // RT_DIALOG
+// A template in memory carries no size: it is read as far as it goes.
+constexpr size_t kUnboundedTemplate = SIZE_MAX / 2;
+
+// A dialog from the template's bytes (a resource's, or the caller's own).
+HWND CreateFromTemplate(HINSTANCE instance, const BYTE *bytes, size_t size, HWND owner, DLGPROC proc, LPARAM param) {
     DialogTemplate t;
-    if (!res || !ParseTemplate(res->data, res->size, t)) {
+    if (!bytes || !ParseTemplate(bytes, size, t)) {
         SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
         return nullptr;
     }
@@ -395,12 +402,12 @@ LRESULT DefaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     return result;
 }
 
-INT_PTR RunModal(HINSTANCE instance, const ResourceId &templateName, HWND owner, DLGPROC proc, LPARAM param) {
+INT_PTR RunModal(HINSTANCE instance, const BYTE *bytes, size_t size, HWND owner, DLGPROC proc, LPARAM param) {
     // The owner is the top-level window: it takes no input while the dialog runs.
     while (owner && (GetWindowLongW(owner, GWL_STYLE) & WS_CHILD)) owner = GetParent(owner);
     bool disabledOwner = owner && IsWindowEnabled(owner);
     if (disabledOwner) EnableWindow(owner, FALSE);
-    HWND dialog = CreateFromTemplate(instance, templateName, owner, proc, param);
+    HWND dialog = CreateFromTemplate(instance, bytes, size, owner, proc, param);
     if (!dialog) {
         if (disabledOwner) EnableWindow(owner, TRUE);
         return -1;
@@ -443,12 +450,34 @@ LRESULT WINAPI DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     return DefaultDialogProc(dialog, message, wParam, lParam);
 }
 
+namespace {
+
+// The dialog resource of that name, in the language the loader picks.
+const Resource *DialogResource(LPCWSTR templateName) {
+    return FindResourceRecord(ResourceId::From(templateName), ResourceId{5, {}});  // RT_DIALOG
+}
+
+}  // namespace
+
 HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
-    return CreateFromTemplate(instance, ResourceId::From(templateName), owner, proc, param);
+    const Resource *res = DialogResource(templateName);
+    return CreateFromTemplate(instance, res ? res->data : nullptr, res ? res->size : 0, owner, proc, param);
 }
 
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
-    return RunModal(instance, ResourceId::From(templateName), owner, proc, param);
+    const Resource *res = DialogResource(templateName);
+    return RunModal(instance, res ? res->data : nullptr, res ? res->size : 0, owner, proc, param);
+}
+
+HWND WINAPI CreateDialogIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTemplate, HWND owner, DLGPROC proc,
+                                       LPARAM param) {
+    return CreateFromTemplate(instance, reinterpret_cast<const BYTE *>(dialogTemplate), kUnboundedTemplate, owner,
+                              proc, param);
+}
+
+INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTemplate, HWND owner, DLGPROC proc,
+                                       LPARAM param) {
+    return RunModal(instance, reinterpret_cast<const BYTE *>(dialogTemplate), kUnboundedTemplate, owner, proc, param);
 }
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {

@@ -416,15 +416,10 @@ using namespace headless;
 
 namespace {
 
-HMENU LoadMenuResource(HINSTANCE instance, const ResourceId &name) {
-    const Resource *res = (instance == nullptr || instance == MainInstance())
-                              ? FindResourceRecord(name, ResourceId{4, {}})  // RT_MENU
-                              : nullptr;
-    if (!res) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return nullptr;
-    }
-    MenuReader r{res->data, res->size};
+// A menu from a template as RT_MENU holds it; one in memory carries no size
+// and is read as far as it goes.
+HMENU MenuFromTemplate(const BYTE *data, size_t size) {
+    MenuReader r{data, size};
     WORD version = r.Word();
     WORD headerSize = r.Word();
     if (version != 0) {
@@ -442,7 +437,27 @@ HMENU LoadMenuResource(HINSTANCE instance, const ResourceId &name) {
     return menu;
 }
 
+// The menu resource of that name, in the language the loader picks.
+HMENU LoadMenuResource(HINSTANCE instance, const ResourceId &name) {
+    const Resource *res = (instance == nullptr || instance == MainInstance())
+                              ? FindResourceRecord(name, ResourceId{4, {}})  // RT_MENU
+                              : nullptr;
+    if (!res) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
+    }
+    return MenuFromTemplate(res->data, res->size);
+}
+
 }  // namespace
+
+HMENU WINAPI LoadMenuIndirectW(const MENUTEMPLATEW *menuTemplate) {
+    if (!menuTemplate) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return MenuFromTemplate(static_cast<const BYTE *>(menuTemplate), SIZE_MAX / 2);
+}
 
 HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name) { return LoadMenuResource(instance, ResourceId::From(name)); }
 
@@ -528,4 +543,13 @@ UINT WINAPI GetMenuState(HMENU menu, UINT id, UINT flags) {
         return static_cast<UINT>(popup->items.size()) << 8 | ((item->type | item->state) & 0xFF);
     }
     return item->type | item->state;
+}
+
+// An item's text, '&' and all: the units copied (cut to fit), or its length
+// without a buffer; 0 for no such item.
+int WINAPI GetMenuStringW(HMENU menu, UINT id, LPWSTR text, int size, UINT flags) {
+    MenuItem *item = FindItem(menu, id, flags);
+    if (!item) return 0;
+    if (!text || size <= 0) return static_cast<int>(Utf16(item->text).size());
+    return static_cast<int>(CopyOut(item->text, text, static_cast<size_t>(size), true));
 }
