@@ -597,6 +597,8 @@ BOOL WINAPI DrawMenuBar(HWND hwnd);
 #define SM_CXSIZEFRAME SM_CXFRAME
 #define SM_CYSIZEFRAME SM_CYFRAME
 #define SM_CXEDGE 45
+#define SM_CXMENUCHECK 71
+#define SM_CYMENUCHECK 72
 #define SM_CYEDGE 46
 #define SM_XVIRTUALSCREEN 76
 #define SM_YVIRTUALSCREEN 77
@@ -653,6 +655,7 @@ LONG WINAPI GetWindowLongW(HWND hwnd, int index);
 LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index);
 LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value);
 int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int size);
+int WINAPI GetClassNameW(HWND hwnd, LPWSTR buffer, int size);
 int WINAPI GetWindowTextLengthW(HWND hwnd);
 BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text);
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
@@ -957,6 +960,7 @@ BOOL WINAPI GetScrollRange(HWND hwnd, int bar, LPINT minimum, LPINT maximum);
 #define CBS_DROPDOWN 0x0002L
 #define CBS_DROPDOWNLIST 0x0003L
 #define CBS_OWNERDRAWFIXED 0x0010L
+#define CBS_OWNERDRAWVARIABLE 0x0020L
 #define CBS_AUTOHSCROLL 0x0040L
 #define CBS_SORT 0x0100L
 #define CBS_HASSTRINGS 0x0200L

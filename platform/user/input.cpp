@@ -141,6 +141,8 @@ int WINAPI GetSystemMetrics(int index) {
     case SM_CYFRAME: return 4;
     case SM_CXEDGE:
     case SM_CYEDGE: return 2;
+    case SM_CXMENUCHECK:
+    case SM_CYMENUCHECK: return 13;  // the check box's square, as buttons draw it
     }
     return 0;
 }

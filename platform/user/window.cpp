@@ -861,6 +861,17 @@ int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int size) {
     return static_cast<int>(SendMessageW(hwnd, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer)));
 }
 
+// The name the window's class was registered under, cut to fit; its length.
+int WINAPI GetClassNameW(HWND hwnd, LPWSTR buffer, int size) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w || !w->cls) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    if (!buffer || size <= 0) return 0;
+    return static_cast<int>(CopyOut(w->cls->name, buffer, static_cast<size_t>(size), true));
+}
+
 int WINAPI GetWindowTextLengthW(HWND hwnd) {
     return static_cast<int>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
 }

@@ -27,7 +27,9 @@ HFONT JapaneseFontLike(const LOGFONTW &like) {
     static std::map<std::pair<LONG, LONG>, HFONT> made;
     auto key = std::make_pair(like.lfHeight, like.lfWeight);
     auto found = made.find(key);
-    if (found != made.end()) return found->second;
+    // A handle the system no longer knows (the test layer's reset) is made again.
+    LOGFONTW kept{};
+    if (found != made.end() && GetObjectW(found->second, sizeof kept, &kept)) return found->second;
     LOGFONTW font = like;
     font.lfCharSet = SHIFTJIS_CHARSET;
     font.lfFaceName[0] = 0;  // any face of the character set

@@ -200,6 +200,7 @@ TEST_F(Banner, SpeaksTheLanguageInUse) {
     for (Language language : {Language::kJapanese, Language::kEnglish}) {
         ResetProgramState();
         UseLanguage(language);
+        Layer::SetScreen(645, 480, 24);  // not a multiple of 10: the banner wraps only once off the screen
         HWND hwnd = Start();
         HDC hdc = GetDC(hwnd);
         std::wstring text = Wide(Text(IDS_BANNER_NO_SHOW));

@@ -125,7 +125,7 @@ void ExpectEnglishBoxes(const std::vector<ShownBox> &boxes, size_t count) {
     }
 }
 
-class Languages : public ConfigurationTest {
+class DialogLanguage : public ConfigurationTest {
 protected:
     void SetUp() override {
         ConfigurationTest::SetUp();
@@ -194,7 +194,7 @@ protected:
     }
 };
 
-TEST_F(Languages, EveryDialogHasItsEnglishTextsEachWithinItsControl) {
+TEST_F(DialogLanguage, EveryDialogHasItsEnglishTextsEachWithinItsControl) {
     std::map<std::string, DialogTexts> english = OpenEach(Language::kEnglish);
     std::map<std::string, DialogTexts> japanese = OpenEach(Language::kJapanese);
     ASSERT_EQ(english.size(), 9u);
@@ -213,7 +213,7 @@ TEST_F(Languages, EveryDialogHasItsEnglishTextsEachWithinItsControl) {
     EXPECT_EQ(japanese["reading"].controls.front().text, "ＣＤ－ＲＯＭを解析しています。少しお待ちください...");
 }
 
-TEST_F(Languages, EditorsChooserAndBoxesSpeakEnglish) {
+TEST_F(DialogLanguage, EditorsChooserAndBoxesSpeakEnglish) {
     UseLanguage(Language::kEnglish);
     std::vector<ShownBox> boxes;
     RunEditor("", [&](HWND editor) {
@@ -241,7 +241,7 @@ TEST_F(Languages, EditorsChooserAndBoxesSpeakEnglish) {
 
 // Every text with arguments takes the same ones in both languages: a
 // translation that asks for others would print garbage, or worse.
-TEST_F(Languages, BothLanguagesFormatTheirTextsWithTheSameArguments) {
+TEST_F(DialogLanguage, BothLanguagesFormatTheirTextsWithTheSameArguments) {
     auto conversions = [](const std::string &format) {
         std::string found;
         for (size_t i = 0; i < format.size(); i++) {
@@ -268,7 +268,7 @@ TEST_F(Languages, BothLanguagesFormatTheirTextsWithTheSameArguments) {
     EXPECT_GT(compared, 50);
 }
 
-TEST_F(Languages, TheSettingOverridesTheUsersLanguageBothWays) {
+TEST_F(DialogLanguage, TheSettingOverridesTheUsersLanguageBothWays) {
     for (bool win95 : {false, true}) {
         if (win95 && !Layer::Available()) continue;
         if (Layer::Available()) Layer::SetWindows95Family(win95);
@@ -282,7 +282,7 @@ TEST_F(Languages, TheSettingOverridesTheUsersLanguageBothWays) {
     }
 }
 
-TEST_F(Languages, WithoutTheSettingTheUsersLanguageDecides) {
+TEST_F(DialogLanguage, WithoutTheSettingTheUsersLanguageDecides) {
     StoreSetting("Language", "fr");  // not one the program speaks: as if unset
     if (Layer::Available()) {
         for (auto [ui, expected] : {std::pair<LANGID, const char *>{0x0411, "新規(&N)"}, {0x0409, "&New"},
