@@ -60,6 +60,12 @@ int MakeShowCommand(int argc, char **argv) {
     FinishInterruptedSave();
     std::string path = ShowFolder() + name;
 
+    // Refused before anything is written: a record's offset must stay below 2 GB.
+    std::vector<uint64_t> bounds(pictures.size(), PictureRecordBound(width, height, bits));
+    size_t fitting = RecordsThatFit(bounds.data(), bounds.size());
+    if (fitting < pictures.size())
+        return Fail("too many pictures for one show at this size: " + std::to_string(fitting) + " of them fit");
+
     ShowWriter writer;
     if (!BeginShow(writer, path.c_str())) return Fail("cannot write " + path);
     for (const char *picture : pictures) {

@@ -61,6 +61,8 @@
 #define IDS_FILE_UNREADABLE 3042
 #define IDS_LEFT_IN_LIST 3043
 #define IDS_INSERT_DISC 3044
+#define IDS_SHOW_TOO_LARGE 3045      // %d: how many of the pictures a show can hold
+#define IDS_SHOW_GETTING_FULL 3046   // %d: likewise, when the show list passes it
 
 #define IDI_SAVER 100
 #define IDB_NOPREVIEW 100       // the placeholder for a picture without preview

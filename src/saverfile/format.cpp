@@ -66,6 +66,25 @@ bool RecordFitsInFile(HFILE file, const RecordSizes &sizes) {
 
 bool RewindToFirstRecord(HFILE file) { return _llseek(file, kFirstRecordOffset, FILE_BEGIN) == kFirstRecordOffset; }
 
+uint64_t PictureRecordBound(int width, int height, int bits) {
+    auto block = [bits](int w, int h) {
+        uint64_t stride = (static_cast<uint64_t>(w) * static_cast<uint64_t>(bits) + 31) / 32 * 4;
+        // Pictures are made with room for a full colour table, whatever their depth.
+        uint64_t size = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD) + stride * static_cast<uint64_t>(h);
+        return (size + 15) / 16 * 16;
+    };
+    return kRecordHeaderSize + block(width, height) + block(100, 75);
+}
+
+size_t RecordsThatFit(const uint64_t *recordSizes, size_t count) {
+    uint64_t end = kFirstRecordOffset;
+    for (size_t i = 0; i < count; i++) {
+        end += recordSizes[i];
+        if (end > 0x7FFFFFFF) return i;
+    }
+    return count;
+}
+
 LONG NextRecordOffset(LONG offset, const RecordSizes &sizes) {
     int64_t next = static_cast<int64_t>(offset) + kRecordHeaderSize + sizes.fullSize + sizes.previewSize;
     return next > 0x7FFFFFFF ? -1 : static_cast<LONG>(next);

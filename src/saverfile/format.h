@@ -13,6 +13,15 @@ constexpr LONG kRecordHeaderSize = 8;
 // The player counts pictures in 16 bits.
 constexpr int32_t kMaxPictures = 32767;
 
+// The most bytes a record of a picture fitted within width x height at
+// bits per pixel (8 or 24) can take, with its preview of at most 100 x 75
+// in the same depth: blocks as the pictures are made (room for a colour
+// table at any depth), rounded up to 16 bytes as memory blocks may be.
+uint64_t PictureRecordBound(int width, int height, int bits);
+// How many records of the given sizes, one after the other from the first,
+// end within the 2 GB a record's offset can reach.
+size_t RecordsThatFit(const uint64_t *recordSizes, size_t count);
+
 struct RecordSizes {
     uint32_t fullSize = 0;
     uint32_t previewSize = 0;

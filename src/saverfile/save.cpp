@@ -11,6 +11,7 @@
 #include "saverfile/format.h"
 #include "saverfile/places.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -83,7 +84,28 @@ bool LoadFilePicture(const PictureEntry &entry, bool largeSize, PackedDib *full,
     return false;
 }
 
+// The most bytes the entry's record can take once saved. A title disc's
+// large pictures are taken as at least 1024 x 768.
+uint64_t RecordBound(const PictureEntry &entry, bool largeSize) {
+    if (entry.kind == KIND_KEPT) return kRecordHeaderSize + uint64_t{entry.fullSize} + entry.previewSize;
+    int bits = Wants256Colours() ? 8 : 24;
+    if (!largeSize) return PictureRecordBound(800, 600, bits);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    if (entry.kind != KIND_FILE) {
+        width = std::max(width, 1024);
+        height = std::max(height, 768);
+    }
+    return PictureRecordBound(width, height, bits);
+}
+
 }  // namespace
+
+size_t PicturesThatFit(const std::vector<PictureEntry *> &entries, bool largeSize) {
+    std::vector<uint64_t> sizes;
+    sizes.reserve(entries.size());
+    for (const PictureEntry *entry : entries) sizes.push_back(entry ? RecordBound(*entry, largeSize) : 0);
+    return RecordsThatFit(sizes.data(), sizes.size());
+}
 
 SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *fileName, int musicTrack, bool largeSize,
                     const SaveProgress &progress) {
@@ -95,6 +117,12 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
         return result;
     }
     if (IsReservedShowName(fileName)) return result;
+    // Refused before anything is written, rather than after a 2 GB file.
+    result.fitting = PicturesThatFit(entries, largeSize);
+    if (result.fitting < entries.size()) {
+        result.status = SaveStatus::kTooLarge;
+        return result;
+    }
     int count = static_cast<int>(entries.size());
     std::string path = folder + fileName;
     // The show as it stands, perhaps one an earlier installation left in the system directory.

@@ -16,6 +16,7 @@ enum class SaveStatus {
     kFailed,         // the old show and its music stand as they were
     kNoMusicMemory,  // likewise, for want of memory to copy the music
     kNotRestored,    // failed, and an old file could not be put back: it waits under keptAs
+    kTooLarge,       // more pictures than a show can hold: nothing was written (fitting says how many fit)
 };
 
 // Why a picture of the show was not written.
@@ -36,7 +37,14 @@ struct SaveResult {
     std::vector<LeftOut> leftOut;  // pictures the saved show lacks, in show order
     bool musicLeftOut = false;     // the track was not copied: the title disc is not in the drive
     std::string keptAs;            // kNotRestored: where the old file waits
+    size_t fitting = 0;            // kTooLarge: how many of the pictures, from the first, a show can hold
 };
+
+// How many of the entries, from the first, fit in one show: a record's
+// offset must stay below 2 GB. Kept pictures count their own sizes, the
+// others the most their pictures can take once fitted (the standard size
+// or, with largeSize, the primary screen).
+size_t PicturesThatFit(const std::vector<PictureEntry *> &entries, bool largeSize);
 
 // Writes the entries, in order, to the show fileName in the show folder:
 // pictures kept from the show as it is there (or, not yet there, in the

@@ -631,8 +631,11 @@ bool SaveUnder(HWND dialog, const char *name) {
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     bool complete = result.leftOut.empty() && !result.musicLeftOut;
     bool written = result.status == SaveStatus::kSaved || result.status == SaveStatus::kEmpty;
-    if (result.status == SaveStatus::kFailed || result.status == SaveStatus::kNoMusicMemory ||
-        result.status == SaveStatus::kNotRestored)
+    if (result.status == SaveStatus::kTooLarge)
+        ShowMessageBox(dialog, FormatText(IDS_SHOW_TOO_LARGE, static_cast<int>(result.fitting)), Text(IDS_CAPTION),
+                       MB_OK | MB_ICONEXCLAMATION);
+    else if (result.status == SaveStatus::kFailed || result.status == SaveStatus::kNoMusicMemory ||
+             result.status == SaveStatus::kNotRestored)
         ReportSaveFailure(dialog, name, result.status, existed, result.keptAs.c_str());
     else if (!complete)
         ReportLeftOut(dialog, result, entries);

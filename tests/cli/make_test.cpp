@@ -180,6 +180,17 @@ TEST_F(MakeShow, TakesPhotosAndWritesShowsUnderPathsOf200Characters) {
     for (size_t i = made.size(); i-- > 0;) RemoveFolder(made[i].c_str());
 }
 
+// More pictures than one show can hold at that size: refused before
+// anything is written, the old show kept.
+TEST_F(MakeShow, MorePicturesThanAShowHoldsAreRefusedBeforeAnythingIsWritten) {
+    Bytes before = ReadDosFile(system + "MINE.QMS");
+    std::vector<const char *> args{"MINE.QMS"};
+    args.insert(args.end(), 1500, "C:\\MINE\\A.JPG");
+    EXPECT_EQ(MakeShowCommand(static_cast<int>(args.size()), const_cast<char **>(args.data())), 1);
+    EXPECT_EQ(ReadDosFile(system + "MINE.QMS"), before);
+    ExpectNothingOfASaveLeftBehind("refused");
+}
+
 TEST_F(MakeShow, TheSavesWorkingNamesAreNoShowNames) {
     for (const char *name : {"QMSAVER.TMP", "qmsaver.bak", "QMSAVER.JNL"}) {
         const char *args[] = {name, "C:\\MINE\\A.JPG"};

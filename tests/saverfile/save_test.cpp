@@ -6,10 +6,14 @@
 
 #include "disc/picture.h"
 #include "saverfile/load.h"
+#include "photo/photo.h"
+#include "platform/testing/layer.h"
+#include "saverfile/format.h"
 #include "saverfile/places.h"
 #include "saverfile/save.h"
 #include "support/boxes.h"
 #include "support/editor_fixture.h"
+#include "support/jpeg.h"
 
 namespace {
 
@@ -366,6 +370,49 @@ TEST_F(Save, APhotoThatCannotBeReadIsLeftOutAndTheRestSaved) {
     EXPECT_EQ(CountOf(ReadDosFile(system + "A.QMS")), 1);
     EXPECT_EQ(Entries()[1]->kind, KIND_FILE) << "still to save";
     DeleteDosFile(folder + "\\CUT.JPG");
+    RemoveFolder(folder.c_str());
+}
+
+// A show larger than the format can hold (a record's offset stays below
+// 2 GB) is refused before anything is written, with how many of its
+// pictures fit; the bound counted for a photo is never below what its
+// record really takes, nor far above it.
+TEST_F(Save, AShowTooLargeForTheFormatIsRefusedBeforeAnythingIsWritten) {
+    std::string folder = system + "PHOTOS", photo = folder + "\\WIDE.JPG";
+    MakeFolder(folder.c_str());
+    WriteDosFile(photo, MakeJpeg(1600, 1200, PhotoPixel));
+    PackedDib full = LoadPhoto(photo.c_str(), 800, 600, 24), preview = LoadPhoto(photo.c_str(), 100, 75, 24);
+    ASSERT_TRUE(full && preview);
+    uint64_t real = kRecordHeaderSize + uint64_t{DibBlockSize(full)} + DibBlockSize(preview);
+    DibFree(full);
+    DibFree(preview);
+    uint64_t bound = PictureRecordBound(800, 600, 24);
+    EXPECT_LE(real, bound);
+    EXPECT_GE(real * 100, bound * 99) << "a 4:3 photo fills the standard size: the bound is not loose";
+
+    for (int i = 0; i < 1500; i++) {
+        PictureEntry *entry = NewPictureEntry();
+        entry->kind = KIND_FILE;
+        ASSERT_TRUE(SetEntryFile(entry, photo.c_str()));
+        Add(entry);
+    }
+    SaveResult result = SaveList("BIG.QMS");
+    EXPECT_EQ(result.status, SaveStatus::kTooLarge);
+    EXPECT_GT(result.fitting, 1400u);
+    EXPECT_LT(result.fitting, 1500u);
+    std::vector<uint64_t> sizes(result.fitting + 1, bound);
+    EXPECT_EQ(RecordsThatFit(sizes.data(), sizes.size()), result.fitting) << "one more would not fit";
+    EXPECT_EQ(FileAttributes((system + "BIG.QMS").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(FileAttributes((system + "QMSAVER.TMP").c_str()), INVALID_FILE_ATTRIBUTES) << "nothing written";
+    EXPECT_EQ(PicturesThatFit(Entries(), false), result.fitting);
+    if (Layer::Available()) {
+        // Large pictures on a 1920 x 1080 screen: about 345.
+        Layer::SetScreen(1920, 1080, 24);
+        size_t large = PicturesThatFit(Entries(), true);
+        EXPECT_GT(large, 300u);
+        EXPECT_LT(large, 400u);
+    }
+    DeleteDosFile(photo);
     RemoveFolder(folder.c_str());
 }
 
