@@ -69,8 +69,8 @@ int MakeShowCommand(int argc, char **argv) {
     ShowWriter writer;
     if (!BeginShow(writer, path.c_str())) return Fail("cannot write " + path);
     for (const char *picture : pictures) {
-        PackedDib full = LoadPhoto(picture, width, height, bits);
-        PackedDib preview = full ? LoadPhoto(picture, kPreviewWidth, kPreviewHeight, bits) : nullptr;
+        PackedDib full = nullptr, preview = nullptr;
+        LoadPhotoRecord(picture, width, height, bits, &full, &preview);
         if (!full || !preview) {
             DibFree(full);
             AbandonShow(writer);

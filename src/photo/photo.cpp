@@ -2,6 +2,7 @@
 #include "photo/photo.h"
 
 #include "photo/decoders.h"
+#include "photo/pipeline.h"
 #include "text/text.h"
 
 #include <cstring>
@@ -17,6 +18,13 @@ Kind KindOf(const BYTE *start, UINT got) {
     if (got >= 8 && std::memcmp(start, kPngSignature, 8) == 0) return Kind::kPng;
     if (got >= 2 && start[0] == 'B' && start[1] == 'M') return Kind::kBmp;
     return Kind::kNone;
+}
+
+// A picture already upright, fitted again into maxWidth x maxHeight at bits.
+PackedDib Refit(PackedDib picture, int maxWidth, int maxHeight, int bits) {
+    PhotoPlan plan;
+    if (!PlanPhoto(plan, picture->biWidth, picture->biHeight, 1, maxWidth, maxHeight, bits)) return nullptr;
+    return FinishPhoto(plan, RasterOf(picture));
 }
 
 }  // namespace
@@ -41,4 +49,27 @@ PackedDib LoadPhoto(const char *path, int maxWidth, int maxHeight, int bits) {
         dib = kind == Kind::kJpeg ? LoadJpegPhoto(file, maxWidth, maxHeight, bits) : LoadPngPhoto(file, maxWidth, maxHeight, bits);
     _lclose(file);
     return dib;
+}
+
+bool LoadPhotoRecord(const char *path, int maxWidth, int maxHeight, int bits, PackedDib *full, PackedDib *preview) {
+    *full = *preview = nullptr;
+    if (bits != 24 && bits != 8) return false;
+    PackedDib fitted = LoadPhoto(path, maxWidth, maxHeight, 24);
+    if (!fitted) return false;
+    // A fitted picture smaller than the preview's box every way would give a
+    // smaller preview than the file does (pictures are never scaled up):
+    // only then is the file decoded again.
+    bool small = fitted->biWidth < 100 && fitted->biHeight < 75;
+    *preview = small ? LoadPhoto(path, 100, 75, bits) : Refit(fitted, 100, 75, bits);
+    if (bits == 8) {
+        *full = Refit(fitted, fitted->biWidth, fitted->biHeight, 8);
+        DibFree(fitted);
+    } else {
+        *full = fitted;
+    }
+    if (*full && *preview) return true;
+    DibFree(*full);
+    DibFree(*preview);
+    *full = *preview = nullptr;
+    return false;
 }

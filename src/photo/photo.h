@@ -8,3 +8,10 @@
 // its shape kept to within a pixel) to fit maxWidth x maxHeight, as a packed DIB of bits bits per pixel:
 // 24, or 8 with a 256-colour palette, dithered. Null when the file cannot be read as a picture.
 PackedDib LoadPhoto(const char *path, int maxWidth, int maxHeight, int bits);
+
+// Both pictures of a show's record from one decode of the file: the photo
+// fitted into maxWidth x maxHeight as LoadPhoto fits it, and its preview
+// fitted into 100 x 75 from that fitted picture by the same rules; bits 24
+// or 8. False, both null, when the file cannot be read as a picture or
+// memory is short.
+bool LoadPhotoRecord(const char *path, int maxWidth, int maxHeight, int bits, PackedDib *full, PackedDib *preview);

@@ -69,19 +69,17 @@ struct Saved {
 };
 
 // A picture file of the user's, fitted within the standard size or, with
-// largeSize, the primary screen. In 256 colours its preview is made again
-// too, since the preview mode draws the record's. False when it cannot be
-// loaded; *missing says the file is gone.
+// largeSize, the primary screen, and its preview made from it: one decode
+// for both, whatever the list shows. False when it cannot be loaded;
+// *missing says the file is gone.
 bool LoadFilePicture(const PictureEntry &entry, bool largeSize, PackedDib *full, PackedDib *preview, bool *missing) {
     int width = largeSize ? GetSystemMetrics(SM_CXSCREEN) : 800, height = largeSize ? GetSystemMetrics(SM_CYSCREEN) : 600;
-    int bits = Wants256Colours() ? 8 : 24;
     *missing = !IsFile(entry.filePath);
-    *full = *missing ? nullptr : LoadPhoto(entry.filePath, width, height, bits);
-    *preview = *full && bits == 8 ? LoadPhoto(entry.filePath, 100, 75, 8) : nullptr;
-    if (*full && (bits == 24 || *preview)) return true;
-    DibFree(*full);
-    *full = nullptr;
-    return false;
+    if (*missing) {
+        *full = *preview = nullptr;
+        return false;
+    }
+    return LoadPhotoRecord(entry.filePath, width, height, Wants256Colours() ? 8 : 24, full, preview);
 }
 
 // The most bytes the entry's record can take once saved. A title disc's

@@ -458,6 +458,34 @@ TEST_F(Photo, DamagedAndTruncatedFilesOfEachFormatGiveNullQuietly) {
     }
 }
 
+// A show's record from one decode: the full picture exactly as LoadPhoto
+// fits it, its preview made from that picture by the same rules, and both
+// in 256 colours when asked; a file that is no picture gives neither.
+TEST_F(Photo, ARecordsTwoPicturesComeFromOneDecodeByTheSameRules) {
+    std::string sideways = Write("SIDE.JPG", WithApp1(MakeJpeg(1600, 1200, PhotoPixel), MakeExifApp1(MakeExifTiff(6, true))));
+    for (int bits : {24, 8}) {
+        std::string what = std::to_string(bits) + " bits";
+        PackedDib full = nullptr, preview = nullptr;
+        ASSERT_TRUE(LoadPhotoRecord(sideways.c_str(), 800, 600, bits, &full, &preview)) << what;
+        ExpectProgramBitmap(full, bits, what);
+        ExpectProgramBitmap(preview, bits, what);
+        PackedDib alone = Load(sideways, 800, 600, 24);
+        EXPECT_EQ(full->biWidth, alone->biWidth) << what << ": upright and fitted as LoadPhoto does";
+        EXPECT_EQ(full->biHeight, alone->biHeight) << what;
+        if (bits == 24) EXPECT_EQ(std::memcmp(DibPixels(full), DibPixels(alone), full->biSizeImage), 0) << what;
+        EXPECT_EQ(preview->biWidth, 56) << what << ": 450 x 600 fitted into 100 x 75";
+        EXPECT_EQ(preview->biHeight, 75) << what;
+        PackedDib direct = Load(sideways, 100, 75, 24);
+        if (bits == 24) EXPECT_LT(MeanError(preview, direct), 3.0) << what << ": the same picture as the file's own";
+        for (PackedDib dib : {full, preview, alone, direct}) DibFree(dib);
+    }
+    std::string text = Write("NOTE.JPG", Bytes{'h', 'e', 'l', 'l', 'o'});
+    PackedDib full = reinterpret_cast<PackedDib>(1), preview = reinterpret_cast<PackedDib>(1);
+    EXPECT_FALSE(LoadPhotoRecord(text.c_str(), 800, 600, 24, &full, &preview));
+    EXPECT_EQ(full, nullptr);
+    EXPECT_EQ(preview, nullptr);
+}
+
 TEST_F(Photo, TheFirstBytesSayWhatAFileIsNotItsName) {
     JpegOptions exact;
     exact.quality = 100;
