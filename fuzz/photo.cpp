@@ -1,5 +1,6 @@
 // The user's own picture files through LoadPhoto, into a full-screen box
-// and a preview at both depths: a result is a bitmap of the program's own
+// and a preview at both depths, and through LoadPhotoPreview (a JPEG's EXIF
+// thumbnail): a result is a bitmap of the program's own
 // form that fits its box, and a failure gives back what it took.
 #include "target.h"
 
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const int boxes[2][2] = {{160, 120}, {100, 75}};
     for (const auto &box : boxes)
         for (int bits : {24, 8}) {
-            PackedDib dib = LoadPhoto(path, box[0], box[1], bits);
+            PackedDib dib = &box == &boxes[1] ? LoadPhotoPreview(path, box[0], box[1], bits) : LoadPhoto(path, box[0], box[1], bits);
             if (!dib) {
                 FUZZ_CHECK(Layer::LiveGlobalBlocks() == blocks);
                 continue;

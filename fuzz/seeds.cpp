@@ -106,6 +106,9 @@ int main(int argc, char **argv) {
     // Photos: JPEGs with an EXIF block, plain and inked, PNGs of each colour
     // type (interlaced, transparent, with an eXIf chunk), BMPs of two depths.
     Save(root / "photo" / "exif.jpg", WithApp1(MakeJpeg(40, 24, PhotoPixel), MakeExifApp1(MakeExifTiff(6, true))));
+    Save(root / "photo" / "thumbnail.jpg",
+         WithApp1(MakeJpeg(400, 300, PhotoPixel), MakeExifApp1(MakeExifTiffWithThumbnail(6, false, MakeJpeg(160, 120, PhotoPixel)))));
+    Save(root / "exif" / "thumbnail.tif", MakeExifTiffWithThumbnail(3, true, MakeJpeg(16, 12, PhotoPixel)));
     Save(root / "photo" / "progressive.jpg", MakeJpeg(33, 20, PhotoPixel, progressive));
     Save(root / "photo" / "cmyk.jpg", MakeJpeg(16, 16, [](int x, int y) { return 0x10203040u * static_cast<uint32_t>(x ^ y); }, cmyk));
     PngOptions rgb, rgba, greyPng, palette;

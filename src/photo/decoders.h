@@ -10,6 +10,9 @@
 // as the library asks for more; the caller closes it.
 PackedDib LoadJpegPhoto(HFILE file, int maxWidth, int maxHeight, int bits);
 PackedDib LoadPngPhoto(HFILE file, int maxWidth, int maxHeight, int bits);
+// The preview of a JPEG file from its EXIF thumbnail; null when it has none
+// fit to stand for the photo (see LoadPhotoPreview).
+PackedDib LoadJpegThumbnail(HFILE file, int maxWidth, int maxHeight, int bits);
 
 // The bytes of an open file in pieces of a size the libraries read well.
 struct PhotoReader {

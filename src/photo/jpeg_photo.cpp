@@ -13,7 +13,10 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cmath>
+#include <cstring>
 #include <new>
+#include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -91,24 +94,43 @@ int OrientationOf(const jpeg_decompress_struct &cinfo) {
     return 1;
 }
 
-BYTE *RowAt(const Raster &r, JDIMENSION y) { return r.rows + (static_cast<size_t>(r.height) - 1 - y) * r.stride; }
+// The first EXIF block's thumbnail, or nothing.
+std::vector<BYTE> ThumbnailOf(const jpeg_decompress_struct &cinfo) {
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+        if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 || !std::equal(m->data, m->data + 6, "Exif\0\0")) continue;
+        size_t offset = 0, length = 0;
+        if (!ExifThumbnail(m->data + 6, m->data_length - 6, &offset, &length)) return {};
+        return std::vector<BYTE>(m->data + 6 + offset, m->data + 6 + offset + length);
+    }
+    return {};
+}
 
-// Nothing here needs destroying: the library may jump back into this frame.
-bool Decode(JpegDecode &d, int maxWidth, int maxHeight, int bits) {
-    jpeg_decompress_struct &cinfo = d.cinfo;
-    cinfo.err = jpeg_std_error(&d.errors.pub);
-    d.errors.pub.error_exit = FailDecode;
-    d.errors.pub.output_message = Quiet;
-    d.errors.pub.emit_message = OnMessage;
-    if (setjmp(d.errors.recovery)) return false;
-    jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
+void UseFileSource(JpegDecode &d) {
     d.source.init_source = StartSource;
     d.source.fill_input_buffer = FillSource;
     d.source.skip_input_data = SkipSource;
     d.source.resync_to_restart = jpeg_resync_to_restart;
     d.source.term_source = EndSource;
-    cinfo.src = &d.source;
+    d.cinfo.src = &d.source;
+}
+
+void UseSilentErrors(JpegDecode &d) {
+    d.cinfo.err = jpeg_std_error(&d.errors.pub);
+    d.errors.pub.error_exit = FailDecode;
+    d.errors.pub.output_message = Quiet;
+    d.errors.pub.emit_message = OnMessage;
+}
+
+BYTE *RowAt(const Raster &r, JDIMENSION y) { return r.rows + (static_cast<size_t>(r.height) - 1 - y) * r.stride; }
+
+// Nothing here needs destroying: the library may jump back into this frame.
+bool Decode(JpegDecode &d, int maxWidth, int maxHeight, int bits) {
+    jpeg_decompress_struct &cinfo = d.cinfo;
+    UseSilentErrors(d);
+    if (setjmp(d.errors.recovery)) return false;
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
+    UseFileSource(d);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
     PhotoPlan &plan = d.plan;
@@ -172,7 +194,87 @@ PackedDib LoadWith(JpegDecode &d, int maxWidth, int maxHeight, int bits) {
     return FinishPhoto(d.plan, d.plan.decoded);
 }
 
+// What a photo's header says: its size as stored, its orientation and the
+// bytes of its EXIF thumbnail.
+struct PhotoFacts {
+    int width = 0, height = 0, orientation = 1;
+    std::vector<BYTE> thumbnail;
+};
+
+bool ReadFacts(JpegDecode &d, PhotoFacts &facts) {
+    UseSilentErrors(d);
+    if (setjmp(d.errors.recovery)) return false;
+    jpeg_create_decompress(&d.cinfo);
+    UseFileSource(d);
+    jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&d.cinfo, TRUE);
+    facts.width = static_cast<int>(d.cinfo.image_width);
+    facts.height = static_cast<int>(d.cinfo.image_height);
+    facts.orientation = OrientationOf(d.cinfo);
+    facts.thumbnail = ThumbnailOf(d.cinfo);
+    return true;
+}
+
+// The thumbnail decoded for the photo's preview: only when, upright, it
+// covers the preview's size and has the photo's shape to within a pixel
+// (a thumbnail padded with bars to another shape is not the picture).
+bool DecodeThumbnail(JpegDecode &d, const PhotoFacts &photo, int maxWidth, int maxHeight, int bits) {
+    jpeg_decompress_struct &cinfo = d.cinfo;
+    UseSilentErrors(d);
+    if (setjmp(d.errors.recovery)) return false;
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, photo.thumbnail.data(), static_cast<unsigned long>(photo.thumbnail.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    const bool sideways = photo.orientation >= 5;
+    const int width = static_cast<int>(cinfo.image_width), height = static_cast<int>(cinfo.image_height);
+    const int upWidth = sideways ? height : width, upHeight = sideways ? width : height;
+    const int photoWidth = sideways ? photo.height : photo.width, photoHeight = sideways ? photo.width : photo.height;
+    int fitWidth = 0, fitHeight = 0;
+    if (!FitInto(photoWidth, photoHeight, maxWidth, maxHeight, &fitWidth, &fitHeight)) return false;
+    if (upWidth < fitWidth || upHeight < fitHeight) return false;
+    double shaped = static_cast<double>(upWidth) * photoHeight / photoWidth;
+    if (std::fabs(upHeight - shaped) > 1.0) return false;
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) return false;
+    PhotoPlan &plan = d.plan;
+    if (!PlanPhoto(plan, width, height, photo.orientation, maxWidth, maxHeight, bits)) return false;
+    // Exactly the size the photo's own preview has.
+    plan.fitWidth = sideways ? fitHeight : fitWidth;
+    plan.fitHeight = sideways ? fitWidth : fitHeight;
+    cinfo.scale_num = static_cast<unsigned>(JpegScaleFor(width, height, plan.fitWidth, plan.fitHeight));
+    cinfo.scale_denom = 8;
+    cinfo.out_color_space = JCS_EXT_BGR;
+    jpeg_start_decompress(&cinfo);
+    if (cinfo.output_components != 3) return false;
+    const JDIMENSION outWidth = cinfo.output_width, outHeight = cinfo.output_height;
+    if (!PrepareDecode(plan, static_cast<int>(outWidth), static_cast<int>(outHeight))) return false;
+    while (cinfo.output_scanline < outHeight) {
+        JSAMPROW row = RowAt(plan.decoded, cinfo.output_scanline);
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) return false;
+    }
+    jpeg_finish_decompress(&cinfo);
+    return true;
+}
+
 }  // namespace
+
+PackedDib LoadJpegThumbnail(HFILE file, int maxWidth, int maxHeight, int bits) {
+    auto *d = new (std::nothrow) JpegDecode{};
+    if (!d) return nullptr;
+    d->reader.file = file;
+    PhotoFacts facts;
+    bool read = ReadFacts(*d, facts);
+    jpeg_destroy_decompress(&d->cinfo);
+    PackedDib dib = nullptr;
+    if (read && !facts.thumbnail.empty()) {
+        *d = JpegDecode{};
+        bool decoded = DecodeThumbnail(*d, facts, maxWidth, maxHeight, bits);
+        jpeg_destroy_decompress(&d->cinfo);
+        if (decoded) dib = FinishPhoto(d->plan, d->plan.decoded);
+        else AbandonPhoto(d->plan);
+    }
+    delete d;
+    return dib;
+}
 
 PackedDib LoadJpegPhoto(HFILE file, int maxWidth, int maxHeight, int bits) {
     // Too large for the stack with its reader's buffer.

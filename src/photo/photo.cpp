@@ -73,3 +73,15 @@ bool LoadPhotoRecord(const char *path, int maxWidth, int maxHeight, int bits, Pa
     *full = *preview = nullptr;
     return false;
 }
+
+PackedDib LoadPhotoPreview(const char *path, int maxWidth, int maxHeight, int bits) {
+    if (!path || maxWidth < 1 || maxHeight < 1 || (bits != 24 && bits != 8)) return nullptr;
+    HFILE file = OpenForReading(path);
+    if (file == HFILE_ERROR) return nullptr;
+    BYTE start[8] = {};
+    PackedDib dib = nullptr;
+    if (KindOf(start, _lread(file, start, sizeof start)) == Kind::kJpeg && _llseek(file, 0, FILE_BEGIN) == 0)
+        dib = LoadJpegThumbnail(file, maxWidth, maxHeight, bits);
+    _lclose(file);
+    return dib ? dib : LoadPhoto(path, maxWidth, maxHeight, bits);
+}

@@ -9,6 +9,12 @@
 // 24, or 8 with a 256-colour palette, dithered. Null when the file cannot be read as a picture.
 PackedDib LoadPhoto(const char *path, int maxWidth, int maxHeight, int bits);
 
+// A preview of the photo for the editor's lists: from the small JPEG most
+// cameras keep in the EXIF data when, turned upright, it covers the size
+// the photo takes fitted into maxWidth x maxHeight and has the photo's
+// shape to within a pixel; else from the photo itself, as LoadPhoto makes it.
+PackedDib LoadPhotoPreview(const char *path, int maxWidth, int maxHeight, int bits);
+
 // Both pictures of a show's record from one decode of the file: the photo
 // fitted into maxWidth x maxHeight as LoadPhoto fits it, and its preview
 // fitted into 100 x 75 from that fitted picture by the same rules; bits 24

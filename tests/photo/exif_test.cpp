@@ -60,3 +60,30 @@ TEST(ExifOrientation, LyingOffsetsAndCountsReadOnlyWithinTheBlock) {
 }
 
 }  // namespace
+
+namespace {
+
+// The second IFD's thumbnail is found in either byte order; one that would
+// lie past the block, or is not a JPEG, is none.
+TEST(ExifThumbnail, FoundInEitherByteOrderAndOnlyWithinTheBlock) {
+    const Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xDB, 1, 2, 3, 4, 0xFF, 0xD9};
+    for (bool big : {false, true}) {
+        Bytes tiff = MakeExifTiffWithThumbnail(6, big, jpeg);
+        size_t offset = 0, length = 0;
+        ASSERT_TRUE(ExifThumbnail(tiff.data(), tiff.size(), &offset, &length)) << big;
+        EXPECT_EQ(length, jpeg.size());
+        EXPECT_EQ(Bytes(tiff.begin() + static_cast<long>(offset), tiff.begin() + static_cast<long>(offset + length)), jpeg);
+        EXPECT_EQ(ExifOrientation(tiff.data(), tiff.size()), 6) << "the orientation still read";
+        Bytes cut(tiff.begin(), tiff.end() - 1);
+        EXPECT_FALSE(ExifThumbnail(cut.data(), cut.size(), &offset, &length)) << "one byte past the block";
+        Bytes lying = MakeExifTiffWithThumbnail(1, big, jpeg, 0x7FFFFFFF);
+        EXPECT_FALSE(ExifThumbnail(lying.data(), lying.size(), &offset, &length)) << "a length past the block";
+        Bytes text = MakeExifTiffWithThumbnail(1, big, Bytes{'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'});
+        EXPECT_FALSE(ExifThumbnail(text.data(), text.size(), &offset, &length)) << "not a JPEG";
+    }
+    Bytes plain = MakeExifTiff(1, false);
+    size_t offset = 0, length = 0;
+    EXPECT_FALSE(ExifThumbnail(plain.data(), plain.size(), &offset, &length)) << "no second IFD";
+}
+
+}  // namespace

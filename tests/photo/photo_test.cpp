@@ -486,6 +486,49 @@ TEST_F(Photo, ARecordsTwoPicturesComeFromOneDecodeByTheSameRules) {
     EXPECT_EQ(preview, nullptr);
 }
 
+// A list preview comes from the EXIF thumbnail only when it stands for the
+// photo: it covers the preview's size and has the photo's shape once
+// upright. A thumbnail of its own colour tells which was used.
+TEST_F(Photo, AListPreviewComesFromTheExifThumbnailOnlyWhenItFits) {
+    const uint32_t kThumbColour = 0xC02010;
+    auto thumb = [&](int w, int h) { return MakeJpeg(w, h, [&](int, int) { return kThumbColour; }); };
+    auto photo = [&](const char *name, int w, int h, int orientation, const Bytes &thumbnail) {
+        return Write(name, WithApp1(MakeJpeg(w, h, PhotoPixel),
+                                    MakeExifApp1(MakeExifTiffWithThumbnail(orientation, false, thumbnail))));
+    };
+    auto fromThumbnail = [&](PackedDib dib) { return Distance(ColourAt(dib, dib->biWidth / 2, dib->biHeight / 2), kThumbColour) < 24; };
+    struct Case {
+        const char *name;
+        int w, h, orientation, tw, th;
+        bool used;
+        int pw, ph;  // the preview's size
+    };
+    const Case cases[] = {
+        {"T43.JPG", 1600, 1200, 1, 160, 120, true, 100, 75},
+        {"TSIDE.JPG", 1600, 1200, 6, 160, 120, true, 56, 75},       // stored sideways, thumbnail too
+        {"TBARS.JPG", 1600, 900, 1, 160, 120, false, 100, 56},      // 16:9 with bars in a 4:3 thumbnail
+        {"TSMALL.JPG", 1600, 1200, 1, 80, 60, false, 100, 75},      // smaller than the preview
+        {"TNEAR.JPG", 1601, 1200, 1, 160, 120, true, 100, 75},      // within a pixel of the shape
+    };
+    for (const Case &c : cases) {
+        std::string path = photo(c.name, c.w, c.h, c.orientation, thumb(c.tw, c.th));
+        PackedDib preview = LoadPhotoPreview(path.c_str(), 100, 75, 24);
+        ASSERT_NE(preview, nullptr) << c.name;
+        EXPECT_EQ(fromThumbnail(preview), c.used) << c.name;
+        EXPECT_EQ(preview->biWidth, c.pw) << c.name;
+        EXPECT_EQ(preview->biHeight, c.ph) << c.name;
+        DibFree(preview);
+    }
+    // A damaged thumbnail is passed over for the photo itself.
+    Bytes cut = thumb(160, 120);
+    cut.resize(cut.size() / 2);
+    std::string damaged = photo("TCUT.JPG", 1600, 1200, 1, cut);
+    PackedDib preview = LoadPhotoPreview(damaged.c_str(), 100, 75, 8);
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->biBitCount, 8);
+    DibFree(preview);
+}
+
 TEST_F(Photo, TheFirstBytesSayWhatAFileIsNotItsName) {
     JpegOptions exact;
     exact.quality = 100;

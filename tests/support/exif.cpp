@@ -52,3 +52,24 @@ Bytes WithApp1(const Bytes &jpeg, const Bytes &payload) {
     for (size_t i = 2; i < jpeg.size(); i++) out.push_back(jpeg[i]);
     return out;
 }
+
+Bytes MakeExifTiffWithThumbnail(int orientation, bool bigEndian, const Bytes &thumbnail, uint32_t length) {
+    Bytes tiff = MakeExifTiff(orientation, bigEndian);
+    Writer w{tiff, bigEndian};
+    // IFD0's "no further IFD" becomes the offset of IFD1, put at the end.
+    uint32_t entries = orientation ? 3 : 2;
+    size_t next = 8 + 2 + entries * 12;
+    uint32_t ifd1 = static_cast<uint32_t>(w.out.size());
+    Writer at{{}, bigEndian};
+    at.U32(ifd1);
+    std::copy(at.out.begin(), at.out.end(), w.out.begin() + static_cast<long>(next));
+    // Compression (6, JPEG), the thumbnail's offset and length, in tag order.
+    w.U16(3);
+    w.Short(0x0103, 6);
+    uint32_t data = ifd1 + 2 + 3 * 12 + 4;
+    w.U16(0x0201), w.U16(4), w.U32(1), w.U32(data);
+    w.U16(0x0202), w.U16(4), w.U32(1), w.U32(length ? length : static_cast<uint32_t>(thumbnail.size()));
+    w.U32(0);
+    w.out.insert(w.out.end(), thumbnail.begin(), thumbnail.end());
+    return w.out;
+}
