@@ -231,12 +231,16 @@ BOOL WINAPI RemoveDirectoryW(LPCWSTR path);
 BOOL WINAPI DeleteFileW(LPCWSTR path);
 BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
 DWORD WINAPI GetFileAttributesW(LPCWSTR path);
+BOOL WINAPI SetFileAttributesW(LPCWSTR path, DWORD attributes);
 UINT WINAPI GetDriveTypeW(LPCWSTR root);
 
 // File search
 #define ERROR_NO_MORE_FILES 18L
 #define FILE_ATTRIBUTE_READONLY 0x01
 #define FILE_ATTRIBUTE_ARCHIVE 0x20
+#define FILE_ATTRIBUTE_HIDDEN 0x02
+#define FILE_ATTRIBUTE_SYSTEM 0x04
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x400
 typedef struct _FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;

@@ -58,6 +58,9 @@ struct FileSystem {
     int stepsUntilStop = -1;
     bool killAtStop = false;
     bool stopped = false;
+    // The hidden and system attributes SetFileAttributesW gave, by host
+    // path: the host's files have nowhere to keep them.
+    std::map<std::string, DWORD> marks;
 };
 
 constexpr int kFirstHandle = 3;
@@ -158,6 +161,20 @@ bool IsDirectory(const std::string &host) {
     struct stat st;
     return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+// What a link to a folder is to Windows: a reparse point, as Wine shows a
+// host symbolic link to a directory.
+bool IsLinkToFolder(const std::string &host) {
+    struct stat st;
+    return lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && IsDirectory(host);
+}
+
+// The attributes SetFileAttributesW gave an entry and the host cannot keep.
+DWORD MarksOf(const std::string &host) {
+    auto it = fs().marks.find(host);
+    return it == fs().marks.end() ? 0 : it->second;
+}
+
 
 OpenHandle *FromHandle(HFILE h) {
     int index = h - kFirstHandle;
@@ -317,6 +334,7 @@ void ResetFiles(const std::string &driveC) {
     FailRenamesAfter(-1, 0, ERROR_WRITE_FAULT);
     fs().closesUntilFailure = -1;
     fs().protectedFolders.clear();
+    fs().marks.clear();
     StopAfterSteps(0, false);
     MapDrive('C', driveC, DRIVE_FIXED);
     mkdir(driveC.c_str(), 0755);
@@ -579,10 +597,13 @@ BOOL WINAPI CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
 
 BOOL WINAPI RemoveDirectoryW(LPCWSTR path) {
     std::string dos, host;
-    if (!path || !ResolveHost(Utf8(path), dos, host) || !IsDirectory(host) || rmdir(host.c_str()) != 0) {
+    // A link to a folder goes, not the folder it leads to.
+    if (!path || !ResolveHost(Utf8(path), dos, host) || !IsDirectory(host) ||
+        (IsLinkToFolder(host) ? unlink(host.c_str()) : rmdir(host.c_str())) != 0) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
+    fs().marks.erase(host);
     return TRUE;
 }
 
@@ -644,13 +665,31 @@ BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     return TRUE;
 }
 
+
 DWORD WINAPI GetFileAttributesW(LPCWSTR path) {
     std::string dos, host;
     if (!path || !ResolveHost(Utf8(path), dos, host)) return INVALID_FILE_ATTRIBUTES;
-    if (IsDirectory(host)) return FILE_ATTRIBUTE_DIRECTORY;
-    if (IsFile(host)) return FILE_ATTRIBUTE_NORMAL;
+    if (IsDirectory(host))
+        return FILE_ATTRIBUTE_DIRECTORY | MarksOf(host) | (IsLinkToFolder(host) ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+    if (IsFile(host)) return MarksOf(host) ? MarksOf(host) : FILE_ATTRIBUTE_NORMAL;
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_FILE_ATTRIBUTES;
+}
+
+// Only the hidden and system attributes are kept (of files and folders
+// alike); the others are taken and forgotten, as a FAT disk's archive bit
+// would be here.
+BOOL WINAPI SetFileAttributesW(LPCWSTR path, DWORD attributes) {
+    std::string dos, host;
+    if (!path || !ResolveHost(Utf8(path), dos, host) || (!IsDirectory(host) && !IsFile(host))) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (!MayChange(dos)) return FALSE;
+    DWORD marks = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    if (marks) fs().marks[host] = marks;
+    else fs().marks.erase(host);
+    return TRUE;
 }
 
 UINT WINAPI GetDriveTypeW(LPCWSTR root) {
@@ -783,12 +822,14 @@ bool Describe(const std::string &host, const std::string &name, bool readOnlyDri
     WIN32_FIND_DATAW &data = found.data;
     if (S_ISDIR(st.st_mode)) {
         data.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+        if (IsLinkToFolder(host)) data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     } else {
         data.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
         if (readOnlyDrive || access(host.c_str(), W_OK) != 0) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
         data.nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
         data.nFileSizeLow = static_cast<DWORD>(st.st_size);
     }
+    data.dwFileAttributes |= MarksOf(host);
     data.ftCreationTime = ToFileTime(st.st_ctim);
     data.ftLastAccessTime = ToFileTime(st.st_atim);
     data.ftLastWriteTime = ToFileTime(st.st_mtim);

@@ -17,23 +17,72 @@ bool IsPictureName(const WCHAR *name) {
     return false;
 }
 
+constexpr DWORD kNotEntered = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
+
+// One name of a folder: a picture or a subfolder to enter.
+struct Entry {
+    std::wstring name;
+    bool folder;
+};
+
+// Walks a tree depth first, each folder's names in the system's order, so
+// that paths come out sorted as folder.h says without sorting them all.
+class Listing {
+public:
+    explicit Listing(const std::function<bool(size_t)> &keepGoing) : keepGoing_(keepGoing) {}
+
+    std::vector<std::string> found;
+
+    // False once the listing is over: full, or stopped by the caller.
+    bool List(const std::wstring &base) {
+        if (!Continue()) return false;
+        std::vector<Entry> entries;
+        WIN32_FIND_DATAW file;
+        HANDLE search = FindFirstFileW((base + L"*").c_str(), &file);
+        if (search == INVALID_HANDLE_VALUE) return true;
+        do {
+            const WCHAR *name = file.cFileName;
+            if (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0) continue;
+                if (file.dwFileAttributes & kNotEntered) continue;
+                entries.push_back({name, true});
+            } else if (IsPictureName(name)) {
+                entries.push_back({name, false});
+            }
+        } while (FindNextFileW(search, &file));
+        FindClose(search);
+        // Two names the system holds equal keep a fixed order all the same.
+        std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+            int order = lstrcmpiW(a.name.c_str(), b.name.c_str());
+            return order != 0 ? order < 0 : a.name < b.name;
+        });
+        const std::string prefix = Utf8(base);
+        for (const Entry &entry : entries) {
+            if (entry.folder) {
+                if (!List(base + entry.name + L"\\")) return false;
+                continue;
+            }
+            found.push_back(prefix + Utf8(entry.name));
+            if (found.size() >= kMostPicturesInAFolder) return false;
+            if (found.size() % kPicturesBetweenProgress == 0 && !Continue()) return false;
+        }
+        return true;
+    }
+
+private:
+    bool Continue() {
+        if (!keepGoing_ || keepGoing_(found.size())) return true;
+        return false;
+    }
+
+    const std::function<bool(size_t)> &keepGoing_;
+};
+
 }  // namespace
 
-std::vector<std::string> PhotoFilesIn(const std::string &folder) {
+std::vector<std::string> PhotoFilesIn(const std::string &folder, const std::function<bool(size_t found)> &keepGoing) {
     std::string base = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
-    std::vector<std::string> names;
-    std::vector<std::wstring> found;
-    WIN32_FIND_DATAW file;
-    HANDLE search = FindFirstFileW(Wide(base + "*").c_str(), &file);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsPictureName(file.cFileName))
-            found.push_back(file.cFileName);
-    } while (FindNextFileW(search, &file));
-    FindClose(search);
-    std::sort(found.begin(), found.end(),
-              [](const std::wstring &a, const std::wstring &b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
-    if (found.size() > kMostPicturesInAFolder) found.resize(kMostPicturesInAFolder);
-    for (const std::wstring &name : found) names.push_back(base + Utf8(name));
-    return names;
+    Listing listing(keepGoing);
+    listing.List(Wide(base));
+    return std::move(listing.found);
 }

@@ -1,7 +1,9 @@
 // Photos from PNG files through libpng: every colour type and depth made
 // 8-bit blue-green-red by the library's own transformations, interlaced
 // passes put together by it, transparency composed over black (the screen
-// the saver shows pictures on). Damage of any kind gives no picture.
+// the saver shows pictures on) in the stored values, as browsers and
+// viewers show such a picture: never in linear light, whatever gamma the
+// file names. Damage of any kind gives no picture.
 #include "photo/decoders.h"
 
 #include "photo/exif.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -29,6 +32,7 @@ struct PngDecode {
     png_infop info = nullptr;
     Source source;
     png_bytep *rows = nullptr;
+    png_bytep withAlpha = nullptr;  // blue-green-red-alpha rows, before they are composed
     PhotoPlan plan;
 };
 
@@ -49,6 +53,15 @@ void ReadBytes(png_structp png, png_bytep out, size_t count) {
 // Nothing the library says reaches the user.
 [[noreturn]] void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void Quiet(png_structp, png_const_charp) {}
+
+// A row of blue-green-red-alpha pixels over black, in the values stored:
+// each colour times its alpha, rounded.
+void OverBlack(png_const_bytep from, png_bytep to, png_uint_32 width) {
+    for (png_uint_32 x = 0; x < width; x++, from += 4, to += 3) {
+        const unsigned alpha = from[3];
+        for (int c = 0; c < 3; c++) to[c] = static_cast<png_byte>((from[c] * alpha + 127) / 255);
+    }
+}
 
 // Nothing here needs destroying: the library may jump back into this frame.
 bool Decode(PngDecode &d, int maxWidth, int maxHeight, int bits) {
@@ -73,19 +86,33 @@ bool Decode(PngDecode &d, int maxWidth, int maxHeight, int bits) {
     png_set_scale_16(d.png);
     png_set_gray_to_rgb(d.png);
     png_set_bgr(d.png);
-    if ((type & PNG_COLOR_MASK_ALPHA) || png_get_valid(d.png, d.info, PNG_INFO_tRNS)) {
-        png_color_16 black{};
-        png_set_background_fixed(d.png, &black, PNG_BACKGROUND_GAMMA_SCREEN, 0, PNG_FP_1);
-    }
-    png_set_interlace_handling(d.png);
+    const bool transparent = (type & PNG_COLOR_MASK_ALPHA) || png_get_valid(d.png, d.info, PNG_INFO_tRNS);
+    const int passes = png_set_interlace_handling(d.png);
     png_read_update_info(d.png, d.info);
-    if (png_get_channels(d.png, d.info) != 3 || png_get_rowbytes(d.png, d.info) != size_t{width} * 3) return false;
+    const size_t channels = transparent ? 4 : 3;
+    if (png_get_channels(d.png, d.info) != channels || png_get_rowbytes(d.png, d.info) != size_t{width} * channels)
+        return false;
     if (!PrepareDecode(d.plan, static_cast<int>(width), static_cast<int>(height))) return false;
     d.rows = static_cast<png_bytep *>(std::malloc(sizeof(png_bytep) * height));
     if (!d.rows) return false;
     // Straight into place, bottom-up.
     for (png_uint_32 y = 0; y < height; y++) d.rows[y] = d.plan.decoded.rows + (size_t{height} - 1 - y) * d.plan.decoded.stride;
-    png_read_image(d.png, d.rows);
+    if (!transparent) {
+        png_read_image(d.png, d.rows);
+    } else {
+        // One row at a time, composed as it is done; an interlaced picture
+        // keeps every row until its last pass.
+        const size_t rowBytes = size_t{width} * 4, kept = passes > 1 ? height : 1;
+        if (rowBytes > SIZE_MAX / kept) return false;
+        d.withAlpha = static_cast<png_bytep>(std::malloc(rowBytes * kept));
+        if (!d.withAlpha) return false;
+        for (int pass = 0; pass < passes; pass++)
+            for (png_uint_32 y = 0; y < height; y++) {
+                png_bytep row = d.withAlpha + (kept > 1 ? y : 0) * rowBytes;
+                png_read_row(d.png, row, nullptr);
+                if (pass == passes - 1) OverBlack(row, d.rows[y], width);
+            }
+    }
     // A file cut short after its pixels is damaged all the same.
     png_read_end(d.png, nullptr);
     return true;
@@ -101,6 +128,7 @@ PackedDib LoadPngPhoto(HFILE file, int maxWidth, int maxHeight, int bits) {
     bool decoded = Decode(*d, maxWidth, maxHeight, bits);
     if (d->png) png_destroy_read_struct(&d->png, d->info ? &d->info : nullptr, nullptr);
     std::free(d->rows);
+    std::free(d->withAlpha);
     PackedDib dib = nullptr;
     if (decoded) dib = FinishPhoto(d->plan, d->plan.decoded);
     else AbandonPhoto(d->plan);

@@ -294,6 +294,64 @@ TEST_F(Photo, PngOfEveryKindAndDepthWithTransparencyOverBlack) {
     }
 }
 
+// Over black, a pixel shows its stored values times its alpha, as viewers
+// compose it: not lighter for being composed in linear light, whatever
+// gamma the file names.
+TEST_F(Photo, PngTransparencyIsComposedInTheStoredValuesWhateverTheGamma) {
+    constexpr int kWidth = 256, kHeight = 4;
+    // Alpha falls from opaque at the left to clear at the right; the colours
+    // change along the row and down the picture.
+    auto colour = [](int x, int y) {
+        return 0xFF0000u | static_cast<uint32_t>((x * 7 + y * 50) & 255) << 8 | static_cast<uint32_t>(0x40 + y * 40);
+    };
+    auto alphaOf = [](int x) { return static_cast<uint32_t>(255 - x); };
+    struct Case {
+        std::string what;
+        PngOptions options;
+        std::function<uint32_t(int, int)> pixel, stored;
+    };
+    std::vector<Case> cases;
+    for (double gamma : {0.0, 0.45455, 1.0})
+        for (int depth : {8, 16})
+            for (bool interlaced : {false, true}) {
+                std::string what = std::to_string(depth) + "-bit" + (interlaced ? " interlaced" : "") +
+                                   (gamma > 0 ? " gamma " + std::to_string(gamma) : "");
+                PngOptions rgba;
+                rgba.kind = PngOptions::kRgba, rgba.depth = depth, rgba.interlaced = interlaced, rgba.gamma = gamma;
+                cases.push_back({"RGBA " + what, rgba, [&](int x, int y) { return alphaOf(x) << 24 | colour(x, y); }, colour});
+                PngOptions greyAlpha = rgba;
+                greyAlpha.kind = PngOptions::kGreyAlpha;
+                auto grey = [](int x, int y) { return static_cast<uint32_t>((x + y * 60) & 255) * 0x010101u; };
+                cases.push_back({"grey and alpha " + what, greyAlpha, [=](int x, int y) { return alphaOf(x) << 24 | grey(x, y); }, grey});
+            }
+    for (double gamma : {0.0, 0.45455}) {
+        PngOptions palette;
+        palette.kind = PngOptions::kPalette, palette.depth = 8, palette.gamma = gamma;
+        for (int i = 0; i < 256; i++) palette.palette.push_back(alphaOf(i) << 24 | colour(i, 0));
+        cases.push_back({std::string("palette with tRNS") + (gamma > 0 ? " and gamma" : ""), palette,
+                         [](int x, int) { return static_cast<uint32_t>(x); }, [&](int x, int) { return colour(x, 0); }});
+    }
+    for (const Case &c : cases) {
+        PackedDib dib = Load(Write("QMSALPHA.PNG", MakePng(kWidth, kHeight, c.pixel, c.options)), 1000, 1000);
+        ExpectProgramBitmap(dib, 24, c.what);
+        if (!dib) continue;
+        ASSERT_EQ(dib->biWidth, kWidth) << c.what;
+        // The worst pixel and where it is, so that one bad case says one thing.
+        int worst = 0, worstX = 0, worstY = 0;
+        uint32_t worstWant = 0;
+        for (int y = 0; y < kHeight; y++)
+            for (int x = 0; x < kWidth; x++) {
+                uint32_t want = 0, stored = c.stored(x, y);
+                for (int shift : {0, 8, 16}) want |= ((stored >> shift & 255) * alphaOf(x) + 127) / 255 << shift;
+                int d = Distance(ColourAt(dib, x, y), want);
+                if (d > worst) worst = d, worstX = x, worstY = y, worstWant = want;
+            }
+        EXPECT_LE(worst, 1) << c.what << " at " << worstX << "," << worstY << ": " << std::hex
+                            << ColourAt(dib, worstX, worstY) << " for " << worstWant;
+        DibFree(dib);
+    }
+}
+
 TEST_F(Photo, BmpOfEveryDepthTheLoaderCarriesAndNoRunLengths) {
     auto colourQuarters = [](int x, int y) { return Quarters(x, y, 18, 10); };
     // The palette depths index a table of the four colours.

@@ -45,6 +45,7 @@ Bytes MakePng(int width, int height, const std::function<uint32_t(int, int)> &pi
         png_set_PLTE(png, info, colours.data(), static_cast<int>(colours.size()));
         if (transparent) png_set_tRNS(png, info, alpha.data(), static_cast<int>(alpha.size()), nullptr);
     }
+    if (options.gamma > 0) png_set_gAMA(png, info, options.gamma);
     if (!options.exif.empty())
         png_set_eXIf_1(png, info, static_cast<png_uint_32>(options.exif.size()), const_cast<png_bytep>(options.exif.data()));
     png_write_info(png, info);

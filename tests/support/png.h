@@ -13,6 +13,7 @@ struct PngOptions {
     bool interlaced = false;    // Adam7
     std::vector<uint32_t> palette;  // 0xAARRGGBB entries of kPalette; any alpha below 255 gives a tRNS chunk
     Bytes exif;                 // an eXIf chunk ahead of the pixels when not empty
+    double gamma = 0;           // a gAMA chunk of this file gamma when above 0 (0.45455 for a camera's)
 };
 
 // pixel(x, y) gives 0xAARRGGBB (the alpha ignored without one; the grey
