@@ -63,6 +63,8 @@
 #define IDS_INSERT_DISC 3044
 #define IDS_SHOW_TOO_LARGE 3045      // %d: how many of the pictures a show can hold
 #define IDS_SHOW_GETTING_FULL 3046   // %d: likewise, when the show list passes it
+#define IDS_PHOTOS_FOUND 3047        // %d: pictures found so far in a folder
+#define IDS_PHOTO_FOUND 3048
 
 #define IDI_SAVER 100
 #define IDB_NOPREVIEW 100       // the placeholder for a picture without preview
@@ -73,6 +75,7 @@
 #define IDD_MUSIC 108            // the show's music from the disc's tracks
 #define IDD_SAVING 107           // progress while a show or its music is written
 #define IDD_READING 2005         // shown while a content's previews are read from the disc
+#define IDD_LISTING 2006         // counts a folder's pictures as they are found; Cancel stops
 
 // Controls of the dialogs above, and of the editor
 #define IDC_SHOWS 1000           // manager: the .QMS files, sorted
