@@ -68,16 +68,17 @@ struct Saved {
 };
 
 // A picture file of the user's, fitted within the standard size or, with
-// largeSize, the primary screen. In 256 colours its preview is made again
-// too, since the preview mode draws the record's. False when it cannot be
-// loaded; *missing says the file is gone.
+// largeSize, the primary screen, and its record's preview, made from the
+// file too: the editor's list may not have made one yet, or have let it
+// go, and in 256 colours the preview mode draws the record's. False when
+// it cannot be loaded; *missing says the file is gone.
 bool LoadFilePicture(const PictureEntry &entry, bool largeSize, PackedDib *full, PackedDib *preview, bool *missing) {
     int width = largeSize ? GetSystemMetrics(SM_CXSCREEN) : 800, height = largeSize ? GetSystemMetrics(SM_CYSCREEN) : 600;
     int bits = Wants256Colours() ? 8 : 24;
     *missing = !IsFile(entry.filePath);
     *full = *missing ? nullptr : LoadPhoto(entry.filePath, width, height, bits);
-    *preview = *full && bits == 8 ? LoadPhoto(entry.filePath, 100, 75, 8) : nullptr;
-    if (*full && (bits == 24 || *preview)) return true;
+    *preview = *full ? LoadPhoto(entry.filePath, 100, 75, bits) : nullptr;
+    if (*full && *preview) return true;
     DibFree(*full);
     *full = nullptr;
     return false;
@@ -127,10 +128,9 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
                     {static_cast<size_t>(i), missing ? LeftOutReason::kFileMissing : LeftOutReason::kFileUnreadable});
                 continue;
             }
-            const BITMAPINFOHEADER *preview = record.preview ? record.preview : entry->preview;
             record.fullSize = DibBlockSize(full);
-            record.previewSize = DibBlockSize(preview);
-            ok = WriteShowRecord(writer, full, record.fullSize, preview, record.previewSize);
+            record.previewSize = DibBlockSize(record.preview);
+            ok = WriteShowRecord(writer, full, record.fullSize, record.preview, record.previewSize);
             DibFree(full);
         } else {
             // A disc picture the disc does not have is left out of the show;

@@ -14,7 +14,9 @@
 
 namespace {
 
-BOOL OnInitDialog(HWND window) {
+// text: the line it opens with in place of its template's; null to keep that.
+BOOL OnInitDialog(HWND window, const char *text) {
+    if (text) SetItemText(window, IDC_PROGRESS_TEXT, text);
     CentreWindow(window, GetDesktopWindow());
     UseFontWithGlyphs(window);
     ShowWindow(window, SW_SHOW);
@@ -42,7 +44,7 @@ void OnProgress(HWND window, int16_t step, int16_t steps) {
 INT_PTR CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        return OnInitDialog(window);
+        return OnInitDialog(window, reinterpret_cast<const char *>(lParam));
     case WM_PROGRESS:
         OnProgress(window, static_cast<int16_t>(LOWORD(wParam)), static_cast<int16_t>(LOWORD(lParam)));
         return TRUE;
@@ -54,8 +56,8 @@ INT_PTR CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-HWND OpenProgressWindow(HINSTANCE instance, HWND owner, int templateId) {
-    return MakeDialog(instance, templateId, owner, ProgressProc, 0);
+HWND OpenProgressWindow(HINSTANCE instance, HWND owner, int templateId, const char *text) {
+    return MakeDialog(instance, templateId, owner, ProgressProc, reinterpret_cast<LPARAM>(text));
 }
 
 void SetProgressText(HWND window, const char *text) {

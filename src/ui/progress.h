@@ -9,8 +9,9 @@
 // steps; the bar is drawn at once.
 constexpr UINT WM_PROGRESS = 0x7FF1;
 
-// Opens the window of templateId, centred on the desktop and painted at once.
-HWND OpenProgressWindow(HINSTANCE instance, HWND owner, int templateId);
+// Opens the window of templateId, centred on the desktop and painted at once,
+// with text (UTF-8) as its line from the start, or its template's when null.
+HWND OpenProgressWindow(HINSTANCE instance, HWND owner, int templateId, const char *text = nullptr);
 // Replaces its line of text, shown at once.
 void SetProgressText(HWND window, const char *text);
 void CloseProgressWindow(HWND window);
