@@ -47,6 +47,25 @@ void Shoot(HWND window, const char *name) {
     Sleep(1500);
 }
 
+// The editor makes the previews of a folder's photos while it waits for
+// the user: its loop runs a while first, so the picture shows them.
+void LetTheLoopRun() {
+    for (int turn = 0; turn < 5000; turn++) {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        } else if (!Layer::Available()) {
+            if (turn > 400) return;
+            Sleep(5);
+        } else {
+            DWORD next = Layer::NextEventIn();
+            if (next > 1000) return;
+            Layer::AdvanceClock(next);
+        }
+    }
+}
+
 void ComposeInEditor(HWND editor, const std::string &name, bool *saved) {
     ChooseComboItem(editor, IDC_CONTENTS, 1);
     Click(editor, IDC_ADD_ALL);
@@ -72,6 +91,7 @@ void ComposeInEditor(HWND editor, const std::string &name, bool *saved) {
     *saved = WindowText(editor).find(name) != std::string::npos;
     SelectItem(editor, IDC_SOURCE_LIST, 1);
     SelectItem(editor, IDC_SHOW_LIST, 2);
+    LetTheLoopRun();
     Shoot(editor, "editor");
     Menu(editor, IDM_CLOSE);
 }

@@ -61,7 +61,12 @@ int MakeShowCommand(int argc, char **argv) {
     std::string path = ShowFolder() + name;
 
     // Refused before anything is written: a record's offset must stay below 2 GB.
-    std::vector<uint64_t> bounds(pictures.size(), PictureRecordBound(width, height, bits));
+    std::vector<uint64_t> bounds;
+    for (const char *picture : pictures) {
+        int fitWidth = width, fitHeight = height;
+        FittedPhotoSize(picture, width, height, &fitWidth, &fitHeight);
+        bounds.push_back(PictureRecordBound(fitWidth, fitHeight, bits));
+    }
     size_t fitting = RecordsThatFit(bounds.data(), bounds.size());
     if (fitting < pictures.size())
         return Fail("too many pictures for one show at this size: " + std::to_string(fitting) + " of them fit");

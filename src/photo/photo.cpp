@@ -5,7 +5,9 @@
 #include "photo/pipeline.h"
 #include "text/text.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -84,4 +86,38 @@ PackedDib LoadPhotoPreview(const char *path, int maxWidth, int maxHeight, int bi
         dib = LoadJpegThumbnail(file, maxWidth, maxHeight, bits);
     _lclose(file);
     return dib ? dib : LoadPhoto(path, maxWidth, maxHeight, bits);
+}
+
+bool FittedPhotoSize(const char *path, int maxWidth, int maxHeight, int *width, int *height) {
+    HFILE file = path ? OpenForReading(path) : HFILE_ERROR;
+    if (file == HFILE_ERROR) return false;
+    BYTE head[32] = {};
+    UINT got = _lread(file, head, sizeof head);
+    int w = 0, h = 0, orientation = 1;
+    bool known = false;
+    auto u32 = [&](int at, bool big) {
+        return big ? static_cast<uint32_t>(head[at]) << 24 | head[at + 1] << 16 | head[at + 2] << 8 | head[at + 3]
+                   : static_cast<uint32_t>(head[at + 3]) << 24 | head[at + 2] << 16 | head[at + 1] << 8 | head[at];
+    };
+    switch (KindOf(head, got == static_cast<UINT>(HFILE_ERROR) ? 0 : got)) {
+    case Kind::kJpeg:
+        known = _llseek(file, 0, FILE_BEGIN) == 0 && JpegPhotoSize(file, &w, &h, &orientation);
+        break;
+    case Kind::kPng:  // IHDR comes first: width and height, big-endian
+        known = got >= 24;
+        w = static_cast<int>(u32(16, true));
+        h = static_cast<int>(u32(20, true));
+        break;
+    case Kind::kBmp:  // the info header's width and height (bottom-up or top-down)
+        known = got >= 26;
+        w = static_cast<int>(u32(18, false));
+        h = std::abs(static_cast<int>(u32(22, false)));
+        break;
+    case Kind::kNone:
+        break;
+    }
+    _lclose(file);
+    if (!known || w <= 0 || h <= 0) return false;
+    if (orientation >= 5) std::swap(w, h);
+    return FitInto(w, h, maxWidth, maxHeight, width, height);
 }

@@ -34,7 +34,6 @@
 #define IDS_PICTURE_NO_MEMORY 3015   // %d: the picture's number
 #define IDS_JPEG_ERROR 3016          // captions of the JPEG library's messages
 #define IDS_JPEG_WARNING 3017
-#define IDS_READING_FOLDER 3018      // the reading window's line for a folder
 #define IDS_FOLDER_CHOOSER 3019      // the folder chooser's title
 #define IDS_MY_PICTURES 3020         // the chooser's item for the user's Pictures folder
 #define IDS_CHOOSE_FOLDER 3021       // the chooser's item that chooses a folder

@@ -69,8 +69,9 @@ struct Saved {
 };
 
 // A picture file of the user's, fitted within the standard size or, with
-// largeSize, the primary screen, and its preview made from it: one decode
-// for both, whatever the list shows. False when it cannot be loaded;
+// largeSize, the primary screen, and its record's preview made from that
+// picture: one decode for both, whether or not the editor's list has made
+// (or kept) a preview of its own. False when it cannot be loaded;
 // *missing says the file is gone.
 bool LoadFilePicture(const PictureEntry &entry, bool largeSize, PackedDib *full, PackedDib *preview, bool *missing) {
     int width = largeSize ? GetSystemMetrics(SM_CXSCREEN) : 800, height = largeSize ? GetSystemMetrics(SM_CYSCREEN) : 600;
@@ -87,9 +88,13 @@ bool LoadFilePicture(const PictureEntry &entry, bool largeSize, PackedDib *full,
 uint64_t RecordBound(const PictureEntry &entry, bool largeSize) {
     if (entry.kind == KIND_KEPT) return kRecordHeaderSize + uint64_t{entry.fullSize} + entry.previewSize;
     int bits = Wants256Colours() ? 8 : 24;
-    if (!largeSize) return PictureRecordBound(800, 600, bits);
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    if (entry.kind != KIND_FILE) {
+    int width = largeSize ? GetSystemMetrics(SM_CXSCREEN) : 800, height = largeSize ? GetSystemMetrics(SM_CYSCREEN) : 600;
+    // A photo takes the size it is fitted to, from its header; one whose
+    // header cannot be read is counted at the whole size.
+    int fitWidth = 0, fitHeight = 0;
+    if (entry.kind == KIND_FILE && FittedPhotoSize(entry.filePath, width, height, &fitWidth, &fitHeight))
+        return PictureRecordBound(fitWidth, fitHeight, bits);
+    if (largeSize && entry.kind != KIND_FILE) {
         width = std::max(width, 1024);
         height = std::max(height, 768);
     }
@@ -153,10 +158,9 @@ SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *file
                     {static_cast<size_t>(i), missing ? LeftOutReason::kFileMissing : LeftOutReason::kFileUnreadable});
                 continue;
             }
-            const BITMAPINFOHEADER *preview = record.preview ? record.preview : entry->preview;
             record.fullSize = DibBlockSize(full);
-            record.previewSize = DibBlockSize(preview);
-            ok = WriteShowRecord(writer, full, record.fullSize, preview, record.previewSize);
+            record.previewSize = DibBlockSize(record.preview);
+            ok = WriteShowRecord(writer, full, record.fullSize, record.preview, record.previewSize);
             DibFree(full);
         } else {
             // A disc picture the disc does not have is left out of the show;

@@ -12,12 +12,14 @@
 #include "photo/photo.h"
 #include "player/settings.h"
 #include "resources/resource.h"
+#include "saverfile/format.h"
 #include "saverfile/load.h"
 #include "saverfile/places.h"
 #include "saverfile/save.h"
 #include "text/glyphs.h"
 #include "text/language.h"
 #include "text/text.h"
+#include "ui/listing.h"
 #include "ui/music_dialog.h"
 #include "ui/progress.h"
 #include "ui/settings_dialog.h"
@@ -39,6 +41,11 @@ constexpr int kListMargin = 9;        // between the lists' bottom and the windo
 
 constexpr int kPreviewWidth = 100, kPreviewHeight = 75;
 
+// Previews of the user's photos are made one per tick of this timer, so
+// the editor answers between any two of them.
+constexpr UINT_PTR kPreviewTimer = 1;
+constexpr UINT kPreviewTick = 10;  // milliseconds; the shortest timer Windows has
+
 // What an item of the content chooser stands for.
 struct Source {
     int content = 0;             // a content of the disc, 1-based; 0 for a folder
@@ -51,6 +58,7 @@ struct EditorState {
     HINSTANCE instance = nullptr;
     bool modified = false;      // changes not saved yet; the Save item is enabled exactly then
     bool saving = false;        // a save runs: its boxes must not let another start or the editor close
+    bool warnedFull = false;    // the user heard that the show holds more pictures than a show can
     int16_t musicChoice = -1;   // 1-based track chosen since the editor opened; -1 for none
     int initialWidth = 0;       // the window as made from its template: the smallest it may be
     int initialHeight = 0;
@@ -60,6 +68,11 @@ struct EditorState {
     // the source list shows.
     std::vector<Source> sources;
     int shownItem = -1;
+    bool makingPreviews = false;  // the preview timer runs
+    // Photo previews made or copied into each list since it last counted
+    // them: past kMostListPreviews the farthest from the view go.
+    int sourcePreviews = 0;
+    int showPreviews = 0;
 };
 
 // Null before WM_INITDIALOG (WM_GETMINMAXINFO comes while the window is made).
@@ -170,8 +183,20 @@ int ItemHeightAt(int dpi) { return std::min(MulDiv(kItemHeight, dpi, 96), 255); 
 // A length of the 70-pixel item's drawing in an item of this height.
 int InItem(int length, const RECT &item) { return MulDiv(length, item.bottom - item.top, kItemHeight); }
 
-// A preview 56 pixels high in a 70-pixel item, centred by the width it
-// would have at 70 pixels; all in proportion in a taller item.
+// Where a preview of width x height goes: 56 pixels high in a 70-pixel
+// item, centred by the width it would have at 70 pixels; all in
+// proportion in a taller item.
+RECT PreviewPlace(const RECT &item, LONG previewWidth, LONG previewHeight) {
+    float scale = static_cast<float>(item.bottom - item.top) / static_cast<float>(previewHeight);
+    auto w = static_cast<int16_t>(std::clamp(static_cast<float>(previewWidth) * scale, -32768.0f, 32767.0f));
+    int inset = InItem(7, item);
+    int x = static_cast<int16_t>(item.right - w) / 2 + inset;
+    int width = w - inset;
+    if (x < InItem(10, item)) x = InItem(10, item);
+    if (width > item.right - InItem(20, item)) width = item.right - InItem(20, item);
+    return RECT{x, item.top + inset, x + width, item.top + inset + InItem(56, item)};
+}
+
 void DrawPreview(HDC hdc, const RECT &item, const BITMAPINFOHEADER *preview) {
     const BYTE *bits = DibPixels(preview);
     if (!bits) return;
@@ -184,15 +209,10 @@ void DrawPreview(HDC hdc, const RECT &item, const BITMAPINFOHEADER *preview) {
             RealizePalette(hdc);
         }
     }
-    float scale = static_cast<float>(item.bottom - item.top) / static_cast<float>(preview->biHeight);
-    auto w = static_cast<int16_t>(std::clamp(static_cast<float>(preview->biWidth) * scale, -32768.0f, 32767.0f));
-    int inset = InItem(7, item);
-    int x = static_cast<int16_t>(item.right - w) / 2 + inset;
-    int width = w - inset;
-    if (x < InItem(10, item)) x = InItem(10, item);
-    if (width > item.right - InItem(20, item)) width = item.right - InItem(20, item);
-    StretchDIBits(hdc, x, item.top + inset, width, InItem(56, item), 0, 0, preview->biWidth, preview->biHeight, bits,
-                  reinterpret_cast<const BITMAPINFO *>(preview), DIB_RGB_COLORS, SRCCOPY);
+    RECT place = PreviewPlace(item, preview->biWidth, preview->biHeight);
+    StretchDIBits(hdc, place.left, place.top, place.right - place.left, place.bottom - place.top, 0, 0,
+                  preview->biWidth, preview->biHeight, bits, reinterpret_cast<const BITMAPINFO *>(preview),
+                  DIB_RGB_COLORS, SRCCOPY);
     if (palette) {
         SelectPalette(hdc, previous, FALSE);
         DeleteObject(palette);
@@ -212,15 +232,168 @@ void FrameItem(HDC hdc, RECT r, int inset, bool on, int stockBrush) {
     DeleteObject(window);
 }
 
-BOOL OnDrawItem(const DRAWITEMSTRUCT &item) {
+// A photo whose preview is not made yet: an empty frame where a 100 x 75
+// preview would be.
+void DrawPreviewToCome(HDC hdc, const RECT &item) {
+    RECT place = PreviewPlace(item, kPreviewWidth, kPreviewHeight);
+    FrameRect(hdc, &place, GetSysColorBrush(COLOR_BTNSHADOW));
+}
+
+// A photo of the user's listed before its preview is made.
+bool AwaitsPreview(const PictureEntry *entry) {
+    return entry && entry->kind == KIND_FILE && entry->filePath && !entry->preview;
+}
+
+void StartMakingPreviews(HWND dialog) {
+    EditorState *state = StateOf(dialog);
+    if (!state || state->makingPreviews) return;
+    state->makingPreviews = SetTimer(dialog, kPreviewTimer, kPreviewTick, nullptr) != 0;
+}
+
+BOOL OnDrawItem(HWND dialog, const DRAWITEMSTRUCT &item) {
     if (item.CtlID != IDC_SOURCE_LIST && item.CtlID != IDC_SHOW_LIST) return FALSE;
     auto *entry = reinterpret_cast<const PictureEntry *>(item.itemData);
     bool selection = item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT);
     bool focus = item.itemAction & (ODA_DRAWENTIRE | ODA_FOCUS);
-    if ((item.itemAction & ODA_DRAWENTIRE) && entry && entry->preview) DrawPreview(item.hDC, item.rcItem, entry->preview);
+    if ((item.itemAction & ODA_DRAWENTIRE) && AwaitsPreview(entry)) {
+        // Never made inside a paint: the timer makes it, then has it drawn.
+        DrawPreviewToCome(item.hDC, item.rcItem);
+        StartMakingPreviews(dialog);
+    } else if ((item.itemAction & ODA_DRAWENTIRE) && entry && entry->preview) {
+        DrawPreview(item.hDC, item.rcItem, entry->preview);
+    }
     if (selection) FrameItem(item.hDC, item.rcItem, InItem(3, item.rcItem), item.itemState & ODS_SELECTED, BLACK_BRUSH);
     if (focus) FrameItem(item.hDC, item.rcItem, InItem(5, item.rcItem), item.itemState & ODS_FOCUS, GRAY_BRUSH);
     return TRUE;
+}
+
+// The items of a list on the screen now: [first, end).
+struct ItemRange {
+    int first = 0, end = 0;
+};
+
+ItemRange VisibleItems(HWND list) {
+    ItemRange range;
+    auto count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    auto top = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+    if (count <= 0 || top < 0) return range;
+    RECT client;
+    GetClientRect(list, &client);
+    range.first = range.end = top;
+    RECT item;
+    while (range.end < count &&
+           SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(range.end), reinterpret_cast<LPARAM>(&item)) != LB_ERR &&
+           item.top < client.bottom)
+        range.end++;
+    return range;
+}
+
+// How many items the item is from the view; 0 on the screen.
+int DistanceFromView(const ItemRange &view, int index) {
+    if (index < view.first) return view.first - index;
+    if (index >= view.end) return index - view.end + 1;
+    return 0;
+}
+
+// A preview the editor made from the user's photo, which it can make again.
+bool MadeFromPhoto(const PictureEntry *entry) {
+    return entry && entry->kind == KIND_FILE && entry->filePath && entry->preview && !IsPlaceholder(entry->preview);
+}
+
+int &PreviewCount(EditorState &state, int listId) {
+    return listId == IDC_SOURCE_LIST ? state.sourcePreviews : state.showPreviews;
+}
+
+// Past kMostListPreviews photo previews in the list, those farthest from
+// the view are released until an eighth of the room is free again: one
+// pass over the list now and then rather than one per preview.
+void KeepPreviewsBounded(HWND dialog, int listId) {
+    EditorState &state = *StateOf(dialog);
+    int &made = PreviewCount(state, listId);
+    if (made <= kMostListPreviews) return;
+    HWND list = GetDlgItem(dialog, listId);
+    ItemRange view = VisibleItems(list);
+    auto count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    std::vector<std::pair<int, PictureEntry *>> held;  // distance from the view, entry
+    for (int i = 0; i < count; i++) {
+        PictureEntry *entry = EntryAt(dialog, listId, i);
+        if (MadeFromPhoto(entry)) held.emplace_back(DistanceFromView(view, i), entry);
+    }
+    size_t keep = static_cast<size_t>(kMostListPreviews - kMostListPreviews / 8);
+    if (held.size() > keep) {
+        std::nth_element(held.begin(), held.begin() + static_cast<long>(held.size() - keep), held.end(),
+                         [](const auto &a, const auto &b) { return a.first > b.first; });
+        for (size_t i = 0; i < held.size() - keep; i++) {
+            if (held[i].first == 0) continue;  // never one on the screen
+            DibFree(held[i].second->preview);
+            held[i].second->preview = nullptr;
+        }
+    }
+    made = static_cast<int>(std::min(held.size(), keep));
+}
+
+// Makes the entry's preview from its photo and has its item drawn again.
+// A file that cannot be read as a picture shows the placeholder, and the
+// save says it was left out.
+void MakePreview(HWND dialog, int listId, int index, PictureEntry *entry) {
+    PackedDib preview = LoadPhotoPreview(entry->filePath, kPreviewWidth, kPreviewHeight, 24);
+    entry->preview = preview ? preview : PlaceholderPicture(0, 0);
+    if (preview) PreviewCount(*StateOf(dialog), listId)++;
+    HWND list = GetDlgItem(dialog, listId);
+    RECT item;
+    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) != LB_ERR)
+        InvalidateRect(list, &item, TRUE);
+    KeepPreviewsBounded(dialog, listId);
+}
+
+// The next preview to make: an item on the screen, then one within a
+// screenful of it, nearest first; false when there is none.
+bool NextPreviewToMake(HWND dialog, int *listId, int *index) {
+    ItemRange views[2];
+    const int lists[2] = {IDC_SOURCE_LIST, IDC_SHOW_LIST};
+    for (int l = 0; l < 2; l++) {
+        views[l] = VisibleItems(GetDlgItem(dialog, lists[l]));
+        for (int i = views[l].first; i < views[l].end; i++)
+            if (AwaitsPreview(EntryAt(dialog, lists[l], i))) {
+                *listId = lists[l];
+                *index = i;
+                return true;
+            }
+    }
+    for (int l = 0; l < 2; l++) {
+        int page = std::max(1, views[l].end - views[l].first);
+        for (int d = 0; d < page; d++)
+            for (int i : {views[l].end + d, views[l].first - 1 - d})
+                if (i >= 0 && AwaitsPreview(EntryAt(dialog, lists[l], i))) {
+                    *listId = lists[l];
+                    *index = i;
+                    return true;
+                }
+    }
+    return false;
+}
+
+// One preview per tick, so that no stretch of work between two messages
+// is longer than one photo's decoding; the timer stops when the items in
+// and near the view have theirs, and drawing one without starts it again.
+void OnPreviewTimer(HWND dialog) {
+    EditorState &state = *StateOf(dialog);
+    if (state.saving) return;
+    int listId = 0, index = 0;
+    if (NextPreviewToMake(dialog, &listId, &index)) {
+        MakePreview(dialog, listId, index, EntryAt(dialog, listId, index));
+        return;
+    }
+    KillTimer(dialog, kPreviewTimer);
+    state.makingPreviews = false;
+}
+
+// A preview for a photo taken into the show: a copy of the list's when it
+// has one, else none yet (the show list makes its own when it shows it);
+// a photo that could not be read keeps the placeholder.
+PackedDib CopyPhotoPreview(const PictureEntry &source) {
+    if (!source.preview || IsPlaceholder(source.preview)) return source.preview;
+    return DibCopy(source.preview);
 }
 
 // A preview for a picture taken into the show: a copy of the source's own
@@ -246,6 +419,50 @@ bool AppendToShow(HWND dialog, PictureEntry *entry) {
     return true;
 }
 
+// A new show entry for the source list's item index: a photo keeps its
+// file, a disc picture its content and number. Null without memory.
+PictureEntry *ShowEntryFor(HWND dialog, const PictureEntry &source, int16_t content, int index) {
+    PictureEntry *entry = NewPictureEntry();
+    if (!entry) return nullptr;
+    *entry = source;
+    entry->fullData = nullptr;
+    entry->filePath = nullptr;
+    entry->kind = source.kind == KIND_FILE ? KIND_FILE : KIND_DISC;
+    entry->content = entry->kind == KIND_FILE ? 0 : content;
+    entry->picture = static_cast<int16_t>(index + 1);
+    // A photo is never decoded here, so that taking thousands stays quick.
+    entry->preview = entry->kind == KIND_FILE ? CopyPhotoPreview(source) : CopyPreview(source, content, index + 1);
+    bool previewOk = entry->preview || entry->kind == KIND_FILE;
+    if (!previewOk || !SetEntryFile(entry, source.filePath)) {
+        FreePictureEntry(entry);
+        return nullptr;
+    }
+    if (MadeFromPhoto(entry)) StateOf(dialog)->showPreviews++;
+    return entry;
+}
+
+// The first time the show list holds more pictures than one show can, the
+// user hears how many fit; the save would refuse it. Sizes are read from
+// the photos only once the show could be too large at all.
+void WarnIfTooLarge(HWND dialog) {
+    EditorState &state = *StateOf(dialog);
+    if (state.warnedFull) return;
+    int count = static_cast<int>(ListMessage(dialog, IDC_SHOW_LIST, LB_GETCOUNT));
+    std::vector<PictureEntry *> entries;
+    for (int i = 0; i < count; i++)
+        if (PictureEntry *entry = EntryAt(dialog, IDC_SHOW_LIST, i)) entries.push_back(entry);
+    bool large = settings.useLargeSize != 0;
+    if (static_cast<uint64_t>(count) * PictureRecordBound(large ? GetSystemMetrics(SM_CXSCREEN) : 800,
+                                                          large ? GetSystemMetrics(SM_CYSCREEN) : 600, 24) <
+        0x7FFFFFFF - 0x100000)
+        return;
+    size_t fitting = PicturesThatFit(entries, large);
+    if (fitting >= entries.size()) return;
+    state.warnedFull = true;
+    ShowMessageBox(dialog, FormatText(IDS_SHOW_GETTING_FULL, static_cast<int>(fitting)), Text(IDS_CAPTION),
+                   MB_OK | MB_ICONINFORMATION);
+}
+
 void Add(HWND dialog) {
     int s = Selection(dialog, IDC_SOURCE_LIST);
     if (s < 0) {
@@ -253,42 +470,36 @@ void Add(HWND dialog) {
         return;
     }
     PictureEntry *source = EntryAt(dialog, IDC_SOURCE_LIST, s);
-    if (!source || !source->preview) return;
-    PictureEntry *entry = NewPictureEntry();
+    if (!source || (!source->preview && source->kind != KIND_FILE)) return;
+    PictureEntry *entry = ShowEntryFor(dialog, *source, ShownContent(dialog), s);
     if (!entry) return;
-    entry->kind = source->kind == KIND_FILE ? KIND_FILE : KIND_DISC;
-    entry->content = entry->kind == KIND_FILE ? 0 : ShownContent(dialog);
-    entry->picture = static_cast<int16_t>(s + 1);
-    entry->preview = CopyPreview(*source, entry->content, entry->picture);
-    if (!entry->preview || !SetEntryFile(entry, source->filePath)) {
-        FreePictureEntry(entry);
-        return;
-    }
-    if (AppendToShow(dialog, entry)) SetModified(dialog, true);
+    if (!AppendToShow(dialog, entry)) return;
+    SetModified(dialog, true);
+    WarnIfTooLarge(dialog);
+    KeepPreviewsBounded(dialog, IDC_SHOW_LIST);
 }
 
 void AddAll(HWND dialog) {
     int16_t count = static_cast<int16_t>(ListMessage(dialog, IDC_SOURCE_LIST, LB_GETCOUNT));
     int16_t content = ShownContent(dialog);
+    HWND show = GetDlgItem(dialog, IDC_SHOW_LIST);
+    // One scroll and one repaint for all of them, not one per picture.
     for (int16_t i = 0; i < count; i++) {
         PictureEntry *source = EntryAt(dialog, IDC_SOURCE_LIST, i);
         if (!source) continue;
-        PictureEntry *entry = NewPictureEntry();
-        if (!entry) continue;
-        *entry = *source;
-        entry->fullData = nullptr;
-        entry->filePath = nullptr;
-        entry->preview = CopyPreview(*source, content, i + 1);
-        if (!entry->preview || !SetEntryFile(entry, source->filePath)) {
+        PictureEntry *entry = ShowEntryFor(dialog, *source, content, i);
+        if (!entry) break;
+        if (ListMessage(dialog, IDC_SHOW_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)) < 0) {
             FreePictureEntry(entry);
             break;
         }
-        entry->kind = source->kind == KIND_FILE ? KIND_FILE : KIND_DISC;
-        entry->content = entry->kind == KIND_FILE ? 0 : content;
-        entry->picture = static_cast<int16_t>(i + 1);
-        if (!AppendToShow(dialog, entry)) break;
     }
+    LRESULT total = ListMessage(dialog, IDC_SHOW_LIST, LB_GETCOUNT);
+    if (total > 0) ListMessage(dialog, IDC_SHOW_LIST, LB_SETTOPINDEX, static_cast<WPARAM>(total - 1));
+    InvalidateRect(show, nullptr, TRUE);
+    KeepPreviewsBounded(dialog, IDC_SHOW_LIST);
     SetModified(dialog, true);
+    WarnIfTooLarge(dialog);
 }
 
 // Moves an item by exchanging item data: nothing leaves the list, so no
@@ -359,29 +570,24 @@ void FillFromDisc(HWND dialog, int content) {
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
-// Fills the source list with the previews of a folder's pictures; files
-// that cannot be read as pictures are left out.
+// Fills the source list with the photos of a folder and its subfolders,
+// listed by name only: their previews are made later, while the editor
+// waits for the user, so that a folder of thousands opens at once. A long
+// listing counts what it finds in a window of its own, which can stop it.
 void FillFromFolder(HWND dialog, const std::string &folder) {
-    HWND waiting = OpenProgressWindow(StateOf(dialog)->instance, dialog, IDD_READING);
-    if (waiting) SetProgressText(waiting, Text(IDS_READING_FOLDER).c_str());
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     std::vector<PictureEntry *> entries;
-    for (const std::string &path : PhotoFilesIn(folder)) {
-        PackedDib preview = LoadPhoto(path.c_str(), kPreviewWidth, kPreviewHeight, 24);
-        if (!preview) continue;
+    for (const std::string &path : ListPhotoFolder(StateOf(dialog)->instance, dialog, folder)) {
         PictureEntry *entry = NewPictureEntry();
         if (!entry || !SetEntryFile(entry, path.c_str())) {
-            DibFree(preview);
             FreePictureEntry(entry);
             break;
         }
         entry->kind = KIND_FILE;
         entry->picture = static_cast<int16_t>(entries.size() + 1);
-        entry->preview = preview;
         entries.push_back(entry);
     }
     AppendEntries(dialog, IDC_SOURCE_LIST, entries);
-    CloseProgressWindow(waiting);
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
@@ -391,6 +597,7 @@ void ShowSource(HWND dialog, int item) {
     if (!source) return;
     StateOf(dialog)->shownItem = item;
     ListMessage(dialog, IDC_SOURCE_LIST, LB_RESETCONTENT);
+    StateOf(dialog)->sourcePreviews = 0;
     if (source->content > 0) FillFromDisc(dialog, source->content);
     else FillFromFolder(dialog, source->folder);
 }
@@ -803,7 +1010,7 @@ INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         OnDpiChanged(dialog, LOWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return FALSE;
     case WM_DRAWITEM:
-        return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+        return OnDrawItem(dialog, *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
     case WM_DELETEITEM: {
         auto *item = reinterpret_cast<const DELETEITEMSTRUCT *>(lParam);
         if (item->CtlID == IDC_SOURCE_LIST || item->CtlID == IDC_SHOW_LIST)
@@ -813,6 +1020,9 @@ INT_PTR CALLBACK EditorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
         if (StateOf(dialog)) OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return FALSE;
+    case WM_TIMER:
+        if (wParam == kPreviewTimer && StateOf(dialog)) OnPreviewTimer(dialog);
+        return TRUE;
     case WM_CLOSE:
         if (StateOf(dialog)) OnClose(dialog);
         return TRUE;

@@ -12,6 +12,10 @@
 constexpr size_t kShowNameLength = 127;
 constexpr size_t kShowNameSize = kShowNameLength * 3 + 1;
 
+// The most previews of the user's photos each list keeps at a time; those
+// farthest from the view go first and are made again when scrolled back to.
+constexpr int kMostListPreviews = 600;
+
 // Runs the editor over owner on the show fileName (empty for a new show),
 // with the catalogue as it was read. On return fileName holds the show's
 // name as the editor left it: the name it was saved under, or empty after

@@ -184,11 +184,13 @@ TEST_F(MakeShow, TakesPhotosAndWritesShowsUnderPathsOf200Characters) {
 // anything is written, the old show kept.
 TEST_F(MakeShow, MorePicturesThanAShowHoldsAreRefusedBeforeAnythingIsWritten) {
     Bytes before = ReadDosFile(system + "MINE.QMS");
+    WriteDosFile("C:\\MINE\\BIG.JPG", MakeJpeg(1600, 1200, PhotoPixel));
     std::vector<const char *> args{"MINE.QMS"};
-    args.insert(args.end(), 1500, "C:\\MINE\\A.JPG");
+    args.insert(args.end(), 1500, "C:\\MINE\\BIG.JPG");
     EXPECT_EQ(MakeShowCommand(static_cast<int>(args.size()), const_cast<char **>(args.data())), 1);
     EXPECT_EQ(ReadDosFile(system + "MINE.QMS"), before);
     ExpectNothingOfASaveLeftBehind("refused");
+    DeleteDosFile("C:\\MINE\\BIG.JPG");
 }
 
 TEST_F(MakeShow, TheSavesWorkingNamesAreNoShowNames) {

@@ -104,6 +104,32 @@ INT_PTR ConfigurationTest::RunManager(const std::function<void(HWND)> &steps) {
     return result;
 }
 
+bool ConfigurationTest::Turn() {
+    MSG msg;
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        return true;
+    }
+    if (!Layer::Available()) {
+        Sleep(5);
+        return true;
+    }
+    DWORD next = Layer::NextEventIn();
+    if (next > 60000) return false;
+    Layer::AdvanceClock(next);
+    return true;
+}
+
+void ConfigurationTest::RunLoop(const std::function<bool()> &done, int turns) {
+    int after = -1;
+    for (int i = 0; i < turns && Turn(); i++) {
+        if (Layer::Available()) continue;
+        if (after < 0 && done()) after = 60;
+        if (after >= 0 && after-- == 0) break;
+    }
+}
+
 UINT ConfigurationTest::MenuState(HWND editor, int id) { return GetMenuState(GetMenu(editor), id, MF_BYCOMMAND); }
 
 bool ConfigurationTest::SaveEnabled(HWND editor) { return !(MenuState(editor, IDM_SAVE) & (MF_GRAYED | MF_DISABLED)); }

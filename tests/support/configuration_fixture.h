@@ -38,6 +38,14 @@ protected:
     static int TemplateHeight();
     INT_PTR RunManager(const std::function<void(HWND)> &steps);
 
+    // One turn of the running dialog's loop: the next message, dispatched;
+    // with none, the clock runs to the next timer (on the layer) or a
+    // little time passes. False once nothing is left to happen (on the layer).
+    static bool Turn();
+    // Turns until nothing is left to do (on the layer), or until done holds
+    // and a while after (against Windows, which is never idle).
+    static void RunLoop(const std::function<bool()> &done, int turns = 20000);
+
     static bool SaveEnabled(HWND editor);
     static UINT MenuState(HWND editor, int id);
     static std::string Text(HWND window);

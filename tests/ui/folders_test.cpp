@@ -82,38 +82,43 @@ TEST_F(Folders, AChosenFolderBecomesAContentOfItsOwn) {
         EXPECT_EQ(ComboTexts(editor, IDC_CONTENTS),
                   (std::vector<std::string>{"春の湖", "夏の湖", "マイ ピクチャ", "QMS-PHOTOS", "フォルダーを選ぶ..."}));
         EXPECT_EQ(SendDlgItemMessageW(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 3);
-        EXPECT_EQ(Files(editor, IDC_SOURCE_LIST),
-                  (std::vector<std::string>{Path("A.bmp"), Path("b.BMP"), Path("c.Jpeg"), Path("d.png")}));
+        // Listed by name before any is read: one that is no picture too.
+        EXPECT_EQ(Files(editor, IDC_SOURCE_LIST), (std::vector<std::string>{Path("A.bmp"), Path("b.BMP"),
+                                                                           Path("broken.bmp"), Path("c.Jpeg"),
+                                                                           Path("d.png")}));
         std::vector<PictureEntry *> source = Entries(editor, IDC_SOURCE_LIST);
-        for (int i = 0; i < 4; i++) {
+        RunLoop([&] { return source[4]->preview != nullptr; });
+        for (int i = 0; i < 5; i++) {
             EXPECT_EQ(source[i]->kind, KIND_FILE);
             EXPECT_EQ(source[i]->picture, i + 1);
             ASSERT_NE(source[i]->preview, nullptr);
         }
         EXPECT_EQ(source[0]->preview->biWidth, 40);
+        EXPECT_TRUE(IsPlaceholder(source[2]->preview)) << "no picture: the placeholder";
         // Previews fitted in 100 x 75: an 80 x 30 photo keeps its size.
-        EXPECT_EQ(source[2]->preview->biWidth, 80);
-        EXPECT_EQ(source[2]->preview->biHeight, 30);
+        EXPECT_EQ(source[3]->preview->biWidth, 80);
+        EXPECT_EQ(source[3]->preview->biHeight, 30);
         EXPECT_FALSE(SaveEnabled(editor)) << "a change of content is no change to the show";
 
         // Cancel goes back to the folder shown; the same folder again is not listed twice.
         shown = ChooseFolder(editor, "");
         EXPECT_EQ(shown.size(), 1u);
         EXPECT_EQ(SendDlgItemMessageW(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 3);
-        EXPECT_EQ(Entries(editor, IDC_SOURCE_LIST).size(), 4u);
+        EXPECT_EQ(Entries(editor, IDC_SOURCE_LIST).size(), 5u);
         ChooseComboItem(editor, IDC_CONTENTS, 1);
         EXPECT_EQ(Entries(editor, IDC_SOURCE_LIST).size(), 2u) << "the disc's second content";
         ChooseFolder(editor, kFolder);
         EXPECT_EQ(Count(editor, IDC_CONTENTS), 5);
         EXPECT_EQ(SendDlgItemMessageW(editor, IDC_CONTENTS, CB_GETCURSEL, 0, 0), 3);
-        EXPECT_EQ(Entries(editor, IDC_SOURCE_LIST).size(), 4u);
+        EXPECT_EQ(Entries(editor, IDC_SOURCE_LIST).size(), 5u);
 
         // Add and Add all take copies, with their files.
         SelectItem(editor, IDC_SOURCE_LIST, 1);
         Click(editor, IDC_ADD);
         Click(editor, IDC_ADD_ALL);
         EXPECT_EQ(Files(editor, IDC_SHOW_LIST),
-                  (std::vector<std::string>{Path("b.BMP"), Path("A.bmp"), Path("b.BMP"), Path("c.Jpeg"), Path("d.png")}));
+                  (std::vector<std::string>{Path("b.BMP"), Path("A.bmp"), Path("b.BMP"), Path("broken.bmp"),
+                                            Path("c.Jpeg"), Path("d.png")}));
         std::vector<PictureEntry *> listed = Entries(editor, IDC_SOURCE_LIST);
         for (PictureEntry *e : Entries(editor, IDC_SHOW_LIST)) {
             EXPECT_EQ(e->kind, KIND_FILE);
@@ -148,6 +153,10 @@ TEST_F(Folders, FolderPicturesAreSavedFromTheirFiles) {
     RunEditor("", [&](HWND editor) {
         ChooseFolder(editor, kFolder);
         Click(editor, IDC_ADD_ALL);
+        // The file that is no picture is listed too: out of the show with it.
+        ASSERT_EQ(Files(editor, IDC_SHOW_LIST)[2], Path("broken.bmp"));
+        SelectItem(editor, IDC_SHOW_LIST, 2);
+        Click(editor, IDC_DELETE);
         AnswerSaveAs([&] { Menu(editor, IDM_SAVE); }, {"MINE.QMS"});
         EXPECT_FALSE(SaveEnabled(editor));
         for (PictureEntry *e : Entries(editor, IDC_SHOW_LIST)) {
@@ -163,7 +172,7 @@ TEST_F(Folders, FolderPicturesAreSavedFromTheirFiles) {
         EXPECT_EQ(full.biBitCount, 24);
 
         // One more picture whose file goes before the save.
-        SelectItem(editor, IDC_SOURCE_LIST, 2);
+        SelectItem(editor, IDC_SOURCE_LIST, 3);
         Click(editor, IDC_ADD);
         SelectItem(editor, IDC_SOURCE_LIST, 0);
         Click(editor, IDC_ADD);
@@ -220,15 +229,15 @@ TEST_F(Folders, AFolderOfTwoThousandPicturesStaysUsable) {
     }
     RunEditor("", [&](HWND editor) {
         ChooseFolder(editor, kFolder);
-        ASSERT_EQ(Entries(editor, IDC_SOURCE_LIST).size(), 2004u);
-        SelectItem(editor, IDC_SOURCE_LIST, 2003);
+        ASSERT_EQ(Entries(editor, IDC_SOURCE_LIST).size(), 2005u);
+        SelectItem(editor, IDC_SOURCE_LIST, 2004);
         Click(editor, IDC_ADD);
         Click(editor, IDC_ADD_ALL);
         std::vector<std::string> files = Files(editor, IDC_SHOW_LIST);
-        ASSERT_EQ(files.size(), 2005u);
+        ASSERT_EQ(files.size(), 2006u);
         EXPECT_EQ(files[0], Path("many1999.bmp"));
         EXPECT_EQ(files[1], Path("A.bmp"));
-        EXPECT_EQ(files[2004], Path("many1999.bmp"));
+        EXPECT_EQ(files[2005], Path("many1999.bmp"));
         BoxesShownDuring([&] { SendMessageW(editor, WM_CLOSE, 0, 0); }, {IDNO});
     });
 }

@@ -170,10 +170,19 @@ protected:
             HWND window = OpenProgressWindow(instance, nullptr, id);
             std::string name = id == IDD_SAVING ? "saving" : "reading";
             seen[name] = TextsOf(window);
-            SetProgressText(window, ::Text(id == IDD_SAVING ? IDS_SAVING_MUSIC : IDS_READING_FOLDER).c_str());
-            seen[name + " again"] = TextsOf(window);
+            if (id == IDD_SAVING) {
+                SetProgressText(window, ::Text(IDS_SAVING_MUSIC).c_str());
+                seen[name + " again"] = TextsOf(window);
+            }
             CloseProgressWindow(window);
         }
+        // The folder listing's window, also with the longest count it shows.
+        DLGPROC plain = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+        HWND listing = MakeDialog(instance, IDD_LISTING, nullptr, plain, 0);
+        seen["listing"] = TextsOf(listing);
+        SetItemText(listing, IDC_PROGRESS_TEXT, FormatText(IDS_PHOTOS_FOUND, 32767));
+        seen["listing again"] = TextsOf(listing);
+        DestroyWindow(listing);
         RunEditor("", [&](HWND editor) {
             seen["editor"] = TextsOf(editor);
             SendMessageW(editor, WM_CLOSE, 0, 0);
@@ -197,7 +206,7 @@ protected:
 TEST_F(DialogLanguage, EveryDialogHasItsEnglishTextsEachWithinItsControl) {
     std::map<std::string, DialogTexts> english = OpenEach(Language::kEnglish);
     std::map<std::string, DialogTexts> japanese = OpenEach(Language::kJapanese);
-    ASSERT_EQ(english.size(), 9u);
+    ASSERT_EQ(english.size(), 10u);
     for (const auto &[name, texts] : english) ExpectEnglish(name, texts, japanese[name]);
 
     EXPECT_EQ(english["manager"].caption, "QM Custom Saver");
