@@ -131,7 +131,11 @@ bool HostOf(const std::string &dos, std::string &host, std::string *spelled = nu
         if (j == std::string::npos) j = dos.size();
         std::string part = dos.substr(i, j - i);
         std::string found = part;
-        if (DIR *d = opendir(host.c_str())) {
+        // A name spelled as the disk spells it needs no search of its
+        // folder (a folder of thousands would make every open slow).
+        struct stat exact;
+        if (lstat((host + "/" + part).c_str(), &exact) == 0) {
+        } else if (DIR *d = opendir(host.c_str())) {
             while (dirent *e = readdir(d)) {
                 if (SameName(e->d_name, part)) {
                     found = e->d_name;

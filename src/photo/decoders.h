@@ -13,8 +13,6 @@ PackedDib LoadPngPhoto(HFILE file, int maxWidth, int maxHeight, int bits);
 // The preview of a JPEG file from its EXIF thumbnail; null when it has none
 // fit to stand for the photo (see LoadPhotoPreview).
 PackedDib LoadJpegThumbnail(HFILE file, int maxWidth, int maxHeight, int bits);
-// A JPEG file's size as stored and its EXIF orientation, from its header.
-bool JpegPhotoSize(HFILE file, int *width, int *height, int *orientation);
 
 // The bytes of an open file in pieces of a size the libraries read well.
 struct PhotoReader {

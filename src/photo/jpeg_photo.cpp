@@ -257,20 +257,6 @@ bool DecodeThumbnail(JpegDecode &d, const PhotoFacts &photo, int maxWidth, int m
 
 }  // namespace
 
-bool JpegPhotoSize(HFILE file, int *width, int *height, int *orientation) {
-    auto *d = new (std::nothrow) JpegDecode{};
-    if (!d) return false;
-    d->reader.file = file;
-    PhotoFacts facts;
-    bool read = ReadFacts(*d, facts);
-    jpeg_destroy_decompress(&d->cinfo);
-    delete d;
-    *width = facts.width;
-    *height = facts.height;
-    *orientation = facts.orientation;
-    return read;
-}
-
 PackedDib LoadJpegThumbnail(HFILE file, int maxWidth, int maxHeight, int bits) {
     auto *d = new (std::nothrow) JpegDecode{};
     if (!d) return nullptr;

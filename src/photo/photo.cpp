@@ -29,6 +29,34 @@ PackedDib Refit(PackedDib picture, int maxWidth, int maxHeight, int bits) {
     return FinishPhoto(plan, RasterOf(picture));
 }
 
+// A JPEG's size from its frame header, found by walking the segments from
+// the start: each read is a marker and a length, the segments between are
+// skipped. False when no frame header comes.
+bool JpegFrameSize(HFILE file, int *width, int *height) {
+    LONG at = 2;  // after SOI
+    for (int segments = 0; segments < 1000; segments++) {
+        BYTE head[9];
+        if (_llseek(file, at, FILE_BEGIN) != at || _lread(file, head, 4) != 4 || head[0] != 0xFF) return false;
+        BYTE marker = head[1];
+        if (marker == 0xFF) {  // fill byte
+            at++;
+            continue;
+        }
+        LONG length = head[2] << 8 | head[3];
+        if (length < 2) return false;
+        bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            if (_lread(file, head + 4, 5) != 5) return false;
+            *height = head[5] << 8 | head[6];
+            *width = head[7] << 8 | head[8];
+            return true;
+        }
+        if (marker == 0xD9 || marker == 0xDA) return false;  // the end, or scans before any frame
+        at += 2 + length;
+    }
+    return false;
+}
+
 }  // namespace
 
 size_t ReadPiece(PhotoReader &reader) {
@@ -101,7 +129,8 @@ bool FittedPhotoSize(const char *path, int maxWidth, int maxHeight, int *width, 
     };
     switch (KindOf(head, got == static_cast<UINT>(HFILE_ERROR) ? 0 : got)) {
     case Kind::kJpeg:
-        known = _llseek(file, 0, FILE_BEGIN) == 0 && JpegPhotoSize(file, &w, &h, &orientation);
+        known = JpegFrameSize(file, &w, &h);
+        orientation = 0;  // not read: either way up
         break;
     case Kind::kPng:  // IHDR comes first: width and height, big-endian
         known = got >= 24;
@@ -119,5 +148,12 @@ bool FittedPhotoSize(const char *path, int maxWidth, int maxHeight, int *width, 
     _lclose(file);
     if (!known || w <= 0 || h <= 0) return false;
     if (orientation >= 5) std::swap(w, h);
-    return FitInto(w, h, maxWidth, maxHeight, width, height);
+    if (!FitInto(w, h, maxWidth, maxHeight, width, height)) return false;
+    int turnedWidth = 0, turnedHeight = 0;
+    if (orientation == 0 && FitInto(h, w, maxWidth, maxHeight, &turnedWidth, &turnedHeight) &&
+        int64_t{turnedWidth} * turnedHeight > int64_t{*width} * *height) {
+        *width = turnedWidth;
+        *height = turnedHeight;
+    }
+    return true;
 }

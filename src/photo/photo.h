@@ -15,8 +15,10 @@ PackedDib LoadPhoto(const char *path, int maxWidth, int maxHeight, int bits);
 // shape to within a pixel; else from the photo itself, as LoadPhoto makes it.
 PackedDib LoadPhotoPreview(const char *path, int maxWidth, int maxHeight, int bits);
 
-// The size the photo takes fitted into maxWidth x maxHeight, upright, from
-// its header alone (no decode); false when the header cannot be read.
+// The size the photo takes fitted into maxWidth x maxHeight, from its
+// header alone (a few small reads, no decode); for a JPEG, whose EXIF
+// orientation is not read for this, the larger of its two ways up. False
+// when the header cannot be read.
 bool FittedPhotoSize(const char *path, int maxWidth, int maxHeight, int *width, int *height);
 
 // Both pictures of a show's record from one decode of the file: the photo
