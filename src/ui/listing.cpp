@@ -52,14 +52,12 @@ std::vector<std::string> ListPhotoFolder(HINSTANCE instance, HWND owner, const s
             SetItemText(window, IDC_PROGRESS_TEXT, FormatText(n == 1 ? IDS_PHOTO_FOUND : IDS_PHOTOS_FOUND, n));
             if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOW);
         }
-        // The window's Cancel, and whatever else needs painting, meanwhile.
+        // The window's own messages only (its painting, its Cancel): the
+        // rest waits for the loop the listing returns to, so nothing of the
+        // owner's runs in the middle of it.
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return false;
-            }
-            if (window && IsDialogMessageW(window, &msg)) continue;
+        while (window && IsWindowVisible(window) && PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) {
+            if (IsDialogMessageW(window, &msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
