@@ -731,6 +731,7 @@ struct FileSearch {
 struct Searches {
     std::map<uintptr_t, FileSearch> open;
     uintptr_t next = kFirstSearch;
+    std::function<void()> eachEntry;  // a slow drive's step before each entry FindNextFileW hands out
 };
 
 Searches &searches() {
@@ -916,6 +917,15 @@ BOOL FindNext(HANDLE find, WIN32_FIND_DATAW *data) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (searches().eachEntry) {
+        std::function<void()> step = searches().eachEntry;  // the step may set another
+        step();
+        it = searches().open.find(reinterpret_cast<uintptr_t>(find));
+        if (it == searches().open.end()) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+    }
     FileSearch &s = it->second;
     if (s.next >= s.found.size()) {
         SetLastError(ERROR_NO_MORE_FILES);
@@ -926,6 +936,9 @@ BOOL FindNext(HANDLE find, WIN32_FIND_DATAW *data) {
 }
 
 }  // namespace
+
+void WhileFolderRead(std::function<void()> step) { searches().eachEntry = std::move(step); }
+
 }  // namespace headless
 
 HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) { return FindFirst(Utf8(pattern), data); }

@@ -44,6 +44,7 @@ void FailWritesAfter(int writes);
 void FailReadsAfter(int reads);
 void FailRenamesAfter(int renames, int times, DWORD error);
 void FailClosesAfter(int closes);
+void WhileFolderRead(std::function<void()> step);
 void ProtectFolder(const std::string &dosFolder);
 void StopAfterSteps(int steps, bool kill);
 bool StoppedByPowerCut();

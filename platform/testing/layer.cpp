@@ -74,6 +74,7 @@ std::string HostPath(const std::string &dosPath) {
 
 void FailWritesAfter(int writes) { headless::FailWritesAfter(writes); }
 void FailReadsAfter(int reads) { headless::FailReadsAfter(reads); }
+void WhileFolderRead(std::function<void()> step) { headless::WhileFolderRead(std::move(step)); }
 void FailRenamesAfter(int renames, int times, DWORD error) { headless::FailRenamesAfter(renames, times, error); }
 void FailClosesAfter(int closes) { headless::FailClosesAfter(closes); }
 void ProtectFolder(const std::string &dosFolder) { headless::ProtectFolder(dosFolder); }

@@ -82,6 +82,10 @@ void FailReadsAfter(int reads);
 // (the file is closed all the same, as when its delayed writes are lost).
 void FailRenamesAfter(int renames, int times = 1, DWORD error = ERROR_WRITE_FAULT);
 void FailClosesAfter(int closes);
+// A slow drive: step runs before each FindNextFileW hands out an entry
+// (it may advance the clock, or act on a window the wait shows); none
+// after Reset or with an empty step.
+void WhileFolderRead(std::function<void()> step);
 // A standard account's view of a folder: read, but never changed (every
 // create, write, move or delete in it is refused with ERROR_ACCESS_DENIED).
 void ProtectFolder(const std::string &dosFolder);

@@ -34,6 +34,7 @@ void FailWritesAfter(int) { Missing(); }
 void FailReadsAfter(int) { Missing(); }
 void FailRenamesAfter(int, int, DWORD) { Missing(); }
 void FailClosesAfter(int) { Missing(); }
+void WhileFolderRead(std::function<void()>) { Missing(); }
 void ProtectFolder(const std::string &) { Missing(); }
 void StopAfterSteps(int) { Missing(); }
 bool StoppedByPowerCut() { return false; }

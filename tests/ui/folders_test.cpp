@@ -8,6 +8,8 @@
 
 #include "disc/picture.h"
 #include "host/host.h"
+#include "photo/folder.h"
+#include "text/language.h"
 #include "player/player.h"
 #include "player/settings.h"
 #include "saverfile/places.h"
@@ -46,6 +48,7 @@ protected:
         if (Layer::Available() && !IsSkipped()) EXPECT_EQ(Layer::LiveGlobalBlocks(), blocks);
         for (const std::string &name : made) DeleteDosFile(Path(name));
         for (const char *name : {"broken.bmp", "notes.txt"}) DeleteDosFile(Path(name));
+        for (const std::string &name : subfolders) RemoveFolder(Path(name));
         RemoveFolder(kFolder);
         ConfigurationTest::TearDown();
     }
@@ -69,7 +72,7 @@ protected:
         for (PictureEntry *e : Entries(editor, listId)) files.push_back(e->filePath ? e->filePath : "(none)");
         return files;
     }
-    std::vector<std::string> made;
+    std::vector<std::string> made, subfolders;
     int blocks = 0;
 };
 
@@ -144,6 +147,74 @@ TEST_F(Folders, WithoutADiscThePicturesFolderIsShownAtOnce) {
     });
     DeleteDosFile(mine);
     EXPECT_NE(std::find(listed.begin(), listed.end(), mine), listed.end());
+}
+
+// The visible windows the editor owns, its boxes and progress windows.
+std::vector<HWND> OwnedWindows(HWND owner) {
+    std::vector<HWND> owned;
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) owned.push_back(w);
+    return owned;
+}
+
+// A folder on a slow drive: past a moment the listing counts what it finds
+// in a window of its own, which speaks of folders only, while the editor
+// takes no input; the window's Cancel, clicked through its own loop, keeps
+// what was found until then, in order, and the editor is usable again.
+TEST_F(Folders, ALongListingCountsInItsWindowAndItsCancelKeepsWhatWasFound) {
+    SKIP_WITHOUT_LAYER("a drive that is slow on cue is the layer's");
+    Bytes tiny = MakeBmpFile(MakePackedDib(8, 6, 24, [](int x, int y) { return static_cast<uint32_t>(x * 40 + y); }));
+    char name[40];
+    for (int f = 0; f < 6; f++) {
+        std::snprintf(name, sizeof name, "import %d", f);
+        MakeFolder(Path(name).c_str());
+        subfolders.push_back(name);
+        for (int i = 0; i < 30; i++) {
+            std::snprintf(name, sizeof name, "import %d\\%02d.bmp", f, i);
+            ASSERT_TRUE(WriteDosFile(Path(name), tiny));
+            made.push_back(name);
+        }
+    }
+    std::vector<std::string> all = PhotoFilesIn(kFolder);
+    ASSERT_EQ(all.size(), 185u);
+    RunEditor("", [&](HWND editor) {
+        HWND listing = nullptr;
+        std::vector<std::string> shownTexts;
+        bool editorTookInput = true;
+        Layer::WhileFolderRead([&] {
+            Layer::AdvanceClock(20);
+            for (HWND w : OwnedWindows(editor)) shownTexts.push_back(Text(GetDlgItem(w, IDC_PROGRESS_TEXT)));
+            if (listing || OwnedWindows(editor).empty()) return;
+            listing = OwnedWindows(editor)[0];
+            editorTookInput = IsWindowEnabled(editor);
+            // The user's click, queued for the window's own loop.
+            PostMessageW(GetDlgItem(listing, IDCANCEL), BM_CLICK, 0, 0);
+        });
+        ChooseFolder(editor, kFolder);
+        Layer::WhileFolderRead(nullptr);
+        ASSERT_TRUE(listing) << "a listing longer than a moment shows its window";
+        EXPECT_FALSE(editorTookInput);
+        EXPECT_TRUE(IsWindowEnabled(editor));
+        EXPECT_FALSE(IsWindow(listing)) << "gone with the listing";
+        ASSERT_FALSE(shownTexts.empty());
+        int counted = -1;
+        for (const std::string &text : shownTexts) {
+            EXPECT_EQ(text.find("ＣＤ－ＲＯＭ"), std::string::npos) << text;
+            size_t digit = text.find_first_of("0123456789");
+            ASSERT_NE(digit, std::string::npos) << text << ": a count";
+            counted = std::atoi(text.c_str() + digit);
+            EXPECT_EQ(text, FormatText(counted == 1 ? IDS_PHOTO_FOUND : IDS_PHOTOS_FOUND, counted));
+        }
+        std::vector<std::string> files = Files(editor, IDC_SOURCE_LIST);
+        EXPECT_GE(static_cast<int>(files.size()), counted) << "at least what the window counted";
+        ASSERT_LT(files.size(), all.size()) << "stopped by Cancel";
+        EXPECT_TRUE(std::equal(files.begin(), files.end(), all.begin())) << "the first ones, in order";
+        // Usable again: the rest comes when the folder is chosen anew.
+        ChooseComboItem(editor, IDC_CONTENTS, 0);
+        ChooseComboItem(editor, IDC_CONTENTS, Count(editor, IDC_CONTENTS) - 2);
+        EXPECT_EQ(Files(editor, IDC_SOURCE_LIST), all);
+        SendMessageW(editor, WM_CLOSE, 0, 0);
+    });
 }
 
 // Saved, a folder's picture is loaded again from its file, fitted; then it
