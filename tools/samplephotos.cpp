@@ -3,11 +3,22 @@
 // plain landscape JPEG and a PNG with transparency.
 //
 //   samplephotos FOLDER
+//
+// Or a Pictures folder as a phone fills it, for trying the editor at scale:
+// COUNT 12-megapixel photos with their EXIF thumbnails, in subfolders of a
+// hundred ("Camera Roll", then one per import). Ten photos are made, every
+// third held upright as a portrait (stored sideways, EXIF 6); the rest of
+// the files are hard links to them. In every one the view's top half is red
+// and its bottom half blue, so an upright picture shows red above.
+//
+//   samplephotos --phones COUNT FOLDER
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "support/builders.h"
 #include "support/exif.h"
@@ -37,9 +48,54 @@ bool Write(const std::string &path, const Bytes &bytes) {
 
 }  // namespace
 
+// The view of phone photo i, u and v in 0..1 from the top left.
+uint32_t PhoneView(int i, double u, double v) {
+    double shade = 0.6 + 0.4 * u;
+    return v < 0.5 ? Rgb(230 * shade, 20 * i, 30) : Rgb(30, 20 * i, 230 * shade);
+}
+
+int WritePhones(int count, const std::string &folder) {
+    const int kLong = 4000, kShort = 3000, kDistinct = 10;
+    std::vector<std::string> originals;
+    for (int i = 0; i < kDistinct && i < count; i++) {
+        bool portrait = i % 3 == 2;
+        // Stored as the sensor reads it, 4000 x 3000 either way; a portrait's
+        // stored rows are the view's columns from the right (EXIF 6).
+        auto stored = [&](int x, int y) {
+            if (!portrait) return PhoneView(i, static_cast<double>(x) / kLong, static_cast<double>(y) / kShort);
+            return PhoneView(i, static_cast<double>(kShort - 1 - y) / kShort, static_cast<double>(x) / kLong);
+        };
+        Bytes photo = MakeJpeg(kLong, kShort, stored);
+        Bytes thumbnail = MakeJpeg(160, 120, [&](int x, int y) { return stored(x * kLong / 160, y * kShort / 120); });
+        char name[64];
+        std::snprintf(name, sizeof name, "/Camera Roll/IMG_%04d.JPG", i + 1);
+        std::filesystem::create_directories(folder + "/Camera Roll");
+        if (!Write(folder + name,
+                   WithApp1(photo, MakeExifApp1(MakeExifTiffWithThumbnail(portrait ? 6 : 1, false, thumbnail)))))
+            return 1;
+        originals.push_back(folder + name);
+    }
+    for (int n = kDistinct; n < count; n++) {
+        char sub[64], name[96];
+        if (n < 100) std::snprintf(sub, sizeof sub, "Camera Roll");
+        else std::snprintf(sub, sizeof sub, "Import %02d", n / 100);
+        std::filesystem::create_directories(folder + "/" + sub);
+        std::snprintf(name, sizeof name, "/%s/IMG_%04d.JPG", sub, n + 1);
+        std::error_code error;
+        std::filesystem::create_hard_link(originals[static_cast<size_t>(n % kDistinct)], folder + name, error);
+        if (error) return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char **argv) {
+    if (argc == 4 && std::string(argv[1]) == "--phones") {
+        int status = WritePhones(std::atoi(argv[2]), argv[3]);
+        if (status) std::fprintf(stderr, "samplephotos: cannot write the photos into %s\n", argv[3]);
+        return status;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: samplephotos FOLDER\n");
+        std::fprintf(stderr, "usage: samplephotos FOLDER\n       samplephotos --phones COUNT FOLDER\n");
         return 2;
     }
     std::string folder = argv[1];

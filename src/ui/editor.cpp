@@ -316,6 +316,9 @@ struct SavingWindows {
             if (window && now == SaveStage::kMusic) SetProgressText(window, Text(IDS_SAVING_MUSIC).c_str());
         }
         if (window) SendMessageW(window, WM_PROGRESS, static_cast<WPARAM>(step), steps);
+        // A save of many photos takes a while: the window keeps painted,
+        // and the system keeps finding the editor answering.
+        TakeOwnMessages(window);
     }
     ~SavingWindows() { CloseProgressWindow(window); }
 };

@@ -6,6 +6,7 @@
 #include "text/language.h"
 #include "text/text.h"
 #include "ui/centre.h"
+#include "ui/progress.h"
 
 namespace {
 
@@ -55,12 +56,7 @@ std::vector<std::string> ListPhotoFolder(HINSTANCE instance, HWND owner, const s
         // The window's own messages only (its painting, its Cancel): the
         // rest waits for the loop the listing returns to, so nothing of the
         // owner's runs in the middle of it.
-        MSG msg;
-        while (window && IsWindowVisible(window) && PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) {
-            if (IsDialogMessageW(window, &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        if (window && IsWindowVisible(window)) TakeOwnMessages(window);
         return !listing.cancelled;
     });
     if (ownerWasEnabled) EnableWindow(owner, TRUE);

@@ -67,3 +67,16 @@ void SetProgressText(HWND window, const char *text) {
 void CloseProgressWindow(HWND window) {
     if (window) DestroyWindow(window);
 }
+
+void TakeOwnMessages(HWND window) {
+    MSG msg;
+    while (window && PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {  // taken whatever the filter: left for the loop it is meant for
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (IsDialogMessageW(window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}

@@ -14,3 +14,8 @@ HWND OpenProgressWindow(HINSTANCE instance, HWND owner, int templateId);
 // Replaces its line of text, shown at once.
 void SetProgressText(HWND window, const char *text);
 void CloseProgressWindow(HWND window);
+// Dispatches what is queued for the window and its controls (its painting,
+// its buttons). As any look at the queue does, this also answers what other
+// threads send to the thread's windows, so the system never finds the
+// program hung; nothing queued for its other windows runs meanwhile.
+void TakeOwnMessages(HWND window);
