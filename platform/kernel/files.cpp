@@ -835,7 +835,9 @@ bool Describe(const std::string &host, const std::string &name, bool readOnlyDri
         if (IsLinkToFolder(host)) data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     } else {
         data.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
-        if (readOnlyDrive || faccessat(folder, at, W_OK, 0) != 0) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+        // Read-only is the file's own mark, the same for every user: no one may write it.
+        if (readOnlyDrive || !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+            data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
         data.nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
         data.nFileSizeLow = static_cast<DWORD>(st.st_size);
     }

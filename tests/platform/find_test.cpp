@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "support/fixtures.h"
 #include "support/saver_fixture.h"
 #include "wide.h"
@@ -123,6 +127,14 @@ TEST_F(FindFiles, TheLayerListsAFolderByNameWithoutRegardToCaseAndDescribesEachE
     ASSERT_EQ(shortNamed.size(), 4u);
     EXPECT_EQ(shortNamed[0].name, "a.qmsx") << "found by its short name, in the order of its long one";
     EXPECT_EQ(shortNamed[3].name, "longer.qms");
+
+#ifndef _WIN32
+    // A file no one may write is read-only, whoever looks (root too).
+    ASSERT_EQ(chmod(Layer::HostPath(folder + "\\longer.qms").c_str(), 0444), 0);
+    for (const Entry &e : search(folder + "\\*"))
+        EXPECT_EQ(e.attributes & FILE_ATTRIBUTE_READONLY, e.name == "longer.qms" ? DWORD{FILE_ATTRIBUTE_READONLY} : 0u)
+            << e.name;
+#endif
 
     // The same folder as a CD-ROM: its files are read-only, its folders folders.
     Layer::MapDrive('G', Layer::HostPath(folder), DRIVE_CDROM);
