@@ -820,9 +820,15 @@ FILETIME ToFileTime(const timespec &t) {
     return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
-bool Describe(const std::string &host, const std::string &name, bool readOnlyDrive, Found &found) {
+// The entry at host, which is named name; folder, when open, is the folder
+// it is in, which the entry is then looked up in by its name alone
+// (a search of a large folder would otherwise walk the whole path for
+// each of its entries).
+bool Describe(const std::string &host, const std::string &name, bool readOnlyDrive, Found &found,
+              int folder = AT_FDCWD) {
+    const char *at = folder == AT_FDCWD ? host.c_str() : name.c_str();
     struct stat st;
-    if (stat(host.c_str(), &st) != 0 || Utf16(name).size() >= MAX_PATH) return false;
+    if (fstatat(folder, at, &st, 0) != 0 || Utf16(name).size() >= MAX_PATH) return false;
     found = Found{};
     WIN32_FIND_DATAW &data = found.data;
     if (S_ISDIR(st.st_mode)) {
@@ -830,7 +836,9 @@ bool Describe(const std::string &host, const std::string &name, bool readOnlyDri
         if (IsLinkToFolder(host)) data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     } else {
         data.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
-        if (readOnlyDrive || access(host.c_str(), W_OK) != 0) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+        // Read-only is the file's own mark, the same for every user: no one may write it.
+        if (readOnlyDrive || !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+            data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
         data.nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
         data.nFileSizeLow = static_cast<DWORD>(st.st_size);
     }
@@ -870,23 +878,29 @@ bool FindEntries(const std::string &pattern, std::vector<Found> &found, DWORD &e
     if (folder.size() > 3)
         for (const char *dots : {".", ".."})
             if (Matches(name, dots)) names.push_back(dots);
-    std::vector<std::string> entries;
-    if (DIR *d = opendir(folderHost.c_str())) {
+    // Each name folded once, for the match and for the order.
+    const bool everything = name == "*" || name == "*.*";
+    std::vector<std::pair<std::u32string, std::string>> entries;  // folded, as the disk spells it
+    DIR *d = opendir(folderHost.c_str());
+    if (d) {
         while (dirent *e = readdir(d)) {
             std::string entry = e->d_name;
             if (entry == "." || entry == "..") continue;
-            std::string alias = ShortAlias(entry);
-            if (Matches(name, entry) || (!alias.empty() && Matches(name, alias))) entries.push_back(entry);
+            if (!everything && !Matches(name, entry)) {
+                std::string alias = ShortAlias(entry);
+                if (alias.empty() || !Matches(name, alias)) continue;
+            }
+            entries.emplace_back(Folded(entry), std::move(entry));
         }
-        closedir(d);
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const std::string &a, const std::string &b) { return Folded(a) < Folded(b); });
-    names.insert(names.end(), entries.begin(), entries.end());
+    std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (auto &entry : entries) names.push_back(std::move(entry.second));
     for (const std::string &entry : names) {
         Found data;
-        if (Describe(folderHost + "/" + entry, entry, readOnlyDrive, data)) found.push_back(data);
+        if (Describe(folderHost + "/" + entry, entry, readOnlyDrive, data, d ? dirfd(d) : AT_FDCWD))
+            found.push_back(data);
     }
+    if (d) closedir(d);
     return !found.empty();
 }
 

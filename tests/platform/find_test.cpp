@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "support/fixtures.h"
 #include "support/saver_fixture.h"
 #include "wide.h"
@@ -84,6 +88,62 @@ TEST_F(FindFiles, PatternsMatchWithoutRegardToCaseAndFoldersComeWithTheirDots) {
     // The manager's pattern, relative to the current directory.
     ASSERT_TRUE(SetCurrentDirectoryW(W(folder).c_str()));
     EXPECT_EQ(Sorted(Find("*.qms")), Sorted({"Alpha.QMS", "beta.qms", "a.qmsx"}));
+}
+
+// The layer lists a folder as NTFS does, by name without regard to case
+// (Wine gives the host's own order), each entry described as it is on the
+// disk; on a CD-ROM every file is read-only.
+TEST_F(FindFiles, TheLayerListsAFolderByNameWithoutRegardToCaseAndDescribesEachEntry) {
+    SKIP_WITHOUT_LAYER("the order is NTFS's on the layer; Wine lists in the host's order");
+    ASSERT_TRUE(WriteDosFile(folder + "\\longer.qms", Bytes(12, 'y')));
+    files.push_back(folder + "\\longer.qms");
+    struct Entry {
+        std::string name;
+        DWORD attributes;
+        DWORD size;
+    };
+    auto search = [](const std::string &pattern) {
+        std::vector<Entry> entries;
+        WIN32_FIND_DATAW data;
+        HANDLE found = FindFirstFileW(W(pattern).c_str(), &data);
+        if (found == INVALID_HANDLE_VALUE) return entries;
+        do entries.push_back({U(data.cFileName), data.dwFileAttributes, data.nFileSizeLow});
+        while (FindNextFileW(found, &data));
+        FindClose(found);
+        return entries;
+    };
+    std::vector<Entry> all = search(folder + "\\*");
+    std::vector<std::string> names;
+    for (const Entry &e : all) names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "a.qmsx", "Alpha.QMS", "beta.qms", "GAMMA.TXT", "longer.qms",
+                                               "noext", "SubDir"}));
+    for (const Entry &e : all) {
+        bool folderEntry = e.name == "." || e.name == ".." || e.name == "SubDir";
+        EXPECT_EQ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, folderEntry) << e.name;
+        EXPECT_EQ(e.attributes & FILE_ATTRIBUTE_READONLY, 0u) << e.name << ": written by this user";
+        if (!folderEntry) EXPECT_EQ(e.size, e.name == "longer.qms" ? 12u : 5u) << e.name;
+    }
+    std::vector<Entry> shortNamed = search(folder + "\\*.qms");
+    ASSERT_EQ(shortNamed.size(), 4u);
+    EXPECT_EQ(shortNamed[0].name, "a.qmsx") << "found by its short name, in the order of its long one";
+    EXPECT_EQ(shortNamed[3].name, "longer.qms");
+
+#ifndef _WIN32
+    // A file no one may write is read-only, whoever looks (root too).
+    ASSERT_EQ(chmod(Layer::HostPath(folder + "\\longer.qms").c_str(), 0444), 0);
+    for (const Entry &e : search(folder + "\\*"))
+        EXPECT_EQ(e.attributes & FILE_ATTRIBUTE_READONLY, e.name == "longer.qms" ? DWORD{FILE_ATTRIBUTE_READONLY} : 0u)
+            << e.name;
+#endif
+
+    // The same folder as a CD-ROM: its files are read-only, its folders folders.
+    Layer::MapDrive('G', Layer::HostPath(folder), DRIVE_CDROM);
+    std::vector<Entry> disc = search("G:\\*");
+    ASSERT_EQ(disc.size(), 7u) << "no dots in a drive's root";
+    for (const Entry &e : disc) {
+        if (e.name == "SubDir") EXPECT_EQ(e.attributes, DWORD{FILE_ATTRIBUTE_DIRECTORY});
+        else EXPECT_EQ(e.attributes, DWORD{FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY}) << e.name;
+    }
 }
 
 TEST_F(FindFiles, NothingFoundSetsTheErrorWindowsSets) {
