@@ -432,6 +432,7 @@ typedef struct tagPAINTSTRUCT {
 #define WM_SETFOCUS 0x0007
 #define WM_KILLFOCUS 0x0008
 #define WM_ENABLE 0x000A
+#define WM_SETREDRAW 0x000B
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
 #define WM_GETTEXTLENGTH 0x000E
@@ -695,6 +696,7 @@ BOOL WINAPI FrameRect(HDC hdc, const RECT *rect, HBRUSH brush);
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 BOOL WINAPI MessageBeep(UINT type);
 BOOL WINAPI ValidateRect(HWND hwnd, const RECT *rect);
+BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase);
 
 BOOL WINAPI TranslateMessage(const MSG *msg);
 VOID WINAPI PostQuitMessage(int exitCode);
@@ -951,6 +953,7 @@ BOOL WINAPI GetScrollRange(HWND hwnd, int bar, LPINT minimum, LPINT maximum);
 #define LB_SETITEMDATA 0x019A
 #define LB_SETITEMHEIGHT 0x01A0
 #define LB_GETITEMHEIGHT 0x01A1
+#define LB_INITSTORAGE 0x01A8
 #define LB_FINDSTRINGEXACT 0x01A2
 #define LB_ERR (-1)
 #define LB_ERRSPACE (-2)

@@ -27,6 +27,7 @@ struct ListState : ControlState {
     UINT itemHeight = 16;
     bool focused = false;
     bool scrolls = false;  // made with WS_VSCROLL: the bar shows while items overflow
+    bool redraw = true;    // WM_SETREDRAW: off while many items are put in at once
 };
 
 DWORD Style(HWND list) { return static_cast<DWORD>(GetWindowLongW(list, GWL_STYLE)); }
@@ -67,7 +68,7 @@ int VisibleCount(HWND list, const ListState &s) {
 }
 
 void UpdateScrollBar(HWND list, const ListState &s) {
-    if (!s.scrolls) return;
+    if (!s.scrolls || !s.redraw) return;
     int count = static_cast<int>(s.items.size());
     int fits = 0;
     RECT client;
@@ -77,6 +78,13 @@ void UpdateScrollBar(HWND list, const ListState &s) {
     if (!(Style(list) & LBS_DISABLENOSCROLL)) ShowScrollBar(list, SB_VERT, fits < count);
     SetScrollRange(list, SB_VERT, 0, std::max(0, count - fits), FALSE);
     SetScrollPos(list, SB_VERT, s.top, TRUE);
+}
+
+// The items changed: the bar and the list show it, unless redrawing is off.
+void ShowChange(HWND list, const ListState &s) {
+    if (!s.redraw) return;
+    UpdateScrollBar(list, s);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 void SendDrawItem(HWND list, ListState &s, HDC hdc, int index, UINT action) {
@@ -155,8 +163,9 @@ void Select(HWND list, ListState &s, int index, bool notify) {
     s.selected = index;
     if (index >= 0) s.caret = index;
     ScrollInto(list, s, index);
-    if (s.top != oldTop) InvalidateRect(list, nullptr, TRUE);
-    else if (old != index || oldCaret != s.caret) {
+    // With redrawing off the list is drawn whole when it comes back on.
+    if (s.redraw && s.top != oldTop) InvalidateRect(list, nullptr, TRUE);
+    else if (s.redraw && (old != index || oldCaret != s.caret)) {
         if (oldCaret != s.caret) RedrawItems(list, s, {oldCaret}, ODA_FOCUS);
         if (old != index) RedrawItems(list, s, {old, index}, ODA_SELECT);
         if (oldCaret != s.caret) RedrawItems(list, s, {s.caret}, ODA_FOCUS);
@@ -209,8 +218,7 @@ int Insert(HWND list, ListState &s, int index, LPARAM lParam, bool sorted) {
         UINT height = MeasureItem(list, s, index, item.data);
         s.items[static_cast<size_t>(index)].height = height;
     }
-    UpdateScrollBar(list, s);
-    InvalidateRect(list, nullptr, TRUE);
+    ShowChange(list, s);
     return index;
 }
 
@@ -228,8 +236,7 @@ LRESULT Delete(HWND list, ListState &s, int index) {
     else if (again.selected > index) again.selected--;
     if (again.caret >= static_cast<int>(again.items.size())) again.caret = static_cast<int>(again.items.size()) - 1;
     again.top = std::min(again.top, std::max(0, static_cast<int>(again.items.size()) - 1));
-    UpdateScrollBar(list, again);
-    InvalidateRect(list, nullptr, TRUE);
+    ShowChange(list, again);
     return static_cast<LRESULT>(again.items.size());
 }
 
@@ -243,8 +250,7 @@ void Reset(HWND list, ListState &s) {
     // From the last item to the first.
     for (size_t i = items.size(); i-- > 0;) DeleteItemNotice(list, static_cast<int>(i), items[i]);
     // The owner may have destroyed the list on hearing it.
-    if (ListState *still = ControlStateOf<ListState>(list)) UpdateScrollBar(list, *still);
-    InvalidateRect(list, nullptr, TRUE);
+    if (ListState *still = ControlStateOf<ListState>(list)) ShowChange(list, *still);
 }
 
 int ItemAt(HWND list, const ListState &s, int y) {
@@ -361,6 +367,14 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETREDRAW:
+        // Back on: the bar and the list catch up with what changed meanwhile.
+        s.redraw = wParam != 0;
+        ShowChange(list, s);
+        return 0;
+    case LB_INITSTORAGE:
+        s.items.reserve(s.items.size() + wParam);
+        return static_cast<LRESULT>(s.items.capacity());
     case LB_ADDSTRING:
         return Insert(list, s, -1, lParam, (Style(list) & LBS_SORT) != 0);
     case LB_DELETESTRING:
@@ -417,8 +431,7 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         } else {
             s.itemHeight = height;
         }
-        UpdateScrollBar(list, s);
-        InvalidateRect(list, nullptr, TRUE);
+        ShowChange(list, s);
         return 0;
     }
     case LB_GETITEMHEIGHT: {
@@ -435,8 +448,7 @@ LRESULT CALLBACK ListBoxProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         int index = static_cast<int>(wParam);
         if (index < 0 || (index >= static_cast<int>(s.items.size()) && index != 0)) return LB_ERR;
         s.top = index;
-        UpdateScrollBar(list, s);
-        InvalidateRect(list, nullptr, TRUE);
+        ShowChange(list, s);
         return 0;
     }
     case LB_GETITEMRECT: {

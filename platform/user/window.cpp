@@ -901,6 +901,17 @@ BOOL WINAPI RedrawWindow(HWND hwnd, const RECT *, HRGN, UINT flags) {
     return TRUE;
 }
 
+// Whole windows only: a window to paint reports its client area.
+BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT rect, BOOL) {
+    Window *w = FindWindowRecord(hwnd);
+    if (!w) return FALSE;
+    if (rect) {
+        *rect = RECT{};
+        if (w->needsPaint) GetClientRect(hwnd, rect);
+    }
+    return w->needsPaint ? TRUE : FALSE;
+}
+
 BOOL WINAPI ValidateRect(HWND hwnd, const RECT *) {
     Window *w = FindWindowRecord(hwnd);
     if (!w) return FALSE;

@@ -286,12 +286,18 @@ void OnPreviewTimer(HWND dialog) {
 // Puts the entries at the end of the list, 70 pixels high at 96 dots per
 // inch; those the list cannot take are released.
 void AppendEntries(HWND dialog, int listId, const std::vector<PictureEntry *> &entries) {
+    HWND list = GetDlgItem(dialog, listId);
     int height = ItemHeightAt(DpiOf(dialog));
+    // Room for all at once, and one redraw for all rather than one each.
+    SendMessageW(list, LB_INITSTORAGE, entries.size(), 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     for (PictureEntry *entry : entries) {
-        LRESULT index = ListMessage(dialog, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+        LRESULT index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
         if (index < 0) FreePictureEntry(entry);
-        else ListMessage(dialog, listId, LB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(height, 0));
+        else SendMessageW(list, LB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(height, 0));
     }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 }  // namespace editor

@@ -249,6 +249,24 @@ TEST_F(Controls, ListShowsItsScrollBarOnlyWhileItsItemsOverflow) {
     EXPECT_TRUE(GetWindowLongW(kept, GWL_STYLE) & WS_VSCROLL);
 }
 
+// Many items put in at once: room made first, and with redrawing off the
+// list neither repaints nor shows its bar until it is back on.
+TEST_F(Controls, ListFilledWithRedrawingOffCatchesUpWhenItComesBackOn) {
+    HWND list = Make(L"ListBox", LBS_NOINTEGRALHEIGHT | WS_VSCROLL, 1000, 10, 10, 150, 100);
+    auto hasBar = [list] { return (GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL) != 0; };
+    EXPECT_GE(SendMessageW(list, LB_INITSTORAGE, 50, 0), 50);
+    Pump();
+    ValidateRect(list, nullptr);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    for (int i = 0; i < 50; i++) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"item"));
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 50);
+    EXPECT_FALSE(hasBar()) << "not while redrawing is off";
+    EXPECT_FALSE(GetUpdateRect(list, nullptr, FALSE)) << "nothing to repaint yet";
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    EXPECT_TRUE(hasBar()) << "back on: the bar for the fifty";
+    EXPECT_EQ(Strings(list), std::vector<std::string>(50, "item"));
+}
+
 TEST_F(Controls, ListTellsItsParentOfTheUsersSelectionOnly) {
     HWND list = Make(L"ListBox", LBS_NOTIFY, 7);
     for (const wchar_t *s : {L"one", L"two", L"three"}) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
