@@ -1,7 +1,7 @@
 // Drives the configuration dialogs from another process, as a user with a
 // large Pictures folder meets them, and times what the user waits for:
 //
-//   editor_probe SAVER PHOTOS SHOWNAME
+//   editor_probe SAVER PHOTOS SHOWNAME [SCREEN.BMP]
 //
 // with a Pictures folder of PHOTOS phone photos made by "samplephotos
 // --phones" and no title disc: starts "SAVER /c", clicks New in the
@@ -17,7 +17,8 @@
 // save-as dialog, closes both dialogs and waits for the saver to end.
 // Exits 0 when the editor answered within a second, listed PHOTOS, drew
 // the visible previews within two seconds, left no probe unanswered and
-// saved; 1 otherwise.
+// saved; 1 otherwise. SCREEN.BMP, when given, receives the screen as the
+// probe saw it once the first previews were drawn.
 #include <windows.h>
 
 #include <algorithm>
@@ -134,11 +135,36 @@ HWND FileNameBox(HWND dialog) {
     return GetDlgItem(dialog, 0x480);
 }
 
+// The whole screen as a 24-bit BMP file.
+bool WriteScreen(const char *path) {
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u, size = stride * static_cast<DWORD>(height);
+    std::string pixels(size, '\0');
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0], reinterpret_cast<BITMAPINFO *>(&info),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof info + size), 0, 0,
+                          static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof info)};
+    FILE *out = std::fopen(path, "wb");
+    if (!out) return false;
+    bool ok = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
+              std::fwrite(pixels.data(), 1, size, out) == size;
+    return std::fclose(out) == 0 && ok;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: editor_probe SAVER PHOTOS SHOWNAME\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: editor_probe SAVER PHOTOS SHOWNAME [SCREEN.BMP]\n");
         return 2;
     }
     int expected = std::atoi(argv[2]);
@@ -187,6 +213,7 @@ int main(int argc, char **argv) {
     std::printf("visible previews drawn %d ms after New%s\n", drawnMs,
                 !drawn ? " (not all)" : drawnMs <= 2000 ? "" : " (more than two seconds)");
     ok &= drawn && drawnMs <= 2000;
+    if (argc == 5 && !WriteScreen(argv[4])) std::printf("cannot write %s\n", argv[4]);
     // Scrolled to the middle, as a user looks further down (to another
     // photo than the one in the same place before).
     SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(listed / 2 + 3), 0);
