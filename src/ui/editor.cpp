@@ -147,21 +147,18 @@ void Add(HWND dialog) {
 void AddAll(HWND dialog) {
     int16_t count = static_cast<int16_t>(ListMessage(dialog, IDC_SOURCE_LIST, LB_GETCOUNT));
     int16_t content = ShownContent(dialog);
-    HWND show = GetDlgItem(dialog, IDC_SHOW_LIST);
-    // One scroll and one repaint for all of them, not one per picture.
+    std::vector<PictureEntry *> entries;
     for (int16_t i = 0; i < count; i++) {
         PictureEntry *source = EntryAt(dialog, IDC_SOURCE_LIST, i);
         if (!source) continue;
         PictureEntry *entry = ShowEntryFor(dialog, *source, content, i);
         if (!entry) break;
-        if (ListMessage(dialog, IDC_SHOW_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)) < 0) {
-            FreePictureEntry(entry);
-            break;
-        }
+        entries.push_back(entry);
     }
+    // Put in all at once: one scroll and one repaint for all of them.
+    AppendEntries(dialog, IDC_SHOW_LIST, entries);
     LRESULT total = ListMessage(dialog, IDC_SHOW_LIST, LB_GETCOUNT);
     if (total > 0) ListMessage(dialog, IDC_SHOW_LIST, LB_SETTOPINDEX, static_cast<WPARAM>(total - 1));
-    InvalidateRect(show, nullptr, TRUE);
     KeepPreviewsBounded(dialog, IDC_SHOW_LIST);
     SetModified(dialog, true);
     WarnIfTooLarge(dialog);

@@ -14,10 +14,11 @@
 //     to the window the user sees (the manager, then the editor): how many
 //     were left unanswered and the longest wait;
 // then adds the first forty photos, saves the show as SHOWNAME through the
-// save-as dialog, closes both dialogs and waits for the saver to end.
+// save-as dialog, times Add all, closes both dialogs (not saving again)
+// and waits for the saver to end.
 // Exits 0 when the editor answered within a second, listed PHOTOS, drew
-// the visible previews within two seconds, left no probe unanswered and
-// saved; 1 otherwise. SCREEN.BMP, when given, receives the screen as the
+// the visible previews within two seconds, saved, took all within a
+// second and left no probe unanswered; 1 otherwise. SCREEN.BMP, when given, receives the screen as the
 // probe saw it once the first previews were drawn.
 #include <windows.h>
 
@@ -256,13 +257,27 @@ int main(int argc, char **argv) {
         std::printf("no save-as dialog\n");
     }
     ok &= saved && inShow == std::min(kAdded, listed);
+
+    // Add all, then closed without saving it.
+    double start = Now();
+    PostMessageW(GetDlgItem(editor, IDC_ADD_ALL), BM_CLICK, 0, 0);
+    Sleep(20);
+    bool tookAll = WaitFor(60000, [&] { return Answers(editor, 60000); });
+    int allMs = static_cast<int>(Now() - start);
+    auto total = static_cast<int>(SendDlgItemMessageW(editor, IDC_SHOW_LIST, LB_GETCOUNT, 0, 0));
+    std::printf("add all: %d pictures in the show after %d ms%s\n", total, allMs,
+                allMs <= 1000 ? "" : " (more than a second)");
+    ok &= tookAll && total == inShow + listed && allMs <= 1000;
     probing = false;
     probe.join();
     std::printf("probes: %d sent, %d unanswered, longest wait %d ms\n", probes.load(), unanswered.load(),
                 longestWait.load());
     ok &= unanswered == 0;
 
+    // Closing asks whether to save the pictures added since: No.
     PostMessageW(editor, WM_CLOSE, 0, 0);
+    if (HWND box = WaitFor(10000, [&] { return WindowWith(IDNO, editor); }))
+        PostMessageW(GetDlgItem(box, IDNO), BM_CLICK, 0, 0);
     WaitFor(10000, [&] { return !IsWindow(editor); });
     PostMessageW(manager, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
