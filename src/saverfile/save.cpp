@@ -84,15 +84,16 @@ bool LoadFilePicture(const PictureEntry &entry, bool largeSize, PackedDib *full,
 }
 
 // The most bytes the entry's record can take once saved. A title disc's
-// large pictures are taken as at least 1024 x 768.
-uint64_t RecordBound(const PictureEntry &entry, bool largeSize) {
+// large pictures are taken as at least 1024 x 768. A photo's header is
+// read only when asked; otherwise it counts at the whole size.
+uint64_t RecordBound(const PictureEntry &entry, bool largeSize, bool readPhotos) {
     if (entry.kind == KIND_KEPT) return kRecordHeaderSize + uint64_t{entry.fullSize} + entry.previewSize;
     int bits = Wants256Colours() ? 8 : 24;
     int width = largeSize ? GetSystemMetrics(SM_CXSCREEN) : 800, height = largeSize ? GetSystemMetrics(SM_CYSCREEN) : 600;
     // A photo takes the size it is fitted to, from its header; one whose
     // header cannot be read is counted at the whole size.
     int fitWidth = 0, fitHeight = 0;
-    if (entry.kind == KIND_FILE && FittedPhotoSize(entry.filePath, width, height, &fitWidth, &fitHeight))
+    if (entry.kind == KIND_FILE && readPhotos && FittedPhotoSize(entry.filePath, width, height, &fitWidth, &fitHeight))
         return PictureRecordBound(fitWidth, fitHeight, bits);
     if (largeSize && entry.kind != KIND_FILE) {
         width = std::max(width, 1024);
@@ -101,13 +102,21 @@ uint64_t RecordBound(const PictureEntry &entry, bool largeSize) {
     return PictureRecordBound(width, height, bits);
 }
 
+size_t RecordsOfEntriesThatFit(const std::vector<PictureEntry *> &entries, bool largeSize, bool readPhotos) {
+    std::vector<uint64_t> sizes;
+    sizes.reserve(entries.size());
+    for (const PictureEntry *entry : entries) sizes.push_back(entry ? RecordBound(*entry, largeSize, readPhotos) : 0);
+    return RecordsThatFit(sizes.data(), sizes.size());
+}
+
 }  // namespace
 
 size_t PicturesThatFit(const std::vector<PictureEntry *> &entries, bool largeSize) {
-    std::vector<uint64_t> sizes;
-    sizes.reserve(entries.size());
-    for (const PictureEntry *entry : entries) sizes.push_back(entry ? RecordBound(*entry, largeSize) : 0);
-    return RecordsThatFit(sizes.data(), sizes.size());
+    return RecordsOfEntriesThatFit(entries, largeSize, true);
+}
+
+bool ShowCouldBeTooLarge(const std::vector<PictureEntry *> &entries, bool largeSize) {
+    return RecordsOfEntriesThatFit(entries, largeSize, false) < entries.size();
 }
 
 SaveResult SaveShow(const std::vector<PictureEntry *> &entries, const char *fileName, int musicTrack, bool largeSize,

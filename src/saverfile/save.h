@@ -45,6 +45,10 @@ struct SaveResult {
 // others the most their pictures can take once fitted (the standard size
 // or, with largeSize, the primary screen).
 size_t PicturesThatFit(const std::vector<PictureEntry *> &entries, bool largeSize);
+// Whether the entries might not all fit, known without reading a photo:
+// each photo counted at the whole size. False means PicturesThatFit would
+// take them all.
+bool ShowCouldBeTooLarge(const std::vector<PictureEntry *> &entries, bool largeSize);
 
 // Writes the entries, in order, to the show fileName in the show folder:
 // pictures kept from the show as it is there (or, not yet there, in the

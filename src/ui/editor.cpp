@@ -117,10 +117,7 @@ void WarnIfTooLarge(HWND dialog) {
     for (int i = 0; i < count; i++)
         if (PictureEntry *entry = EntryAt(dialog, IDC_SHOW_LIST, i)) entries.push_back(entry);
     bool large = settings.useLargeSize != 0;
-    // As many whole-size pictures would fit: no photo need be read.
-    std::vector<uint64_t> whole(entries.size(), PictureRecordBound(large ? GetSystemMetrics(SM_CXSCREEN) : 800,
-                                                                   large ? GetSystemMetrics(SM_CYSCREEN) : 600, 24));
-    if (RecordsThatFit(whole.data(), whole.size()) == whole.size()) return;
+    if (!ShowCouldBeTooLarge(entries, large)) return;  // no photo need be read
     size_t fitting = PicturesThatFit(entries, large);
     if (fitting >= entries.size()) return;
     state.warnedFull = true;

@@ -412,14 +412,44 @@ TEST_F(Save, AShowTooLargeForTheFormatIsRefusedBeforeAnythingIsWritten) {
         EXPECT_GT(large, 400u);
         EXPECT_LT(large, 500u);
     }
+    EXPECT_TRUE(ShowCouldBeTooLarge(Entries(), false));
     // Small photos take only their own size: as many of them fit.
     std::string small = folder + "\\SMALL.JPG";
     WriteDosFile(small, MakeJpeg(120, 90, PhotoPixel));
     for (PictureEntry *entry : Entries()) ASSERT_TRUE(SetEntryFile(entry, small.c_str()));
     EXPECT_EQ(PicturesThatFit(Entries(), false), 1500u);
+    EXPECT_TRUE(ShowCouldBeTooLarge(Entries(), false)) << "unread, each photo could be whole-size";
     DeleteDosFile(small);
     DeleteDosFile(photo);
     RemoveFolder(folder.c_str());
+}
+
+// Whether a show could be too large is known without reading a photo, and
+// never says no to one that is: pictures kept from a show count their own
+// sizes, however large, photos the whole size.
+TEST_F(Save, WhetherAShowCouldBeTooLargeIsKnownWithoutReadingAPhoto) {
+    auto kept = [](uint32_t fullSize) {
+        PictureEntry *entry = NewPictureEntry();
+        entry->kind = KIND_KEPT;
+        entry->fullSize = fullSize;
+        entry->previewSize = 22540;
+        return entry;
+    };
+    // 1000 kept 1920 x 1080 pictures: 6.2 GB, though 1000 standard-size ones would fit.
+    for (int i = 0; i < 1000; i++) Add(kept(1920 * 1080 * 3 + 40));
+    EXPECT_TRUE(ShowCouldBeTooLarge(Entries(), false));
+    EXPECT_LT(PicturesThatFit(Entries(), false), 400u);
+    Clear();
+    // 1000 photos that are not there: counted at 800 x 600, they fit.
+    for (int i = 0; i < 1000; i++) {
+        PictureEntry *entry = NewPictureEntry();
+        entry->kind = KIND_FILE;
+        ASSERT_TRUE(SetEntryFile(entry, "C:\\NOWHERE\\GONE.JPG"));
+        Add(entry);
+    }
+    EXPECT_FALSE(ShowCouldBeTooLarge(Entries(), false));
+    Add(kept(0x7FFFFFFF));
+    EXPECT_TRUE(ShowCouldBeTooLarge(Entries(), false));
 }
 
 // An old file that cannot be moved back is never lost: the save says where
