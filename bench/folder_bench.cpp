@@ -111,18 +111,6 @@ bool Turn() {
     return true;
 }
 
-// The items of the source list on the screen: [first, end).
-std::pair<int, int> Visible(HWND list) {
-    RECT client, item;
-    GetClientRect(list, &client);
-    int first = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0)), end = first;
-    int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-    while (end < count && SendMessageW(list, LB_GETITEMRECT, end, reinterpret_cast<LPARAM>(&item)) != LB_ERR &&
-           item.top < client.bottom)
-        end++;
-    return {first, end};
-}
-
 bool HasPreview(HWND list, int index) {
     auto *entry = reinterpret_cast<const PictureEntry *>(SendMessageW(list, LB_GETITEMDATA, index, 0));
     return entry && reinterpret_cast<LRESULT>(entry) != LB_ERR && entry->preview && !IsPlaceholder(entry->preview);
@@ -131,7 +119,7 @@ bool HasPreview(HWND list, int index) {
 // Each item on the screen has its photo's preview, not the placeholder
 // (the items themselves only: the check costs the same for any folder).
 bool VisibleHavePreviews(HWND list) {
-    auto [first, end] = Visible(list);
+    auto [first, end] = VisibleItems(list);
     for (int i = first; i < end; i++)
         if (!HasPreview(list, i)) return false;
     return end > first;
@@ -207,7 +195,7 @@ void OpenFolderOfPhotos(benchmark::State &state, int count) {
             bool drawn = RunUntilVisiblePreviewsDrawn(list);
             state.PauseTiming();
             int listed = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-            auto [first, end] = Visible(list);
+            auto [first, end] = VisibleItems(list);
             visible = end - first;
             if (listed != count) state.SkipWithError(("listed " + std::to_string(listed) + " photos").c_str());
             else if (!drawn) state.SkipWithError("the previews on the screen never came");
@@ -281,7 +269,7 @@ void BM_ScrollFolderOf30000Photos(benchmark::State &state) {
             }
             auto opened = std::chrono::steady_clock::now();
             int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-            auto [first, end] = Visible(list);
+            auto [first, end] = VisibleItems(list);
             int page = end - first;
             if (count != kLargeFolder) {
                 state.SkipWithError(("listed " + std::to_string(count) + " photos").c_str());
@@ -293,7 +281,7 @@ void BM_ScrollFolderOf30000Photos(benchmark::State &state) {
                 steps++;
                 if (!RunUntilVisiblePreviewsDrawn(list))
                     state.SkipWithError(("the previews at " + std::to_string(top) + " never came").c_str());
-                reachedEnd = Visible(list).second == count;
+                reachedEnd = VisibleItems(list).second == count;
             }
             auto scrolled = std::chrono::steady_clock::now();
             long peak = StatusKb("VmHWM");

@@ -54,3 +54,14 @@ void ChooseComboItem(HWND dialog, int comboId, int index) {
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
+
+std::pair<int, int> VisibleItems(HWND list) {
+    RECT client, item;
+    GetClientRect(list, &client);
+    int first = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0)), end = first;
+    int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    while (end < count && SendMessageW(list, LB_GETITEMRECT, end, reinterpret_cast<LPARAM>(&item)) != LB_ERR &&
+           item.top < client.bottom)
+        end++;
+    return {first, end};
+}

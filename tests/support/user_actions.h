@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <utility>
 
 // Runs fn from the message loop a little after the loop starts: a test can
 // then act on a window while the program's own loop is running.
@@ -25,5 +26,7 @@ void Menu(HWND dialog, int id);
 // when the user clicks it.
 void SelectItem(HWND dialog, int listId, int index, bool notify = false);
 void DoubleClickItem(HWND dialog, int listId, int index);
+// The items of a list box on the screen now: [first, end).
+std::pair<int, int> VisibleItems(HWND list);
 // Chooses an item of a drop-down list, which tells its dialog.
 void ChooseComboItem(HWND dialog, int comboId, int index);

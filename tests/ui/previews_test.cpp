@@ -63,17 +63,7 @@ protected:
         return n;
     }
     // The items on the screen: [first, end).
-    static std::pair<int, int> Visible(HWND editor, int listId) {
-        HWND list = GetDlgItem(editor, listId);
-        RECT client, item;
-        GetClientRect(list, &client);
-        int first = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0)), end = first;
-        int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-        while (end < count && SendMessageW(list, LB_GETITEMRECT, end, reinterpret_cast<LPARAM>(&item)) != LB_ERR &&
-               item.top < client.bottom)
-            end++;
-        return {first, end};
-    }
+    static std::pair<int, int> Visible(HWND editor, int listId) { return VisibleItems(GetDlgItem(editor, listId)); }
     static bool VisibleHavePreviews(HWND editor, int listId) {
         auto [first, end] = Visible(editor, listId);
         std::vector<PictureEntry *> entries = Entries(editor, listId);
