@@ -134,8 +134,8 @@ bool HostOf(const std::string &dos, std::string &host, std::string *spelled = nu
         // A name spelled as the disk spells it needs no search of its
         // folder (a folder of thousands would make every open slow).
         struct stat exact;
-        if (lstat((host + "/" + part).c_str(), &exact) == 0) {
-        } else if (DIR *d = opendir(host.c_str())) {
+        DIR *d = lstat((host + "/" + part).c_str(), &exact) == 0 ? nullptr : opendir(host.c_str());
+        if (d) {
             while (dirent *e = readdir(d)) {
                 if (SameName(e->d_name, part)) {
                     found = e->d_name;
@@ -178,7 +178,6 @@ DWORD MarksOf(const std::string &host) {
     auto it = fs().marks.find(host);
     return it == fs().marks.end() ? 0 : it->second;
 }
-
 
 OpenHandle *FromHandle(HFILE h) {
     int index = h - kFirstHandle;
@@ -668,7 +667,6 @@ BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     Changed();
     return TRUE;
 }
-
 
 DWORD WINAPI GetFileAttributesW(LPCWSTR path) {
     std::string dos, host;

@@ -70,10 +70,7 @@ public:
     }
 
 private:
-    bool Continue() {
-        if (!keepGoing_ || keepGoing_(found.size())) return true;
-        return false;
-    }
+    bool Continue() { return !keepGoing_ || keepGoing_(found.size()); }
 
     const std::function<bool(size_t)> &keepGoing_;
 };

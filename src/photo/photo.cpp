@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 
 namespace {
 
@@ -121,8 +120,8 @@ bool FittedPhotoSize(const char *path, int maxWidth, int maxHeight, int *width, 
     if (file == HFILE_ERROR) return false;
     BYTE head[32] = {};
     UINT got = _lread(file, head, sizeof head);
-    int w = 0, h = 0, orientation = 1;
-    bool known = false;
+    int w = 0, h = 0;
+    bool known = false, eitherWayUp = false;
     auto u32 = [&](int at, bool big) {
         return big ? static_cast<uint32_t>(head[at]) << 24 | head[at + 1] << 16 | head[at + 2] << 8 | head[at + 3]
                    : static_cast<uint32_t>(head[at + 3]) << 24 | head[at + 2] << 16 | head[at + 1] << 8 | head[at];
@@ -130,7 +129,7 @@ bool FittedPhotoSize(const char *path, int maxWidth, int maxHeight, int *width, 
     switch (KindOf(head, got == static_cast<UINT>(HFILE_ERROR) ? 0 : got)) {
     case Kind::kJpeg:
         known = JpegFrameSize(file, &w, &h);
-        orientation = 0;  // not read: either way up
+        eitherWayUp = true;  // its EXIF orientation is not read for this
         break;
     case Kind::kPng:  // IHDR comes first: width and height, big-endian
         known = got >= 24;
@@ -147,10 +146,9 @@ bool FittedPhotoSize(const char *path, int maxWidth, int maxHeight, int *width, 
     }
     _lclose(file);
     if (!known || w <= 0 || h <= 0) return false;
-    if (orientation >= 5) std::swap(w, h);
     if (!FitInto(w, h, maxWidth, maxHeight, width, height)) return false;
     int turnedWidth = 0, turnedHeight = 0;
-    if (orientation == 0 && FitInto(h, w, maxWidth, maxHeight, &turnedWidth, &turnedHeight) &&
+    if (eitherWayUp && FitInto(h, w, maxWidth, maxHeight, &turnedWidth, &turnedHeight) &&
         int64_t{turnedWidth} * turnedHeight > int64_t{*width} * *height) {
         *width = turnedWidth;
         *height = turnedHeight;

@@ -6,7 +6,6 @@
 
 #include "disc/catalogue.h"
 #include "disc/source_list.h"
-#include "photo/folder.h"
 #include "resources/resource.h"
 #include "text/glyphs.h"
 #include "text/language.h"

@@ -10,7 +10,6 @@
 #include "disc/picture_entry.h"
 #include "player/settings.h"
 #include "resources/resource.h"
-#include "saverfile/format.h"
 #include "saverfile/load.h"
 #include "saverfile/places.h"
 #include "saverfile/save.h"
